@@ -1,0 +1,105 @@
+#include "host/LzPackage.h"
+
+#include "host/LzmaDecoder.h"
+#include "host/PackageFormat.h"
+
+#include <cstring>
+
+namespace nelvo {
+
+using namespace package;
+
+// What the reader refuses. The bytes come from our own executable, so any
+// inconsistency means the resource is damaged: the whole package is refused
+// rather than guessing which entries can still be trusted. A package is
+// malformed when
+//   - it is shorter than the 8-byte trailer;
+//   - the directory offset lies outside [0, size - 4);
+//   - an entry header or its name field does not fit before the final
+//     4-byte directory offset (the directory must end with a zero word);
+//   - entry_len is below 16 or its name field is over 1024 UTF-16 units;
+//   - a member's stored bytes do not lie inside the package;
+//   - a compressed member has fewer than the 5 property bytes.
+// A damaged LZMA stream inside a well-formed directory is not detected here:
+// lookups decode what they can (see LzPackage::lookup).
+std::unique_ptr<LzPackage> LzPackage::open(const uint8_t* data, size_t size, std::string* error) {
+    auto fail = [&](const char* why) -> std::unique_ptr<LzPackage> {
+        if (error) *error = why;
+        return nullptr;
+    };
+    if (data == nullptr || size < kTrailerSize) return fail("shorter than the 8-byte trailer");
+
+    const uint64_t dirOffset = readLe32(data + size - 4) ^ kKey;
+    const uint64_t dirEnd = size - 4;  // entries and the terminating zero live before this
+    if (dirOffset >= dirEnd) return fail("directory offset outside the package");
+
+    std::unique_ptr<LzPackage> pkg(new LzPackage(data));
+    uint8_t field[kMaxNameFieldBytes];
+    uint64_t pos = dirOffset;
+    for (;;) {
+        if (pos + 4 > dirEnd) return fail("directory runs past the end of the package");
+        const uint32_t entryLen = readLe32(data + pos);
+        if (entryLen == 0) break;
+        if (entryLen < kEntryHeaderSize) return fail("directory entry shorter than 16 bytes");
+        if (pos + entryLen > dirEnd) return fail("directory entry runs past the end of the package");
+        const size_t fieldLen = entryLen - kEntryHeaderSize;
+        if (fieldLen > kMaxNameFieldBytes) return fail("member name longer than 1024 units");
+
+        Entry e;
+        e.offset = readLe32(data + pos + 4);
+        e.packedSize = readLe32(data + pos + 8);
+        e.unpackedSize = readLe32(data + pos + 12);
+        if (uint64_t(e.offset) + e.packedSize > size) return fail("member data outside the package");
+        if (!e.stored() && e.packedSize < kLzmaPropsSize) return fail("compressed member without LZMA properties");
+
+        std::memcpy(field, data + pos + kEntryHeaderSize, fieldLen);
+        for (size_t i = 0; i + 4 <= fieldLen; i += 4) writeLe32(field + i, readLe32(field + i) ^ kKey);
+        std::u16string name;
+        for (size_t i = 0; i + 2 <= fieldLen; i += 2) {
+            const char16_t unit = char16_t(field[i] | field[i + 1] << 8);
+            if (unit == 0) break;
+            name.push_back(unit);
+        }
+        // A later entry of the same name replaces the earlier one.
+        pkg->members_.insert_or_assign(name, e);
+        pkg->directory_.push_back({std::move(name), e});
+        pos += entryLen;
+    }
+    return pkg;
+}
+
+const LzPackage::Entry* LzPackage::find(std::u16string_view name) const {
+    auto it = members_.find(name);
+    return it == members_.end() ? nullptr : &it->second;
+}
+
+LzPackage::Decode LzPackage::decode(const Entry& e, HeapBlock& out) const {
+    const uint8_t* stored = base_ + e.offset;
+    if (e.stored()) {
+        out = HeapBlock::allocate(e.packedSize);
+        if (!out) return Decode::NoMemory;
+        std::memcpy(out.data(), stored, e.packedSize);
+        return Decode::Ok;
+    }
+    out = HeapBlock::allocate(e.unpackedSize);
+    if (!out) return Decode::NoMemory;
+    const LzmaDecodeResult r =
+        lzmaDecode(stored, stored + kLzmaPropsSize, e.packedSize - kLzmaPropsSize, out.data(), e.unpackedSize);
+    out.truncate(r.produced);
+    return r.clean ? Decode::Ok : Decode::Damaged;
+}
+
+LzPackage::Decode LzPackage::lookupChecked(std::u16string_view name, HeapBlock& out) const {
+    const Entry* e = find(name);
+    if (!e) return Decode::Absent;
+    return decode(*e, out);
+}
+
+HeapBlock LzPackage::lookup(std::u16string_view name) const {
+    HeapBlock out;
+    // A block that cannot be allocated counts as an absent member.
+    if (lookupChecked(name, out) == Decode::NoMemory) return {};
+    return out;
+}
+
+} // namespace nelvo

@@ -1,0 +1,70 @@
+#pragma once
+// The index over one package's bytes (layout in PackageFormat.h): member
+// lookup by exact name with on-demand decompression. Free of any operating
+// system; built into setup.exe and into the native packer and tests.
+//
+// The index does not own the package bytes: whoever opens it keeps the bytes
+// alive as long as the index. Built once, then only read; lookups keep no
+// state, so one index may serve several threads.
+
+#include "host/HeapBlock.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nelvo {
+
+class LzPackage {
+public:
+    struct Entry {
+        uint32_t offset = 0;
+        uint32_t packedSize = 0;
+        uint32_t unpackedSize = 0;  // 0: stored as is
+        bool stored() const { return unpackedSize == 0; }
+    };
+
+    // Indexes the package. A malformed package is refused as a whole: the
+    // result is null and `error` (optional) says why. See LzPackage.cpp for
+    // what counts as malformed.
+    static std::unique_ptr<LzPackage> open(const uint8_t* data, size_t size, std::string* error = nullptr);
+
+    // A fresh block with the member's content, or an empty block when the
+    // package has no member of that name (exact, case-sensitive match) or
+    // the block cannot be allocated. A damaged compressed member yields the
+    // bytes the decoder produced before it stopped, possibly fewer than its
+    // unpacked size; see lookupChecked() to tell.
+    HeapBlock lookup(std::u16string_view name) const;
+
+    enum class Decode { Ok, Absent, NoMemory, Damaged };
+    // As lookup(), also saying whether the member decoded cleanly to its full
+    // size. `out` receives whatever was decoded.
+    Decode lookupChecked(std::u16string_view name, HeapBlock& out) const;
+
+    const Entry* find(std::u16string_view name) const;
+    // Decodes one directory entry of this package (also one that a later
+    // entry of the same name shadows).
+    Decode decodeEntry(const Entry& e, HeapBlock& out) const { return decode(e, out); }
+    const std::map<std::u16string, Entry, std::less<>>& members() const { return members_; }
+
+    struct DirectoryEntry {
+        std::u16string name;
+        Entry entry;
+    };
+    // Every directory entry in directory order, duplicates included.
+    const std::vector<DirectoryEntry>& directory() const { return directory_; }
+
+private:
+    explicit LzPackage(const uint8_t* base) : base_(base) {}
+    Decode decode(const Entry& e, HeapBlock& out) const;
+
+    const uint8_t* base_;
+    std::map<std::u16string, Entry, std::less<>> members_;
+    std::vector<DirectoryEntry> directory_;
+};
+
+} // namespace nelvo

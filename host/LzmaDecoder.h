@@ -1,0 +1,21 @@
+#pragma once
+// Raw LZMA1 decoding straight into the caller's output block, which doubles
+// as the dictionary: the dictionary size announced in the properties is never
+// reserved. Free of any operating system.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace nelvo {
+
+struct LzmaDecodeResult {
+    size_t produced = 0;  // bytes written to the output
+    bool clean = false;   // no data error and the output limit was reached
+};
+
+// Decodes the raw stream `in` with the 5 property bytes `props` until
+// `outSize` bytes are produced or the input ends. An end marker is accepted
+// but not required.
+LzmaDecodeResult lzmaDecode(const uint8_t props[5], const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize);
+
+} // namespace nelvo

@@ -1,0 +1,40 @@
+#pragma once
+// The resource store: a read-only file system over the program's own
+// resources of type "_QuentResc". A name is registered with a resource
+// identifier at start-up; load() hands out a fresh copy of the resource.
+//
+// Threads: names are registered on the main thread before any other thread
+// exists; afterwards the table is only read, so load() needs no lock.
+
+#include "host/FileSystem.h"
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+namespace nelvo {
+
+class ResourceFileSystem final : public FileSystem {
+public:
+    explicit ResourceFileSystem(HMODULE module) : module_(module) {}
+
+    // Sets (or replaces) the identifier of a name.
+    void registerName(std::u16string name, int id) { names_[std::move(name)] = id; }
+
+    // A block of size + 4 bytes whose last four are zero, so that text
+    // resources can be used as zero-terminated 8-bit or 16-bit strings; the
+    // block's size() does not count them. Empty when the name is not
+    // registered (case matters) or the module has no such resource.
+    HeapBlock load(std::u16string_view name) override;
+    void release(HeapBlock block) override;
+
+private:
+    HMODULE module_;
+    std::map<std::u16string, int, std::less<>> names_;
+};
+
+// The six resources start-up registers.
+void registerSetupResources(ResourceFileSystem& fs);
+
+} // namespace nelvo

@@ -1,0 +1,53 @@
+#include "host/RestartMarker.h"
+
+#include "host/UniqueHandle.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace nelvo {
+
+std::wstring restartMarkerPath() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    const DWORD n = GetTempPathW(MAX_PATH, temp);
+    if (n == 0 || n > MAX_PATH) return {};
+    // The temp path already ends with a separator; the second one is part of
+    // the marker's established name and harmless to the file system.
+    return std::wstring(temp, n) + L"\\nelvo_restart";
+}
+
+bool readShutdownTime(uint8_t (&buffer)[8]) {
+    UniqueRegKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Windows", 0, KEY_READ,
+                      key.put()) != ERROR_SUCCESS)
+        return false;
+    DWORD size = sizeof buffer;
+    return RegQueryValueExW(key.get(), L"ShutdownTime", nullptr, nullptr, buffer, &size) == ERROR_SUCCESS;
+}
+
+bool restartPending() {
+    const std::wstring path = restartMarkerPath();
+    if (path.empty() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+
+    bool pending = false;
+    {
+        UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            DeleteFileW(path.c_str());
+            return false;
+        }
+        uint8_t marker[8];
+        DWORD read = 0;
+        if (ReadFile(file.get(), marker, sizeof marker, &read, nullptr) && read == sizeof marker) {
+            uint8_t now[8] = {};
+            readShutdownTime(now);
+            pending = std::memcmp(marker, now, sizeof now) == 0;
+        }
+    }
+    if (!pending) DeleteFileW(path.c_str());
+    return pending;
+}
+
+} // namespace nelvo

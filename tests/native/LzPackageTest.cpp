@@ -1,0 +1,283 @@
+// The package reader against packages made by the packer and by hand.
+
+#include "host/LzPackage.h"
+#include "host/PackageFormat.h"
+#include "tools/lzpack/LzmaEncoder.h"
+#include "tools/lzpack/PackageWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+using namespace nelvo;
+using namespace nelvo::package;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+std::string asText(const HeapBlock& b) { return std::string(b.text()); }
+
+std::string sampleText(size_t n) {
+    std::string s;
+    for (size_t i = 0; s.size() < n; ++i) s += "line " + std::to_string(i % 97) + " of the licence text\r\n";
+    s.resize(n);
+    return s;
+}
+
+// Appends one directory entry with the given raw fields.
+void appendEntry(Bytes& out, uint32_t entryLen, uint32_t offset, uint32_t packed, uint32_t unpacked,
+                 const Bytes& field) {
+    uint8_t h[16];
+    writeLe32(h, entryLen);
+    writeLe32(h + 4, offset);
+    writeLe32(h + 8, packed);
+    writeLe32(h + 12, unpacked);
+    out.insert(out.end(), h, h + 16);
+    out.insert(out.end(), field.begin(), field.end());
+}
+
+void appendTrailer(Bytes& out, uint32_t dirOffset) {
+    uint8_t t[8];
+    writeLe32(t, 0);
+    writeLe32(t + 4, dirOffset ^ kKey);
+    out.insert(out.end(), t, t + 8);
+}
+
+// A package of one stored member "a.txt" = "hello", built by hand so that
+// single fields can be broken.
+Bytes handMade() {
+    Bytes p = {'h', 'e', 'l', 'l', 'o'};
+    const Bytes field = scrambledNameField(u"a.txt");
+    appendEntry(p, uint32_t(16 + field.size()), 0, 5, 0, field);
+    appendTrailer(p, 5);
+    return p;
+}
+
+std::unique_ptr<LzPackage> openBytes(const Bytes& b, std::string* error = nullptr) {
+    return LzPackage::open(b.data(), b.size(), error);
+}
+
+} // namespace
+
+TEST(LzPackage, RoundTripsStoredAndCompressedMembers) {
+    PackageWriter w;
+    const std::string big = sampleText(300000);
+    ASSERT_TRUE(w.add(u"mainframe.xml", big, true));
+    ASSERT_TRUE(w.add(u"skin/logo.png", std::string("\x89PNG\r\n\x1a\n\0\0raw", 13), false));
+    ASSERT_TRUE(w.add(u"empty.txt", "", true));
+    ASSERT_TRUE(w.add(u"中文/说明.txt", "文字", true));
+    const Bytes pkg = w.finish();
+    auto index = openBytes(pkg);
+    ASSERT_TRUE(index);
+
+    // A compressed member decodes to exactly its unpacked size.
+    HeapBlock xml = index->lookup(u"mainframe.xml");
+    ASSERT_TRUE(xml);
+    EXPECT_EQ(xml.size(), big.size());
+    EXPECT_EQ(asText(xml), big);
+    EXPECT_LT(index->find(u"mainframe.xml")->packedSize, big.size() / 10);
+
+    // A stored member comes back byte for byte with size packed_size.
+    HeapBlock png = index->lookup(u"skin/logo.png");
+    ASSERT_TRUE(png);
+    EXPECT_EQ(png.size(), 13u);
+    EXPECT_EQ(std::memcmp(png.data(), "\x89PNG\r\n\x1a\n\0\0raw", 13), 0);
+
+    HeapBlock empty = index->lookup(u"empty.txt");
+    EXPECT_TRUE(empty);
+    EXPECT_EQ(empty.size(), 0u);
+    EXPECT_EQ(asText(index->lookup(u"中文/说明.txt")), "文字");
+
+    // The packer's header: properties byte 0x5D and a 64 MiB dictionary.
+    const auto* e = index->find(u"mainframe.xml");
+    EXPECT_EQ(pkg[e->offset], 0x5D);
+    EXPECT_EQ(readLe32(&pkg[e->offset + 1]), 64u << 20);
+}
+
+TEST(LzPackage, NamesMatchExactly) {
+    PackageWriter w;
+    ASSERT_TRUE(w.add(u"Font.xml", "x", false));
+    const Bytes pkg = w.finish();
+    auto index = openBytes(pkg);
+    ASSERT_TRUE(index);
+    EXPECT_TRUE(index->lookup(u"Font.xml"));
+    EXPECT_FALSE(index->lookup(u"font.xml"));
+    EXPECT_FALSE(index->lookup(u"Font.xml "));
+    EXPECT_FALSE(index->lookup(u"Font"));
+    // Separators are part of the name: only "/" is stored.
+    EXPECT_FALSE(index->lookup(u"skin\\Font.xml"));
+}
+
+TEST(LzPackage, LaterDuplicateWins) {
+    PackageWriter w;
+    ASSERT_TRUE(w.add(u"dup", "first", false));
+    ASSERT_TRUE(w.add(u"other", "x", true));
+    ASSERT_TRUE(w.add(u"dup", "second, compressed", true));
+    const Bytes pkg = w.finish();
+    auto index = openBytes(pkg);
+    ASSERT_TRUE(index);
+    EXPECT_EQ(asText(index->lookup(u"dup")), "second, compressed");
+    EXPECT_EQ(index->members().size(), 2u);
+    EXPECT_EQ(index->directory().size(), 3u);
+}
+
+TEST(LzPackage, PaddedNameFieldGivesTheSameName) {
+    Bytes p = {'h', 'i'};
+    Bytes field = scrambledNameField(u"a.txt");
+    // Eight more zero units (scrambled zero words are the key itself).
+    for (int i = 0; i < 4; ++i) {
+        uint8_t k[4];
+        writeLe32(k, kKey);
+        field.insert(field.end(), k, k + 4);
+    }
+    appendEntry(p, uint32_t(16 + field.size()), 0, 2, 0, field);
+    appendTrailer(p, 2);
+    auto index = openBytes(p);
+    ASSERT_TRUE(index);
+    EXPECT_EQ(asText(index->lookup(u"a.txt")), "hi");
+}
+
+TEST(LzPackage, NameFieldLimits) {
+    // The longest accepted field: 1024 units.
+    const std::u16string longest(1023, u'n');
+    PackageWriter w;
+    ASSERT_TRUE(w.add(longest, "ok", false));
+    EXPECT_TRUE(openBytes(w.finish()));
+
+    // One word more is refused.
+    Bytes p = {'x'};
+    Bytes field = scrambledNameField(std::u16string(1025, u'n'));
+    ASSERT_GT(field.size(), kMaxNameFieldBytes);
+    appendEntry(p, uint32_t(16 + field.size()), 0, 1, 0, field);
+    appendTrailer(p, 1);
+    std::string error;
+    EXPECT_FALSE(openBytes(p, &error));
+    EXPECT_NE(error.find("1024"), std::string::npos);
+}
+
+TEST(LzPackage, RefusesMalformedPackages) {
+    struct Case {
+        const char* what;
+        Bytes bytes;
+    };
+    std::vector<Case> cases;
+    const Bytes good = handMade();
+    ASSERT_TRUE(openBytes(good));
+
+    cases.push_back({"empty", {}});
+    cases.push_back({"7 bytes", Bytes(7, 0)});
+    cases.push_back({"8 zero bytes", Bytes(8, 0)});  // directory offset = key, far outside
+    {
+        Bytes b = good;  // directory offset past the end
+        writeLe32(&b[b.size() - 4], uint32_t(b.size() + 100) ^ kKey);
+        cases.push_back({"offset past end", b});
+    }
+    {
+        Bytes b = good;  // directory offset pointing at the trailer's last word
+        writeLe32(&b[b.size() - 4], uint32_t(b.size() - 4) ^ kKey);
+        cases.push_back({"offset at trailer", b});
+    }
+    {
+        Bytes b = good;  // entry_len below 16
+        writeLe32(&b[5], 12);
+        cases.push_back({"entry_len 12", b});
+    }
+    {
+        Bytes b = good;  // entry_len past the end
+        writeLe32(&b[5], 4000);
+        cases.push_back({"entry_len past end", b});
+    }
+    {
+        Bytes b = good;  // entry_len huge (offset arithmetic must not wrap)
+        writeLe32(&b[5], 0xFFFFFFF0u);
+        cases.push_back({"entry_len wraps", b});
+    }
+    {
+        Bytes b = good;  // member offset outside
+        writeLe32(&b[5 + 4], 0xFFFFFFFFu);
+        cases.push_back({"member offset", b});
+    }
+    {
+        Bytes b = good;  // member size outside
+        writeLe32(&b[5 + 8], 1000);
+        cases.push_back({"member size", b});
+    }
+    {
+        Bytes b = good;  // compressed member too small for its properties
+        writeLe32(&b[5 + 8], 3);
+        writeLe32(&b[5 + 12], 100);
+        cases.push_back({"no properties", b});
+    }
+    {
+        Bytes b = good;  // no terminating zero: the trailer's zero word overwritten
+        writeLe32(&b[b.size() - 8], 16);
+        cases.push_back({"no terminator", b});
+    }
+    for (const Case& c : cases) {
+        std::string error;
+        EXPECT_FALSE(openBytes(c.bytes, &error)) << c.what;
+        EXPECT_FALSE(error.empty()) << c.what;
+    }
+}
+
+TEST(LzPackage, DamagedStreamYieldsAShortBlock) {
+    const std::string text = sampleText(200000);
+    PackageWriter w;
+    ASSERT_TRUE(w.add(u"m", text, true));
+    Bytes pkg = w.finish();
+    auto index = openBytes(pkg);
+    ASSERT_TRUE(index);
+    const auto e = *index->find(u"m");
+
+    // Cut the stream short: the member's directory entry claims more bytes
+    // than the stream holds.
+    Bytes cut = pkg;
+    const uint32_t shorter = e.packedSize / 2;
+    auto cutIndex = LzPackage::open(cut.data(), cut.size());
+    ASSERT_TRUE(cutIndex);
+    LzPackage::Entry half = e;
+    half.packedSize = shorter;
+    HeapBlock partial;
+    EXPECT_EQ(cutIndex->decodeEntry(half, partial), LzPackage::Decode::Damaged);
+    EXPECT_LT(partial.size(), text.size());
+    EXPECT_EQ(std::string(partial.text()), text.substr(0, partial.size()));
+
+    // Garbage in the middle of the stream: lookup() still returns a block,
+    // lookupChecked() says it is damaged; nothing reads out of bounds.
+    for (size_t i = e.offset + e.packedSize / 3; i < e.offset + e.packedSize / 3 + 16; ++i) pkg[i] ^= 0xA5;
+    index = openBytes(pkg);
+    ASSERT_TRUE(index);
+    HeapBlock b;
+    EXPECT_EQ(index->lookupChecked(u"m", b), LzPackage::Decode::Damaged);
+    EXPECT_TRUE(index->lookup(u"m"));
+
+    // Invalid properties (lc/lp/pb byte out of range) decode nothing.
+    pkg[e.offset] = 0xFF;
+    index = openBytes(pkg);
+    ASSERT_TRUE(index);
+    EXPECT_EQ(index->lookupChecked(u"m", b), LzPackage::Decode::Damaged);
+    EXPECT_EQ(b.size(), 0u);
+}
+
+TEST(LzPackage, UnallocatableMemberIsAbsent) {
+    // A 4 GiB - 1 unpacked size: the block cannot be had (or the stream is
+    // far too short), and nothing crashes either way.
+    PackageWriter w;
+    ASSERT_TRUE(w.add(u"m", "abc", true));
+    Bytes pkg = w.finish();
+    auto index = openBytes(pkg);
+    ASSERT_TRUE(index);
+    LzPackage::Entry huge = *index->find(u"m");
+    huge.unpackedSize = 0xFFFFFFFFu;
+    HeapBlock b;
+    const auto r = index->decodeEntry(huge, b);
+    EXPECT_TRUE(r == LzPackage::Decode::NoMemory || r == LzPackage::Decode::Damaged);
+}
+
+TEST(LzPackage, EncoderIsDeterministic) {
+    const std::string text = sampleText(100000);
+    EXPECT_EQ(lzmaEncode(text), lzmaEncode(text));
+}

@@ -1,0 +1,41 @@
+#include "host/TextConvert.h"
+
+#include <gtest/gtest.h>
+
+using nelvo::isValidUtf8;
+using nelvo::utf16ToUtf8;
+using nelvo::utf8ToUtf16;
+
+TEST(TextConvert, RoundTripsValidText) {
+    for (const char* s : {"", "ascii", "检测到Quent安装", "emoji \xF0\x9F\x98\x80 end", "\xEF\xBF\xBF"}) {
+        bool ok = false;
+        const std::u16string u = utf8ToUtf16(s, &ok);
+        EXPECT_TRUE(ok) << s;
+        EXPECT_EQ(utf16ToUtf8(u), s);
+    }
+    EXPECT_EQ(utf8ToUtf16("\xF0\x9F\x98\x80"), std::u16string(u"\xD83D\xDE00"));
+}
+
+TEST(TextConvert, InvalidUtf8BecomesEmpty) {
+    const char* bad[] = {
+        "\x80",              // lone continuation
+        "ab\xC3",            // truncated
+        "\xC0\xAF",          // overlong "/"
+        "\xE0\x80\xAF",      // overlong
+        "\xED\xA0\x80",      // encoded surrogate
+        "\xF4\x90\x80\x80",  // above U+10FFFF
+        "\xFF",              //
+        "ok\xE4\xB8",        // truncated CJK at the end
+    };
+    for (const char* s : bad) {
+        bool ok = true;
+        EXPECT_TRUE(utf8ToUtf16(s, &ok).empty()) << s;
+        EXPECT_FALSE(ok);
+        EXPECT_FALSE(isValidUtf8(s));
+    }
+}
+
+TEST(TextConvert, UnpairedSurrogatesBecomeReplacementCharacters) {
+    EXPECT_EQ(utf16ToUtf8(std::u16string(u"a") + char16_t(0xD800) + u"b"), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(utf16ToUtf8(std::u16string(1, char16_t(0xDC00))), "\xEF\xBF\xBD");
+}

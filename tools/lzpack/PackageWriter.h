@@ -1,0 +1,38 @@
+#pragma once
+// Builds package bytes (layout in host/PackageFormat.h) from named members,
+// in the order they are added.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nelvo {
+
+class PackageWriter {
+public:
+    // Adds a member stored as is (`compress` false) or LZMA-compressed.
+    // Returns false when the encoder fails or the package would exceed the
+    // 4 GiB its 32-bit offsets can address.
+    bool add(std::u16string name, std::string_view content, bool compress);
+
+    // The whole package: member data, directory, zero word, scrambled offset.
+    std::vector<uint8_t> finish() const;
+
+private:
+    struct Member {
+        std::u16string name;
+        uint32_t offset;
+        uint32_t packedSize;
+        uint32_t unpackedSize;
+    };
+    std::vector<uint8_t> data_;
+    std::vector<Member> members_;
+};
+
+// The scrambled name field of a directory entry: UTF-16LE name, at least one
+// zero unit, zero-padded to a multiple of 4 bytes, each word XOR the key.
+std::vector<uint8_t> scrambledNameField(std::u16string_view name);
+
+} // namespace nelvo
