@@ -1,0 +1,78 @@
+// Files and folders.
+
+#include "script/FolderTree.h"
+#include "script/LuaConvert.h"
+#include "script/SystemBindings.h"
+
+namespace nelvo::bindings {
+
+// [-0, +1] removeFile(path) -> boolean
+int removeFile(lua_State* L) {
+    const std::wstring path = argWideText(L, 1);
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    lua_pushboolean(L, DeleteFileW(path.c_str()));
+    return 1;
+}
+
+// [-0, +1] moveFile(source, target) -> boolean
+int moveFile(lua_State* L) {
+    const std::wstring source = argWideText(L, 1);
+    const std::wstring target = argWideText(L, 2);
+    lua_pushboolean(L, MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED));
+    return 1;
+}
+
+// [-0, +1] copyFile(source, target) -> boolean
+int copyFile(lua_State* L) {
+    const std::wstring source = argWideText(L, 1);
+    const std::wstring target = argWideText(L, 2);
+    lua_pushboolean(L, CopyFileW(source.c_str(), target.c_str(), FALSE));
+    return 1;
+}
+
+// [-0, +0] removeDirectory(path)
+int removeDirectory(lua_State* L) {
+    removeFolderTree(argWideText(L, 1));
+    return 0;
+}
+
+// [-0, +1] createDirectory(path) -> boolean
+int createDirectory(lua_State* L) {
+    lua_pushboolean(L, createFolderPath(argWideText(L, 1)));
+    return 1;
+}
+
+// [-0, +1] fileExists(path) -> boolean
+int fileExists(lua_State* L) {
+    const std::wstring path = argWideText(L, 1);
+    lua_pushboolean(L, !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES);
+    return 1;
+}
+
+// [-0, +1] volumeExists(root) -> boolean
+int volumeExists(lua_State* L) {
+    const std::wstring root = argWideText(L, 1);
+    // Only a drive root names a volume. Anything else could be a folder, and
+    // the empty text would ask about the current folder's drive.
+    const bool driveRoot = root.size() == 3 && ((root[0] >= L'A' && root[0] <= L'Z') || (root[0] >= L'a' && root[0] <= L'z')) &&
+                           root[1] == L':' && root[2] == L'\\';
+    lua_pushboolean(L, driveRoot && GetDriveTypeW(root.c_str()) == DRIVE_FIXED);
+    return 1;
+}
+
+// [-0, +1] directoryEmpty(path) -> boolean
+int directoryEmpty(lua_State* L) {
+    lua_pushboolean(L, folderEmptyOrAbsent(argWideText(L, 1)));
+    return 1;
+}
+
+// [-0, +0] setCurrentDirectory(path)
+int setCurrentDirectory(lua_State* L) {
+    const std::wstring path = argWideText(L, 1);
+    if (!path.empty()) SetCurrentDirectoryW(path.c_str());
+    return 0;
+}
+
+} // namespace nelvo::bindings

@@ -1,0 +1,32 @@
+#pragma once
+// The wizard's interpreter: one Lua state on the main thread, filled with the
+// standard libraries, the system functions and the registry tables, which
+// runs the main script from the resource store to its end.
+
+struct lua_State;
+
+namespace nelvo {
+
+class LuaHost {
+public:
+    LuaHost() = default;
+    LuaHost(const LuaHost&) = delete;
+    LuaHost& operator=(const LuaHost&) = delete;
+    ~LuaHost();
+
+    // Creates the state. False when the interpreter could not be created.
+    bool create();
+
+    // Loads the named resource as one chunk and calls it. A compile or run
+    // error is shown in a message box captioned "错误". The state is closed
+    // afterwards in every case.
+    void run(const char16_t* resourceName);
+
+    // The main state, or null outside create()..run().
+    static lua_State* mainState();
+
+private:
+    lua_State* L_ = nullptr;
+};
+
+} // namespace nelvo

@@ -1,0 +1,93 @@
+// Processes, and the programs listed in the running-programs block.
+
+#include "script/LuaConvert.h"
+#include "script/ProcessSnapshot.h"
+#include "script/RunningProgramsBlock.h"
+#include "script/SystemBindings.h"
+
+namespace nelvo::bindings {
+
+namespace {
+
+// Exit code of a process ended by killProcess: 0xFFFFFFF8.
+constexpr UINT kKilledExitCode = static_cast<UINT>(-8);
+constexpr DWORD kKillWaitMs = 10000;
+
+// Ends every process whose executable file name (not path) equals `name`,
+// without waiting for any of them.
+void endProgramsNamed(std::wstring_view name) {
+    const std::wstring text(name);
+    OutputDebugStringW(text.c_str());
+    ProcessSnapshot snapshot;
+    PROCESSENTRY32W entry;
+    while (snapshot.next(entry)) {
+        if (!sameFileName(entry.szExeFile, name)) continue;
+        UniqueKernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+        if (process) TerminateProcess(process.get(), 0);
+    }
+}
+
+} // namespace
+
+// [-0, +0] killProcess(path)
+int killProcess(lua_State* L) {
+    const std::wstring path = argWideText(L, 1);
+    if (path.empty()) return 0;
+    ProcessSnapshot snapshot;
+    PROCESSENTRY32W entry;
+    while (snapshot.next(entry)) {
+        UniqueKernelHandle process(OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE,
+                                               FALSE, entry.th32ProcessID));
+        if (!process || !sameFileName(processImagePath(process.get()), path)) continue;
+        if (TerminateProcess(process.get(), kKilledExitCode)) WaitForSingleObject(process.get(), kKillWaitMs);
+    }
+    return 0;
+}
+
+// [-0, +(0|1)] isProcessRunning(path) -> true or nothing
+int isProcessRunning(lua_State* L) {
+    const std::wstring path = argWideText(L, 1);
+    if (path.empty()) return 0;
+    ProcessSnapshot snapshot;
+    PROCESSENTRY32W entry;
+    while (snapshot.next(entry)) {
+        UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID));
+        if (process && sameFileName(processImagePath(process.get()), path)) {
+            lua_pushboolean(L, 1);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+// [-0, +(0|1)] getProcessPath() -> path or nothing
+int getProcessPath(lua_State* L) {
+    wchar_t path[MAX_PATH + 1] = {};
+    // A path that does not fit comes back cut to the buffer with the full
+    // size as result; that is a failure here, not a shorter path.
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return 0;
+    pushWideText(L, std::wstring_view(path, n));
+    return 1;
+}
+
+// [-0, +(0|1)] getRunningProcess() -> text or nothing
+int getRunningProcess(lua_State* L) {
+    const std::wstring text = readRunningPrograms();
+    if (text.empty()) return 0;
+    pushWideText(L, text);
+    return 1;
+}
+
+// [-0, +0] killRunningProcess()
+int killRunningProcess(lua_State*) {
+    const std::vector<std::wstring> entries = RunningProgramsBlock::entries(readRunningPrograms());
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        OutputDebugStringW(it->c_str());
+        endProgramsNamed(programFileName(*it));
+    }
+    endProgramsNamed(L"Nelvo.exe");
+    return 0;
+}
+
+} // namespace nelvo::bindings

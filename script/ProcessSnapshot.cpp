@@ -1,0 +1,33 @@
+#include "script/ProcessSnapshot.h"
+
+#include <psapi.h>
+
+namespace nelvo {
+
+ProcessSnapshot::ProcessSnapshot() : snapshot_(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0)) {}
+
+bool ProcessSnapshot::next(PROCESSENTRY32W& entry) {
+    if (!snapshot_) return false;
+    entry.dwSize = sizeof entry;
+    const bool more = started_ ? Process32NextW(snapshot_.get(), &entry) : Process32FirstW(snapshot_.get(), &entry);
+    started_ = true;
+    // The snapshot fills a fixed array; make sure the name ends inside it.
+    if (more) entry.szExeFile[MAX_PATH - 1] = L'\0';
+    return more;
+}
+
+std::wstring processImagePath(HANDLE process) {
+    wchar_t path[MAX_PATH + 1] = {};
+    const DWORD n = GetModuleFileNameExW(process, nullptr, path, MAX_PATH);
+    if (n == 0 || n > MAX_PATH) return {};
+    return std::wstring(path, n);
+}
+
+bool sameFileName(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    if (a.empty()) return true;
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+} // namespace nelvo
