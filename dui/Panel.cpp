@@ -1,0 +1,78 @@
+#include "dui/Panel.h"
+
+#include "dui/LiveSet.h"
+
+#ifdef _WIN32
+#include "host/UniqueHandle.h"
+#endif
+
+namespace nelvo {
+
+Panel::Panel() { flags_ |= ControlFlag::IsPanel; }
+
+Panel::~Panel() {
+    while (Control* child = last_) child->destroy();  // unlinks itself
+}
+
+void Panel::addChild(Control* child) {
+    if (!child) return;
+    child->parent_ = this;
+    child->previous_ = last_;
+    child->next_ = nullptr;
+    if (last_)
+        last_->next_ = child;
+    else
+        first_ = child;
+    last_ = child;
+    ++count_;
+    if (LiveSet::contains(this) && window_) attach(*window_, *child);
+}
+
+void Panel::unlinkChild(Control* child) {
+    // A control may name this panel as parent without being in its list
+    // (a tab page); then there is nothing to unlink.
+    const bool linked = child->previous_ ? child->previous_->next_ == child : first_ == child;
+    if (child->parent_ != this || !linked) {
+        child->parent_ = nullptr;
+        return;
+    }
+    if (child->previous_)
+        child->previous_->next_ = child->next_;
+    else
+        first_ = child->next_;
+    if (child->next_)
+        child->next_->previous_ = child->previous_;
+    else
+        last_ = child->previous_;
+    child->parent_ = child->previous_ = child->next_ = nullptr;
+    --count_;
+}
+
+void Panel::paint(DeviceContext dc, const Rect& bounds, const Rect& clip) {
+    Control::paint(dc, bounds, clip);
+    for (Control* child = first_; child; child = child->nextSibling()) {
+        if (!child->visible()) continue;
+        const Rect childBounds = child->bounds().offset(bounds.left, bounds.top);
+        const Rect childClip = intersect(childBounds, clip);
+        if (childClip.empty()) continue;
+#ifdef _WIN32
+        SaveDcGuard saved(dc);
+        UniqueRegion region(CreateRectRgn(childClip.left, childClip.top, childClip.right, childClip.bottom));
+        SelectClipRgn(dc, region.get());
+#endif
+        child->paint(dc, childBounds, childClip);
+    }
+}
+
+Control* Panel::hitTest(int32_t x, int32_t y) {
+    if (!Control::hitTest(x, y)) return nullptr;
+    const int32_t cx = x - bounds().left;
+    const int32_t cy = y - bounds().top;
+    for (Control* child = last_; child; child = child->previousSibling())
+        if (Control* hit = child->hitTest(cx, cy)) return hit;
+    return this;
+}
+
+std::u16string_view Panel::typeName() const { return u"Panel"; }
+
+} // namespace nelvo
