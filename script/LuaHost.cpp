@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
-#include <lua.hpp>
+#include <lauxlib.h>
+#include <lua.h>
+#include <lualib.h>
 
 #include <cstring>
 #include <string>

@@ -1,0 +1,97 @@
+// scriptprobe: a small program that the script tests start, end and watch.
+//
+//   scriptprobe exit N              exits with code N
+//   scriptprobe sleep MS            sleeps, then exits with 0
+//   scriptprobe envexit NAME        exits with the number in variable NAME
+//   scriptprobe block TEXT MS       puts TEXT into the running-programs block
+//                                   and keeps it open for MS milliseconds
+//   scriptprobe resolve LINK        prints the target path of a shell link
+//   scriptprobe answerbox TITLE ID  waits up to 20 s for a window titled
+//                                   TITLE and presses its button ID
+//   scriptprobe rawsz KEY NAME N    writes N units of "x" under HKCU\KEY as a
+//                                   REG_SZ value without a terminating zero
+
+#include "host/TextConvert.h"
+#include "host/UniqueHandle.h"
+#include "script/RunningProgramsBlock.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+int resolveLink(const wchar_t* linkFile) {
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 3;
+    int rc = 1;
+    IShellLinkW* link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link)))) {
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            wchar_t target[MAX_PATH + 1] = {};
+            if (SUCCEEDED(file->Load(linkFile, STGM_READ)) &&
+                SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH))) {
+                std::printf("%s\n", nelvo::wideToUtf8(target).c_str());
+                rc = 0;
+            }
+            file->Release();
+        }
+        link->Release();
+    }
+    CoUninitialize();
+    return rc;
+}
+
+int answerBox(const wchar_t* title, int button) {
+    for (int i = 0; i < 200; ++i) {
+        if (HWND box = FindWindowW(nullptr, title)) {
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+            return 0;
+        }
+        Sleep(100);
+    }
+    return 1;
+}
+
+int writeRawString(const wchar_t* key, const wchar_t* name, int units) {
+    nelvo::UniqueRegKey k;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.put(), nullptr) !=
+        ERROR_SUCCESS)
+        return 1;
+    const std::wstring text(static_cast<size_t>(units), L'x');
+    return RegSetValueExW(k.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
+                          static_cast<DWORD>(text.size() * sizeof(wchar_t))) == ERROR_SUCCESS
+               ? 0
+               : 1;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) return 2;
+    const std::wstring mode = argv[1];
+    if (mode == L"exit") return _wtoi(argv[2]);
+    if (mode == L"sleep") {
+        Sleep(static_cast<DWORD>(_wtoi(argv[2])));
+        return 0;
+    }
+    if (mode == L"envexit") {
+        const wchar_t* value = _wgetenv(argv[2]);
+        return value ? _wtoi(value) : 99;
+    }
+    if (mode == L"block" && argc >= 4) {
+        nelvo::RunningProgramsBlock block;
+        if (!block.open() || !block.write(argv[2])) return 1;
+        Sleep(static_cast<DWORD>(_wtoi(argv[3])));
+        return 0;
+    }
+    if (mode == L"resolve") return resolveLink(argv[2]);
+    if (mode == L"answerbox" && argc >= 4) return answerBox(argv[2], _wtoi(argv[3]));
+    if (mode == L"rawsz" && argc >= 5) return writeRawString(argv[2], argv[3], _wtoi(argv[4]));
+    return 2;
+}

@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Runs one script test case under Wine: prepares the case's scratch folder
+# under the prefix's drive_c, runs lua/<case>.lua with luarun and checks the
+# results from outside the prefix (files, `wine reg query`, exit codes).
+#
+#   scripttest.sh CASE        needs WINEPREFIX and NELVO_OUT
+#
+# Exit codes: 0 passed, 1 failed, 77 skipped.
+set -uo pipefail
+
+case_name=${1:?usage: scripttest.sh CASE}
+here=$(cd "$(dirname "$0")" && pwd)
+: "${WINEPREFIX:?}" "${NELVO_OUT:?}"
+export WINEDEBUG=${WINEDEBUG:--all}
+drive_c=$WINEPREFIX/drive_c
+scratch=$drive_c/nelvo-script-tests/$case_name
+probe=$NELVO_OUT/tests/scriptprobe.exe
+
+fail() { echo "FAIL ($case_name): $*" >&2; exit 1; }
+
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+
+# luarun [ARG...]: runs this case's script; fails the test on a script error.
+luarun() {
+    wine "$NELVO_OUT/luarun.exe" "$(winpath "$here/lua/$case_name.lua")" "$@" || fail "script failed"
+}
+
+reg_query() { wine reg query "$@" 2>/dev/null | tr -d '\r'; }
+
+rm -rf "$scratch"
+mkdir -p "$scratch"
+
+case $case_name in
+files)
+    rm -rf "$drive_c/A"
+    cd "$scratch"
+    mkdir -p empty full tree/sub outside plain/one/two
+    echo x > full/x.txt; echo a > afile.txt; echo a > tree/a.txt
+    echo ro > ro.txt; echo ro > tree/sub/ro.txt; echo p > tree/sub/plain.txt
+    echo keep > outside/keep.txt; echo f > plain/one/two/f.txt
+    chmod a-w ro.txt tree/sub/ro.txt
+    ln -s ../outside tree/link
+    luarun
+    [ -d "$drive_c/A/B" ] || fail "C:\\A\\B was not made"
+    [ -f tree/sub/ro.txt ] || fail "the read-only file was removed"
+    [ -f outside/keep.txt ] || fail "removeDirectory went through the link"
+    rm -rf "$drive_c/A"
+    ;;
+volumes)
+    missing=
+    for l in q r s t u v w x y; do
+        [ -e "$WINEPREFIX/dosdevices/$l:" ] || { missing=$l; break; }
+    done
+    [ -n "$missing" ] || fail "no free drive letter"
+    luarun "$(echo "$missing" | tr a-z A-Z)"
+    ;;
+folders)
+    # What the system says its version is, e.g. "Microsoft Windows 6.1.7601".
+    version=$(wine cmd /c ver 2>/dev/null | tr -d '\r' | grep -o '[0-9]*\.[0-9]*\.[0-9]*' | head -1)
+    major=${version%%.*}; rest=${version#*.}; minor=${rest%%.*}
+    [ -n "$major" ] || fail "could not read the system version"
+    # The program declares Vista and 7 only, so a later system reports 6.2.
+    if [ "$major" -gt 6 ] || { [ "$major" -eq 6 ] && [ "$minor" -gt 2 ]; }; then major=6; minor=2; fi
+    vista=false; win8=false
+    [ "$major" -gt 5 ] && vista=true
+    [ "$major" -gt 5 ] && [ "$minor" -gt 1 ] && win8=true
+    out=$(luarun "$vista" "$win8") || exit 1
+    echo "$out"
+    for name in getAppDataFolder getProgramFolder getDesktopFolder getStartMenuFolder getTempFolder; do
+        win=$(echo "$out" | tr -d '\r' | sed -n "s/^$name=C:\\\\//p")
+        [ -n "$win" ] || fail "$name is not on drive C:"
+        [ -d "$drive_c/${win//\\//}" ] || fail "$name: no folder $drive_c/${win//\\//}"
+    done
+    ;;
+registry)
+    key='HKCU\Software\NelvoScriptTest'
+    mkey='HKLM\Software\NelvoScriptTest'
+    wine reg delete "$key" /f >/dev/null 2>&1
+    wine reg delete "$mkey" /f /reg:32 >/dev/null 2>&1
+    wine reg add "$key" /v expand /t REG_EXPAND_SZ /d '%TEMP%' /f >/dev/null 2>&1 || fail "reg add expand"
+    wine reg add "$key" /v ones /t REG_DWORD /d 0xffffffff /f >/dev/null 2>&1 || fail "reg add ones"
+    for n in 259 260 261; do
+        wine "$probe" rawsz 'Software\NelvoScriptTest' raw$n $n || fail "probe rawsz $n"
+    done
+    luarun
+    reg_query "$key" /v Answer | grep -q 'Answer *REG_DWORD *0x80003' || fail "Answer is not REG_DWORD 0x80003"
+    reg_query "$key" /v number | grep -q 'number *REG_SZ *42' || fail "number is not REG_SZ 42"
+    reg_query "$key\Tree" >/dev/null && fail "the deleted tree is still there"
+    reg_query "$mkey" /v machine /reg:32 | grep -q 'machine *REG_SZ *yes' || fail "HKLM value not in the 32-bit view"
+    reg_query "$mkey" /v machine /reg:64 | grep -q machine && fail "HKLM value in the 64-bit view"
+    wine reg delete "$key" /f >/dev/null 2>&1
+    wine reg delete "$mkey" /f /reg:32 >/dev/null 2>&1
+    ;;
+*)
+    fail "no such case"
+    ;;
+esac
+chmod -R u+w "$scratch" 2>/dev/null
+rm -rf "$scratch"
+echo "PASS ($case_name)"
