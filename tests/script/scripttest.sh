@@ -22,18 +22,19 @@ winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 
 # luarun [ARG...]: runs this case's script; fails the test on a script error.
 luarun() {
-    wine "$NELVO_OUT/luarun.exe" "$(winpath "$here/lua/$case_name.lua")" "$@" || fail "script failed"
+    wine "$NELVO_OUT/luarun.exe" "$(winpath "$here/lua/${luarun_case:-$case_name}.lua")" "$@" || fail "script failed"
 }
 
 reg_query() { wine reg query "$@" 2>/dev/null | tr -d '\r'; }
 
 rm -rf "$scratch"
 mkdir -p "$scratch"
+# Relative names that a script makes land in the scratch folder.
+cd "$scratch"
 
 case $case_name in
 files)
     rm -rf "$drive_c/A"
-    cd "$scratch"
     mkdir -p empty full tree/sub outside plain/one/two
     echo x > full/x.txt; echo a > afile.txt; echo a > tree/a.txt
     echo ro > ro.txt; echo ro > tree/sub/ro.txt; echo p > tree/sub/plain.txt
@@ -90,6 +91,66 @@ registry)
     reg_query "$mkey" /v machine /reg:64 | grep -q machine && fail "HKLM value in the 64-bit view"
     wine reg delete "$key" /f >/dev/null 2>&1
     wine reg delete "$mkey" /f /reg:32 >/dev/null 2>&1
+    ;;
+shell)
+    luarun
+    target=$(wine "$scratch/probe.exe" resolve 'C:\nelvo-script-tests\shell\probe.lnk' | tr -d '\r') \
+        || fail "the link does not resolve"
+    [ "$target" = 'C:\nelvo-script-tests\shell\probe.exe' ] || fail "the link resolves to '$target'"
+    ;;
+processes)
+    cp "$probe" "$scratch/watched.exe"
+    wine "$probe" runwait 'C:\nelvo-script-tests\processes\code.txt' \
+        'C:\nelvo-script-tests\processes\watched.exe sleep 60000' &
+    waiter=$!
+    luarun
+    wait $waiter || fail "the waiting probe failed"
+    code=$(tr -d '\r\n' < "$scratch/code.txt")
+    [ "$code" = -8 ] || fail "the watched probe ended with '$code', not -8"
+    ;;
+block-empty|block-text|block-nofinal)
+    luarun_case=block luarun "${case_name#block-}"
+    ;;
+block-final)
+    # The order of ending shows in the debugger output: each entry, then the
+    # file name it ends, from the last entry to the first; then Nelvo.exe.
+    WINEDEBUG=warn+seh luarun_case=block luarun final 2> "$scratch/../block-final.log" \
+        || { cat "$scratch/../block-final.log" >&2; fail "script failed"; }
+    order=$(sed -n 's/.*OutputDebugStringA "\(.*\)"$/\1/p' "$scratch/../block-final.log" | tr '\n' ' ')
+    rm -f "$scratch/../block-final.log"
+    expected='D:\\b.exe b.exe C:\\P\\a.exe a.exe Nelvo.exe '
+    [ "$order" = "$expected" ] || fail "debugger output was '$order', not '$expected'"
+    ;;
+print)
+    WINEDEBUG=warn+seh luarun 2> "$scratch/../print.log" || { cat "$scratch/../print.log" >&2; fail "script failed"; }
+    lines=$(sed -n 's/.*OutputDebugStringA "\(.*\)"$/\1/p' "$scratch/../print.log" | tr '\n' '|')
+    rm -f "$scratch/../print.log"
+    # One write per call, no line ends added, nothing of the second argument.
+    [ "$lines" = 'first|42|||last|' ] || fail "debugger output was '$lines'"
+    ;;
+msgbox)
+    [ -n "${DISPLAY:-}" ] || { echo "SKIP (msgbox): no display"; exit 77; }
+    luarun
+    ;;
+restart)
+    out=$(luarun | tr -d '\r') || exit 1
+    marker=$drive_c/${out#C:\\}
+    marker=${marker//\\//}
+    [ -f "$marker" ] || fail "no marker at $marker"
+    expected=0000000000000000
+    shutdown=$(reg_query 'HKLM\SYSTEM\CurrentControlSet\Control\Windows' /v ShutdownTime \
+        | sed -n 's/.*ShutdownTime *REG_BINARY *//p')
+    [ -n "$shutdown" ] && expected=$(echo "$shutdown" | tr 'A-F' 'a-f')
+    actual=$(od -An -tx1 "$marker" | tr -d ' \n')
+    [ "$actual" = "$expected" ] || fail "marker holds $actual, not $expected"
+    reg_query 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations \
+        | grep -qi 'nelvo_restart' || fail "the marker's deletion is not scheduled"
+    # Under Wine a marker of zeros counts as a pending restart (there is no
+    # ShutdownTime); leave none behind for the setup program's tests.
+    rm -f "$marker"
+    ;;
+registration)
+    luarun one two
     ;;
 *)
     fail "no such case"

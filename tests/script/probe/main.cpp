@@ -10,6 +10,8 @@
 //                                   TITLE and presses its button ID
 //   scriptprobe rawsz KEY NAME N    writes N units of "x" under HKCU\KEY as a
 //                                   REG_SZ value without a terminating zero
+//   scriptprobe runwait FILE CMD    runs the command line CMD, waits for it
+//                                   and writes its exit code to FILE
 
 #include "host/TextConvert.h"
 #include "host/UniqueHandle.h"
@@ -70,6 +72,25 @@ int writeRawString(const wchar_t* key, const wchar_t* name, int units) {
                : 1;
 }
 
+int runAndWait(const wchar_t* resultFile, const wchar_t* commandLine) {
+    std::wstring command = commandLine;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return 1;
+    nelvo::UniqueKernelHandle process(info.hProcess);
+    nelvo::UniqueKernelHandle thread(info.hThread);
+    WaitForSingleObject(process.get(), INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    FILE* out = _wfopen(resultFile, L"w");
+    if (!out) return 1;
+    std::fprintf(out, "%ld\n", static_cast<long>(code));
+    std::fclose(out);
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -93,5 +114,6 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"resolve") return resolveLink(argv[2]);
     if (mode == L"answerbox" && argc >= 4) return answerBox(argv[2], _wtoi(argv[3]));
     if (mode == L"rawsz" && argc >= 5) return writeRawString(argv[2], argv[3], _wtoi(argv[4]));
+    if (mode == L"runwait" && argc >= 4) return runAndWait(argv[2], argv[3]);
     return 2;
 }
