@@ -5,7 +5,7 @@
 // 16-bit-character document with the default flags. The parser's exception
 // stops here: parse() reports it as a value.
 
-#include <rapidxml.hpp>
+#include <rapidxml/rapidxml.hpp>
 
 #include <memory>
 #include <string>

@@ -1,0 +1,621 @@
+// The control tree: property bag, pools, routed and posted delivery,
+// attach and detach, invalidation, hit-testing, painting order, destruction.
+
+#include "tests/dui/DuiTestSupport.h"
+
+#include "dui/Grid.h"
+#include "dui/LiveSet.h"
+#include "dui/SmallObjectPool.h"
+#include "dui/UiContext.h"
+
+#include <gtest/gtest.h>
+
+namespace nelvo {
+namespace {
+
+using test::Recorder;
+using test::TestWindow;
+using Log = std::vector<std::string>;
+
+TEST(PropertyBag, StoresEachKindAndReplacesByKey) {
+    Grid* g = new Grid;
+    int32_t i = 7;
+    EXPECT_FALSE(g->getInt(attr::width, i));
+    EXPECT_EQ(i, 7) << "absence leaves the output alone";
+    g->setInt(attr::width, 0);
+    ASSERT_TRUE(g->getInt(attr::width, i));
+    EXPECT_EQ(i, 0) << "a stored 0 is present, unlike an absent value";
+    g->setInt(attr::width, -1);
+    g->getInt(attr::width, i);
+    EXPECT_EQ(i, -1);
+
+    g->setRect(attr::margin, {1, 2, 3, 4});
+    g->setRect(attr::margin, {5, 6, 7, 8});
+    Rect r;
+    ASSERT_TRUE(g->getRect(attr::margin, r));
+    EXPECT_EQ(r, (Rect{5, 6, 7, 8}));
+    g->setSize(attr::initSize, {504, 366});
+    Size s;
+    ASSERT_TRUE(g->getSize(attr::initSize, s));
+    EXPECT_EQ(s, (Size{504, 366}));
+    g->setText(attr::text, u"a");
+    g->setText(attr::text, u"安装");
+    EXPECT_EQ(g->text(), u"安装");
+
+    // The lists are separate: an integer does not answer a text lookup.
+    std::u16string t;
+    EXPECT_FALSE(g->getText(attr::width, t));
+    EXPECT_FALSE(g->getRect(attr::width, r));
+    g->destroy();
+}
+
+TEST(PropertyBag, KeysCompareByIdentityNotText) {
+    static const char16_t lookalike[] = u"width";
+    Grid* g = new Grid;
+    g->setInt(attr::width, 10);
+    int32_t v = 0;
+    EXPECT_FALSE(g->getInt(lookalike, v));
+    g->setInt(lookalike, 20);
+    g->getInt(attr::width, v);
+    EXPECT_EQ(v, 10);
+    g->destroy();
+}
+
+TEST(SmallObjectPoolTest, ReleasedSlotsGoBackToTheirOwnList) {
+    void* a = SmallObjectPool::allocate(40);
+    const size_t before = SmallObjectPool::freeSlots(40);
+    SmallObjectPool::release(a);
+    EXPECT_EQ(SmallObjectPool::freeSlots(40), before + 1);
+    void* b = SmallObjectPool::allocate(40);
+    EXPECT_EQ(a, b) << "the slot just released is reused first";
+    SmallObjectPool::release(b);
+
+    // Beyond 1024 bytes the general heap serves, with the same header.
+    void* big = SmallObjectPool::allocate(5000);
+    static_cast<char*>(big)[4999] = 1;
+    SmallObjectPool::release(big);
+    SmallObjectPool::release(nullptr);
+}
+
+TEST(DelegatePoolTest, ExhaustionFailsCleanlyAndCellsComeBack) {
+    DelegatePool pool(3);
+    int obj = 0;
+    DelegateRef a = pool.acquire(&obj, &Recorder::handle);
+    DelegateRef b = pool.acquire(&obj, &Recorder::handle);
+    DelegateRef c = pool.acquire(&obj, &Recorder::handle);
+    EXPECT_EQ(pool.available(), 0u);
+    EXPECT_FALSE(pool.acquire(&obj, &Recorder::handle));
+    {
+        DelegateRef copy = b;
+        EXPECT_EQ(b.useCount(), 2u);
+        b.reset();
+        EXPECT_EQ(pool.available(), 0u) << "a copy still holds the cell";
+    }
+    EXPECT_EQ(pool.available(), 1u);
+    DelegateRef d = pool.acquire(&obj, &Recorder::handle);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->object(), &obj);
+}
+
+TEST(DelegatePoolTest, AddHandlerReportsTheSharedPoolRunningOut) {
+    UiContext ctx;
+    TestWindow w;
+    Grid* root = new Grid;
+    attach(w, *root);
+    Log log;
+    Recorder rec{"r", &log};
+
+    DelegatePool& pool = DelegatePool::shared();
+    std::vector<DelegateRef> hog;
+    hog.reserve(pool.available());
+    while (DelegateRef d = pool.acquire(nullptr, &Recorder::handle)) hog.push_back(std::move(d));
+
+    EXPECT_FALSE(root->addHandler(EventCode::Click, &rec, &Recorder::handle));
+    EXPECT_EQ(root->handlers().find(EventCode::Click), nullptr) << "nothing half-registered";
+    Event e = makeEvent(EventCode::Click, Routing::Direct);
+    root->raiseEvent(e);
+    EXPECT_TRUE(log.empty());
+
+    hog.pop_back();
+    EXPECT_TRUE(root->addHandler(EventCode::Click, &rec, &Recorder::handle));
+    hog.clear();
+    root->raiseEvent(e);
+    EXPECT_EQ(log, Log{"r"});
+    root->destroy();
+}
+
+// root (Grid) > panel (Grid) > button (Control), each with two handlers for
+// one code, attached to a test window.
+class RoutingTest : public ::testing::Test {
+public:
+    void SetUp() override {
+        root = new Grid;
+        panel = new Grid;
+        button = new Control;
+        panel->addChild(button);
+        root->addChild(panel);
+        attach(window, *root);
+        for (auto* r : {&root1, &root2, &panel1, &panel2, &button1, &button2}) r->log = &log;
+    }
+    void TearDown() override {
+        if (root) {
+            detach(*root);
+            root->destroy();
+        }
+    }
+    void listen(int32_t code) {
+        root->addHandler(code, &root1, &Recorder::handle);
+        root->addHandler(code, &root2, &Recorder::handle);
+        panel->addHandler(code, &panel1, &Recorder::handle);
+        panel->addHandler(code, &panel2, &Recorder::handle);
+        button->addHandler(code, &button1, &Recorder::handle);
+        button->addHandler(code, &button2, &Recorder::handle);
+    }
+
+    UiContext ctx;
+    TestWindow window;
+    Grid* root = nullptr;
+    Grid* panel = nullptr;
+    Control* button = nullptr;
+    Log log;
+    Recorder root1{"root1"}, root2{"root2"}, panel1{"panel1"}, panel2{"panel2"}, button1{"button1"},
+        button2{"button2"};
+};
+
+TEST_F(RoutingTest, TunnelBubbleAndDirectOrder) {
+    listen(EventCode::PreviewLButtonDown);
+    Event e = makeEvent(EventCode::PreviewLButtonDown, Routing::Tunnel);
+    EXPECT_EQ(button->raiseEvent(e), 0);
+    EXPECT_EQ(log, (Log{"root1", "root2", "panel1", "panel2", "button1", "button2"}));
+
+    log.clear();
+    e = makeEvent(EventCode::PreviewLButtonDown, Routing::Bubble);
+    button->raiseEvent(e);
+    EXPECT_EQ(log, (Log{"button1", "button2", "panel1", "panel2", "root1", "root2"}));
+    // Each handler hears from the control whose list held it.
+    ASSERT_EQ(panel1.senders.size(), 2u);
+    EXPECT_EQ(panel1.senders[1], panel);
+    EXPECT_EQ(root2.senders[1], root);
+    EXPECT_EQ(button1.senders[1], button);
+
+    log.clear();
+    e = makeEvent(EventCode::PreviewLButtonDown, Routing::Direct);
+    button->raiseEvent(e);
+    EXPECT_EQ(log, (Log{"button1", "button2"}));
+
+    log.clear();
+    e = makeEvent(EventCode::LButtonDown, Routing::Bubble);
+    button->raiseEvent(e);
+    EXPECT_TRUE(log.empty()) << "handlers are per code";
+}
+
+TEST_F(RoutingTest, HandledStopsTheRestOfTheRoute) {
+    listen(EventCode::KeyDown);
+    panel1.markHandled = true;
+    Event e = makeEvent(EventCode::KeyDown, Routing::Bubble);
+    EXPECT_NE(button->raiseEvent(e), 0);
+    EXPECT_EQ(log, (Log{"button1", "button2", "panel1"}));
+
+    log.clear();
+    panel1.markHandled = false;
+    root1.markHandled = true;
+    e = makeEvent(EventCode::KeyDown, Routing::Tunnel);
+    button->raiseEvent(e);
+    EXPECT_EQ(log, (Log{"root1"}));
+
+    log.clear();
+    root1.markHandled = false;
+    e = makeEvent(EventCode::KeyDown, Routing::Bubble);
+    e.handled = 1;
+    button->raiseEvent(e);
+    EXPECT_TRUE(log.empty()) << "a record already handled reaches nobody";
+}
+
+TEST_F(RoutingTest, HandlerRemovedDuringDeliveryIsSkipped) {
+    listen(EventCode::MouseMove);
+    button1.context = this;
+    button1.action = [](Recorder& self, Control*, Event*) {
+        auto* t = static_cast<RoutingTest*>(self.context);
+        t->button->removeHandler(EventCode::MouseMove, &t->button2, &Recorder::handle);
+        t->root->removeHandler(EventCode::MouseMove, &t->root1, &Recorder::handle);
+    };
+    Event e = makeEvent(EventCode::MouseMove, Routing::Bubble);
+    button->raiseEvent(e);
+    EXPECT_EQ(log, (Log{"button1", "panel1", "panel2", "root2"}));
+
+    // Removing what is not registered does nothing.
+    button->removeHandler(EventCode::MouseMove, &button2, &Recorder::handle);
+    button->removeHandler(EventCode::Click, &button1, &Recorder::handle);
+    log.clear();
+    button->raiseEvent(e = makeEvent(EventCode::MouseMove, Routing::Bubble));
+    EXPECT_EQ(log, (Log{"button1", "panel1", "panel2", "root2"}));
+}
+
+TEST_F(RoutingTest, ControlDestroyedByItsOwnHandlerWhileTheEventIsInFlight) {
+    listen(EventCode::LButtonUp);
+    Recorder detached{"button detached", &log};
+    button->addHandler(EventCode::Detached, &detached, &Recorder::handle);
+    button1.context = this;
+    button1.action = [](Recorder& self, Control*, Event*) {
+        auto* t = static_cast<RoutingTest*>(self.context);
+        t->button->destroy();
+        t->button = nullptr;
+    };
+    Event e = makeEvent(EventCode::LButtonUp, Routing::Bubble);
+    Control* gone = button;
+    button->raiseEvent(e);
+    EXPECT_EQ(log, (Log{"button1", "button detached", "panel1", "panel2", "root1", "root2"}));
+    EXPECT_EQ(panel->childCount(), 0);
+    EXPECT_EQ(panel->firstChild(), nullptr);
+    EXPECT_FALSE(LiveSet::contains(gone));
+    ASSERT_FALSE(window.forgotten.empty());
+    EXPECT_EQ(window.forgotten.back(), gone);
+    for (Control* s : panel1.senders) EXPECT_NE(s, gone);
+}
+
+TEST_F(RoutingTest, RoutesLongerThanSixteenDelegatesReachEveryHandlerInOrder) {
+    std::vector<Recorder> recorders(45);
+    Control* owners[3] = {root, panel, button};
+    for (int i = 0; i < 45; ++i) {
+        recorders[i].name = std::to_string(i);
+        recorders[i].log = &log;
+        owners[i / 15]->addHandler(EventCode::KeyUp, &recorders[i], &Recorder::handle);
+    }
+    Event e = makeEvent(EventCode::KeyUp, Routing::Tunnel);
+    button->raiseEvent(e);
+    ASSERT_EQ(log.size(), 45u);
+    for (int i = 0; i < 45; ++i) EXPECT_EQ(log[i], std::to_string(i));
+
+    log.clear();
+    e = makeEvent(EventCode::KeyUp, Routing::Bubble);
+    button->raiseEvent(e);
+    ASSERT_EQ(log.size(), 45u);
+    Log expected;
+    for (int owner = 2; owner >= 0; --owner)
+        for (int i = 0; i < 15; ++i) expected.push_back(std::to_string(owner * 15 + i));
+    EXPECT_EQ(log, expected);
+
+    // Handled still stops a long route where it should.
+    log.clear();
+    recorders[20].markHandled = true;
+    e = makeEvent(EventCode::KeyUp, Routing::Tunnel);
+    button->raiseEvent(e);
+    EXPECT_EQ(log.size(), 21u);
+}
+
+TEST_F(RoutingTest, NothingIsDeliveredToADetachedControl) {
+    listen(EventCode::Notify);
+    detach(*root);
+    Event e = makeEvent(EventCode::Notify, Routing::Bubble);
+    EXPECT_EQ(button->raiseEvent(e), 0);
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(button->invalidate(true), 0);
+    Rect r;
+    EXPECT_FALSE(button->windowRect(r));
+}
+
+TEST_F(RoutingTest, PostedEventsRunLaterWithHandledCleared) {
+    listen(EventCode::Click);
+    Event e = makeEvent(EventCode::Click, Routing::Direct, 5, 6);
+    e.handled = 1;
+    button->postEvent(e);
+    EXPECT_TRUE(log.empty()) << "posting never delivers at once";
+    EXPECT_EQ(ctx.queuedTasks(), 1u);
+    EXPECT_EQ(ctx.runPostedTasks(), 1u);
+    EXPECT_EQ(log, (Log{"button1", "button2"}));
+}
+
+TEST_F(RoutingTest, PostedEventToAControlThatLeftItsWindowIsDropped) {
+    listen(EventCode::Click);
+    button->postEvent(makeEvent(EventCode::Click, Routing::Direct));
+    detach(*root);
+    ctx.runPostedTasks();
+    EXPECT_TRUE(log.empty());
+    // Back in a window it is a new attachment: the old post stays dropped.
+    button->postEvent(makeEvent(EventCode::Click, Routing::Direct));
+    attach(window, *root);
+    ctx.runPostedTasks();
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(RoutingTest, ClickPostedBeforeTheWindowWentIsNotDeliveredToAControlReusingTheSlot) {
+    button1.context = this;
+    button1.action = [](Recorder& self, Control*, Event*) {
+        // A click handler that tears the whole tree down.
+        auto* t = static_cast<RoutingTest*>(self.context);
+        detach(*t->root);
+        t->root->destroy();
+        t->root = nullptr;
+    };
+    button->addHandler(EventCode::LButtonUp, &button1, &Recorder::handle);
+    button->postEvent(makeEvent(EventCode::Click, Routing::Direct));
+    Event up = makeEvent(EventCode::LButtonUp, Routing::Direct);
+    Control* old = button;
+    button->raiseEvent(up);
+
+    // A new control very likely takes the freed slot.
+    Control* fresh = new Control;
+    Grid* newRoot = new Grid;
+    newRoot->addChild(fresh);
+    attach(window, *newRoot);
+    Recorder clicked{"clicked", &log};
+    fresh->addHandler(EventCode::Click, &clicked, &Recorder::handle);
+    ASSERT_EQ(fresh, old) << "the pool hands the freed slot out again, which is what makes this case real";
+    ctx.runPostedTasks();
+    EXPECT_EQ(log, (Log{"button1"})) << "the Click belonged to the destroyed button";
+    detach(*newRoot);
+    newRoot->destroy();
+}
+
+TEST(PostedEvent, WithoutARunningFrameworkNothingHappens) {
+    TestWindow w;
+    Grid* g = new Grid;
+    attach(w, *g);
+    ASSERT_EQ(UiContext::current(), nullptr);
+    g->postEvent(makeEvent(EventCode::Click, Routing::Direct));  // freed, not leaked (LeakSanitizer)
+    detach(*g);
+    g->destroy();
+}
+
+TEST(AttachDetach, OrderIdMapAndForget) {
+    UiContext ctx;
+    TestWindow w;
+    Log log;
+    Grid* root = new Grid;
+    Grid* page = new Grid;
+    Control* a = new Control;
+    Control* b = new Control;
+    a->setInt(attr::id, 7);
+    b->setInt(attr::id, 7);
+    page->setInt(attr::id, 2000);
+    page->addChild(a);
+    page->addChild(b);
+    root->addChild(page);
+    Recorder rRoot{"root", &log}, rPage{"page", &log}, rA{"a", &log}, rB{"b", &log};
+    for (auto [c, r] : {std::pair<Control*, Recorder*>{root, &rRoot}, {page, &rPage}, {a, &rA}, {b, &rB}}) {
+        c->addHandler(EventCode::Attached, r, &Recorder::handle);
+        c->addHandler(EventCode::Detached, r, &Recorder::handle);
+    }
+
+    attach(w, *root);
+    EXPECT_EQ(log, (Log{"root", "page", "a", "b"})) << "pre-order";
+    EXPECT_EQ(w.childById(7), b) << "the control attached later wins";
+    EXPECT_EQ(w.childById(2000), page);
+    EXPECT_EQ(a->window(), &w);
+    EXPECT_TRUE(LiveSet::contains(a));
+
+    log.clear();
+    detach(*root);
+    EXPECT_EQ(log, (Log{"a", "b", "page", "root"})) << "post-order";
+    EXPECT_EQ(w.forgotten, (std::vector<Control*>{a, b, page, root}));
+    EXPECT_EQ(w.childById(7), nullptr);
+    EXPECT_EQ(w.childById(2000), nullptr);
+    EXPECT_EQ(a->window(), nullptr);
+    EXPECT_FALSE(LiveSet::contains(root));
+
+    log.clear();
+    detach(*root);
+    EXPECT_TRUE(log.empty()) << "detaching twice raises nothing";
+    root->destroy();
+}
+
+TEST(AttachDetach, ChildAddedToAnAttachedPanelJoinsTheWindow) {
+    UiContext ctx;
+    TestWindow w;
+    Grid* root = new Grid;
+    attach(w, *root);
+    Grid* sub = new Grid;
+    Control* leaf = new Control;
+    leaf->setInt(attr::id, 42);
+    sub->addChild(leaf);
+    EXPECT_FALSE(LiveSet::contains(leaf)) << "building attaches nothing";
+    root->addChild(sub);
+    EXPECT_TRUE(LiveSet::contains(leaf));
+    EXPECT_EQ(w.childById(42), leaf);
+    EXPECT_EQ(root->childCount(), 1);
+    root->destroy();  // detaches on the way
+    EXPECT_EQ(w.childById(42), nullptr);
+}
+
+TEST(ControlState, SetCheckedRaisesOnlyOnChange) {
+    UiContext ctx;
+    TestWindow w;
+    Grid* root = new Grid;
+    Control* box = new Control;
+    root->addChild(box);
+    attach(w, *root);
+    root->setBounds({0, 0, 504, 366});
+    box->setBounds({10, 10, 30, 30});
+    Log log;
+    Recorder r{"changed", &log};
+    box->addHandler(EventCode::ValueChange, &r, &Recorder::handle);
+    box->setChecked(true);
+    box->setChecked(true);
+    EXPECT_EQ(log, Log{"changed"});
+    EXPECT_TRUE(box->checked());
+    EXPECT_EQ(w.deferredUpdates, 1);
+    box->setChecked(false);
+    EXPECT_EQ(log.size(), 2u);
+    EXPECT_FALSE(box->checked());
+    root->destroy();
+}
+
+TEST(ControlState, IsPanelCannotBeForged) {
+    Control* c = new Control;
+    c->setFlag(ControlFlag::IsPanel | ControlFlag::Checked, true);
+    EXPECT_EQ(c->asPanel(), nullptr);
+    EXPECT_TRUE(c->checked());
+    EXPECT_EQ(c->flags() & 3u, 3u) << "Enabled and Visible from the start";
+    c->destroy();
+}
+
+TEST(Invalidation, WindowRectClippedToTheClientArea) {
+    UiContext ctx;
+    TestWindow w;
+    Grid* root = new Grid;
+    Grid* page = new Grid;
+    Control* btn = new Control;
+    page->addChild(btn);
+    root->addChild(page);
+    attach(w, *root);
+    root->setBounds({0, 0, 504, 366});
+    page->setBounds({0, 24, 504, 366});
+    btn->setBounds({418, 296, 480, 322});
+
+    Rect r;
+    ASSERT_TRUE(btn->windowRect(r));
+    EXPECT_EQ(r, (Rect{418, 320, 480, 346}));
+    EXPECT_EQ(btn->invalidate(true), 1);
+    ASSERT_EQ(w.invalidated.size(), 1u);
+    EXPECT_EQ(w.invalidated[0], (Rect{418, 320, 480, 346}));
+    EXPECT_EQ(w.immediateUpdates, 1);
+
+    btn->setBounds({500, 340, 600, 400});
+    EXPECT_EQ(btn->invalidate(false), 1);
+    EXPECT_EQ(w.invalidated[1], (Rect{500, 364, 504, 366}));
+    btn->setBounds({600, 0, 700, 10});
+    EXPECT_EQ(btn->invalidate(false), 0) << "nothing of it is inside the window";
+    EXPECT_EQ(w.invalidated.size(), 2u);
+
+    w.cursor = {430, 330};
+    btn->setBounds({418, 296, 480, 322});
+    Point p;
+    ASSERT_TRUE(btn->cursorPosition(p));
+    EXPECT_EQ(p, (Point{12, 10}));
+    root->destroy();
+}
+
+TEST(HitTesting, TopmostFirstAndTransparency) {
+    UiContext ctx;
+    TestWindow w;
+    Grid* root = new Grid;
+    Control* below = new Control;
+    Grid* panel = new Grid;
+    Control* inner = new Control;
+    Control* label = new Control;
+    root->addChild(below);
+    root->addChild(panel);
+    panel->addChild(inner);
+    root->addChild(label);
+    attach(w, *root);
+    root->setBounds({0, 0, 200, 200});
+    below->setBounds({0, 0, 100, 100});
+    panel->setBounds({50, 50, 150, 150});
+    inner->setBounds({0, 0, 20, 20});  // (50..70) in root coordinates
+    label->setBounds({0, 0, 100, 100});
+
+    EXPECT_EQ(root->hitTest(10, 10), label) << "the last child is on top";
+    label->setFlag(ControlFlag::HitTransparent, true);
+    EXPECT_EQ(root->hitTest(10, 10), below) << "a transparent leaf lets the press through";
+    EXPECT_EQ(root->hitTest(55, 55), inner);
+    EXPECT_EQ(root->hitTest(100, 100), panel) << "inside the panel, on no child";
+    EXPECT_EQ(root->hitTest(150, 150), root) << "right and bottom edges are outside";
+    panel->setFlag(ControlFlag::HitTransparent, true);
+    EXPECT_EQ(root->hitTest(55, 55), below) << "a transparent panel hides its subtree";
+    panel->setFlag(ControlFlag::HitTransparent, false);
+    inner->setFlag(ControlFlag::Visible, false);
+    EXPECT_EQ(root->hitTest(55, 55), panel);
+    EXPECT_EQ(root->hitTest(-1, 5), nullptr);
+    root->destroy();
+}
+
+// Records the paint calls it gets.
+class PaintProbe : public Control {
+public:
+    std::vector<std::pair<Rect, Rect>>* calls = nullptr;
+    void paint(DeviceContext, const Rect& bounds, const Rect& clip) override { calls->push_back({bounds, clip}); }
+};
+
+TEST(Painting, ChildrenInOrderOffsetAndClipped) {
+    std::vector<std::pair<Rect, Rect>> calls;
+    Grid* root = new Grid;
+    Grid* page = new Grid;
+    root->addChild(page);
+    PaintProbe* probes[4];
+    for (auto*& p : probes) {
+        p = new PaintProbe;
+        p->calls = &calls;
+        page->addChild(p);
+    }
+    page->setBounds({0, 24, 504, 366});
+    probes[0]->setBounds({10, 10, 50, 50});
+    probes[1]->setBounds({600, 0, 700, 10});  // outside the clip
+    probes[2]->setBounds({20, 20, 40, 40});
+    probes[2]->setFlag(ControlFlag::Visible, false);
+    probes[3]->setBounds({0, 300, 100, 400});
+    root->paint(nullptr, {0, 0, 504, 366}, {0, 0, 504, 366});
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].first, (Rect{10, 34, 50, 74}));
+    EXPECT_EQ(calls[0].second, (Rect{10, 34, 50, 74}));
+    EXPECT_EQ(calls[1].first, (Rect{0, 324, 100, 424}));
+    EXPECT_EQ(calls[1].second, (Rect{0, 324, 100, 366}));
+    root->destroy();
+}
+
+std::vector<Control*>* g_released = nullptr;
+
+TEST(Destruction, ClearsHandlersReleasesScriptObjectsChildrenLastToFirst) {
+    std::vector<Control*> released;
+    g_released = &released;
+    Control::setScriptReleaseHook([](Control* c) { g_released->push_back(c); });
+
+    Grid* root = new Grid;
+    Control* a = new Control;
+    Control* b = new Control;
+    Control* c = new Control;
+    root->addChild(a);
+    root->addChild(b);
+    root->addChild(c);
+    for (Control* x : {static_cast<Control*>(root), a, b, c}) x->setFlag(ControlFlag::ScriptBound, true);
+    Recorder r{"r"};
+    DelegateRef kept = b->addHandler(EventCode::Click, &r, &Recorder::handle);
+    ASSERT_TRUE(kept);
+    EXPECT_FALSE(kept->cleared());
+
+    root->destroy();
+    EXPECT_EQ(released, (std::vector<Control*>{c, b, a, root}));
+    EXPECT_TRUE(kept->cleared()) << "a delegate outliving its control never runs";
+    Control::setScriptReleaseHook(nullptr);
+    g_released = nullptr;
+}
+
+TEST(AppEvents, RegistrationOrderNullSenderAndHandled) {
+    UiContext ctx;
+    Log log;
+    Recorder first{"first", &log}, second{"second", &log}, third{"third", &log};
+    ctx.addAppHandler(EventCode::AppNotify, &first, &Recorder::handle);
+    ctx.addAppHandler(EventCode::AppNotify, &second, &Recorder::handle);
+    ctx.addAppHandler(EventCode::AppNotify, &third, &Recorder::handle);
+    ctx.addAppHandler(EventCode::Click, &third, &Recorder::handle);
+
+    Event e = makeEvent(EventCode::AppNotify, Routing::Direct);
+    ctx.raiseAppEvent(e);
+    EXPECT_EQ(log, (Log{"first", "second", "third"}));
+    EXPECT_EQ(first.senders[0], nullptr);
+
+    log.clear();
+    second.markHandled = true;
+    e = makeEvent(EventCode::AppNotify, Routing::Direct);
+    EXPECT_NE(ctx.raiseAppEvent(e), 0);
+    EXPECT_EQ(log, (Log{"first", "second"}));
+
+    log.clear();
+    ctx.removeAppHandler(EventCode::AppNotify, &second, &Recorder::handle);
+    e = makeEvent(EventCode::AppNotify, Routing::Direct);
+    ctx.raiseAppEvent(e);
+    EXPECT_EQ(log, (Log{"first", "third"}));
+}
+
+TEST(AppEvents, AnswerTravelsBackInTheRecord) {
+    UiContext ctx;
+    Recorder answer{"answer"};
+    answer.action = [](Recorder&, Control*, Event* e) { e->param2 = 1; };
+    ctx.addAppHandler(EventCode::AppNotify, &answer, &Recorder::handle);
+    static const char text[] = "{code=4}";
+    Event e = makeEvent(EventCode::AppNotify, Routing::Direct, reinterpret_cast<intptr_t>(text), 0);
+    ctx.raiseAppEvent(e);
+    EXPECT_EQ(e.param2, 1);
+}
+
+} // namespace
+} // namespace nelvo
