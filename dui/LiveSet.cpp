@@ -1,5 +1,7 @@
 #include "dui/LiveSet.h"
 
+#include "dui/FrameworkLock.h"
+
 #include <unordered_map>
 
 namespace nelvo {
@@ -17,21 +19,32 @@ State& state() {
 
 } // namespace
 
+// Under the framework lock because postEvent, which may run on any thread,
+// reads the target's serial.
+
 uint32_t LiveSet::insert(const Control* c) {
+    FrameworkLockGuard lock;
     State& s = state();
     if (++s.next == 0) ++s.next;
     s.serials[c] = s.next;
     return s.next;
 }
 
-void LiveSet::erase(const Control* c) { state().serials.erase(c); }
+void LiveSet::erase(const Control* c) {
+    FrameworkLockGuard lock;
+    state().serials.erase(c);
+}
 
 uint32_t LiveSet::serial(const Control* c) {
+    FrameworkLockGuard lock;
     const State& s = state();
     auto it = s.serials.find(c);
     return it == s.serials.end() ? 0 : it->second;
 }
 
-size_t LiveSet::size() { return state().serials.size(); }
+size_t LiveSet::size() {
+    FrameworkLockGuard lock;
+    return state().serials.size();
+}
 
 } // namespace nelvo

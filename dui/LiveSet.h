@@ -3,7 +3,8 @@
 // before it touches a control, so an address from a posted task is never
 // followed after its control left. Each attachment gets its own serial
 // number, which tells a control apart from a later one that reuses its
-// memory (pool slots are reused). UI thread only.
+// memory (pool slots are reused). Changed on the UI thread only; read from
+// any thread (postEvent).
 
 #include <cstddef>
 #include <cstdint>

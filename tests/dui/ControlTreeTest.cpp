@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <memory>
+#include <thread>
+
 namespace nelvo {
 namespace {
 
@@ -353,6 +357,41 @@ TEST(PostedEvent, WithoutARunningFrameworkNothingHappens) {
     attach(w, *g);
     ASSERT_EQ(UiContext::current(), nullptr);
     g->postEvent(makeEvent(EventCode::Click, Routing::Direct));  // freed, not leaked (LeakSanitizer)
+    detach(*g);
+    g->destroy();
+}
+
+TEST(PostedEvent, PostsFromAnotherThreadAndAcrossTheTeardown) {
+    TestWindow w;
+    Grid* g = new Grid;
+    attach(w, *g);
+    int delivered = 0;
+    g->addHandler(EventCode::Click, &delivered, [](void* o, Control*, Event*) { ++*static_cast<int*>(o); });
+    auto ctx = std::make_unique<UiContext>();
+
+    // Every post from the other thread is delivered on this one.
+    std::atomic<int> posted{0};
+    std::thread poster([&] {
+        for (int i = 0; i < 500; ++i, ++posted) g->postEvent(makeEvent(EventCode::Click, Routing::Direct));
+    });
+    while (posted < 500) ctx->runPostedTasks();
+    poster.join();
+    ctx->runPostedTasks();
+    EXPECT_EQ(delivered, 500);
+
+    // Posts racing the teardown either land before it (and are freed with
+    // the context) or find no context; none leaks or runs afterwards.
+    std::atomic<bool> started{false};
+    std::thread racer([&] {
+        for (int i = 0; i < 2000; ++i) {
+            g->postEvent(makeEvent(EventCode::Click, Routing::Direct));
+            started = true;
+        }
+    });
+    while (!started) std::this_thread::yield();
+    ctx.reset();
+    racer.join();
+    EXPECT_EQ(delivered, 500);
     detach(*g);
     g->destroy();
 }
