@@ -6,6 +6,7 @@
 #include "dui/Grid.h"
 #include "dui/LiveSet.h"
 #include "dui/SmallObjectPool.h"
+#include "dui/Style.h"
 #include "dui/UiContext.h"
 
 #include <gtest/gtest.h>
@@ -589,6 +590,41 @@ TEST(Painting, ChildrenInOrderOffsetAndClipped) {
     EXPECT_EQ(calls[1].first, (Rect{0, 324, 100, 424}));
     EXPECT_EQ(calls[1].second, (Rect{0, 324, 100, 366}));
     root->destroy();
+}
+
+// A style that records the controls it draws, served by a stand-in cache.
+struct RecordingStyle : Style {
+    std::vector<std::pair<Control*, Rect>> drawn;
+    void draw(DeviceContext, const Rect& rect, Control* control) override { drawn.push_back({control, rect}); }
+};
+struct OneStyleSource : StyleSource {
+    RecordingStyle* style = nullptr;
+    Style* getStyle(std::u16string_view name) override { return name == u"button.xml" ? style : nullptr; }
+};
+
+TEST(Painting, DefaultPaintDrawsTheNamedStyle) {
+    UiContext ctx;
+    RecordingStyle* style = new RecordingStyle;
+    OneStyleSource source;
+    source.style = style;
+    ctx.setStyleSource(&source);
+    Grid* root = new Grid;
+    Control* named = new Control;
+    Control* unknown = new Control;
+    Control* plain = new Control;
+    named->setText(attr::style, u"button.xml");
+    unknown->setText(attr::style, u"missing.xml");
+    for (Control* c : {named, unknown, plain}) {
+        c->setBounds({5, 5, 25, 25});
+        root->addChild(c);
+    }
+    root->paint(nullptr, {100, 100, 200, 200}, {0, 0, 504, 366});
+    ASSERT_EQ(style->drawn.size(), 1u) << "a missing or absent style draws nothing";
+    EXPECT_EQ(style->drawn[0].first, named);
+    EXPECT_EQ(style->drawn[0].second, (Rect{105, 105, 125, 125}));
+    root->destroy();
+    delete style;
+    ctx.setStyleSource(nullptr);
 }
 
 std::vector<Control*>* g_released = nullptr;
