@@ -23,7 +23,7 @@ uint32_t stateBitFor(std::u16string_view name) {
 
 void applyAttributes(const SetterRegistry& setters, Object& object, const XmlNode& element) {
     for (const XmlAttribute* a = element.first_attribute(); a; a = a->next_attribute()) {
-        const std::u16string_view name = nameOf(*a);
+        const std::u16string name = nameOf(*a);
         if (const duiField::ISetter* setter = setters.find(name)) {
             setter->set(object, valueOf(*a));
         } else if (const uint32_t bit = stateBitFor(name)) {

@@ -12,8 +12,14 @@ XmlDocument::~XmlDocument() = default;
 bool XmlDocument::parse(std::string_view utf8, std::string* error) {
     try {
         document_.reset();
-        text_ = utf8ToUtf16(utf8);
-        auto doc = std::make_unique<rapidxml::xml_document<char16_t>>();
+        if (utf8.substr(0, 3) == "\xEF\xBB\xBF") {
+            // The mark survives conversion to UTF-16 as U+FEFF, which is not
+            // markup; rapidxml would skip it in a byte document.
+            if (error) *error = "expected <";
+            return false;
+        }
+        text_.assign(isValidUtf8(utf8) ? utf8 : std::string_view());
+        auto doc = std::make_unique<rapidxml::xml_document<char>>();
         doc->parse<0>(text_.data());
         document_ = std::move(doc);
         return true;
@@ -27,5 +33,9 @@ bool XmlDocument::parse(std::string_view utf8, std::string* error) {
 }
 
 XmlNode* XmlDocument::firstNode() const { return document_ ? document_->first_node() : nullptr; }
+
+std::u16string nameOf(const XmlNode& n) { return utf8ToUtf16({n.name(), n.name_size()}); }
+std::u16string nameOf(const XmlAttribute& a) { return utf8ToUtf16({a.name(), a.name_size()}); }
+std::u16string valueOf(const XmlAttribute& a) { return utf8ToUtf16({a.value(), a.value_size()}); }
 
 } // namespace nelvo

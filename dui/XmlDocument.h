@@ -1,9 +1,16 @@
 #pragma once
 // One parsed markup text: window layouts, style files and the font file all
-// go through here. The UTF-8 text is converted strictly to UTF-16 (invalid
-// text becomes the empty text) and parsed in place by rapidxml as a
-// 16-bit-character document with the default flags. The parser's exception
-// stops here: parse() reports it as a value.
+// go through here. The text must be valid UTF-8 as a whole (invalid text
+// counts as the empty text) and is parsed in place by rapidxml with the
+// default flags. The parser's exception stops here: parse() reports it as a
+// value.
+//
+// The parser works on the UTF-8 bytes rather than on UTF-16 units: it
+// classifies a wide character by its low byte alone, so a character such as
+// U+4E22 would end a quoted value as if it were '"'. Bytes of multi-byte
+// UTF-8 sequences are never taken for markup. Names and values come out as
+// UTF-16. A leading byte-order mark is refused ("expected <"), as a UTF-16
+// parse of the converted text would refuse it.
 
 #include <rapidxml/rapidxml.hpp>
 
@@ -13,8 +20,8 @@
 
 namespace nelvo {
 
-using XmlNode = rapidxml::xml_node<char16_t>;
-using XmlAttribute = rapidxml::xml_attribute<char16_t>;
+using XmlNode = rapidxml::xml_node<char>;
+using XmlAttribute = rapidxml::xml_attribute<char>;
 
 class XmlDocument {
 public:
@@ -32,13 +39,13 @@ public:
     XmlNode* firstNode() const;
 
 private:
-    std::u16string text_;  // the parser keeps pointers into it
-    std::unique_ptr<rapidxml::xml_document<char16_t>> document_;
+    std::string text_;  // the parser keeps pointers into it
+    std::unique_ptr<rapidxml::xml_document<char>> document_;
 };
 
-// The name and value of nodes and attributes as views.
-inline std::u16string_view nameOf(const XmlNode& n) { return {n.name(), n.name_size()}; }
-inline std::u16string_view nameOf(const XmlAttribute& a) { return {a.name(), a.name_size()}; }
-inline std::u16string_view valueOf(const XmlAttribute& a) { return {a.value(), a.value_size()}; }
+// Names and values as UTF-16 (the document was checked to be valid UTF-8).
+std::u16string nameOf(const XmlNode& n);
+std::u16string nameOf(const XmlAttribute& a);
+std::u16string valueOf(const XmlAttribute& a);
 
 } // namespace nelvo

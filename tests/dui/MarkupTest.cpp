@@ -229,6 +229,16 @@ TEST_F(MarkupTest, EntitiesAreTranslatedAndDeclarationsIgnored) {
     EXPECT_EQ(root->text(), u"a & b <c> \"q\"");
 }
 
+TEST_F(MarkupTest, AnyCharacterSurvivesInsideAQuotedValue) {
+    // U+4E22's low byte is '"', U+4E3C's '<', U+4E26's '&', U+4E27's '\''.
+    ControlPtr root = load("<Window text=\"\xE4\xB8\xA2\xE4\xB8\xBC\xE4\xB8\xA6\" "
+                           "font='\xE4\xB8\xA7' tooltip=\"&#x4E22;&#20013;\"/>");
+    ASSERT_TRUE(root) << error;
+    EXPECT_EQ(root->text(), u"\u4E22\u4E3C\u4E26");
+    EXPECT_EQ(*root->findText(attr::font), u"\u4E27");
+    EXPECT_EQ(*root->findText(attr::tooltip), u"\u4E22\u4E2D") << "character references decode";
+}
+
 TEST_F(MarkupTest, ParserErrorsComeBackAsValues) {
     EXPECT_FALSE(load("\xEF\xBB\xBF<Window/>"));
     EXPECT_EQ(error, "expected <") << "the byte-order mark survives the conversion";
