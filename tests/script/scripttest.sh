@@ -27,6 +27,11 @@ luarun() {
 
 reg_query() { wine reg query "$@" 2>/dev/null | tr -d '\r'; }
 
+# The first Wine program of a session starts Wine's own background programs,
+# which keep the output they inherit open; let them inherit nothing, or the
+# test's output would stay open after it ends.
+wine cmd /c exit </dev/null >/dev/null 2>&1
+
 rm -rf "$scratch"
 mkdir -p "$scratch"
 # Relative names that a script makes land in the scratch folder.

@@ -1,0 +1,174 @@
+// Folder creation and removal over an in-memory file system, for the cases
+// the test prefix cannot make: folder links that Windows reports as reparse
+// points and removes as such.
+
+#include "script/FolderTree.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace nelvo {
+namespace {
+
+// Paths are full, "\"-separated, without a trailing separator.
+class MemoryFolders final : public FolderOps {
+public:
+    void addFolder(const std::wstring& p, DWORD extra = 0) { nodes[p] = FILE_ATTRIBUTE_DIRECTORY | extra; }
+    void addFile(const std::wstring& p, DWORD attributes = FILE_ATTRIBUTE_NORMAL) { nodes[p] = attributes; }
+    bool has(const std::wstring& p) const { return nodes.count(p) != 0; }
+
+    DWORD attributes(const std::wstring& path) override {
+        auto it = nodes.find(trim(path));
+        return it == nodes.end() ? INVALID_FILE_ATTRIBUTES : it->second;
+    }
+    bool list(const std::wstring& folder, std::vector<Entry>& entries) override {
+        const std::wstring f = trim(folder);
+        listed.push_back(f);
+        auto it = nodes.find(f);
+        if (it == nodes.end() || !(it->second & FILE_ATTRIBUTE_DIRECTORY)) return false;
+        entries.push_back({L".", FILE_ATTRIBUTE_DIRECTORY});
+        entries.push_back({L"..", FILE_ATTRIBUTE_DIRECTORY});
+        // A link lists its target's entries, as the system does.
+        const std::wstring source = links.count(f) ? links[f] : f;
+        for (const auto& [p, a] : nodes)
+            if (p.size() > source.size() + 1 && p.compare(0, source.size() + 1, source + L"\\") == 0 &&
+                p.find(L'\\', source.size() + 1) == std::wstring::npos)
+                entries.push_back({p.substr(source.size() + 1), a});
+        return true;
+    }
+    bool createFolder(const std::wstring& path) override {
+        created.push_back(path);
+        const std::wstring p = trim(path);
+        if (p.empty() || has(p)) return false;
+        const size_t slash = p.rfind(L'\\');
+        if (slash != std::wstring::npos) {
+            const DWORD parent = attributes(p.substr(0, slash));
+            if (parent == INVALID_FILE_ATTRIBUTES || !(parent & FILE_ATTRIBUTE_DIRECTORY)) return false;
+        }
+        addFolder(p);
+        return true;
+    }
+    bool removeFolder(const std::wstring& path) override {
+        const std::wstring p = trim(path);
+        removedFolders.push_back(p);
+        if (!has(p) || !(nodes[p] & FILE_ATTRIBUTE_DIRECTORY)) return false;
+        if (!(nodes[p] & FILE_ATTRIBUTE_REPARSE_POINT))
+            for (const auto& node : nodes)
+                if (node.first.compare(0, p.size() + 1, p + L"\\") == 0) return false;
+        nodes.erase(p);
+        return true;
+    }
+    bool deleteFile(const std::wstring& path) override {
+        const std::wstring p = trim(path);
+        deletedFiles.push_back(p);
+        if (!has(p) || (nodes[p] & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) return false;
+        nodes.erase(p);
+        return true;
+    }
+
+    std::map<std::wstring, DWORD> nodes;
+    std::map<std::wstring, std::wstring> links;  // link -> target
+    std::vector<std::wstring> listed, created, removedFolders, deletedFiles;
+
+private:
+    // As the system reads paths: doubled and trailing separators do not count.
+    static std::wstring trim(const std::wstring& path) {
+        std::wstring p;
+        for (wchar_t c : path)
+            if (!(c == L'\\' && !p.empty() && p.back() == L'\\')) p += c;
+        while (!p.empty() && p.back() == L'\\') p.pop_back();
+        return p;
+    }
+};
+
+class FolderTree : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs.addFolder(L"C:");
+        fs.addFolder(L"C:\\Data");
+        fs.addFile(L"C:\\Data\\precious.txt");
+        fs.addFolder(L"C:\\App");
+        fs.addFile(L"C:\\App\\a.txt");
+        fs.addFolder(L"C:\\App\\sub");
+        fs.addFile(L"C:\\App\\sub\\b.txt");
+    }
+    void addJunction(const std::wstring& link, const std::wstring& target) {
+        fs.addFolder(link, FILE_ATTRIBUTE_REPARSE_POINT);
+        fs.links[link] = target;
+    }
+    MemoryFolders fs;
+};
+
+TEST_F(FolderTree, RemovesAPlainTree) {
+    removeFolderTree(L"C:\\App", fs);
+    EXPECT_FALSE(fs.has(L"C:\\App"));
+    EXPECT_FALSE(fs.has(L"C:\\App\\sub\\b.txt"));
+    EXPECT_TRUE(fs.has(L"C:\\Data\\precious.txt"));
+}
+
+TEST_F(FolderTree, ReadOnlyFileStaysWithItsFolders) {
+    fs.addFile(L"C:\\App\\sub\\locked.txt", FILE_ATTRIBUTE_READONLY);
+    removeFolderTree(L"C:\\App", fs);
+    EXPECT_TRUE(fs.has(L"C:\\App\\sub\\locked.txt"));
+    EXPECT_TRUE(fs.has(L"C:\\App\\sub"));
+    EXPECT_TRUE(fs.has(L"C:\\App"));
+    EXPECT_FALSE(fs.has(L"C:\\App\\a.txt"));
+    EXPECT_FALSE(fs.has(L"C:\\App\\sub\\b.txt"));
+}
+
+TEST_F(FolderTree, JunctionInsideIsRemovedNotEntered) {
+    addJunction(L"C:\\App\\sub\\data", L"C:\\Data");
+    removeFolderTree(L"C:\\App", fs);
+    EXPECT_FALSE(fs.has(L"C:\\App"));
+    EXPECT_TRUE(fs.has(L"C:\\Data\\precious.txt"));
+    for (const std::wstring& listed : fs.listed) EXPECT_NE(listed, L"C:\\App\\sub\\data");
+    for (const std::wstring& file : fs.deletedFiles) EXPECT_EQ(file.find(L"precious"), std::wstring::npos);
+}
+
+TEST_F(FolderTree, JunctionGivenAsThePathIsRemovedItself) {
+    addJunction(L"C:\\Link", L"C:\\Data");
+    removeFolderTree(L"C:\\Link", fs);
+    EXPECT_FALSE(fs.has(L"C:\\Link"));
+    EXPECT_TRUE(fs.has(L"C:\\Data\\precious.txt"));
+    EXPECT_TRUE(fs.listed.empty());
+}
+
+TEST_F(FolderTree, EmptyPathTouchesNothing) {
+    removeFolderTree(L"", fs);
+    EXPECT_TRUE(fs.listed.empty());
+    EXPECT_TRUE(fs.removedFolders.empty());
+    EXPECT_TRUE(fs.deletedFiles.empty());
+}
+
+TEST_F(FolderTree, CreatesEachLevelOnce) {
+    EXPECT_TRUE(createFolderPath(L"C:/New//Deeper/", fs));
+    EXPECT_EQ(fs.created, (std::vector<std::wstring>{L"C:\\", L"C:\\New\\", L"C:\\New\\Deeper\\"}));
+    EXPECT_TRUE(fs.has(L"C:\\New\\Deeper"));
+    fs.created.clear();
+    EXPECT_TRUE(createFolderPath(L"C:\\New\\Deeper", fs));
+}
+
+TEST_F(FolderTree, LeadingSeparatorsAreDropped) {
+    createFolderPath(L"\\\\rel\\x", fs);
+    EXPECT_EQ(fs.created, (std::vector<std::wstring>{L"rel\\", L"rel\\x\\"}));
+}
+
+TEST_F(FolderTree, CreateFailsBelowAFileAndForNothing) {
+    EXPECT_FALSE(createFolderPath(L"C:\\App\\a.txt\\below", fs));
+    EXPECT_FALSE(createFolderPath(L"", fs));
+    EXPECT_FALSE(createFolderPath(L"///", fs));
+}
+
+TEST_F(FolderTree, EmptyOrAbsent) {
+    fs.addFolder(L"C:\\Empty");
+    EXPECT_TRUE(folderEmptyOrAbsent(L"C:\\Missing", fs));
+    EXPECT_TRUE(folderEmptyOrAbsent(L"C:\\Empty", fs));
+    EXPECT_FALSE(folderEmptyOrAbsent(L"C:\\App\\a.txt", fs));
+    EXPECT_FALSE(folderEmptyOrAbsent(L"C:\\App", fs));
+}
+
+} // namespace
+} // namespace nelvo
