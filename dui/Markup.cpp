@@ -73,4 +73,10 @@ ControlPtr loadLayout(const UiContext& context, std::u16string_view member, std:
     return loadMarkup(context, bytes.text(), error);
 }
 
+ControlPtr loadLayout(std::u16string_view member, std::string* error) {
+    if (const UiContext* context = UiContext::current()) return loadLayout(*context, member, error);
+    if (error) *error = "the UI framework is not running";
+    return nullptr;
+}
+
 } // namespace nelvo

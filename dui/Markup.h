@@ -40,5 +40,7 @@ ControlPtr loadMarkup(const UiContext& context, std::string_view utf8, std::stri
 // loadMarkup on the member of the layout package with that exact name; also
 // null when the package has no such member.
 ControlPtr loadLayout(const UiContext& context, std::u16string_view member, std::string* error = nullptr);
+// The same with the running framework's context; null when none runs.
+ControlPtr loadLayout(std::u16string_view member, std::string* error = nullptr);
 
 } // namespace nelvo

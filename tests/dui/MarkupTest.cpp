@@ -267,7 +267,7 @@ TEST_F(MarkupTest, InvalidUtf8TurnsTheWholeTextEmpty) {
 }
 
 TEST_F(MarkupTest, MissingLayoutMemberFails) {
-    EXPECT_FALSE(loadLayout(ctx, u"mainframe.xml", &error)) << "no layout package loaded";
+    EXPECT_FALSE(loadLayout(u"mainframe.xml", &error)) << "no layout package loaded";
     EXPECT_NE(error.find("mainframe.xml"), std::string::npos);
 }
 
