@@ -2,6 +2,7 @@
 
 #include "host/FileSystem.h"
 #include "host/TextConvert.h"
+#include "script/SystemFunctions.h"
 
 #include <windows.h>
 
@@ -36,6 +37,8 @@ bool LuaHost::create() {
     L_ = luaL_newstate();
     if (!L_) return false;
     luaL_openlibs(L_);
+    // After the libraries, so that the system print replaces theirs.
+    registerSystemFunctions(L_);
 
     // The bridge's tables in the registry: windows, timers, and controls
     // (keyed both ways).
