@@ -157,6 +157,25 @@ restart)
 registration)
     luarun one two
     ;;
+luarun)
+    # A script error: its position on stderr, exit code 1; a syntax error
+    # likewise; a clean script exits with 0, os.exit with its code.
+    printf 'local x = 1\nerror("stopped here")\n' > raises.lua
+    printf 'local x = = 1\n' > broken.lua
+    printf '#!/shebang line\nio.write(arg[0], "|", arg[1], "|", select("#", ...))\n' > clean.lua
+    printf 'os.exit(7)\n' > exits.lua
+    wine "$NELVO_OUT/luarun.exe" raises.lua 2> err.txt; rc=$?
+    [ $rc -eq 1 ] || fail "a script error gave exit code $rc"
+    grep -q 'raises.lua:2: stopped here' err.txt || fail "no position in: $(cat err.txt)"
+    wine "$NELVO_OUT/luarun.exe" broken.lua 2> err.txt; rc=$?
+    [ $rc -eq 1 ] || fail "a syntax error gave exit code $rc"
+    grep -q 'broken.lua:1:' err.txt || fail "no position in: $(cat err.txt)"
+    out=$(wine "$NELVO_OUT/luarun.exe" clean.lua 'a b') || fail "a clean script failed"
+    [ "$out" = 'clean.lua|a b|1' ] || fail "clean script printed '$out'"
+    wine "$NELVO_OUT/luarun.exe" exits.lua; rc=$?
+    [ $rc -eq 7 ] || fail "os.exit(7) gave exit code $rc"
+    wine "$NELVO_OUT/luarun.exe" missing.lua 2>/dev/null && fail "a missing script succeeded"
+    ;;
 *)
     fail "no such case"
     ;;
