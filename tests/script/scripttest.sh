@@ -21,8 +21,9 @@ fail() { echo "FAIL ($case_name): $*" >&2; exit 1; }
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 
 # luarun [ARG...]: runs this case's script; fails the test on a script error.
+# Bounded, so that a box nobody answers cannot hold the run.
 luarun() {
-    wine "$NELVO_OUT/luarun.exe" "$(winpath "$here/lua/${luarun_case:-$case_name}.lua")" "$@" || fail "script failed"
+    timeout -k 5 120 wine "$NELVO_OUT/luarun.exe" "$(winpath "$here/lua/${luarun_case:-$case_name}.lua")" "$@" || fail "script failed"
 }
 
 reg_query() { wine reg query "$@" 2>/dev/null | tr -d '\r'; }
