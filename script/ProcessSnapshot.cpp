@@ -1,3 +1,5 @@
+// psapi.dll's own export rather than kernel32's K32 alias, which Vista lacks.
+#define PSAPI_VERSION 1
 #include "script/ProcessSnapshot.h"
 
 #include <psapi.h>
