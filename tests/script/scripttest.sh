@@ -28,9 +28,23 @@ luarun() {
 
 reg_query() { wine reg query "$@" 2>/dev/null | tr -d '\r'; }
 
-# The first Wine program of a session starts Wine's own background programs,
-# which keep the output they inherit open; let them inherit nothing, or the
-# test's output would stay open after it ends.
+# Wine starts its own background programs (services, the desktop) with the
+# first program of a session and ends them soon after the last one; they
+# inherit that program's output and keep it open. So the case runs with its
+# output in a file, which is shown when it ends, and a keeper program holds
+# the session for the whole case, so that no window of a case meets a
+# desktop that is shutting down.
+if [ -z "${SCRIPTTEST_INNER:-}" ]; then
+    log=$(mktemp)
+    SCRIPTTEST_INNER=1 bash "$0" "$@" </dev/null >"$log" 2>&1
+    rc=$?
+    cat "$log"
+    rm -f "$log"
+    exit $rc
+fi
+wine "$probe" sleep 600000 </dev/null >/dev/null 2>&1 &
+keeper=$!
+trap 'kill $keeper 2>/dev/null; wait $keeper 2>/dev/null' EXIT
 wine cmd /c exit </dev/null >/dev/null 2>&1
 
 rm -rf "$scratch"
