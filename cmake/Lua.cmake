@@ -1,7 +1,7 @@
 # Lua 5.2.4 from Debian's lua5.2 source package, fetched once into the build
 # tree and compiled as C++ so that script errors unwind C++ frames properly.
 set(LUA_SRC_ROOT ${CMAKE_BINARY_DIR}/_deps/lua5.2)
-set(LUA_SRC_DIR ${LUA_SRC_ROOT}/lua-5.2.4/src)
+set(LUA_SRC_DIR ${LUA_SRC_ROOT}/lua5.2-5.2.4/src)
 if(NOT EXISTS ${LUA_SRC_DIR}/lapi.c)
   file(MAKE_DIRECTORY ${LUA_SRC_ROOT})
   execute_process(COMMAND apt-get source --download-only lua5.2

@@ -1,22 +1,15 @@
 #pragma once
-// The style classes by style type. For now each is a thin class over Style
-// with the base's draw; the skin drawing gives each its own draw.
+// Every style class, for the factory that creates styles by type.
 
-#include "dui/Style.h"
-
-namespace nelvo {
-
-class Style_Background : public Style {};
-class Style_Button : public Style {};
-class Style_ButtonEx : public Style {};
-class Style_CheckButton : public Style {};
-class Style_CheckButtonEx : public Style {};
-class Style_ComboBox : public Style {};
-class Style_Edit : public Style {};
-class Style_IconButton : public Style {};
-class Style_ScrollBar : public Style {};
-class Style_Slider : public Style {};
-class Style_ToggleButton : public Style {};
-class Style_ToggleIconButton : public Style {};
-
-} // namespace nelvo
+#include "dui/Style_Background.h"
+#include "dui/Style_Edit.h"
+#include "dui/Style_ComboBox.h"
+#include "dui/Style_ScrollBar.h"
+#include "dui/Style_Slider.h"
+#include "dui/controls/Style_Button.h"
+#include "dui/controls/Style_ButtonEx.h"
+#include "dui/controls/Style_CheckButton.h"
+#include "dui/controls/Style_CheckButtonEx.h"
+#include "dui/controls/Style_IconButton.h"
+#include "dui/controls/Style_ToggleButton.h"
+#include "dui/controls/Style_ToggleIconButton.h"

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "dui/Style.h"
+
+namespace nelvo {
+
+// Until its drawing arrives it draws as the base style does.
+class Style_CheckButtonEx : public Style {};
+
+} // namespace nelvo

@@ -1,0 +1,4 @@
+-- Nelvo install operations, run on the install worker's own thread.
+--
+-- Receives `config.installPath`; reports every step to the wizard through
+-- notifyMessage and extracts the payload with extractFile.

@@ -1,0 +1,199 @@
+// The start-up guards of setup.exe, seen as a person sees them: which
+// message box appears, what happens to the restart marker, the exit code.
+
+#include "host/RestartMarker.h"
+#include "host/UniqueHandle.h"
+#include "tests/support/ProcessDriver.h"
+#include "tests/support/TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace nelvo;
+using namespace nelvo::test;
+
+namespace {
+
+const wchar_t* const kAlreadyRunning = L"检测到Quent安装或卸载程序正在运行，请结束后重试。";
+const wchar_t* const kRestartPending = L"检测到Quent安装或卸载操作尚未完成，需要重启电脑。";
+const wchar_t* const kShutdownKey = L"SYSTEM\\CurrentControlSet\\Control\\Windows";
+
+std::wstring setupExe() { return outDir() + L"\\setup.exe"; }
+std::wstring brokenSetupExe() { return outDir() + L"\\tests\\setup-script-error.exe"; }
+
+void writeMarker(const std::vector<uint8_t>& bytes) {
+    UniqueFileHandle f(CreateFileW(restartMarkerPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(f);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(f.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr));
+}
+
+std::optional<std::vector<uint8_t>> readMarker() {
+    UniqueFileHandle f(CreateFileW(restartMarkerPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, 0, nullptr));
+    if (!f) return std::nullopt;
+    std::vector<uint8_t> bytes(64);
+    DWORD read = 0;
+    ReadFile(f.get(), bytes.data(), DWORD(bytes.size()), &read, nullptr);
+    bytes.resize(read);
+    return bytes;
+}
+
+// Sets or removes the machine's ShutdownTime for one test and puts the
+// original back afterwards.
+class ShutdownTimeOverride {
+public:
+    ShutdownTimeOverride() {
+        UniqueRegKey key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kShutdownKey, 0, KEY_READ, key.put()) == ERROR_SUCCESS) {
+            DWORD size = sizeof original_, type = 0;
+            hadValue_ = RegQueryValueExW(key.get(), L"ShutdownTime", nullptr, &type, original_, &size) ==
+                            ERROR_SUCCESS &&
+                        size == 8;
+        }
+    }
+    ~ShutdownTimeOverride() {
+        if (hadValue_)
+            set(original_);
+        else
+            remove();
+    }
+    void set(const uint8_t (&value)[8]) {
+        UniqueRegKey key;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kShutdownKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                  key.put(), nullptr),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExW(key.get(), L"ShutdownTime", 0, REG_BINARY, value, 8), ERROR_SUCCESS);
+    }
+    void remove() {
+        UniqueRegKey key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kShutdownKey, 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS)
+            RegDeleteValueW(key.get(), L"ShutdownTime");
+    }
+
+private:
+    uint8_t original_[8] = {};
+    bool hadValue_ = false;
+};
+
+class StartupGuard : public ::testing::Test {
+protected:
+    void SetUp() override { DeleteFileW(restartMarkerPath().c_str()); }
+    void TearDown() override { DeleteFileW(restartMarkerPath().c_str()); }
+
+    RunResult run(const std::wstring& shot, const std::wstring& exe = setupExe()) {
+        RunOptions o;
+        o.screenshotPrefix = shot;
+        RunResult r = runAndAnswer(exe, o);
+        EXPECT_TRUE(r.started) << "could not start the setup program";
+        EXPECT_TRUE(r.finished) << "the setup program did not end in time";
+        EXPECT_EQ(r.exitCode, 0u);
+        return r;
+    }
+
+    static bool sawMessage(const RunResult& r, const std::wstring& caption, const std::wstring& text) {
+        for (const SeenWindow& w : r.windows)
+            if (w.caption == caption && w.text == text) return true;
+        return false;
+    }
+};
+
+} // namespace
+
+TEST_F(StartupGuard, SecondCopyShowsItsMessageAndLeavesTheMarkerAlone) {
+    // This process plays the first copy.
+    UniqueKernelHandle first(CreateMutexW(nullptr, TRUE, L"Global\\QUENTINSTALLER"));
+    ASSERT_TRUE(first);
+    writeMarker({1, 2, 3});
+    const RunResult r = run(L"guard-second-instance");
+    EXPECT_TRUE(sawMessage(r, L"提示", kAlreadyRunning));
+    EXPECT_EQ(r.windows.size(), 1u);
+    EXPECT_EQ(readMarker(), std::vector<uint8_t>({1, 2, 3}));
+}
+
+TEST_F(StartupGuard, StaleMarkersAreDeletedAndStartUpGoesOn) {
+    writeMarker({1, 2, 3, 4, 5, 6, 7});  // 7 bytes: too short to mean anything
+    RunResult r = run(L"guard-short-marker");
+    EXPECT_FALSE(r.sawCaption(L"提示"));
+    EXPECT_FALSE(readMarker());
+
+    ShutdownTimeOverride shutdown;
+    const uint8_t now[8] = {0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80};
+    shutdown.set(now);
+    writeMarker({0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x81});  // an older shutdown
+    r = run(L"guard-old-marker");
+    EXPECT_FALSE(r.sawCaption(L"提示"));
+    EXPECT_FALSE(readMarker());
+}
+
+TEST_F(StartupGuard, UnopenableMarkerDoesNotStopStartUp) {
+    writeMarker({0, 0, 0, 0, 0, 0, 0, 0});
+    {
+        // Held open without sharing: setup cannot open it (nor delete it).
+        UniqueFileHandle lock(
+            CreateFileW(restartMarkerPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(lock);
+        const RunResult r = run(L"guard-locked-marker");
+        EXPECT_FALSE(r.sawCaption(L"提示"));
+    }
+}
+
+TEST_F(StartupGuard, MarkerMatchingTheShutdownTimeRefusesStartUp) {
+    ShutdownTimeOverride shutdown;
+    const uint8_t now[8] = {0xC7, 0x91, 0x3E, 0x5B, 0x01, 0x02, 0x03, 0x04};
+    shutdown.set(now);
+    uint8_t read[8] = {};
+    ASSERT_TRUE(readShutdownTime(read));
+    EXPECT_EQ(std::vector<uint8_t>(read, read + 8), std::vector<uint8_t>(now, now + 8));
+
+    const std::vector<uint8_t> marker(now, now + 8);
+    writeMarker(marker);
+    RunResult r = run(L"guard-restart-pending");
+    EXPECT_TRUE(sawMessage(r, L"提示", kRestartPending));
+    // No window other than the message box.
+    EXPECT_EQ(r.windows.size(), 1u);
+    EXPECT_EQ(readMarker(), marker);
+
+    // A longer marker is judged by its first 8 bytes.
+    std::vector<uint8_t> longer = marker;
+    longer.insert(longer.end(), {9, 9, 9, 9});
+    writeMarker(longer);
+    r = run(L"guard-restart-pending-12");
+    EXPECT_TRUE(sawMessage(r, L"提示", kRestartPending));
+    EXPECT_EQ(readMarker(), longer);
+}
+
+TEST_F(StartupGuard, ZeroMarkerCountsWhenTheShutdownTimeCannotBeRead) {
+    ShutdownTimeOverride shutdown;
+    shutdown.remove();
+    uint8_t read[8] = {};
+    ASSERT_FALSE(readShutdownTime(read));
+
+    writeMarker(std::vector<uint8_t>(8, 0));
+    const RunResult r = run(L"guard-zero-marker");
+    EXPECT_TRUE(sawMessage(r, L"提示", kRestartPending));
+    EXPECT_TRUE(readMarker());
+}
+
+TEST_F(StartupGuard, ScriptErrorIsShownAndTheExitCodeStaysZero) {
+    const RunResult r = run(L"guard-script-error", brokenSetupExe());
+    ASSERT_EQ(r.windows.size(), 1u);
+    EXPECT_EQ(r.windows[0].caption, L"错误");
+    // The chunk is named by its own text: the message starts with the
+    // script's first line in brackets, then the line of the error.
+    EXPECT_EQ(r.windows[0].text.rfind(L"[string \"-- A wizard script with a mistake", 0), 0u) << r.windows[0].text;
+    EXPECT_NE(r.windows[0].text.find(L":3:"), std::wstring::npos) << r.windows[0].text;
+}
+
+TEST_F(StartupGuard, NormalRunEndsWithExitCodeZero) {
+    const RunResult r = run(L"setup-run");
+    EXPECT_FALSE(r.sawCaption(L"提示"));
+    EXPECT_FALSE(r.sawCaption(L"错误"));
+    // Nothing is left holding the instance mutex.
+    UniqueKernelHandle again(CreateMutexW(nullptr, TRUE, L"Global\\QUENTINSTALLER"));
+    EXPECT_NE(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
+}

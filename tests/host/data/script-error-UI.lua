@@ -1,0 +1,3 @@
+-- A wizard script with a mistake in it.
+local ok = true
+local x = nil + 1

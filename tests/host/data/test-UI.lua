@@ -1,0 +1,2 @@
+-- test UI script
+return 42

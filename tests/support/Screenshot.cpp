@@ -1,0 +1,64 @@
+#include "tests/support/Screenshot.h"
+
+#include "host/TextConvert.h"
+#include "host/UniqueHandle.h"
+
+#include <cstdio>
+#include <vector>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBI_WRITE_NO_STDIO
+#include <stb/stb_image_write.h>
+
+namespace nelvo::test {
+
+namespace {
+void appendBytes(void* context, void* data, int size) {
+    auto* out = static_cast<std::vector<unsigned char>*>(context);
+    out->insert(out->end(), static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
+}
+} // namespace
+
+bool savePixelsPng(const void* bgra, int width, int height, const std::wstring& path) {
+    std::vector<unsigned char> rgba(size_t(width) * height * 4);
+    const auto* src = static_cast<const unsigned char*>(bgra);
+    for (size_t i = 0; i < rgba.size(); i += 4) {
+        rgba[i] = src[i + 2];
+        rgba[i + 1] = src[i + 1];
+        rgba[i + 2] = src[i];
+        rgba[i + 3] = 255;
+    }
+    std::vector<unsigned char> png;
+    if (!stbi_write_png_to_func(appendBytes, &png, width, height, 4, rgba.data(), width * 4)) return false;
+    UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    return WriteFile(file.get(), png.data(), DWORD(png.size()), &written, nullptr) && written == png.size();
+}
+
+bool saveWindowPng(HWND window, const std::wstring& path) {
+    RECT r;
+    if (!GetWindowRect(window, &r)) return false;
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return false;
+    WindowDc screen(nullptr);
+    UniqueDc mem(CreateCompatibleDC(screen.get()));
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    UniqueBitmap dib(CreateDIBSection(screen.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!mem || !dib) return false;
+    {
+        SelectGuard select(mem.get(), dib.get());
+        if (!BitBlt(mem.get(), 0, 0, w, h, screen.get(), r.left, r.top, SRCCOPY)) return false;
+    }
+    GdiFlush();
+    return savePixelsPng(bits, w, h, path);
+}
+
+} // namespace nelvo::test

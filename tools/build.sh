@@ -1,0 +1,27 @@
+# Sourced by test.sh and run.sh: configures and builds the three trees.
+#   build/native       the packer and the icon tool (plain, optimised), benchmarks
+#   build/native-asan  native tests under AddressSanitizer and UBSan, fuzzing
+#   build/win32        setup.exe, the Windows tools and test programs
+
+nelvo_build() {
+  local jobs
+  jobs=$(nproc 2>/dev/null || echo 2)
+  local native=(-G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
+  [ -f build/native/build.ninja ] || cmake -S . -B build/native "${native[@]}" -DNELVO_SANITIZE=OFF \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null || return 1
+  [ -f build/native-asan/build.ninja ] || cmake -S . -B build/native-asan "${native[@]}" -DNELVO_SANITIZE=ON \
+    >/dev/null || return 1
+  [ -f build/win32/build.ninja ] || cmake -S . -B build/win32 -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null || return 1
+  echo "build: native tools" >&2
+  ninja -C build/native -j"$jobs" --quiet || return 1
+  echo "build: setup.exe and the Windows programs" >&2
+  ninja -C build/win32 -j"$jobs" --quiet || return 1
+}
+
+nelvo_build_native_tests() {
+  local jobs
+  jobs=$(nproc 2>/dev/null || echo 2)
+  echo "build: native tests" >&2
+  ninja -C build/native-asan -j"$jobs" --quiet
+}
