@@ -9,7 +9,7 @@ packages=(
   cmake ninja-build pkg-config
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   clang libclang-rt-14-dev
-  lzma-dev librapidxml-dev libstb-dev googletest xz-utils
+  lzma-dev liblzma-dev librapidxml-dev libstb-dev googletest xz-utils
   wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick fonts-wqy-microhei
   dpkg-dev
