@@ -11,10 +11,11 @@ nelvo_build() {
     -DCMAKE_BUILD_TYPE=Release >/dev/null || return 1
   [ -f build/native-asan/build.ninja ] || cmake -S . -B build/native-asan "${native[@]}" -DNELVO_SANITIZE=ON \
     >/dev/null || return 1
-  [ -f build/win32/build.ninja ] || cmake -S . -B build/win32 -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null || return 1
   echo "build: native tools" >&2
   ninja -C build/native -j"$jobs" --quiet || return 1
+  # The cross tree packs its resources with the native packer just built.
+  [ -f build/win32/build.ninja ] || cmake -S . -B build/win32 -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null || return 1
   echo "build: setup.exe and the Windows programs" >&2
   ninja -C build/win32 -j"$jobs" --quiet || return 1
 }
