@@ -1,7 +1,6 @@
 #pragma once
-// CheckBox: a toggle drawn with the style "checkbox.xml".
-// Placeholder until the control itself is built: the right base class, type
-// name and construction flags, no behaviour of its own yet.
+// CheckBox: a button whose click toggles its checked state, always drawn
+// with the style "checkbox.xml" (its own `style` attribute is ignored).
 
 #include "dui/controls/Button.h"
 
@@ -9,6 +8,8 @@ namespace nelvo {
 
 class CheckBox : public Button {
 public:
+    CheckBox();
+    void paint(DeviceContext dc, const Rect& bounds, const Rect& clip) override;
 };
 
 } // namespace nelvo

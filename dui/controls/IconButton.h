@@ -1,14 +1,10 @@
 #pragma once
-// IconButton: a button with an icon and text placed by its style.
-// Placeholder until the control itself is built: the right base class, type
-// name and construction flags, no behaviour of its own yet.
+// IconButton: a push button whose style places an icon beside its text.
 
 #include "dui/controls/Button.h"
 
 namespace nelvo {
 
-class IconButton : public Button {
-public:
-};
+class IconButton : public Button {};
 
 } // namespace nelvo

@@ -1,7 +1,7 @@
 #pragma once
-// RadioButton: a button a click checks, drawn with "radiobutton.xml".
-// Placeholder until the control itself is built: the right base class, type
-// name and construction flags, no behaviour of its own yet.
+// RadioButton: a button that a click checks but never unchecks, always drawn
+// with the style "radiobutton.xml". Grouping is left to the scripts: no
+// radio button unchecks its siblings.
 
 #include "dui/controls/Button.h"
 
@@ -9,6 +9,11 @@ namespace nelvo {
 
 class RadioButton : public Button {
 public:
+    RadioButton();
+    void paint(DeviceContext dc, const Rect& bounds, const Rect& clip) override;
+
+private:
+    static void check(void* object, Control* sender, Event* e);
 };
 
 } // namespace nelvo

@@ -1,7 +1,6 @@
 #pragma once
-// Seperator: a decorative control the mouse passes through.
-// Placeholder until the control itself is built: the right base class, type
-// name and construction flags, no behaviour of its own yet.
+// Seperator: a decorative control drawn by its style; the mouse passes
+// through it.
 
 #include "dui/Control.h"
 
@@ -9,9 +8,7 @@ namespace nelvo {
 
 class Seperator : public Control {
 public:
-    Seperator() {
-        setFlag(ControlFlag::HitTransparent, true);
-    }
+    Seperator() { setFlag(ControlFlag::HitTransparent, true); }
 };
 
 } // namespace nelvo

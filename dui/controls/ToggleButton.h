@@ -1,7 +1,6 @@
 #pragma once
-// ToggleButton: a button whose click toggles its checked state.
-// Placeholder until the control itself is built: the right base class, type
-// name and construction flags, no behaviour of its own yet.
+// ToggleButton: a button whose click flips its checked state. The toggle is
+// the first Click handler, so script handlers see the new state.
 
 #include "dui/controls/Button.h"
 
@@ -9,6 +8,10 @@ namespace nelvo {
 
 class ToggleButton : public Button {
 public:
+    ToggleButton();
+
+    // Click handler shared by the toggling controls: setChecked(!checked).
+    static void toggle(void* object, Control* sender, Event* e);
 };
 
 } // namespace nelvo

@@ -1,14 +1,11 @@
 #pragma once
-// ToggleIconButton: a toggle button with an icon and text per state.
-// Placeholder until the control itself is built: the right base class, type
-// name and construction flags, no behaviour of its own yet.
+// ToggleIconButton: a toggle button whose style shows `icon` and `text`
+// when unchecked, `offIcon` and `offText` when checked.
 
 #include "dui/controls/ToggleButton.h"
 
 namespace nelvo {
 
-class ToggleIconButton : public ToggleButton {
-public:
-};
+class ToggleIconButton : public ToggleButton {};
 
 } // namespace nelvo
