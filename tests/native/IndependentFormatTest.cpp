@@ -5,6 +5,7 @@
 
 #include "host/LzPackage.h"
 #include "tools/lzpack/PackageWriter.h"
+#include "tests/native/NativeTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <lzma.h>
@@ -17,6 +18,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+using namespace nelvo::test;
 
 namespace {
 
@@ -183,31 +186,6 @@ std::string text(size_t n, int seed) {
     return s;
 }
 
-std::filesystem::path scratch(const char* name) {
-    auto dir = std::filesystem::path(TEST_SCRATCH) / name;
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
-}
-
-std::string run(const std::string& cmd, int* status = nullptr) {
-    std::string out;
-    FILE* p = popen(cmd.c_str(), "r");
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    const int st = pclose(p);
-    if (status) *status = WEXITSTATUS(st);
-    return out;
-}
-
-std::string slurp(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 } // namespace
 
 TEST(IndependentFormat, ForeignPackagesListAndExtractWithThePacker) {
@@ -236,9 +214,9 @@ TEST(IndependentFormat, ForeignPackagesListAndExtractWithThePacker) {
     {
         std::ofstream(dir / "pkg.lz", std::ios::binary).write(reinterpret_cast<const char*>(pkg.data()), pkg.size());
     }
-    int status = -1;
-    const std::string listing = run(std::string(LZPACK_EXE) + " list " + (dir / "pkg.lz").string(), &status);
-    EXPECT_EQ(status, 0);
+    const CommandResult list = lzpack("list " + (dir / "pkg.lz").string());
+    EXPECT_EQ(list.status, 0);
+    const std::string& listing = list.out;
     // Directory order is the reverse of the member order here.
     std::istringstream lines(listing);
     std::string line;
@@ -249,9 +227,7 @@ TEST(IndependentFormat, ForeignPackagesListAndExtractWithThePacker) {
     EXPECT_EQ(got[5].substr(got[5].rfind(' ') + 1), "mainframe.xml");
     EXPECT_EQ(got[2].substr(0, 11), "stored 5 5 ");
 
-    run(std::string(LZPACK_EXE) + " extract " + (dir / "pkg.lz").string() + " -C " + (dir / "out").string(),
-        &status);
-    EXPECT_EQ(status, 0);
+    EXPECT_EQ(lzpack("extract " + (dir / "pkg.lz").string() + " -C " + (dir / "out").string()).status, 0);
     EXPECT_EQ(slurp(dir / "out/Effect/bg/black.efc"), members[2].content);
     // The directory is reversed, so the entry written for the first "dup.txt"
     // comes later and wins.
@@ -259,8 +235,7 @@ TEST(IndependentFormat, ForeignPackagesListAndExtractWithThePacker) {
     EXPECT_EQ(slurp(dir / "out/skin/a.png"), members[1].content);
     EXPECT_TRUE(std::filesystem::exists(dir / "out/empty"));
 
-    run(std::string(LZPACK_EXE) + " verify " + (dir / "pkg.lz").string(), &status);
-    EXPECT_EQ(status, 0);
+    EXPECT_EQ(lzpack("verify " + (dir / "pkg.lz").string()).status, 0);
 }
 
 TEST(IndependentFormat, PackerOutputDecodesWithAnIndependentReader) {

@@ -2,54 +2,19 @@
 
 #include "host/LzPackage.h"
 #include "host/PackageFormat.h"
+#include "tests/native/NativeTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace fs = std::filesystem;
+using namespace nelvo::test;
 
 namespace {
-
-struct Result {
-    int status;
-    std::string out;  // stdout and stderr together
-};
-
-Result lzpack(const std::string& args) {
-    Result r{-1, {}};
-    FILE* p = popen((std::string(LZPACK_EXE) + " " + args + " 2>&1").c_str(), "r");
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    r.status = WEXITSTATUS(pclose(p));
-    return r;
-}
-
-fs::path scratch(const char* name) {
-    auto dir = fs::path(TEST_SCRATCH) / name;
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
-void spit(const fs::path& p, const std::string& s) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << s;
-}
-
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 // A small tree like the skin folder.
 fs::path makeTree(const fs::path& root) {
@@ -71,7 +36,7 @@ TEST(Lzpack, CreateIsDeterministicAndHonoursStoreGlobs) {
     ASSERT_EQ(lzpack("create " + (dir / "b.lz").string() + " --store '*.png' " + src.string()).status, 0);
     EXPECT_EQ(slurp(dir / "a.lz"), slurp(dir / "b.lz"));
 
-    const Result list = lzpack("list " + (dir / "a.lz").string());
+    const CommandResult list = lzpack("list " + (dir / "a.lz").string());
     ASSERT_EQ(list.status, 0) << list.out;
     std::istringstream lines(list.out);
     std::vector<std::string> rows;
@@ -92,14 +57,14 @@ TEST(Lzpack, ExtractWritesMembersAndReplacesReadOnlyFiles) {
 
     spit(dir / "out/readme.txt", "old");
     chmod((dir / "out/readme.txt").c_str(), 0444);
-    const Result r = lzpack("extract " + (dir / "p.lz").string() + " -C " + (dir / "out").string());
+    const CommandResult r = lzpack("extract " + (dir / "p.lz").string() + " -C " + (dir / "out").string());
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(slurp(dir / "out/readme.txt"), "hello\n");
     EXPECT_EQ(slurp(dir / "out/img/sub/strip.png"), std::string(64, 'p'));
     EXPECT_EQ(slurp(dir / "out/font.xml"), slurp(src / "font.xml"));
 
     // Only the named members; an unknown name is an error that names it.
-    const Result some = lzpack("extract " + (dir / "p.lz").string() + " -C " + (dir / "some").string() +
+    const CommandResult some = lzpack("extract " + (dir / "p.lz").string() + " -C " + (dir / "some").string() +
                                " readme.txt nothere.txt");
     EXPECT_NE(some.status, 0);
     EXPECT_NE(some.out.find("nothere.txt"), std::string::npos);
@@ -139,7 +104,7 @@ TEST(Lzpack, RefusesNamesThatLeaveTheTargetFolder) {
     put(dirOffset ^ nelvo::package::kKey);
     spit(dir / "bad.lz", pkg);
 
-    const Result r = lzpack("extract " + (dir / "bad.lz").string() + " -C " + (dir / "out").string());
+    const CommandResult r = lzpack("extract " + (dir / "bad.lz").string() + " -C " + (dir / "out").string());
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.out.find("../evil"), std::string::npos);
     EXPECT_FALSE(fs::exists(dir / "evil"));
@@ -177,7 +142,7 @@ TEST(Lzpack, VerifyNamesTheDamagedMember) {
     const uint32_t unpacked = e->unpackedSize + 1;
     for (int k = 0; k < 4; ++k) longer[dirAt + 12 + k] = char(unpacked >> (8 * k));
     spit(dir / "short.lz", longer);
-    Result r = lzpack("verify " + (dir / "short.lz").string());
+    CommandResult r = lzpack("verify " + (dir / "short.lz").string());
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.out.find("font.xml"), std::string::npos) << r.out;
 
