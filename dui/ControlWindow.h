@@ -2,13 +2,27 @@
 // What a control tree needs from the window that owns it. The native window
 // (WindowImpl) implements it; tests use a stand-in. All calls on the UI
 // thread.
+//
+// The services below the first group have do-nothing defaults so that a
+// stand-in window needs to provide only what a test looks at.
 
 #include "dui/Geometry.h"
 #include "dui/IdMap.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace nelvo {
 
 class Control;
+
+#ifdef _WIN32
+using NativeWindow = HWND;
+#else
+struct OpaqueNativeWindow;
+using NativeWindow = OpaqueNativeWindow*;
+#endif
 
 class ControlWindow {
 public:
@@ -28,6 +42,34 @@ public:
     virtual void requestUpdate(bool immediate) = 0;
     // The cursor in client coordinates; false when it cannot be read.
     virtual bool cursorPosition(Point& out) const = 0;
+
+    // --- Services for controls ---
+
+    // The native window; null for a stand-in. Controls use it for the
+    // clipboard, for window commands (moving by the title bar) and as the
+    // owner of whatever they open.
+    virtual NativeWindow nativeHandle() const { return nullptr; }
+    // The root of the window's control tree, or null.
+    virtual Control* root() const { return nullptr; }
+
+    // Keyboard focus: `control` (or none) becomes the focus control. Raises
+    // LostFocus on the old and GotFocus on the new one (both Direct) and
+    // sets their Focused bits; nothing when it already is the focus.
+    virtual void setFocus(Control* control) { (void)control; }
+    virtual Control* focusControl() const { return nullptr; }
+    // The control that holds the mouse capture after a left press, or null.
+    virtual Control* captureControl() const { return nullptr; }
+    // Ends the capture (LostCapture follows, Pressed is cleared).
+    virtual void releaseCapture() {}
+
+    // The caret: one caret per window, drawn by the window over the
+    // controls while it is visible, blinking with the system blink time.
+    // Set the size first (text controls use width 1 and the line height);
+    // showCaret places it (window client coordinates) and starts blinking;
+    // hideCaret hides it and cancels any input-method composition.
+    virtual void setCaretSize(int32_t width, int32_t height) { (void)width, (void)height; }
+    virtual void showCaret(int32_t x, int32_t y) { (void)x, (void)y; }
+    virtual void hideCaret() {}
 
 protected:
     ControlWindow() = default;

@@ -4,7 +4,11 @@
 
 namespace nelvo {
 
-// Until its drawing arrives it draws as the base style does.
-class Style_Background : public Style {};
+// The image named by `img`, nine-grid with `scaleGrid` or stretched; the
+// control's state does not matter.
+class Style_Background : public Style {
+public:
+    void draw(DeviceContext dc, const Rect& rect, Control* control) override;
+};
 
 } // namespace nelvo

@@ -4,7 +4,12 @@
 
 namespace nelvo {
 
-// Until its drawing arrives it draws as the base style does.
-class Style_Edit : public Style {};
+// Text boxes: not Enabled → disabledSkin; Hovered → overSkin; else upSkin.
+// Focus and press do not change the skin.
+class Style_Edit : public Style {
+public:
+    void draw(DeviceContext dc, const Rect& rect, Control* control) override;
+    static PropertyKey skinKey(uint32_t flags);
+};
 
 } // namespace nelvo

@@ -20,6 +20,7 @@
 
 namespace nelvo {
 
+class SkinManager;
 class StyleSource;
 
 class UiContext {
@@ -63,6 +64,10 @@ public:
     // --- Styles ---
     void setStyleSource(StyleSource* source) { styles_ = source; }
     StyleSource* styleSource() const { return styles_; }
+    // The skin manager of the running framework (Windows build); it is also
+    // the style source there.
+    void setSkinManager(SkinManager* skins) { skins_ = skins; }
+    SkinManager* skinManager() const { return skins_; }
 
 private:
     bool queue(PostedTask* task);
@@ -74,6 +79,7 @@ private:
     PostedTaskSink* sink_ = nullptr;
     std::deque<PostedTask*> queue_;  // guarded by the framework lock
     StyleSource* styles_ = nullptr;
+    SkinManager* skins_ = nullptr;
 };
 
 } // namespace nelvo

@@ -1,0 +1,155 @@
+#include "dui/ImageRecord.h"
+
+#include "dui/AlphaBlendLibrary.h"
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_NO_STDIO
+#define STBI_NO_HDR
+#define STBI_NO_LINEAR
+#define STBI_ASSERT(x) ((void)0)
+#include <stb/stb_image.h>
+
+#include <climits>
+#include <cstring>
+
+namespace nelvo {
+namespace {
+
+constexpr uint8_t kKeepPixelsMarker = 0x01;
+
+struct StbFree {
+    void operator()(stbi_uc* p) const { stbi_image_free(p); }
+};
+
+} // namespace
+
+std::unique_ptr<ImageRecord> ImageRecord::decode(const uint8_t* bytes, size_t size) {
+    bool keep = false;
+    if (size > 0 && bytes[0] == kKeepPixelsMarker) {
+        keep = true;
+        ++bytes;
+        --size;
+    }
+    int w = 0, h = 0, channels = 0;
+    std::unique_ptr<stbi_uc, StbFree> rgba;
+    if (size > 0 && size <= static_cast<size_t>(INT_MAX))
+        rgba.reset(stbi_load_from_memory(bytes, static_cast<int>(size), &w, &h, &channels, 4));
+    if (!rgba) {
+        std::unique_ptr<ImageRecord> empty(new ImageRecord);
+        empty->keepPixels_ = keep;
+        return empty;
+    }
+    return fromRgba(rgba.get(), w, h, keep);
+}
+
+std::unique_ptr<ImageRecord> ImageRecord::fromRgba(const uint8_t* rgba, int32_t width, int32_t height,
+                                                   bool keepPixels) {
+    std::unique_ptr<ImageRecord> r(new ImageRecord);
+    r->keepPixels_ = keepPixels;
+    // The size must fit the DIB's 32-bit image size.
+    if (width <= 0 || height <= 0 || static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > (1u << 28))
+        return r;
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader.biSizeImage = static_cast<DWORD>(width) * static_cast<DWORD>(height) * 4;
+    void* bits = nullptr;
+    r->bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!r->bitmap_ || !bits) {
+        r->bitmap_.reset();
+        return r;
+    }
+    r->bits_ = static_cast<uint32_t*>(bits);
+    r->width_ = width;
+    r->height_ = height;
+
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t red = rgba[i * 4], green = rgba[i * 4 + 1], blue = rgba[i * 4 + 2], a = rgba[i * 4 + 3];
+        uint32_t rr = red, gg = green, bb = blue;
+        if (a != 255) {
+            r->hasTransparency_ = true;
+            rr = red * a / 255;
+            gg = green * a / 255;
+            bb = blue * a / 255;
+        }
+        r->bits_[i] = (a << 24) | (rr << 16) | (gg << 8) | bb;
+    }
+    GdiFlush();
+    if (keepPixels) r->pixels_.assign(rgba, rgba + count * 4);
+    return r;
+}
+
+HDC ImageRecord::imageDc() {
+    // Kept for the whole process, as the bitmaps selected into it come and go.
+    static HDC dc = CreateCompatibleDC(nullptr);
+    return dc;
+}
+
+void ImageRecord::blit(HDC dc, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sx, int32_t sy, int32_t sw,
+                       int32_t sh) const {
+    if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return;
+    HDC src = imageDc();
+    if (!src) return;
+    if (hasTransparency_) {
+        AlphaBlendLibrary::Function blend = AlphaBlendLibrary::active();
+        if (!blend) return;  // a translucent image cannot be drawn without AlphaBlend
+        SelectGuard selected(src, bitmap_.get());
+        const BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        blend(dc, x, y, w, h, src, sx, sy, sw, sh, bf);
+        return;
+    }
+    SelectGuard selected(src, bitmap_.get());
+    if (w == sw && h == sh) {
+        BitBlt(dc, x, y, w, h, src, sx, sy, SRCCOPY);
+    } else {
+        StretchBlt(dc, x, y, w, h, src, sx, sy, sw, sh, SRCCOPY);
+    }
+}
+
+void ImageRecord::drawStretched(HDC dc, int32_t left, int32_t top, int32_t right, int32_t bottom) const {
+    if (!bitmap_) return;
+    blit(dc, left, top, right - left, bottom - top, 0, 0, width_, height_);
+}
+
+void ImageRecord::drawPart(HDC dc, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sourceY,
+                           int32_t sourceWidth, int32_t sourceHeight) const {
+    if (!bitmap_) return;
+    blit(dc, x, y, w, h, 0, sourceY, sourceWidth, sourceHeight);
+}
+
+void ImageRecord::drawNatural(HDC dc, int32_t x, int32_t y) const {
+    if (!bitmap_) return;
+    blit(dc, x, y, width_, height_, 0, 0, width_, height_);
+}
+
+void ImageRecord::drawNineGrid(HDC dc, int32_t l, int32_t t, int32_t r, int32_t b, int32_t L, int32_t T, int32_t R,
+                               int32_t B) const {
+    if (!bitmap_) return;
+    const int32_t W = width_, H = height_;
+    const int32_t cw = r - l - R - L, ch = b - t - B - T;
+    const int32_t sw = W - R - L, sh = H - B - T;
+    const int32_t x1 = l + L, y1 = t + T, xR = r - R, yB = b - B;
+
+    // Pieces whose destination or source has no area are skipped by blit.
+    blit(dc, x1, y1, cw, ch, L, T, sw, sh);  // centre
+    if (L > 0 && T > 0) blit(dc, l, t, L, T, 0, 0, L, T);
+    if (T > 0) blit(dc, x1, t, cw, T, L, 0, sw, T);
+    if (R > 0) {
+        if (T > 0) blit(dc, xR, t, R, T, W - R, 0, R, T);
+        blit(dc, xR, y1, R, ch, W - R, T, R, sh);
+        if (B > 0) blit(dc, xR, yB, R, B, W - R, H - B, R, B);
+    }
+    if (B > 0) blit(dc, x1, yB, cw, B, L, H - B, sw, B);
+    if (L > 0) {
+        if (B > 0) blit(dc, l, yB, L, B, 0, H - B, L, B);
+        blit(dc, l, y1, L, ch, 0, T, L, sh);
+    }
+}
+
+} // namespace nelvo

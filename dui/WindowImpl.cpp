@@ -1,0 +1,527 @@
+#include "dui/WindowImpl.h"
+
+#include "dui/LiveSet.h"
+#include "dui/Markup.h"
+#include "dui/SkinManager.h"
+
+#include <imm.h>
+
+namespace nelvo {
+namespace {
+
+WindowImpl::DestroyHook g_destroyHook = nullptr;
+
+// The window being created on this thread and the hook that binds it to its
+// handle before the first message arrives.
+thread_local WindowBase* t_creating = nullptr;
+thread_local HHOOK t_cbtHook = nullptr;
+
+void unhookCreation() {
+    if (t_cbtHook) UnhookWindowsHookEx(t_cbtHook);
+    t_cbtHook = nullptr;
+}
+
+bool registerWindowClass() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    if (GetClassInfoExW(instance, WindowImpl::kClassName, &wc)) return true;
+    // The tooltip class comes from the common controls.
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    wc = WNDCLASSEXW{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = &WindowBase::windowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = WindowImpl::kClassName;
+    return RegisterClassExW(&wc) != 0;
+}
+
+} // namespace
+
+// Binds the window to the object on HCBT_CREATEWND, so the object sees
+// every message from WM_NCCREATE on.
+class WindowCreationHook {
+public:
+    static LRESULT CALLBACK proc(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_CREATEWND && t_creating) {
+            const HWND hwnd = reinterpret_cast<HWND>(wParam);
+            wchar_t name[32] = {};
+            GetClassNameW(hwnd, name, 32);
+            if (lstrcmpW(name, WindowImpl::kClassName) == 0) {
+                WindowBase* w = t_creating;
+                t_creating = nullptr;
+                static_cast<WindowImpl*>(w)->bindHandle(hwnd);
+                HHOOK hook = t_cbtHook;
+                unhookCreation();
+                return CallNextHookEx(hook, code, wParam, lParam);
+            }
+        }
+        return CallNextHookEx(t_cbtHook, code, wParam, lParam);
+    }
+};
+
+void WindowImpl::bindHandle(HWND hwnd) { bind(hwnd); }
+
+WindowImpl::WindowImpl(ControlPtr root) : root_(std::move(root)), caretTimer_(*this) {
+    caretTimer_.setInterval(GetCaretBlinkTime());
+}
+
+WindowImpl::~WindowImpl() {
+    hideTooltip();
+    // Owned windows are destroyed before their owner, so the tooltip may be
+    // gone already.
+    if (tooltip_ && !IsWindow(tooltip_.get())) tooltip_.release();
+    tooltip_.reset();
+    caretTimer_.stop();
+    root_.reset();
+    releaseBackBuffer();
+}
+
+void WindowImpl::setDestroyHook(DestroyHook hook) { g_destroyHook = hook; }
+
+WindowImpl* WindowImpl::fromHandle(HWND hwnd) {
+    WindowBase* base = WindowBase::fromHandle(hwnd);
+    return base ? dynamic_cast<WindowImpl*>(base) : nullptr;
+}
+
+WindowImpl* WindowImpl::create(std::u16string_view member, DWORD style, DWORD exStyle, std::string* error) {
+    ControlPtr root = loadLayout(member, error);
+    if (!root) return nullptr;
+    return create(std::move(root), style, exStyle, error);
+}
+
+WindowImpl* WindowImpl::create(ControlPtr root, DWORD style, DWORD exStyle, std::string* error) {
+    if (!root) {
+        if (error) *error = "no control tree";
+        return nullptr;
+    }
+    if (!registerWindowClass()) {
+        if (error) *error = "the window class cannot be registered";
+        return nullptr;
+    }
+    auto* window = new WindowImpl(std::move(root));
+    t_creating = window;
+    t_cbtHook = SetWindowsHookExW(WH_CBT, &WindowCreationHook::proc, nullptr, GetCurrentThreadId());
+    HWND hwnd = CreateWindowExW(exStyle, kClassName, nullptr, style, 0, 0, 0, 0, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    const bool bound = t_creating == nullptr;
+    t_creating = nullptr;
+    unhookCreation();
+    if (!hwnd) {
+        // A window that got as far as its handle was destroyed by the system,
+        // which deleted the object on WM_DESTROY.
+        if (!bound) delete window;
+        if (error) *error = "the window cannot be created";
+        return nullptr;
+    }
+    return window;
+}
+
+// --- Layout and size -------------------------------------------------------
+
+Size WindowImpl::layoutSize() {
+    Size size;
+    if (root_->getSize(attr::initSize, size)) {
+        root_->measure(size.cx, size.cy);
+        return size;
+    }
+    return root_->measure(1024, 768);
+}
+
+void WindowImpl::layoutRoot(int32_t width, int32_t height) { root_->arrange({0, 0, width, height}); }
+
+void WindowImpl::updateLayout() {
+    const Size size = layoutSize();
+    layoutRoot(size.cx, size.cy);
+    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void WindowImpl::applyRoundCorner(int32_t width, int32_t height) {
+    Size corner;
+    if (!root_->getSize(attr::roundCorner, corner)) return;
+    HRGN region = CreateRoundRectRgn(0, 0, width + 1, height + 1, corner.cx, corner.cy);
+    if (!region) return;
+    // On success the system owns the region and deletes it when it is
+    // replaced or the window goes.
+    if (SetWindowRgn(hwnd_, region, TRUE))
+        hasRegion_ = true;
+    else
+        DeleteObject(region);
+}
+
+LRESULT WindowImpl::onCreate() {
+    attach(*this, *root_);
+    const Size size = layoutSize();
+    layoutRoot(size.cx, size.cy);
+    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    applyRoundCorner(size.cx, size.cy);
+
+    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr));
+    if (tooltip_) {
+        toolInfo_ = TTTOOLINFOW{};
+        toolInfo_.cbSize = TTTOOLINFOW_V2_SIZE;
+        toolInfo_.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
+        toolInfo_.hwnd = hwnd_;
+        toolInfo_.uId = reinterpret_cast<UINT_PTR>(tooltip_.get());
+        toolInfo_.lpszText = LPSTR_TEXTCALLBACKW;
+        SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&toolInfo_));
+    }
+    return 0;
+}
+
+void WindowImpl::onSize(int32_t width, int32_t height) {
+    ensureBackBuffer(width, height);
+    if (hasRegion_) applyRoundCorner(width, height);
+    const Rect client{0, 0, width, height};
+    if (root_->bounds() != client) {
+        root_->measure(width, height);
+        layoutRoot(width, height);
+    }
+    root_->invalidate(false);
+}
+
+// --- Painting --------------------------------------------------------------
+
+void WindowImpl::releaseBackBuffer() {
+    if (backDc_ && backOldBitmap_) SelectObject(backDc_.get(), backOldBitmap_);
+    backOldBitmap_ = nullptr;
+    backBitmap_.reset();
+    backDc_.reset();
+    backWidth_ = backHeight_ = 0;
+}
+
+bool WindowImpl::ensureBackBuffer(int32_t width, int32_t height) {
+    if (backDc_ && width == backWidth_ && height == backHeight_) return true;
+    releaseBackBuffer();
+    if (width <= 0 || height <= 0) return false;
+    UniqueDc dc(CreateCompatibleDC(nullptr));
+    if (!dc) return false;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueBitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap) return false;
+    backOldBitmap_ = SelectObject(dc.get(), bitmap.get());
+    SetBkMode(dc.get(), TRANSPARENT);
+    backDc_ = std::move(dc);
+    backBitmap_ = std::move(bitmap);
+    backWidth_ = width;
+    backHeight_ = height;
+    return true;
+}
+
+void WindowImpl::paintTree(HDC dc, const Rect& clip, bool withCaret) {
+    SkinManager* skins = SkinManager::current();
+    SelectGuard font(dc, skins ? skins->getFont(u"Default") : nullptr);
+    root_->paint(dc, root_->bounds(), clip);
+    if (withCaret && caretVisible_) {
+        UniqueBrush brush(CreateSolidBrush(kCaretColour));
+        const RECT r{caretX_, caretY_, caretX_ + caretWidth_, caretY_ + caretHeight_};
+        FillRect(dc, &r, brush.get());
+    }
+}
+
+void WindowImpl::onPaint() {
+    PaintDc paint(hwnd_);
+    const RECT& u = paint.info().rcPaint;
+    if (!backDc_ || IsRectEmpty(&u)) return;
+    {
+        SaveDcGuard saved(backDc_.get());
+        IntersectClipRect(backDc_.get(), u.left, u.top, u.right, u.bottom);
+        paintTree(backDc_.get(), {u.left, u.top, u.right, u.bottom}, true);
+    }
+    BitBlt(paint.get(), u.left, u.top, u.right - u.left, u.bottom - u.top, backDc_.get(), u.left, u.top, SRCCOPY);
+}
+
+void WindowImpl::paintInto(HDC dc) {
+    Rect client;
+    if (!clientRect(client)) return;
+    SaveDcGuard saved(dc);
+    SetBkMode(dc, TRANSPARENT);
+    IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
+    paintTree(dc, client, false);
+}
+
+void WindowImpl::onPrintClient(HDC dc, LPARAM flags) {
+    if (flags & PRF_CLIENT) paintInto(dc);
+}
+
+// --- ControlWindow ---------------------------------------------------------
+
+bool WindowImpl::clientRect(Rect& out) const {
+    RECT r;
+    if (!hwnd_ || !GetClientRect(hwnd_, &r)) return false;
+    out = {r.left, r.top, r.right, r.bottom};
+    return true;
+}
+
+void WindowImpl::invalidateRect(const Rect& rect) {
+    const RECT r{rect.left, rect.top, rect.right, rect.bottom};
+    InvalidateRect(hwnd_, &r, FALSE);
+}
+
+void WindowImpl::requestUpdate(bool immediate) {
+    if (immediate)
+        SendMessageW(hwnd_, kUpdateMessage, 0, 0);
+    else
+        PostMessageW(hwnd_, kUpdateMessage, 0, 0);
+}
+
+bool WindowImpl::cursorPosition(Point& out) const {
+    POINT p;
+    if (!GetCursorPos(&p) || !ScreenToClient(hwnd_, &p)) return false;
+    out = {p.x, p.y};
+    return true;
+}
+
+// --- Caret -----------------------------------------------------------------
+
+void WindowImpl::WindowTimer::tick() {
+    owner_.caretVisible_ = !owner_.caretVisible_;
+    owner_.invalidateCaret();
+}
+
+void WindowImpl::invalidateCaret() {
+    invalidateRect(caretRect());
+    PostMessageW(hwnd_, kUpdateMessage, 0, 0);
+}
+
+void WindowImpl::setCaretSize(int32_t width, int32_t height) {
+    if (caretVisible_) invalidateCaret();
+    caretWidth_ = width;
+    caretHeight_ = height;
+}
+
+void WindowImpl::showCaret(int32_t x, int32_t y) {
+    if (caretVisible_) invalidateCaret();
+    caretX_ = x;
+    caretY_ = y;
+    caretVisible_ = true;
+    invalidateCaret();
+    // Starting a stopped timer ticks once at once: a newly shown caret
+    // starts in its hidden phase; a moved, blinking caret stays visible.
+    caretTimer_.start();
+}
+
+void WindowImpl::hideCaret() {
+    caretVisible_ = false;
+    invalidateCaret();
+    if (HIMC imc = ImmGetContext(hwnd_)) {
+        ImmNotifyIME(imc, NI_COMPOSITIONSTR, CPS_CANCEL, 0);
+        ImmReleaseContext(hwnd_, imc);
+    }
+    caretTimer_.stop();
+}
+
+void WindowImpl::onImeStartComposition() {
+    if (!caretTimer_.running()) return;
+    if (HWND ime = ImmGetDefaultIMEWnd(hwnd_)) {
+        COMPOSITIONFORM form{};
+        form.dwStyle = CFS_POINT;
+        form.ptCurrentPos = {caretX_, caretY_};
+        SendMessageW(ime, WM_IME_CONTROL, IMC_SETCOMPOSITIONWINDOW, reinterpret_cast<LPARAM>(&form));
+    }
+}
+
+// --- Tooltip ---------------------------------------------------------------
+
+Point WindowImpl::tooltipPosition(Point cursor, size_t length, int32_t screenWidth) {
+    const int32_t width = static_cast<int32_t>(14 * length);
+    int32_t x = cursor.x;
+    if (x + width + 2 > screenWidth) x = screenWidth - width - 2;
+    return {x, cursor.y + 19};
+}
+
+void WindowImpl::showTooltip(const std::u16string& text) {
+    tooltipText_ = text;
+    if (tooltipVisible_ || !tooltip_) return;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    const Point at = tooltipPosition({cursor.x, cursor.y}, text.size(), GetSystemMetrics(SM_CXSCREEN));
+    SendMessageW(tooltip_.get(), TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
+    SendMessageW(tooltip_.get(), TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&toolInfo_));
+    tooltipVisible_ = true;
+}
+
+void WindowImpl::hideTooltip() {
+    if (!tooltipVisible_) return;
+    tooltipVisible_ = false;
+    if (tooltip_) SendMessageW(tooltip_.get(), TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&toolInfo_));
+}
+
+LRESULT WindowImpl::onNotify(LPARAM lParam) {
+    auto* header = reinterpret_cast<NMHDR*>(lParam);
+    if (header && tooltip_ && header->hwndFrom == tooltip_.get() && header->code == TTN_GETDISPINFOW) {
+        auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+        info->lpszText = reinterpret_cast<LPWSTR>(const_cast<char16_t*>(tooltipText_.c_str()));
+        info->hinst = nullptr;
+    }
+    return 0;
+}
+
+// --- Modal loop ------------------------------------------------------------
+
+void WindowImpl::endModal(int32_t code) {
+    modalResult_ = code;
+    PostMessageW(hwnd_, WM_NULL, 0, 0);
+}
+
+int WindowImpl::runModal(HWND owner) {
+    bool ownerWasEnabled = false;
+    if (owner) {
+        if (IsIconic(owner)) ShowWindow(owner, SW_SHOWNORMAL);
+        ownerWasEnabled = IsWindowEnabled(owner) != FALSE;
+        EnableWindow(owner, FALSE);
+    }
+    const HWND self = hwnd_;
+    ShowWindow(self, SW_SHOWNORMAL);
+    modalResult_ = 0;
+
+    bool quit = false;
+    bool alive = true;
+    MSG msg;
+    for (;;) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            quit = true;
+            break;
+        }
+        if (got == -1) break;
+        // A handler may have destroyed the window (and this object) while
+        // the last message was dispatched.
+        if (WindowBase::fromHandle(self) != this) {
+            alive = false;
+            break;
+        }
+        if (modalResult_ != 0) break;
+        if (msg.hwnd == self &&
+            (msg.message == WM_CLOSE || (msg.message == WM_SYSCOMMAND && (msg.wParam & 0xFFF0) == SC_CLOSE)))
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    if (alive && WindowBase::fromHandle(self) != this) alive = false;
+    const int result = alive ? modalResult_ : 0;
+    if (quit && result == 0) PostQuitMessage(0);
+    if (owner) {
+        EnableWindow(owner, ownerWasEnabled ? TRUE : FALSE);
+        SetActiveWindow(owner);
+    }
+    if (alive) {
+        SetWindowPos(self, nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+        DestroyWindow(self);
+    }
+    return result;
+}
+
+// --- Destruction -----------------------------------------------------------
+
+void WindowImpl::onDestroy() {
+    hideTooltip();
+    if (root_ && LiveSet::contains(root_.get())) detach(*root_);
+    if (g_destroyHook) g_destroyHook(*this);
+    delete this;
+}
+
+// --- Message switch --------------------------------------------------------
+
+LRESULT WindowImpl::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        return onCreate();
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED) onSize(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+        onPaint();
+        return 0;
+    case WM_PRINTCLIENT:
+        onPrintClient(reinterpret_cast<HDC>(wParam), lParam);
+        return 0;
+    case kUpdateMessage:
+        UpdateWindow(hwnd_);
+        return 0;
+    case WM_LBUTTONDOWN:
+        onButtonDown(wParam, lParam, true);
+        return 0;
+    case WM_RBUTTONDOWN:
+        onButtonDown(wParam, lParam, false);
+        return 0;
+    case WM_LBUTTONUP:
+        onButtonUp(wParam, lParam, true);
+        return 0;
+    case WM_RBUTTONUP:
+        onButtonUp(wParam, lParam, false);
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        onDoubleClick(wParam, lParam, true);
+        return 0;
+    case WM_RBUTTONDBLCLK:
+        onDoubleClick(wParam, lParam, false);
+        return 0;
+    case WM_MOUSEMOVE:
+        onMouseMove(wParam, lParam);
+        return 0;
+    case WM_MOUSEWHEEL:
+        onMouseWheel(wParam, lParam);
+        return 0;
+    case WM_MOUSEHOVER:
+        onMouseHover(wParam, lParam);
+        return 0;
+    case WM_MOUSELEAVE:
+        onMouseLeave(wParam, lParam);
+        return 0;
+    case WM_CAPTURECHANGED:
+        onCaptureChanged();
+        return 0;
+    case WM_SETCURSOR:
+        return onSetCursor(wParam, lParam);
+    case WM_SHOWWINDOW:
+        if (wParam)
+            sendMouseMoveAtCursor();
+        else
+            SendMessageW(hwnd_, WM_MOUSELEAVE, 0, 0);
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    case WM_SYSCOMMAND: {
+        const WPARAM command = wParam & 0xFFF0;
+        if (command == SC_MAXIMIZE || command == SC_RESTORE) postMouseMoveAtCursor();
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+        onKey(message, wParam, lParam);
+        return 0;
+    case WM_KILLFOCUS:
+        onKillFocus();
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    case WM_ACTIVATE:
+        onActivate(wParam);
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    case WM_NOTIFY:
+        return onNotify(lParam);
+    case WM_IME_STARTCOMPOSITION:
+        onImeStartComposition();
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    case WM_DESTROY:
+        onDestroy();
+        return 0;
+    default:
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+}
+
+} // namespace nelvo

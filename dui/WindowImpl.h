@@ -1,0 +1,185 @@
+#pragma once
+// WindowImpl: the skinned top-level window that owns a control tree built
+// from markup. It sizes itself from the root (`initSize`, or the measured
+// size), cuts round corners (`roundCorner`), paints through a 32-bit back
+// buffer with the font "Default" selected, turns mouse and keyboard messages
+// into routed events with the focus, capture and hover rules, shows
+// tooltips, draws a blinking caret for text controls, places the
+// input-method window at the caret, and runs the modal loop.
+//
+// Lifetime: the object lives from create() until WM_DESTROY, when it
+// deletes itself together with its control tree. runModal() destroys the
+// window it ran. Windows build only; UI thread.
+
+#include "dui/Control.h"
+#include "dui/ControlWindow.h"
+#include "dui/Timer.h"
+#include "dui/WindowBase.h"
+#include "host/UniqueHandle.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace nelvo {
+
+class WindowImpl final : public WindowBase, public ControlWindow {
+public:
+    static constexpr wchar_t kClassName[] = L"WINDOW:234:000";
+    static constexpr UINT kUpdateMessage = WM_USER + 1;  // 1025: UpdateWindow
+    static constexpr size_t kHoverChainLength = 32;
+    static constexpr COLORREF kCaretColour = RGB(90, 90, 90);
+
+    // Builds the root from the layout member and creates the (hidden)
+    // native window. Null, with the reason in `error`, when the member does
+    // not load or the window cannot be created.
+    static WindowImpl* create(std::u16string_view member, DWORD style = WS_POPUP, DWORD exStyle = 0,
+                              std::string* error = nullptr);
+    // The same over a tree in hand.
+    static WindowImpl* create(ControlPtr root, DWORD style = WS_POPUP, DWORD exStyle = 0,
+                              std::string* error = nullptr);
+
+    // The window of a handle, or null.
+    static WindowImpl* fromHandle(HWND hwnd);
+
+    // Called on WM_DESTROY after the tree has left the window, before the
+    // object goes, so the script bridge can forget the window. May be null.
+    using DestroyHook = void (*)(WindowImpl& window);
+    static void setDestroyHook(DestroyHook hook);
+
+    // --- Modal loop ---
+
+    // Disables `owner` (restoring it if minimised), shows this window and
+    // dispatches messages until endModal() with a non-zero code or WM_QUIT
+    // (posted again afterwards); then re-enables and activates the owner,
+    // hides and destroys this window and returns the code (0 after WM_QUIT).
+    // The object is gone when this returns.
+    int runModal(HWND owner);
+    // Stores the code and wakes the loop. 0 does not end it.
+    void endModal(int32_t code);
+
+    // Measures and arranges the root as at creation and resizes the window
+    // to that size without moving it.
+    void updateLayout();
+
+    // --- ControlWindow ---
+    void forget(Control& control) override;
+    bool clientRect(Rect& out) const override;
+    void invalidateRect(const Rect& rect) override;
+    void requestUpdate(bool immediate) override;
+    bool cursorPosition(Point& out) const override;
+    NativeWindow nativeHandle() const override { return hwnd_; }
+    Control* root() const override { return root_.get(); }
+    void setFocus(Control* control) override;
+    Control* focusControl() const override { return focus_; }
+    Control* captureControl() const override { return capture_; }
+    void releaseCapture() override;
+    void setCaretSize(int32_t width, int32_t height) override;
+    void showCaret(int32_t x, int32_t y) override;
+    void hideCaret() override;
+
+    // --- State, for the script bridge and tests ---
+    Control* hoverTarget() const { return hover_; }
+    Control* rememberedFocus() const { return rememberedFocus_; }
+    bool caretVisible() const { return caretVisible_; }
+    Rect caretRect() const { return {caretX_, caretY_, caretX_ + caretWidth_, caretY_ + caretHeight_}; }
+    bool caretBlinking() const { return caretTimer_.running(); }
+    bool tooltipVisible() const { return tooltipVisible_; }
+    const std::u16string& tooltipText() const { return tooltipText_; }
+    HWND tooltipWindow() const { return tooltip_.get(); }
+    // The screen position a tooltip of `length` characters is shown at for
+    // a cursor at `cursor` on a screen `screenWidth` wide.
+    static Point tooltipPosition(Point cursor, size_t length, int32_t screenWidth);
+
+    // Paints the tree into `dc` as WM_PRINTCLIENT does (font "Default",
+    // transparent background, clip = client area, no caret).
+    void paintInto(HDC dc);
+
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    friend class WindowCreationHook;
+    void bindHandle(HWND hwnd);
+
+    class WindowTimer final : public Timer {
+    public:
+        explicit WindowTimer(WindowImpl& owner) : owner_(owner) {}
+        void tick() override;
+
+    private:
+        WindowImpl& owner_;
+    };
+
+    explicit WindowImpl(ControlPtr root);
+    ~WindowImpl() override;
+
+    // Message handlers (WindowImpl.cpp and WindowInput.cpp).
+    LRESULT onCreate();
+    void onSize(int32_t width, int32_t height);
+    void onPaint();
+    void onPrintClient(HDC dc, LPARAM flags);
+    void onButtonDown(WPARAM wParam, LPARAM lParam, bool left);
+    void onButtonUp(WPARAM wParam, LPARAM lParam, bool left);
+    void onDoubleClick(WPARAM wParam, LPARAM lParam, bool left);
+    void onMouseMove(WPARAM wParam, LPARAM lParam);
+    void onMouseWheel(WPARAM wParam, LPARAM lParam);
+    void onMouseHover(WPARAM wParam, LPARAM lParam);
+    void onMouseLeave(WPARAM wParam, LPARAM lParam);
+    void onCaptureChanged();
+    LRESULT onSetCursor(WPARAM wParam, LPARAM lParam);
+    bool onKey(UINT message, WPARAM wParam, LPARAM lParam);
+    void onKillFocus();
+    void onActivate(WPARAM wParam);
+    LRESULT onNotify(LPARAM lParam);
+    void onImeStartComposition();
+    void onDestroy();
+
+    void releaseBackBuffer();
+    Size layoutSize();
+    void layoutRoot(int32_t width, int32_t height);
+    void applyRoundCorner(int32_t width, int32_t height);
+    bool ensureBackBuffer(int32_t width, int32_t height);
+    void paintTree(HDC dc, const Rect& clip, bool withCaret);
+    Control* hit(int32_t x, int32_t y) const;
+    void updateHover(Control* target, WPARAM wParam, LPARAM lParam);
+    void clearCapture();
+    void armTracking();
+    void showTooltip(const std::u16string& text);
+    void hideTooltip();
+    void invalidateCaret();
+    void postMouseMoveAtCursor();
+    void sendMouseMoveAtCursor();
+
+    ControlPtr root_;
+    Control* capture_ = nullptr;
+    Control* focus_ = nullptr;
+    Control* rememberedFocus_ = nullptr;
+    Control* hover_ = nullptr;
+    std::array<Control*, kHoverChainLength> chain_{};
+    size_t chainLength_ = 0;
+
+    UniqueDc backDc_;
+    UniqueBitmap backBitmap_;
+    HGDIOBJ backOldBitmap_ = nullptr;
+    int32_t backWidth_ = 0;
+    int32_t backHeight_ = 0;
+
+    UniqueWindow tooltip_;
+    TTTOOLINFOW toolInfo_{};
+    std::u16string tooltipText_;
+    bool tooltipVisible_ = false;
+
+    bool tracking_ = false;
+    bool hasRegion_ = false;  // the region itself belongs to the system
+
+    int32_t caretX_ = 0;
+    int32_t caretY_ = 0;
+    int32_t caretWidth_ = 1;
+    int32_t caretHeight_ = 0;
+    bool caretVisible_ = false;
+    WindowTimer caretTimer_;
+};
+
+} // namespace nelvo

@@ -1,0 +1,271 @@
+// WindowImpl's input: pointer messages become routed events under the
+// capture and hover rules, keyboard messages go to the focus control, and
+// forget() drops whatever a leaving control held.
+//
+// Handlers run inside these functions and may destroy controls, the one
+// being handled included: every control is looked up in the LiveSet again
+// after each event before it is touched.
+
+#include "dui/WindowImpl.h"
+
+#include "dui/LiveSet.h"
+
+#include <windowsx.h>
+
+namespace nelvo {
+namespace {
+
+bool live(const Control* c) { return c && LiveSet::contains(c); }
+
+int32_t raise(Control* c, int32_t code, Routing routing, WPARAM wParam = 0, LPARAM lParam = 0) {
+    if (!live(c)) return 0;
+    Event e = makeEvent(code, routing, static_cast<intptr_t>(wParam), static_cast<intptr_t>(lParam));
+    return c->raiseEvent(e);
+}
+
+void repaintOnState(Control* c) {
+    if (live(c) && c->hasFlag(ControlFlag::RepaintOnState)) c->invalidate(false);
+}
+
+// True when `c` is `ancestor` or lies inside its subtree.
+bool within(const Control* c, const Control* ancestor) {
+    for (; c; c = c->parent())
+        if (c == ancestor) return true;
+    return false;
+}
+
+} // namespace
+
+Control* WindowImpl::hit(int32_t x, int32_t y) const { return root_ ? root_->hitTest(x, y) : nullptr; }
+
+void WindowImpl::onButtonDown(WPARAM wParam, LPARAM lParam, bool left) {
+    hideTooltip();
+    Control* c = hit(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    if (!c || !c->enabled()) return;
+    repaintOnState(c);
+    if (!left) {
+        if (!raise(c, EventCode::PreviewRButtonDown, Routing::Tunnel, wParam, lParam))
+            raise(c, EventCode::RButtonDown, Routing::Bubble, wParam, lParam);
+        return;
+    }
+    if (raise(c, EventCode::PreviewLButtonDown, Routing::Tunnel, wParam, lParam) || !live(c)) return;
+    if (c->hasFlag(ControlFlag::CaptureOnPress)) {
+        SetCapture(hwnd_);
+        capture_ = c;
+        c->setFlag(ControlFlag::Pressed, true);
+        raise(c, EventCode::GotCapture, Routing::Direct);
+        if (!live(c)) return;
+    }
+    if (c->hasFlag(ControlFlag::FocusOnPress))
+        setFocus(c);
+    else if (c->hasFlag(ControlFlag::ClearFocusOnPress))
+        setFocus(nullptr);
+    raise(c, EventCode::LButtonDown, Routing::Bubble, wParam, lParam);
+}
+
+void WindowImpl::onButtonUp(WPARAM wParam, LPARAM lParam, bool left) {
+    if (left && capture_) {
+        Control* c = capture_;
+        repaintOnState(c);
+        raise(c, EventCode::LButtonUp, Routing::Direct, wParam, lParam);
+        releaseCapture();
+        onMouseMove(wParam, lParam);
+        return;
+    }
+    Control* c = hit(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    if (!c || !c->enabled()) return;
+    repaintOnState(c);
+    const int32_t preview = left ? EventCode::PreviewLButtonUp : EventCode::PreviewRButtonUp;
+    const int32_t up = left ? EventCode::LButtonUp : EventCode::RButtonUp;
+    if (!raise(c, preview, Routing::Tunnel, wParam, lParam)) raise(c, up, Routing::Bubble, wParam, lParam);
+}
+
+void WindowImpl::onDoubleClick(WPARAM wParam, LPARAM lParam, bool left) {
+    Control* c = hit(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    if (!c || !c->enabled()) return;
+    if (c->hasFlag(ControlFlag::WantsDoubleClick))
+        raise(c, left ? EventCode::LButtonDbClick : EventCode::RButtonDbClick, Routing::Direct, wParam, lParam);
+    else
+        onButtonDown(wParam, lParam, left);
+}
+
+void WindowImpl::armTracking() {
+    TRACKMOUSEEVENT track{sizeof track, TME_HOVER | TME_LEAVE, hwnd_, HOVER_DEFAULT};
+    if (TrackMouseEvent(&track)) tracking_ = true;
+}
+
+void WindowImpl::onMouseMove(WPARAM wParam, LPARAM lParam) {
+    if (!tracking_) armTracking();
+    Control* c = hit(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    if (c != hover_) updateHover(c, wParam, lParam);
+    if (capture_)
+        raise(capture_, EventCode::MouseMove, Routing::Direct, wParam, lParam);
+    else if (live(c) && c->enabled())
+        raise(c, EventCode::MouseMove, Routing::Bubble, wParam, lParam);
+}
+
+void WindowImpl::onMouseWheel(WPARAM wParam, LPARAM lParam) {
+    POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ScreenToClient(hwnd_, &p);
+    Control* c = hit(p.x, p.y);
+    if (c && c->enabled()) raise(c, EventCode::MouseWheel, Routing::Bubble, wParam, lParam);
+}
+
+void WindowImpl::onMouseHover(WPARAM, LPARAM lParam) {
+    armTracking();
+    if (capture_) return;
+    Control* c = hit(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    if (!c) return;
+    if (const std::u16string* text = c->findText(attr::tooltip)) showTooltip(*text);
+}
+
+void WindowImpl::onMouseLeave(WPARAM wParam, LPARAM lParam) {
+    hideTooltip();
+    tracking_ = false;
+    const auto chain = chain_;
+    const size_t n = chainLength_;
+    hover_ = nullptr;
+    chainLength_ = 0;
+    for (size_t i = 0; i < n; ++i) {
+        Control* c = chain[i];
+        if (!live(c)) continue;
+        c->setFlag(ControlFlag::Hovered, false);
+        repaintOnState(c);
+        raise(c, EventCode::MouseLeave, Routing::Direct, wParam, lParam);
+    }
+}
+
+void WindowImpl::updateHover(Control* target, WPARAM wParam, LPARAM lParam) {
+    hideTooltip();
+    // Pass 1: the new chain, target first. Beyond its 32 places the outer
+    // ancestors are not tracked; the chain never overruns.
+    std::array<Control*, kHoverChainLength> next{};
+    size_t nextLength = 0;
+    for (Control* c = target; c && nextLength < kHoverChainLength; c = c->parent()) next[nextLength++] = c;
+
+    // Pass 2: how many controls both chains share from the outer end.
+    size_t shared = 0;
+    while (shared < chainLength_ && shared < nextLength &&
+           chain_[chainLength_ - 1 - shared] == next[nextLength - 1 - shared])
+        ++shared;
+
+    // Pass 3: store the new state, then raise: the leaving controls from the
+    // outermost to the old target, then the entering ones down to the new.
+    const auto old = chain_;
+    const size_t oldLength = chainLength_;
+    chain_ = next;
+    chainLength_ = nextLength;
+    hover_ = target;
+    for (size_t i = oldLength - shared; i-- > 0;) {
+        Control* c = old[i];
+        if (!live(c)) continue;
+        c->setFlag(ControlFlag::Hovered, false);
+        repaintOnState(c);
+        raise(c, EventCode::MouseLeave, Routing::Direct, wParam, lParam);
+    }
+    for (size_t i = nextLength - shared; i-- > 0;) {
+        Control* c = next[i];
+        if (!live(c)) continue;
+        c->setFlag(ControlFlag::Hovered, true);
+        repaintOnState(c);
+        raise(c, EventCode::MouseEnter, Routing::Direct, wParam, lParam);
+    }
+}
+
+void WindowImpl::clearCapture() {
+    Control* c = capture_;
+    capture_ = nullptr;
+    if (!live(c)) return;
+    c->invalidate(false);
+    c->setFlag(ControlFlag::Pressed, false);
+    raise(c, EventCode::LostCapture, Routing::Direct);
+}
+
+void WindowImpl::onCaptureChanged() {
+    if (capture_) clearCapture();
+}
+
+void WindowImpl::releaseCapture() {
+    ReleaseCapture();  // WM_CAPTURECHANGED normally clears the capture control
+    if (capture_) clearCapture();
+}
+
+LRESULT WindowImpl::onSetCursor(WPARAM wParam, LPARAM lParam) {
+    Point p;
+    if (cursorPosition(p))
+        if (Control* c = hit(p.x, p.y))
+            if (raise(c, EventCode::SetCursor, Routing::Direct)) return TRUE;
+    return DefWindowProcW(hwnd_, WM_SETCURSOR, wParam, lParam);
+}
+
+void WindowImpl::sendMouseMoveAtCursor() {
+    Point p;
+    if (cursorPosition(p)) SendMessageW(hwnd_, WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+}
+
+void WindowImpl::postMouseMoveAtCursor() {
+    Point p;
+    if (cursorPosition(p)) PostMessageW(hwnd_, WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+}
+
+// --- Keyboard and focus ----------------------------------------------------
+
+bool WindowImpl::onKey(UINT message, WPARAM wParam, LPARAM lParam) {
+    Control* c = focus_;
+    if (!c) return false;  // swallowed without events
+    int32_t preview = EventCode::PreviewKeyDown, main = EventCode::KeyDown;
+    if (message == WM_KEYUP) {
+        preview = EventCode::PreviewKeyUp;
+        main = EventCode::KeyUp;
+    } else if (message == WM_CHAR) {
+        preview = EventCode::PreviewKeyPress;
+        main = EventCode::KeyPress;
+    }
+    if (!raise(c, preview, Routing::Tunnel, wParam, lParam)) raise(c, main, Routing::Bubble, wParam, lParam);
+    return true;
+}
+
+void WindowImpl::setFocus(Control* control) {
+    if (control == focus_) return;
+    rememberedFocus_ = nullptr;
+    if (Control* old = focus_) {
+        old->setFlag(ControlFlag::Focused, false);
+        raise(old, EventCode::LostFocus, Routing::Direct);
+    }
+    focus_ = control;
+    if (live(control)) {
+        if (GetFocus() != hwnd_) SetFocus(hwnd_);
+        control->setFlag(ControlFlag::Focused, true);
+        raise(control, EventCode::GotFocus, Routing::Direct);
+    }
+}
+
+void WindowImpl::onKillFocus() {
+    Control* c = focus_;
+    if (!c) return;
+    // The control keeps its Focused bit: the focus comes back to it when the
+    // window is activated again from the keyboard.
+    raise(c, EventCode::LostFocus, Routing::Direct);
+    rememberedFocus_ = live(c) ? c : nullptr;
+    focus_ = nullptr;
+}
+
+void WindowImpl::onActivate(WPARAM wParam) {
+    if (LOWORD(wParam) == WA_ACTIVE && rememberedFocus_) setFocus(rememberedFocus_);
+}
+
+// --- Forgetting ------------------------------------------------------------
+
+void WindowImpl::forget(Control& control) {
+    if (capture_ && within(capture_, &control)) releaseCapture();
+    if (focus_ && within(focus_, &control)) setFocus(nullptr);
+    if (rememberedFocus_ && within(rememberedFocus_, &control)) rememberedFocus_ = nullptr;
+    if (hover_ && within(hover_, &control)) {
+        hideTooltip();
+        updateHover(control.parent(), 0, 0);
+        hover_ = nullptr;
+        postMouseMoveAtCursor();
+    }
+}
+
+} // namespace nelvo
