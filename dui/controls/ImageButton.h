@@ -1,7 +1,6 @@
 #pragma once
-// ImageButton: a button that draws the image named by `img` under its style.
-// Placeholder until the control itself is built: the right base class, type
-// name and construction flags, no behaviour of its own yet.
+// ImageButton: a push button that draws the image named by its `img`
+// attribute stretched over itself, then its style on top.
 
 #include "dui/controls/Button.h"
 
@@ -9,6 +8,7 @@ namespace nelvo {
 
 class ImageButton : public Button {
 public:
+    void paint(DeviceContext dc, const Rect& bounds, const Rect& clip) override;
 };
 
 } // namespace nelvo

@@ -1,7 +1,8 @@
 #pragma once
-// Label: one line of static text; never receives mouse input.
-// Placeholder until the control itself is built: the right base class, type
-// name and construction flags, no behaviour of its own yet.
+// Label: one line of static text in its `font` (default "Default") and
+// `color` (default 0x92794D), aligned by `textAlign` (`left` default,
+// `center`, `right`) inside its `padding`. Never wraps; never receives
+// mouse input. Its desired size is the text's size plus the padding.
 
 #include "dui/Control.h"
 
@@ -9,9 +10,11 @@ namespace nelvo {
 
 class Label : public Control {
 public:
-    Label() {
-        setFlag(ControlFlag::HitTransparent, true);
-    }
+    static constexpr uint32_t kDefaultColour = 0x92794D;
+
+    Label() { setFlag(ControlFlag::HitTransparent, true); }
+    void paint(DeviceContext dc, const Rect& bounds, const Rect& clip) override;
+    Size measureOverride(int32_t availableWidth, int32_t availableHeight) override;
 };
 
 } // namespace nelvo

@@ -1,7 +1,7 @@
 #pragma once
-// LinkLabel: a label that takes mouse input and opens its `url`.
-// Placeholder until the control itself is built: the right base class, type
-// name and construction flags, no behaviour of its own yet.
+// LinkLabel: a label that takes mouse input, shows the hand cursor and
+// opens its `url` in the browser when pressed (on the press, not the
+// release). Without `url` a press does nothing.
 
 #include "dui/controls/Label.h"
 
@@ -9,9 +9,11 @@ namespace nelvo {
 
 class LinkLabel : public Label {
 public:
-    LinkLabel() {
-        setFlag(ControlFlag::HitTransparent, false);
-    }
+    LinkLabel();
+
+private:
+    static void onSetCursor(void* object, Control* sender, Event* e);
+    static void onPress(void* object, Control* sender, Event* e);
 };
 
 } // namespace nelvo

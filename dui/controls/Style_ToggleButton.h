@@ -1,10 +1,16 @@
 #pragma once
+// Style_ToggleButton (type ToggleButton): a skin chosen by checked and
+// state (`upSkin` ... `checkedDisabledSkin`), stretched over the control.
+// No nine-grid, no text.
 
 #include "dui/Style.h"
 
 namespace nelvo {
 
-// Until its drawing arrives it draws as the base style does.
-class Style_ToggleButton : public Style {};
+class Style_ToggleButton : public Style {
+public:
+    void draw(DeviceContext dc, const Rect& rect, Control* control) override;
+    static PropertyKey skinKey(uint32_t flags);
+};
 
 } // namespace nelvo

@@ -1,10 +1,16 @@
 #pragma once
+// Style_ToggleIconButton (type ToggleIconButton): the four-state skin
+// without the checked state, then the icon and text as Style_IconButton
+// places them: `icon` and `text` when unchecked, `offIcon` and `offText`
+// when checked.
 
 #include "dui/Style.h"
 
 namespace nelvo {
 
-// Until its drawing arrives it draws as the base style does.
-class Style_ToggleIconButton : public Style {};
+class Style_ToggleIconButton : public Style {
+public:
+    void draw(DeviceContext dc, const Rect& rect, Control* control) override;
+};
 
 } // namespace nelvo

@@ -1,18 +1,69 @@
 #pragma once
-// TextBox: a one-line text editor with caret, selection and clipboard.
-// Placeholder until the control itself is built: the right base class, type
-// name and construction flags, no behaviour of its own yet.
+// TextBox: a one-line text editor with caret, selection, horizontal
+// scrolling and the clipboard. Its text is at most 1999 units; more is
+// dropped silently. It always draws and measures in the font "Default".
+// The caret belongs to the window; the text box places it while it has the
+// focus. Every change of the text raises ValueChange (Direct).
 
 #include "dui/Control.h"
+#include "dui/controls/TextBoxBuffer.h"
+
+#ifdef _WIN32
+#include "dui/controls/GdiCharWidths.h"
+#include "host/UniqueHandle.h"
+#endif
+
+#include <memory>
+#include <string>
+#include <string_view>
 
 namespace nelvo {
 
 class TextBox : public Control {
 public:
-    TextBox() {
-        setFlag(ControlFlag::RepaintOnState | ControlFlag::CaptureOnPress | ControlFlag::FocusOnPress | ControlFlag::WantsDoubleClick, true);
-    }
+    static constexpr int32_t kPaddingX = 8;
+    static constexpr int32_t kPaddingY = 5;
+
+    TextBox();
     std::u16string_view typeName() const override { return u"TextBox"; }
+    void paint(DeviceContext dc, const Rect& bounds, const Rect& clip) override;
+    Size measureOverride(int32_t availableWidth, int32_t availableHeight) override;
+    Size arrangeOverride(int32_t finalWidth, int32_t finalHeight) override;
+
+    // Replaces the text: nothing when it is the same; otherwise scroll 0,
+    // caret and anchor at the end, ValueChange, repaint.
+    void setText(std::u16string_view text);
+    const std::u16string& getText() const { return buffer_.text(); }
+    const TextBoxBuffer& buffer() const { return buffer_; }
+
+protected:
+    ~TextBox() override;
+
+private:
+    static void onAttached(void* object, Control* sender, Event* e);
+    static void onLButtonDown(void* object, Control* sender, Event* e);
+    static void onMouseMove(void* object, Control* sender, Event* e);
+    static void onDoubleClick(void* object, Control* sender, Event* e);
+    static void onKeyDown(void* object, Control* sender, Event* e);
+    static void onKeyPress(void* object, Control* sender, Event* e);
+    static void onGotFocus(void* object, Control* sender, Event* e);
+    static void onLostFocus(void* object, Control* sender, Event* e);
+    static void onSetCursor(void* object, Control* sender, Event* e);
+
+    void keyDown(int32_t key);
+    void copySelection();
+    void paste();
+    // Scrolls the caret into view, repaints and places the window's caret.
+    void ensureCaretVisible();
+    void textChanged();
+    int32_t lineHeight() const;
+    CharWidths& widths();
+
+    TextBoxBuffer buffer_;
+#ifdef _WIN32
+    GdiCharWidths widths_;
+    UniqueBrush selectionBrush_;
+#endif
 };
 
 } // namespace nelvo

@@ -1,7 +1,6 @@
 #pragma once
-// TitleBar: a strip that moves the window when pressed.
-// Placeholder until the control itself is built: the right base class, type
-// name and construction flags, no behaviour of its own yet.
+// TitleBar: a strip drawn by its style that moves the window while the left
+// button is held on it.
 
 #include "dui/Control.h"
 
@@ -9,6 +8,11 @@ namespace nelvo {
 
 class TitleBar : public Control {
 public:
+    TitleBar();
+
+private:
+    // LButtonDown: hands the drag to the system (move by the caption).
+    static void startMove(void* object, Control* sender, Event* e);
 };
 
 } // namespace nelvo

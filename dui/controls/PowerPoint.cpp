@@ -1,0 +1,152 @@
+#include "dui/controls/PowerPoint.h"
+
+#ifdef _WIN32
+#include "dui/AlphaBlendLibrary.h"
+#include "dui/controls/SkinDrawing.h"
+#endif
+
+#include <cmath>
+
+namespace nelvo {
+
+PowerPoint::PowerPoint()
+#ifdef _WIN32
+    : timer_(*this)
+#endif
+{
+    addHandler(EventCode::Attached, this, &PowerPoint::onAttached);
+}
+
+PowerPoint::~PowerPoint() {
+#ifdef _WIN32
+    timer_.stop();
+#endif
+}
+
+std::vector<std::u16string> PowerPoint::splitImageList(std::u16string_view list) {
+    std::vector<std::u16string> names;
+    for (;;) {
+        const size_t semicolon = list.find(u';');
+        names.emplace_back(list.substr(0, semicolon));
+        if (semicolon == std::u16string_view::npos) break;
+        list.remove_prefix(semicolon + 1);
+    }
+    return names;
+}
+
+int32_t PowerPoint::fadeWeight(int32_t counter) {
+    const float angle = static_cast<float>(counter) * 0.07853981742f - 1.570796325f;
+    return static_cast<int32_t>((std::sin(angle) + 1.0f) * 128.0f);
+}
+
+void PowerPoint::mixBytes(const uint8_t* previous, const uint8_t* current, uint8_t* out, size_t bytes,
+                          int32_t weight) {
+    const auto w = static_cast<uint32_t>(weight);
+    for (size_t i = 0; i < bytes; ++i) out[i] = static_cast<uint8_t>((previous[i] * (256 - w) + current[i] * w) >> 8);
+}
+
+void PowerPoint::step() {
+    if (frameNames_.empty()) return;
+    if (counter_ >= kFrameTicks) {
+        counter_ = 0;
+        current_ = (current_ + 1) % frameNames_.size();
+    } else {
+        ++counter_;
+    }
+    invalidate(false);
+}
+
+void PowerPoint::onAttached(void* object, Control*, Event*) { static_cast<PowerPoint*>(object)->load(); }
+
+#ifdef _WIN32
+bool PowerPoint::playing() const { return timer_.running(); }
+uint32_t PowerPoint::interval() const { return timer_.interval(); }
+
+void PowerPoint::load() {
+    timer_.setInterval(30);
+    const std::u16string* list = findText(attr::imagelist);
+    frameNames_ = splitImageList(list ? std::u16string_view(*list) : std::u16string_view());
+    frames_.clear();
+    for (const std::u16string& name : frameNames_) frames_.push_back(name.empty() ? nullptr : findImage(name));
+    current_ = 0;
+    counter_ = 0;
+    mixBitmap_.reset();
+    mixBits_ = nullptr;
+    width_ = height_ = 0;
+    ImageRecord* first = frames_.empty() ? nullptr : frames_.front();
+    if (!first || !first->bitmap()) return;
+    width_ = first->width();
+    height_ = first->height();
+    if (!dc_) dc_.reset(CreateCompatibleDC(nullptr));
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width_;
+    info.bmiHeader.biHeight = -height_;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    mixBitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    mixBits_ = mixBitmap_ ? static_cast<uint8_t*>(bits) : nullptr;
+}
+
+ImageRecord* PowerPoint::frame(size_t index) const {
+    if (index >= frames_.size()) return nullptr;
+    ImageRecord* image = frames_[index];
+    if (!image || !image->bitmap() || !image->bits() || image->width() != width_ || image->height() != height_)
+        return nullptr;
+    return image;
+}
+
+void PowerPoint::playStart() {
+    if (timer_.running()) return;
+    // A show without a first frame has nothing to play.
+    if (!frame(0)) return;
+    counter_ = kStartCounter;
+    timer_.start();
+}
+
+void PowerPoint::playStop() {
+    timer_.stop();
+    invalidate(false);
+}
+
+void PowerPoint::paint(DeviceContext dc, const Rect& bounds, const Rect& clip) {
+    Control::paint(dc, bounds, clip);
+    ImageRecord* shown = frame(current_);
+    if (!shown || !dc_) return;
+    HBITMAP bitmap = shown->bitmap();
+    if (timer_.running() && counter_ < kFadeTicks && mixBits_) {
+        const size_t count = frames_.size();
+        if (ImageRecord* previous = frame((current_ + count - 1) % count)) {
+            const size_t bytes = static_cast<size_t>(width_) * static_cast<size_t>(height_) * 4;
+            mixBytes(reinterpret_cast<const uint8_t*>(previous->bits()),
+                     reinterpret_cast<const uint8_t*>(shown->bits()), mixBits_, bytes, fadeWeight(counter_));
+            GdiFlush();
+            bitmap = mixBitmap_.get();
+        }
+    }
+    AlphaBlendLibrary::Function blend = AlphaBlendLibrary::active();
+    SelectGuard selected(dc_.get(), bitmap);
+    if (blend) {
+        const BLENDFUNCTION f{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        blend(dc, bounds.left, bounds.top, width_, height_, dc_.get(), 0, 0, width_, height_, f);
+    } else {
+        BitBlt(dc, bounds.left, bounds.top, width_, height_, dc_.get(), 0, 0, SRCCOPY);
+    }
+}
+#else
+bool PowerPoint::playing() const { return false; }
+uint32_t PowerPoint::interval() const { return 30; }
+void PowerPoint::load() {
+    const std::u16string* list = findText(attr::imagelist);
+    frameNames_ = splitImageList(list ? std::u16string_view(*list) : std::u16string_view());
+    current_ = 0;
+    counter_ = 0;
+}
+void PowerPoint::playStart() {}
+void PowerPoint::playStop() {}
+void PowerPoint::paint(DeviceContext dc, const Rect& bounds, const Rect& clip) { Control::paint(dc, bounds, clip); }
+#endif
+
+} // namespace nelvo

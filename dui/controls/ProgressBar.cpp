@@ -1,0 +1,56 @@
+#include "dui/controls/ProgressBar.h"
+
+#ifdef _WIN32
+#include "dui/controls/SkinDrawing.h"
+#include "host/UniqueHandle.h"
+#endif
+
+#include <algorithm>
+
+namespace nelvo {
+
+void ProgressBar::setRange(int32_t range) {
+    range_ = range;
+    invalidate(false);
+}
+
+void ProgressBar::setPosition(int32_t position) {
+    position_ = std::min(position, range_);
+    invalidate(false);
+}
+
+int32_t ProgressBar::fillRight(int32_t left, int32_t right, int32_t position, int32_t range) {
+    if (range == 0 || right <= left) return left;
+    // 64 bits hold width x position for every 32-bit pair, and the quotient
+    // of a negative range or position simply clamps below.
+    const int64_t width = static_cast<int64_t>(right) - left;
+    const int64_t fill = width * position / range;
+    return static_cast<int32_t>(std::clamp<int64_t>(left + fill, left, right));
+}
+
+#ifdef _WIN32
+void ProgressBar::paint(DeviceContext dc, const Rect& bounds, const Rect&) {
+    Rect grid;
+    const std::u16string* track = findText(attr::progressbkimg);
+    if (track) drawImage(dc, *track, bounds, getRect(attr::progressbkScaleGrid, grid) ? &grid : nullptr);
+    if (range_ == 0 || position_ == 0) return;
+    const std::u16string* fill = findText(attr::progressimg);
+    if (!fill) return;
+    Rect area = bounds;
+    Rect margin;
+    if (getRect(attr::progressmargin, margin))
+        area = {bounds.left + margin.left, bounds.top + margin.top, bounds.right - margin.right,
+                bounds.bottom - margin.bottom};
+    const int32_t right = fillRight(area.left, area.right, position_, range_);
+    if (right <= area.left || area.bottom <= area.top) return;
+    // The fill image is laid out over the whole area and the clip reveals
+    // its left part, so a growing bar is not a squeezed image.
+    SaveDcGuard saved(dc);
+    IntersectClipRect(dc, area.left, area.top, right, area.bottom);
+    drawImage(dc, *fill, area, getRect(attr::progressScaleGrid, grid) ? &grid : nullptr);
+}
+#else
+void ProgressBar::paint(DeviceContext, const Rect&, const Rect&) {}
+#endif
+
+} // namespace nelvo

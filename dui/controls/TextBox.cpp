@@ -1,0 +1,296 @@
+#include "dui/controls/TextBox.h"
+
+#include "dui/ControlWindow.h"
+#include "dui/controls/Button.h"
+
+#ifdef _WIN32
+#include "dui/TextDraw.h"
+#include "dui/controls/Clipboard.h"
+#include "dui/controls/NamedStyle.h"
+#include "dui/controls/SkinDrawing.h"
+#endif
+
+#include <algorithm>
+
+namespace nelvo {
+namespace {
+
+#ifdef _WIN32
+constexpr uint32_t kSelectionColour = 0xF8C034;  // red 52, green 192, blue 248 as a Windows colour
+#endif
+constexpr int32_t kBackspace = 8, kLeft = 37, kUp = 38, kRight = 39, kDown = 40;
+constexpr int32_t kKeyA = 65, kKeyC = 67, kKeyV = 86, kKeyX = 88;
+
+bool controlKeyDown() {
+#ifdef _WIN32
+    return (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+#else
+    return false;
+#endif
+}
+
+#ifdef _WIN32
+// Control characters (CR, LF and TAB included) become spaces: the text box
+// holds one line.
+std::u16string oneLine(std::u16string text) {
+    for (char16_t& c : text)
+        if (c < 32) c = u' ';
+    return text;
+}
+#endif
+
+} // namespace
+
+TextBox::TextBox() {
+    setFlag(ControlFlag::RepaintOnState | ControlFlag::CaptureOnPress | ControlFlag::FocusOnPress |
+                ControlFlag::WantsDoubleClick,
+            true);
+#ifdef _WIN32
+    selectionBrush_.reset(CreateSolidBrush(kSelectionColour));
+    widths_.setFont(findFont(u"Default"));
+#endif
+    addHandler(EventCode::Attached, this, &TextBox::onAttached);
+    addHandler(EventCode::LButtonDown, this, &TextBox::onLButtonDown);
+    addHandler(EventCode::MouseMove, this, &TextBox::onMouseMove);
+    addHandler(EventCode::LButtonDbClick, this, &TextBox::onDoubleClick);
+    addHandler(EventCode::KeyDown, this, &TextBox::onKeyDown);
+    addHandler(EventCode::KeyPress, this, &TextBox::onKeyPress);
+    addHandler(EventCode::GotFocus, this, &TextBox::onGotFocus);
+    addHandler(EventCode::LostFocus, this, &TextBox::onLostFocus);
+    addHandler(EventCode::SetCursor, this, &TextBox::onSetCursor);
+}
+
+TextBox::~TextBox() = default;
+
+CharWidths& TextBox::widths() {
+#ifdef _WIN32
+    return widths_;
+#else
+    // The native build measures every unit as 8 pixels.
+    struct Fixed final : CharWidths {
+        int32_t width(char16_t) override { return 8; }
+    };
+    static Fixed fixed;
+    return fixed;
+#endif
+}
+
+int32_t TextBox::lineHeight() const {
+#ifdef _WIN32
+    return widths_.metrics().tmHeight + widths_.metrics().tmExternalLeading;
+#else
+    return 16;
+#endif
+}
+
+void TextBox::setText(std::u16string_view text) {
+    if (!buffer_.assign(text)) return;
+    textChanged();
+    invalidate(false);
+}
+
+void TextBox::textChanged() {
+    Event e = makeEvent(EventCode::ValueChange, Routing::Direct);
+    raiseEvent(e);
+}
+
+void TextBox::ensureCaretVisible() {
+    const int32_t x = buffer_.ensureCaretVisible(bounds().width() - 2 * kPaddingX, widths());
+    invalidate(false);
+    Rect r;
+    if (window() && windowRect(r)) window()->showCaret(r.left + kPaddingX + x, r.top + kPaddingY);
+}
+
+void TextBox::onAttached(void* object, Control*, Event*) {
+    auto* self = static_cast<TextBox*>(object);
+#ifdef _WIN32
+    self->widths_.setFont(findFont(u"Default"));
+#endif
+    if (const std::u16string* text = self->findText(attr::text)) self->setText(*text);
+}
+
+void TextBox::onLButtonDown(void* object, Control*, Event* e) {
+    auto* self = static_cast<TextBox*>(object);
+    Rect r;
+    self->windowRect(r);
+    const int32_t x = Button::eventPoint(*e).x - r.left - kPaddingX;
+    const int32_t index = self->buffer_.hitTest(x, self->widths());
+    const bool moved = index != self->buffer_.caret();
+    self->buffer_.collapseTo(index);
+    if (moved) self->ensureCaretVisible();
+    self->invalidate(false);
+    e->handled = 1;
+}
+
+void TextBox::onMouseMove(void* object, Control*, Event* e) {
+    auto* self = static_cast<TextBox*>(object);
+    if (!self->hasFlag(ControlFlag::Pressed)) return;
+    Rect r;
+    self->windowRect(r);
+    // Dragging past either end scrolls by at most about one character.
+    const int32_t slack = self->widths().width(u'W');
+    const int32_t x = std::clamp(Button::eventPoint(*e).x - r.left, kPaddingX - slack,
+                                 self->bounds().width() - kPaddingX + slack);
+    self->buffer_.setCaret(self->buffer_.hitTest(x - kPaddingX, self->widths()));
+    self->ensureCaretVisible();
+    e->handled = 1;
+}
+
+void TextBox::onDoubleClick(void* object, Control*, Event* e) {
+    auto* self = static_cast<TextBox*>(object);
+    self->buffer_.setAnchor(0);
+    self->buffer_.setCaret(self->buffer_.length());
+    self->ensureCaretVisible();
+    e->handled = 1;
+}
+
+void TextBox::onKeyDown(void* object, Control*, Event* e) {
+    static_cast<TextBox*>(object)->keyDown(static_cast<int32_t>(e->param1));
+    // Keys never reach the parents of a text box.
+    e->handled = 1;
+}
+
+void TextBox::keyDown(int32_t key) {
+    CharWidths& w = widths();
+    const bool ctrl = controlKeyDown();
+    switch (key) {
+    case kBackspace:
+        if (!buffer_.hasSelection()) {
+            if (buffer_.caret() == 0) return;
+            buffer_.setAnchor(buffer_.caret() - 1);
+        }
+        buffer_.deleteSelection(w);
+        textChanged();
+        ensureCaretVisible();
+        return;
+    case kLeft:
+    case kUp:
+        buffer_.collapseTo(buffer_.caret() - 1);
+        ensureCaretVisible();
+        return;
+    case kRight:
+    case kDown:
+        buffer_.collapseTo(buffer_.caret() + 1);
+        ensureCaretVisible();
+        return;
+    default:
+        break;
+    }
+    if (!ctrl) return;
+    switch (key) {
+    case kKeyA:
+        buffer_.setAnchor(0);
+        buffer_.setCaret(buffer_.length());
+        ensureCaretVisible();
+        return;
+    case kKeyC:
+        copySelection();
+        return;
+    case kKeyX:
+        if (!buffer_.hasSelection()) return;
+        copySelection();
+        buffer_.deleteSelection(w);
+        textChanged();
+        ensureCaretVisible();
+        return;
+    case kKeyV:
+        paste();
+        return;
+    default:
+        return;
+    }
+}
+
+void TextBox::onKeyPress(void* object, Control*, Event* e) {
+    auto* self = static_cast<TextBox*>(object);
+    e->handled = 1;
+    const auto unit = static_cast<char16_t>(e->param1);
+    if (unit < 32) return;
+    self->buffer_.replaceSelection(std::u16string_view(&unit, 1), self->widths());
+    self->textChanged();
+    self->ensureCaretVisible();
+}
+
+void TextBox::copySelection() {
+#ifdef _WIN32
+    if (!buffer_.hasSelection() || !window()) return;
+    clipboardSetText(window()->nativeHandle(), buffer_.selectedText());
+#endif
+}
+
+void TextBox::paste() {
+#ifdef _WIN32
+    std::u16string text;
+    if (!window() || !clipboardGetText(window()->nativeHandle(), text)) return;
+    buffer_.replaceSelection(oneLine(std::move(text)), widths());
+    textChanged();
+    ensureCaretVisible();
+#endif
+}
+
+void TextBox::onGotFocus(void* object, Control*, Event*) {
+    auto* self = static_cast<TextBox*>(object);
+    if (ControlWindow* w = self->window()) w->setCaretSize(1, self->lineHeight());
+    self->ensureCaretVisible();
+}
+
+void TextBox::onLostFocus(void* object, Control*, Event*) {
+    auto* self = static_cast<TextBox*>(object);
+    if (ControlWindow* w = self->window()) w->hideCaret();
+    self->buffer_.collapseTo(self->buffer_.caret());
+    self->invalidate(false);
+}
+
+void TextBox::onSetCursor(void*, Control*, Event* e) {
+#ifdef _WIN32
+    SetCursor(LoadCursorW(nullptr, IDC_IBEAM));
+#endif
+    e->handled = 1;
+}
+
+Size TextBox::measureOverride(int32_t, int32_t) { return {0, lineHeight() + 2 * kPaddingY}; }
+
+Size TextBox::arrangeOverride(int32_t finalWidth, int32_t finalHeight) {
+    // The bounds are stored after this returns; scrolling uses the new width.
+    Rect b = bounds();
+    b.right = b.left + finalWidth;
+    b.bottom = b.top + finalHeight;
+    setBounds(b);
+    if (hasFlag(ControlFlag::Focused)) ensureCaretVisible();
+    return {finalWidth, finalHeight};
+}
+
+#ifdef _WIN32
+void TextBox::paint(DeviceContext dc, const Rect& bounds, const Rect& clip) {
+    Control::paint(dc, bounds, clip);
+    const Rect textRect{bounds.left + kPaddingX, bounds.top + kPaddingY, bounds.right - kPaddingX,
+                        bounds.bottom - kPaddingY};
+    const Rect visible = intersect(textRect, clip);
+    if (visible.empty()) return;
+    SaveDcGuard saved(dc);
+    IntersectClipRect(dc, visible.left, visible.top, visible.right, visible.bottom);
+    SetBkMode(dc, TRANSPARENT);
+    CharWidths& w = widths();
+    const int32_t scroll = buffer_.scroll();
+    const int32_t start = textRect.left - scroll;
+    // The rectangle reaches past the whole text so that nothing is broken
+    // off; the clip keeps the drawing inside the box.
+    const Rect drawRect{start, textRect.top, std::max(textRect.right, start + buffer_.prefixWidth(buffer_.length(), w) + 1),
+                        textRect.bottom};
+    constexpr UINT format = DT_NOPREFIX | DT_SINGLELINE | DT_WORDBREAK | DT_VCENTER;
+    drawTextWithFont(dc, drawRect, buffer_.text(), widths_.font(), 0, format);
+    if (!buffer_.hasSelection()) return;
+    const int32_t from = std::max(textRect.left, start + buffer_.prefixWidth(buffer_.selectionStart(), w));
+    const int32_t to = std::min(textRect.right, start + buffer_.prefixWidth(buffer_.selectionEnd(), w));
+    const Rect mark = intersect({from, textRect.top, to, textRect.bottom}, visible);
+    if (mark.empty()) return;
+    IntersectClipRect(dc, mark.left, mark.top, mark.right, mark.bottom);
+    const RECT fill{mark.left, mark.top, mark.right, mark.bottom};
+    FillRect(dc, &fill, selectionBrush_.get());
+    drawTextWithFont(dc, drawRect, buffer_.text(), widths_.font(), 0, format);
+}
+#else
+void TextBox::paint(DeviceContext dc, const Rect& bounds, const Rect& clip) { Control::paint(dc, bounds, clip); }
+#endif
+
+} // namespace nelvo
