@@ -1,0 +1,235 @@
+#pragma once
+// The controls' window tests: a running framework with a small test skin
+// (solid-colour skins whose colours tell which state was drawn, strips
+// whose frames differ by colour, the font "Default"), and a real window
+// built from markup that the tests drive with window messages.
+
+#include "dui/Framework.h"
+#include "dui/Markup.h"
+#include "dui/SkinManager.h"
+#include "dui/UiContext.h"
+#include "dui/WindowImpl.h"
+#include "tests/dui/SkinTestSupport.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace nelvo::test {
+
+// Colours of the test skin, as stored in a 32-bit surface (0xRRGGBB).
+inline constexpr uint32_t kUp = 0xC00000, kOver = 0x00C000, kDown = 0x0000C0, kDisabled = 0x808080;
+inline constexpr uint32_t kCheckedUp = 0xC0C000, kCheckedOver = 0x00C0C0, kCheckedDown = 0xC000C0,
+                          kCheckedDisabled = 0x404040;
+inline constexpr uint32_t kIcon = 0xFFFF00, kNever = 0xFF00FF;
+// The frames of the strips: normal, hovered, pressed, disabled (then the
+// same four checked for the eight-frame strip).
+inline constexpr uint32_t kFrames[8] = {0x100000, 0x200000, 0x300000, 0x400000,
+                                        0x001000, 0x002000, 0x003000, 0x004000};
+
+inline std::string solid(int w, int h, uint32_t rgb) {
+    return solidPng(w, h, uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb));
+}
+
+// A vertical strip of `frames` bands of `rows` rows each in the colours
+// given, then `extra` rows of kNever.
+inline std::string strip(int width, int rows, const uint32_t* colours, int frames, int extra) {
+    std::vector<uint8_t> rgba;
+    for (int f = 0; f <= frames; ++f) {
+        const uint32_t c = f < frames ? colours[f] : kNever;
+        const int n = f < frames ? rows : extra;
+        for (int i = 0; i < width * n; ++i) rgba.insert(rgba.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), 255});
+    }
+    return pngBytes(rgba, width, frames * rows + extra);
+}
+
+inline std::string styleXml(const std::string& type, const std::string& props) {
+    return "<Style><Config type=\"" + type + "\"><Prop " + props + "/></Config></Style>";
+}
+
+inline std::vector<std::pair<std::u16string, std::string>> testSkinMembers() {
+    const std::string fourSkins = "upSkin=\"up.png\" overSkin=\"over.png\" downSkin=\"down.png\" disabledSkin=\"disabled.png\"";
+    return {
+        {u"font.xml", "<Fonts><Font name=\"Default\" face=\"Tahoma\" size=\"12\"/>"
+                      "<Font name=\"Default.Bold\" face=\"Tahoma\" size=\"12\" bold=\"true\"/></Fonts>"},
+        {u"up.png", solid(8, 8, kUp)},
+        {u"over.png", solid(8, 8, kOver)},
+        {u"down.png", solid(8, 8, kDown)},
+        {u"disabled.png", solid(8, 8, kDisabled)},
+        {u"cup.png", solid(8, 8, kCheckedUp)},
+        {u"cover.png", solid(8, 8, kCheckedOver)},
+        {u"cdown.png", solid(8, 8, kCheckedDown)},
+        {u"cdisabled.png", solid(8, 8, kCheckedDisabled)},
+        {u"icon.png", solid(6, 6, kIcon)},
+        {u"white.png", solid(4, 4, 0xFFFFFF)},
+        {u"strip70.png", strip(25, 17, kFrames, 4, 2)},
+        {u"check8.png", strip(14, 14, kFrames, 8, 0)},
+        {u"pro_bg.png", solid(4, 4, 0x202020)},
+        {u"pro_fg.png", solid(4, 4, 0x20E020)},
+        {u"button.xml", styleXml("Button", fourSkins + " textColor=\"#ffffff\"")},
+        {u"offset1.xml", styleXml("Button", "upSkin=\"white.png\" downSkin=\"white.png\" textColor=\"#000000\" downOffset=\"1\"")},
+        {u"offset2.xml", styleXml("Button", "upSkin=\"white.png\" downSkin=\"white.png\" textColor=\"#000000\" downOffset=\"2\"")},
+        {u"strip.xml", styleXml("ButtonEx", "src=\"strip70.png\"")},
+        {u"checkbox.xml", styleXml("CheckButtonEx", "src=\"check8.png\" textColor=\"#ffffff\"")},
+        {u"radiobutton.xml", styleXml("CheckButton", "upIcon=\"up.png\" checkedUpIcon=\"cup.png\" overIcon=\"over.png\" checkedOverIcon=\"cover.png\"")},
+        {u"toggle.xml", styleXml("ToggleButton", fourSkins + " checkedUpSkin=\"cup.png\" checkedOverSkin=\"cover.png\" "
+                                                "checkedDownSkin=\"cdown.png\" checkedDisabledSkin=\"cdisabled.png\"")},
+        {u"iconRight.xml", styleXml("IconButton", "upSkin=\"white.png\" textPlacement=\"right\" iconGap=\"4\"")},
+        {u"iconLeft.xml", styleXml("IconButton", "upSkin=\"white.png\" textPlacement=\"left\" iconGap=\"4\"")},
+        {u"iconBottom.xml", styleXml("IconButton", "upSkin=\"white.png\" textPlacement=\"bottom\" iconGap=\"4\"")},
+        {u"iconCenter.xml", styleXml("IconButton", "upSkin=\"white.png\" textPlacement=\"center\"")},
+        {u"toggleIcon.xml", styleXml("ToggleIconButton", "upSkin=\"white.png\" overSkin=\"white.png\"")},
+        {u"edit.xml", styleXml("Edit", "upSkin=\"white.png\" overSkin=\"white.png\" disabledSkin=\"disabled.png\"")},
+        {u"textbox.xml", styleXml("Edit", "upSkin=\"white.png\" overSkin=\"white.png\"")},
+        {u"background.xml", styleXml("Background", "img=\"bg.png\"")},
+        {u"bg.png", solid(4, 4, 0x3A6EA5)},
+    };
+}
+
+// The framework with the test skin, for every test of a suite.
+class ControlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(framework_.started());
+        ASSERT_TRUE(SkinManager::current()->loadSkinBytes(storedPackage(testSkinMembers())));
+    }
+
+    FrameworkScope framework_;
+};
+
+// Runs everything queued for this thread: posted events, repaints.
+inline void pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// A shown window over a tree from markup, destroyed with the fixture.
+class ControlWindowUnderTest {
+public:
+    explicit ControlWindowUnderTest(const std::string& markup) {
+        std::string error;
+        ControlPtr root = loadMarkup(*UiContext::current(), markup, &error);
+        EXPECT_TRUE(root) << error;
+        if (!root) return;
+        window_ = WindowImpl::create(std::move(root), WS_POPUP, 0, &error);
+        EXPECT_TRUE(window_) << error;
+        if (!window_) return;
+        hwnd_ = window_->nativeHandle();
+        SetWindowPos(hwnd_, nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        ShowWindow(hwnd_, SW_SHOWNORMAL);
+        UpdateWindow(hwnd_);
+        pump();
+    }
+    ~ControlWindowUnderTest() {
+        if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+        pump();
+    }
+    ControlWindowUnderTest(const ControlWindowUnderTest&) = delete;
+    ControlWindowUnderTest& operator=(const ControlWindowUnderTest&) = delete;
+
+    WindowImpl& window() { return *window_; }
+    HWND hwnd() const { return hwnd_; }
+    template <typename T = Control>
+    T* child(int32_t id) {
+        return static_cast<T*>(window_->childById(id));
+    }
+
+    // The centre of a control, in client coordinates.
+    static POINT centre(Control& c) {
+        Rect r;
+        c.windowRect(r);
+        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    }
+
+    void move(int x, int y, WPARAM keys = 0) { send(WM_MOUSEMOVE, keys, x, y); }
+    void press(int x, int y) { send(WM_LBUTTONDOWN, MK_LBUTTON, x, y); }
+    void release(int x, int y) { send(WM_LBUTTONUP, 0, x, y); }
+    void doubleClick(int x, int y) { send(WM_LBUTTONDBLCLK, MK_LBUTTON, x, y); }
+    void click(int x, int y) {
+        move(x, y);
+        press(x, y);
+        release(x, y);
+    }
+    void click(Control& c) {
+        const POINT p = centre(c);
+        click(p.x, p.y);
+    }
+    void wheel(int delta, Control& over) {
+        const POINT p = centre(over);
+        POINT screen = p;
+        ClientToScreen(hwnd_, &screen);
+        SetCursorPos(screen.x, screen.y);
+        SendMessageW(hwnd_, WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(screen.x, screen.y));
+        pump();
+    }
+    void key(UINT vk) {
+        SendMessageW(hwnd_, WM_KEYDOWN, vk, 1);
+        SendMessageW(hwnd_, WM_KEYUP, vk, 0xC0000001);
+        pump();
+    }
+    void type(const std::u16string& text) {
+        for (char16_t c : text) SendMessageW(hwnd_, WM_CHAR, c, 1);
+        pump();
+    }
+    // A key with Ctrl held, as GetKeyState sees it.
+    void ctrlKey(UINT vk) {
+        setControlDown(true);
+        key(vk);
+        setControlDown(false);
+    }
+
+    // The window's picture as the window paints it, into `surface`.
+    void render(Surface& surface) { window_->paintInto(surface.dc()); }
+    Size clientSize() const {
+        RECT r;
+        GetClientRect(hwnd_, &r);
+        return {r.right, r.bottom};
+    }
+    // Saves the window's picture as out/screenshots/controls-<name>.png.
+    void screenshot(const std::wstring& name) {
+        const Size s = clientSize();
+        Surface surface(s.cx, s.cy);
+        render(surface);
+        CreateDirectoryW(screenshotDir().c_str(), nullptr);
+        savePixelsPng(surface.pixels(), s.cx, s.cy, screenshotDir() + L"\\controls-" + name + L".png");
+    }
+
+    static void setControlDown(bool down) {
+        BYTE state[256];
+        GetKeyboardState(state);
+        state[VK_CONTROL] = down ? 0x80 : 0;
+        state[VK_LCONTROL] = down ? 0x80 : 0;
+        SetKeyboardState(state);
+    }
+
+private:
+    void send(UINT message, WPARAM w, int x, int y) {
+        SendMessageW(hwnd_, message, w, MAKELPARAM(x, y));
+        pump();
+    }
+
+    WindowImpl* window_ = nullptr;
+    HWND hwnd_ = nullptr;
+};
+
+// Counts deliveries of one event on one control.
+struct EventCounter {
+    int count = 0;
+    bool markHandled = false;
+    uint32_t lastFlags = 0;
+    static void handle(void* object, Control* sender, Event* e) {
+        auto* self = static_cast<EventCounter*>(object);
+        ++self->count;
+        if (sender) self->lastFlags = sender->flags();
+        if (self->markHandled) e->handled = 1;
+    }
+    void attach(Control& c, int32_t code) { c.addHandler(code, this, &EventCounter::handle); }
+};
+
+} // namespace nelvo::test

@@ -1,0 +1,207 @@
+// The text box and labels in a real window, driven by key, character and
+// mouse messages: typing, Backspace, arrows, the clipboard keys, the 1999
+// limit, setText, a PreviewKeyPress filter, the caret, and the pictures.
+
+#include "dui/controls/Label.h"
+#include "dui/controls/TextBox.h"
+#include "tests/controls/ControlTestSupport.h"
+
+namespace nelvo::test {
+namespace {
+
+const std::string kForm = R"(<Window initSize="320,120" style="background.xml"><Canvas>
+  <TextBox id="1" x="10" y="10" width="250" height="25" style="textbox.xml"/>
+  <Label id="2" x="10" y="50" text="Label text" color="#ffffff"/>
+  <Label id="3" x="10" y="70" width="200" height="16" text="centre" textAlign="center" padding="2,0,2,0"/>
+  <LinkLabel id="4" x="10" y="90" text="no address"/>
+</Canvas></Window>)";
+
+class TextBoxWindowTest : public ControlTest {
+protected:
+    void focusBox(ControlWindowUnderTest& w) { w.click(*w.child(1)); }
+};
+
+bool putClipboard(HWND owner, const std::u16string& text) {
+    if (!OpenClipboard(owner)) return false;
+    EmptyClipboard();
+    HGLOBAL m = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * 2);
+    auto* p = static_cast<char16_t*>(GlobalLock(m));
+    std::copy(text.begin(), text.end(), p);
+    p[text.size()] = 0;
+    GlobalUnlock(m);
+    SetClipboardData(CF_UNICODETEXT, m);
+    CloseClipboard();
+    return true;
+}
+
+std::u16string readClipboard(HWND owner) {
+    std::u16string out;
+    if (!OpenClipboard(owner)) return out;
+    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+        out = static_cast<const char16_t*>(GlobalLock(h));
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return out;
+}
+
+TEST_F(TextBoxWindowTest, TypingBackspaceAndArrows) {
+    ControlWindowUnderTest w(kForm);
+    auto* box = w.child<TextBox>(1);
+    EventCounter changes;
+    changes.attach(*box, EventCode::ValueChange);
+    focusBox(w);
+    EXPECT_TRUE(w.window().caretBlinking()) << "the focused box shows the window's caret";
+    w.type(u"C:\\Pro\x01");
+    EXPECT_EQ(box->getText(), u"C:\\Pro") << "control characters are not typed";
+    EXPECT_EQ(changes.count, 6);
+    w.key(VK_LEFT);
+    w.key(VK_LEFT);
+    w.key(VK_BACK);
+    EXPECT_EQ(box->getText(), u"C:\\ro");
+    EXPECT_EQ(box->buffer().caret(), 3);
+    w.key(VK_HOME);
+    w.key(VK_DELETE);
+    EXPECT_EQ(box->getText(), u"C:\\ro") << "Home and Delete do nothing";
+    for (int i = 0; i < 5; ++i) w.key(VK_UP);
+    EXPECT_EQ(box->buffer().caret(), 0);
+    const int before = changes.count;
+    w.key(VK_BACK);
+    EXPECT_EQ(box->getText(), u"C:\\ro") << "Backspace at 0 does nothing";
+    EXPECT_EQ(changes.count, before);
+
+    w.ctrlKey('A');
+    EXPECT_EQ(box->buffer().selectionEnd() - box->buffer().selectionStart(), 5);
+    w.key(VK_RIGHT);
+    EXPECT_FALSE(box->buffer().hasSelection()) << "arrows collapse the selection";
+    EXPECT_EQ(box->buffer().caret(), 5);
+    w.screenshot(L"textbox-typed");
+}
+
+TEST_F(TextBoxWindowTest, ClipboardKeys) {
+    ControlWindowUnderTest w(kForm);
+    auto* box = w.child<TextBox>(1);
+    focusBox(w);
+    w.type(u"hello world");
+    w.ctrlKey('A');
+    w.ctrlKey('C');
+    EXPECT_EQ(readClipboard(w.hwnd()), u"hello world");
+    EXPECT_EQ(box->getText(), u"hello world");
+    w.screenshot(L"textbox-selection");
+    w.ctrlKey('X');
+    EXPECT_EQ(box->getText(), u"");
+    ASSERT_TRUE(putClipboard(w.hwnd(), u"a\tb\r\nc"));
+    w.ctrlKey('V');
+    EXPECT_EQ(box->getText(), u"a b  c") << "tab, CR and LF each become a space";
+    EXPECT_EQ(box->buffer().caret(), 6);
+    w.key('V');
+    EXPECT_EQ(box->getText(), u"a b  c") << "V without Ctrl is a key, not a paste";
+}
+
+TEST_F(TextBoxWindowTest, HoldsAtMost1999Units) {
+    ControlWindowUnderTest w(kForm);
+    auto* box = w.child<TextBox>(1);
+    box->setText(std::u16string(1997, u'x'));
+    focusBox(w);
+    w.key(VK_END);
+    w.ctrlKey('A');
+    w.key(VK_RIGHT);
+    w.type(u"abc");
+    EXPECT_EQ(box->getText().size(), 1999u);
+    EXPECT_EQ(box->getText().substr(1997), u"ab");
+    w.key(VK_BACK);
+    w.key(VK_BACK);
+    w.key(VK_BACK);
+    ASSERT_TRUE(putClipboard(w.hwnd(), u"12345"));
+    w.ctrlKey('V');
+    EXPECT_EQ(box->getText().substr(1995), u"x123") << "a paste stores only what fits";
+    box->setText(std::u16string(5000, u'y'));
+    EXPECT_EQ(box->getText().size(), 1999u);
+}
+
+TEST_F(TextBoxWindowTest, SetTextWithTheSameTextRaisesNothing) {
+    ControlWindowUnderTest w(kForm);
+    auto* box = w.child<TextBox>(1);
+    EventCounter changes;
+    changes.attach(*box, EventCode::ValueChange);
+    box->setText(u"C:\\Program Files");
+    EXPECT_EQ(changes.count, 1);
+    EXPECT_EQ(box->buffer().caret(), 16);
+    focusBox(w);
+    const int32_t caret = box->buffer().caret();
+    box->setText(u"C:\\Program Files");
+    EXPECT_EQ(changes.count, 1);
+    EXPECT_EQ(box->buffer().caret(), caret) << "the caret stays";
+}
+
+TEST_F(TextBoxWindowTest, PreviewKeyPressHandlerStopsTheCharacter) {
+    ControlWindowUnderTest w(kForm);
+    auto* box = w.child<TextBox>(1);
+    // Like the folder box's script: refuse a second ':'.
+    struct Filter {
+        TextBox* box;
+        static void handle(void* object, Control*, Event* e) {
+            auto* self = static_cast<Filter*>(object);
+            if (e->param1 == u':' && self->box->getText().find(u':') != std::u16string::npos) e->handled = 1;
+        }
+    } filter{box};
+    box->addHandler(EventCode::PreviewKeyPress, &filter, &Filter::handle);
+    focusBox(w);
+    w.type(u"C::\\a:");
+    EXPECT_EQ(box->getText(), u"C:\\a");
+}
+
+TEST_F(TextBoxWindowTest, LosingTheFocusHidesTheCaretAndCollapsesTheSelection) {
+    ControlWindowUnderTest w(kForm);
+    auto* box = w.child<TextBox>(1);
+    focusBox(w);
+    w.type(u"abc");
+    w.ctrlKey('A');
+    w.window().setFocus(nullptr);
+    EXPECT_FALSE(w.window().caretBlinking());
+    EXPECT_FALSE(box->buffer().hasSelection());
+    EXPECT_EQ(box->getText(), u"abc");
+}
+
+TEST_F(TextBoxWindowTest, MouseSelectsByDraggingAndDoubleClick) {
+    ControlWindowUnderTest w(kForm);
+    auto* box = w.child<TextBox>(1);
+    box->setText(u"abcdefgh");
+    Rect r;
+    box->windowRect(r);
+    const int y = (r.top + r.bottom) / 2;
+    w.press(r.left + TextBox::kPaddingX, y);
+    EXPECT_EQ(box->buffer().caret(), 0);
+    w.move(r.right - 2, y, MK_LBUTTON);
+    EXPECT_EQ(box->buffer().caret(), 8);
+    EXPECT_EQ(box->buffer().anchor(), 0);
+    w.release(r.right - 2, y);
+    w.window().setFocus(nullptr);
+    w.doubleClick(r.left + 20, y);
+    EXPECT_EQ(box->buffer().selectionEnd() - box->buffer().selectionStart(), 8);
+}
+
+TEST_F(TextBoxWindowTest, LabelMeasuresItsTextAndNeverWraps) {
+    ControlWindowUnderTest w(kForm);
+    auto* label = w.child<Label>(2);
+    const Size d = label->desiredSize();
+    EXPECT_GT(d.cx, 30);
+    EXPECT_GT(d.cy, 8);
+    EXPECT_LT(d.cy, 30) << "one line";
+    auto* padded = w.child<Label>(3);
+    const Size withPadding = padded->measureOverride(1000, 1000);
+    auto* bare = new Label;
+    bare->setText(attr::text, u"centre");
+    EXPECT_EQ(withPadding.cx, bare->measureOverride(1000, 1000).cx + 4) << "padding adds left and right";
+    bare->destroy();
+    Surface s(320, 120);
+    w.render(s);
+    int white = 0;
+    for (int y = 50; y < 50 + d.cy; ++y)
+        for (int x = 10; x < 10 + d.cx; ++x) white += s.rgb(x, y) == 0xFFFFFF;
+    EXPECT_GT(white, 10) << "the label's text is drawn in its colour";
+    w.screenshot(L"labels");
+}
+
+} // namespace
+} // namespace nelvo::test
