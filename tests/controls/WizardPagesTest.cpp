@@ -1,0 +1,141 @@
+// The wizard's four pages with the shipped skin and markup, read from the
+// resources of the real setup.exe, in a real window: each page shown the
+// way the wizard script shows it, checked for the pieces that must be
+// there, and saved as a screenshot.
+
+#include "dui/controls/Edit.h"
+#include "dui/controls/ProgressBar.h"
+#include "dui/controls/TextBox.h"
+#include "host/ResourceFileSystem.h"
+#include "tests/controls/ControlTestSupport.h"
+
+namespace nelvo::test {
+namespace {
+
+class WizardPagesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(framework_.started());
+        // The test runs in out/tests; setup.exe lies beside that folder.
+        HMODULE exe = LoadLibraryExW(L"..\\setup.exe", nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_TRUE(exe) << "cannot open ..\\setup.exe";
+        ResourceFileSystem fs(exe);
+        registerSetupResources(fs);
+        HeapBlock layout = fs.load(u"frame.lz");
+        HeapBlock skin = fs.load(u"style.lz");
+        FreeLibrary(exe);
+        ASSERT_TRUE(UiContext::current()->layouts().load(std::move(layout)));
+        ASSERT_TRUE(SkinManager::current()->loadSkinBytes(std::move(skin)));
+        std::string error;
+        window_ = WindowImpl::create(u"mainframe.xml", WS_POPUP, 0, &error);
+        ASSERT_TRUE(window_) << error;
+        SetWindowPos(window_->nativeHandle(), nullptr, 60, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        ShowWindow(window_->nativeHandle(), SW_SHOWNORMAL);
+        pump();
+    }
+    void TearDown() override {
+        if (window_) DestroyWindow(window_->nativeHandle());
+        pump();
+    }
+
+    void showPage(int32_t page) {
+        for (int32_t id = 2000; id <= 5000; id += 1000) {
+            Control* p = window_->childById(id);
+            ASSERT_TRUE(p);
+            p->setFlag(ControlFlag::Visible, id == page);
+        }
+        window_->root()->invalidate(false);
+        pump();
+    }
+
+    void save(Surface& s, const wchar_t* name) {
+        window_->paintInto(s.dc());
+        CreateDirectoryW(screenshotDir().c_str(), nullptr);
+        savePixelsPng(s.pixels(), s.width(), s.height(), screenshotDir() + L"\\controls-wizard-" + name + L".png");
+        saveWindowPng(window_->nativeHandle(), screenshotDir() + L"\\controls-wizard-" + name + L"-screen.png");
+    }
+
+    FrameworkScope framework_;
+    WindowImpl* window_ = nullptr;
+};
+
+std::u16string licenceText() {
+    std::u16string text = u"最终用户许可协议\r\n\r\n";
+    for (int i = 1; i <= 30; ++i) {
+        text += u"第" + std::u16string(1, static_cast<char16_t>(u'0' + i % 10)) +
+                u"条 本软件受著作权法保护。使用本软件即表示您同意本协议的全部条款。\tThis clause wraps when it is long enough.\r\n";
+    }
+    return text;
+}
+
+TEST_F(WizardPagesTest, LicencePage) {
+    showPage(2000);
+    auto* edit = static_cast<Edit*>(window_->childById(2001));
+    ASSERT_TRUE(edit);
+    edit->setText(licenceText());
+    EXPECT_FALSE(edit->editable());
+    EXPECT_GT(edit->layout().count(), edit->visibleLineCount()) << "the licence needs scrolling";
+    // Scroll a little and select a few lines with the mouse, as a reader would.
+    Rect r;
+    edit->windowRect(r);
+    SendMessageW(window_->nativeHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 40, r.top + 30));
+    SendMessageW(window_->nativeHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(r.left + 200, r.top + 80));
+    SendMessageW(window_->nativeHandle(), WM_LBUTTONUP, 0, MAKELPARAM(r.left + 200, r.top + 80));
+    POINT over{r.left + 100, r.top + 100};
+    ClientToScreen(window_->nativeHandle(), &over);
+    SetCursorPos(over.x, over.y);
+    SendMessageW(window_->nativeHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -120), MAKELPARAM(over.x, over.y));
+    pump();
+    EXPECT_EQ(edit->firstVisibleLine(), 3) << "one notch of the wheel";
+    Surface s(504, 366);
+    save(s, L"licence");
+    EXPECT_NE(edit->anchor(), edit->caret());
+}
+
+TEST_F(WizardPagesTest, FolderPage) {
+    showPage(3000);
+    auto* box = static_cast<TextBox*>(window_->childById(3001));
+    ASSERT_TRUE(box);
+    box->setText(u"C:\\Program Files (x86)\\Nelvo");
+    Rect r;
+    box->windowRect(r);
+    SendMessageW(window_->nativeHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.right - 12, r.top + 12));
+    SendMessageW(window_->nativeHandle(), WM_LBUTTONUP, 0, MAKELPARAM(r.right - 12, r.top + 12));
+    pump();
+    EXPECT_EQ(window_->focusControl(), box);
+    Surface s(504, 366);
+    save(s, L"folder");
+}
+
+TEST_F(WizardPagesTest, ProgressPage) {
+    showPage(4000);
+    auto* bar = static_cast<ProgressBar*>(window_->childById(4001));
+    ASSERT_TRUE(bar);
+    bar->setRange(100);
+    bar->setPosition(37);
+    window_->childById(4002)->setText(attr::text, u"  37%");
+    Surface s(504, 366);
+    save(s, L"progress");
+    Rect b;
+    bar->windowRect(b);
+    // The fill reaches 37 % of 410 pixels: 151.
+    EXPECT_NE(s.rgb(b.left + 150, b.top + 5), s.rgb(b.left + 152, b.top + 5));
+}
+
+TEST_F(WizardPagesTest, FinishPage) {
+    showPage(5000);
+    auto* edit = static_cast<Edit*>(window_->childById(5001));
+    ASSERT_TRUE(edit);
+    edit->setText(u"Nelvo 已成功安装到您的电脑。\r\n单击“完成”退出安装程序。");
+    Control* check = window_->childById(5002);
+    check->setChecked(true);
+    Rect r;
+    window_->childById(5003)->windowRect(r);
+    SendMessageW(window_->nativeHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(r.left + 5, r.top + 5));
+    pump();
+    Surface s(504, 366);
+    save(s, L"finish");
+}
+
+} // namespace
+} // namespace nelvo::test
