@@ -9,6 +9,7 @@
 
 #include "dui/Panel.h"
 #include "dui/SkinManager.h"
+#include "dui/controls/ProgressBar.h"
 #include "host/ResourceFileSystem.h"
 
 namespace nelvo {
@@ -99,6 +100,12 @@ TEST_F(WizardWindowTest, FourPagesInTheRoundCorneredFrame) {
 
     WindowImpl* window = WindowImpl::create(std::move(root), WS_POPUP, 0, &error);
     ASSERT_TRUE(window) << error;
+    if (auto* progress = dynamic_cast<ProgressBar*>(window->childById(4001))) {
+        progress->setRange(100);
+        progress->setPosition(42);
+        window->childById(4002)->setText(attr::text, u"42%");
+        window->childById(4003)->setText(attr::text, u"正在解压缩文件:C:\\Program Files\\Nelvo\\Nelvo.exe");
+    }
     hwnd = window->handle();
     RECT r;
     GetWindowRect(hwnd, &r);

@@ -326,7 +326,8 @@ int main(int argc, char** argv) {
         {"check.png", strip(17, 19, 8, [&](int i) { return checkFrame(17, 19, states[i % 4], i >= 4); })});
     outputs.push_back({"editnormal.png", box(9, 9, kWhite, hex(0x8EA9CC), 2.5)});
     outputs.push_back({"editfocus.png", box(9, 9, kWhite, hex(0x3D98F2), 2.5)});
-    outputs.push_back({"editdisable.png", box(9, 9, hex(0x0A1C36, 0.22), withAlpha(kWhite, 0.20), 2.5)});
+    // A read-only text on the page itself (the finish text) shows no box.
+    outputs.push_back({"editdisable.png", box(9, 9, hex(0x0A1C36, 0), withAlpha(kWhite, 0), 2.5)});
     outputs.push_back({"seldirbkg.png", box(8, 8, withAlpha(kWhite, 0.08), withAlpha(kWhite, 0.24), 2)});
     outputs.push_back({"pro_bg.png", progressTrack()});
     outputs.push_back({"pro_fg.png", progressFill()});
