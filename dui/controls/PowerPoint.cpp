@@ -66,14 +66,12 @@ void PowerPoint::load() {
     timer_.setInterval(30);
     const std::u16string* list = findText(attr::imagelist);
     frameNames_ = splitImageList(list ? std::u16string_view(*list) : std::u16string_view());
-    frames_.clear();
-    for (const std::u16string& name : frameNames_) frames_.push_back(name.empty() ? nullptr : findImage(name));
     current_ = 0;
     counter_ = 0;
     mixBitmap_.reset();
     mixBits_ = nullptr;
     width_ = height_ = 0;
-    ImageRecord* first = frames_.empty() ? nullptr : frames_.front();
+    ImageRecord* first = findImage(frameNames_.front());
     if (!first || !first->bitmap()) return;
     width_ = first->width();
     height_ = first->height();
@@ -91,8 +89,10 @@ void PowerPoint::load() {
 }
 
 ImageRecord* PowerPoint::frame(size_t index) const {
-    if (index >= frames_.size()) return nullptr;
-    ImageRecord* image = frames_[index];
+    // Looked up by name each time: the skin owns the images and may load
+    // them again, so a record is never kept across paints.
+    if (index >= frameNames_.size() || frameNames_[index].empty()) return nullptr;
+    ImageRecord* image = findImage(frameNames_[index]);
     if (!image || !image->bitmap() || !image->bits() || image->width() != width_ || image->height() != height_)
         return nullptr;
     return image;
@@ -117,7 +117,7 @@ void PowerPoint::paint(DeviceContext dc, const Rect& bounds, const Rect& clip) {
     if (!shown || !dc_) return;
     HBITMAP bitmap = shown->bitmap();
     if (timer_.running() && counter_ < kFadeTicks && mixBits_) {
-        const size_t count = frames_.size();
+        const size_t count = frameNames_.size();
         if (ImageRecord* previous = frame((current_ + count - 1) % count)) {
             const size_t bytes = static_cast<size_t>(width_) * static_cast<size_t>(height_) * 4;
             mixBytes(reinterpret_cast<const uint8_t*>(previous->bits()),

@@ -84,7 +84,6 @@ private:
     ImageRecord* frame(size_t index) const;
 
     PowerPointTimer timer_;
-    std::vector<ImageRecord*> frames_;  // owned by the skin
     UniqueDc dc_;
     UniqueBitmap mixBitmap_;
     uint8_t* mixBits_ = nullptr;

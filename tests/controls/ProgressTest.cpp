@@ -142,6 +142,21 @@ TEST_F(SlideshowTest, FramesStep151TicksAndFadeFromThePreviousFrame) {
     EXPECT_EQ(show->currentFrame(), 0u) << "the frames wrap around";
 }
 
+TEST_F(SlideshowTest, KeepsNoImageAcrossASkinReload) {
+    ControlWindowUnderTest w(R"(<Window initSize="40,30"><Canvas>
+      <PowerPoint id="1" x="0" y="0" width="20" height="10" imagelist="a.png;b.png"/></Canvas></Window>)");
+    auto* show = w.child<PowerPoint>(1);
+    show->playStart();
+    auto members = testSkinMembers();
+    members.push_back({u"a.png", solid(20, 10, 0x00E0E0)});
+    members.push_back({u"b.png", solid(20, 10, 0x0000E0)});
+    ASSERT_TRUE(SkinManager::current()->loadSkinBytes(storedPackage(members)));
+    Surface s(40, 30);
+    w.render(s);
+    EXPECT_EQ(s.rgb(5, 5), 0x00E0E0u) << "the reloaded image";
+    show->playStop();
+}
+
 TEST_F(SlideshowTest, MissingFirstFrameNeverStarts) {
     ControlWindowUnderTest w(R"(<Window initSize="40,30"><Canvas>
       <PowerPoint id="1" x="0" y="0" width="20" height="10" imagelist=";a.png"/>
