@@ -117,8 +117,10 @@ TEST_F(ButtonWindowTest, FourStateSkinFollowsHoverPressAndCheck) {
     EXPECT_EQ(skinAt(), kUp);
     w.move(c.x, c.y);
     EXPECT_EQ(skinAt(), kOver);
+    w.screenshot(L"button-hovered");
     w.press(c.x, c.y);
     EXPECT_EQ(skinAt(), kDown);
+    w.screenshot(L"button-pressed");
     w.release(c.x, c.y);
     w.move(300, 190);
     ok->setChecked(true);
