@@ -139,6 +139,23 @@ TEST_F(WizardWindowTest, FourPagesInTheRoundCorneredFrame) {
         test::savePixelsPng(s.pixels(), 504, 366,
                             test::screenshotDir() + L"\\wizard-" + std::to_wstring(i + 1) + L"-" + names[i] + L"-print.png");
     }
+
+    // The button states on the licence page: accept under the pointer,
+    // cancel disabled.
+    for (int32_t page : pages) window->childById(page)->setFlag(ControlFlag::Visible, page == 2000);
+    Surface normal(504, 366);
+    SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(normal.dc()), PRF_CLIENT);
+    window->childById(2002)->setFlag(ControlFlag::Enabled, false);
+    SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(430, 330));
+    EXPECT_TRUE(window->childById(2003)->hasFlag(ControlFlag::Hovered));
+    window->root()->invalidate(true);
+    pump(300);
+    Surface states(504, 366);
+    SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(states.dc()), PRF_CLIENT);
+    EXPECT_NE(states.rgb(449, 333), normal.rgb(449, 333)) << "accept shows its hover frame";
+    EXPECT_NE(states.rgb(30, 333), normal.rgb(30, 333)) << "cancel shows its disabled frame";
+    EXPECT_EQ(states.rgb(250, 300), normal.rgb(250, 300));
+    EXPECT_TRUE(test::saveWindowPng(hwnd, test::screenshotDir() + L"\\wizard-1-licence-states.png"));
 }
 
 } // namespace
