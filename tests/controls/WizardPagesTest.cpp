@@ -126,7 +126,10 @@ TEST_F(WizardPagesTest, FinishPage) {
     showPage(5000);
     auto* edit = static_cast<Edit*>(window_->childById(5001));
     ASSERT_TRUE(edit);
-    edit->setText(u"Nelvo 已成功安装到您的电脑。\r\n单击“完成”退出安装程序。");
+    // As the wizard shows it: disabled, so the box takes its disabled skin.
+    edit->setFlag(ControlFlag::Enabled, false);
+    edit->setText(u"安装程序已经在您的电脑中安装了Nelvo。此应用程序可以通过选择安装的快捷方式运行。\r\n\r\n"
+                  u"单击“完成”退出安装程序。");
     Control* check = window_->childById(5002);
     check->setChecked(true);
     Rect r;
