@@ -1,6 +1,7 @@
 #include "dui/ImageRecord.h"
 
 #include "dui/AlphaBlendLibrary.h"
+#include "dui/DibSection.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_NO_STDIO
@@ -50,21 +51,10 @@ std::unique_ptr<ImageRecord> ImageRecord::fromRgba(const uint8_t* rgba, int32_t 
     if (width <= 0 || height <= 0 || static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > (1u << 28))
         return r;
 
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    info.bmiHeader.biSizeImage = static_cast<DWORD>(width) * static_cast<DWORD>(height) * 4;
-    void* bits = nullptr;
-    r->bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!r->bitmap_ || !bits) {
-        r->bitmap_.reset();
-        return r;
-    }
-    r->bits_ = static_cast<uint32_t*>(bits);
+    uint32_t* bits = nullptr;
+    r->bitmap_ = createDibSection32(width, height, &bits);
+    if (!r->bitmap_) return r;
+    r->bits_ = bits;
     r->width_ = width;
     r->height_ = height;
 

@@ -1,4 +1,5 @@
 #include "dui/WindowImpl.h"
+#include "dui/DibSection.h"
 
 #include "dui/LiveSet.h"
 #include "dui/Markup.h"
@@ -201,15 +202,8 @@ bool WindowImpl::ensureBackBuffer(int32_t width, int32_t height) {
     if (width <= 0 || height <= 0) return false;
     UniqueDc dc(CreateCompatibleDC(nullptr));
     if (!dc) return false;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    UniqueBitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    uint32_t* bits = nullptr;
+    UniqueBitmap bitmap = createDibSection32(width, height, &bits);
     if (!bitmap) return false;
     backOldBitmap_ = SelectObject(dc.get(), bitmap.get());
     SetBkMode(dc.get(), TRANSPARENT);

@@ -16,4 +16,15 @@ protected:
     ~CharWidths() = default;
 };
 
+// Every unit the same width: what the native build measures with, having no
+// fonts.
+class FixedCharWidths final : public CharWidths {
+public:
+    explicit FixedCharWidths(int32_t width) : width_(width) {}
+    int32_t width(char16_t) override { return width_; }
+
+private:
+    int32_t width_;
+};
+
 } // namespace nelvo

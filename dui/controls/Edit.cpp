@@ -56,10 +56,7 @@ CharWidths& Edit::widths() {
 #ifdef _WIN32
     return widths_;
 #else
-    struct Fixed final : CharWidths {
-        int32_t width(char16_t) override { return 8; }
-    };
-    static Fixed fixed;
+    static FixedCharWidths fixed(8);
     return fixed;
 #endif
 }

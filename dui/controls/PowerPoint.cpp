@@ -2,6 +2,7 @@
 
 #ifdef _WIN32
 #include "dui/AlphaBlendLibrary.h"
+#include "dui/DibSection.h"
 #include "dui/controls/SkinDrawing.h"
 #endif
 
@@ -76,16 +77,9 @@ void PowerPoint::load() {
     width_ = first->width();
     height_ = first->height();
     if (!dc_) dc_.reset(CreateCompatibleDC(nullptr));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    mixBitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    mixBits_ = mixBitmap_ ? static_cast<uint8_t*>(bits) : nullptr;
+    uint32_t* bits = nullptr;
+    mixBitmap_ = createDibSection32(width_, height_, &bits);
+    mixBits_ = reinterpret_cast<uint8_t*>(bits);
 }
 
 ImageRecord* PowerPoint::frame(size_t index) const {

@@ -66,11 +66,7 @@ CharWidths& TextBox::widths() {
 #ifdef _WIN32
     return widths_;
 #else
-    // The native build measures every unit as 8 pixels.
-    struct Fixed final : CharWidths {
-        int32_t width(char16_t) override { return 8; }
-    };
-    static Fixed fixed;
+    static FixedCharWidths fixed(8);
     return fixed;
 #endif
 }

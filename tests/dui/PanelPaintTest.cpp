@@ -3,6 +3,7 @@
 // is restored after every child.
 
 #include "dui/Grid.h"
+#include "dui/DibSection.h"
 #include "host/UniqueHandle.h"
 
 #include <gtest/gtest.h>
@@ -28,19 +29,11 @@ private:
 
 TEST(PanelPaint, ChildrenAreClippedToTheirVisiblePart) {
     constexpr int W = 100, H = 80;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = W;
-    info.bmiHeader.biHeight = -H;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
     UniqueDc dc(CreateCompatibleDC(nullptr));
-    UniqueBitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    uint32_t* pixels = nullptr;
+    UniqueBitmap bitmap = createDibSection32(W, H, &pixels);
     ASSERT_TRUE(bitmap);
     SelectGuard selected(dc.get(), bitmap.get());
-    auto* pixels = static_cast<uint32_t*>(bits);
     std::fill(pixels, pixels + W * H, 0u);
 
     Grid* root = new Grid;

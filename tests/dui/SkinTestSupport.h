@@ -3,6 +3,7 @@
 // bytes with stored members, PNG bytes from pixels, and 32-bit DIB surfaces
 // to draw into and read back.
 
+#include "dui/DibSection.h"
 #include "host/HeapBlock.h"
 #include "host/PackageFormat.h"
 #include "host/UniqueHandle.h"
@@ -75,17 +76,8 @@ inline std::string solidPng(int width, int height, uint8_t r, uint8_t g, uint8_t
 class Surface {
 public:
     Surface(int width, int height, uint32_t fill = 0) : width_(width), height_(height) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         dc_.reset(CreateCompatibleDC(nullptr));
-        void* bits = nullptr;
-        bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        pixels_ = static_cast<uint32_t*>(bits);
+        bitmap_ = createDibSection32(width, height, &pixels_);
         old_ = SelectObject(dc_.get(), bitmap_.get());
         SetBkMode(dc_.get(), TRANSPARENT);
         clear(fill);

@@ -1,5 +1,6 @@
 #include "tests/support/Screenshot.h"
 
+#include "dui/DibSection.h"
 #include "host/TextConvert.h"
 #include "host/UniqueHandle.h"
 
@@ -44,14 +45,8 @@ bool saveWindowPng(HWND window, const std::wstring& path) {
     if (w <= 0 || h <= 0) return false;
     WindowDc screen(nullptr);
     UniqueDc mem(CreateCompatibleDC(screen.get()));
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    UniqueBitmap dib(CreateDIBSection(screen.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    uint32_t* bits = nullptr;
+    UniqueBitmap dib = createDibSection32(w, h, &bits);
     if (!mem || !dib) return false;
     {
         SelectGuard select(mem.get(), dib.get());
