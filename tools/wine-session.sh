@@ -10,10 +10,15 @@ WINE_SESSION_XVFB_PID=
 wine_prefix_init() {
   local prefix=$1
   export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  [ -f "$prefix/.nelvo-ready" ] && return 0
-  echo "wine: creating the prefix $prefix (once; takes a minute)" >&2
-  mkdir -p "$prefix"
-  wineboot -i >/dev/null 2>&1 || { echo "wine: wineboot failed for $prefix" >&2; return 1; }
+  # The stamp names the version of the settings below: a prefix made with
+  # older settings gets the new ones.
+  local stamp="$prefix/.nelvo-settings-2"
+  [ -f "$stamp" ] && return 0
+  if [ ! -f "$prefix/system.reg" ]; then
+    echo "wine: creating the prefix $prefix (once; takes a minute)" >&2
+    mkdir -p "$prefix"
+    wineboot -i >/dev/null 2>&1 || { echo "wine: wineboot failed for $prefix" >&2; return 1; }
+  fi
   local reg="$prefix/nelvo-fonts.reg"
   # regedit reads UTF-16 files, which keeps the Chinese value names intact.
   {
@@ -33,7 +38,8 @@ wine_prefix_init() {
   wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1 \
     || { echo "wine: could not write the font settings" >&2; return 1; }
   wineserver -w
-  touch "$prefix/.nelvo-ready"
+  rm -f "$prefix"/.nelvo-ready "$prefix"/.nelvo-settings-*
+  touch "$stamp"
 }
 
 # wine_session_start PREFIX [xvfb] [KEEPALIVE.exe]: a display (a fresh Xvfb if "xvfb" is

@@ -113,7 +113,8 @@ TEST_F(WizardPagesTest, ProgressPage) {
     ASSERT_TRUE(bar);
     bar->setRange(100);
     bar->setPosition(37);
-    window_->childById(4002)->setText(attr::text, u"  37%");
+    // As the wizard formats it: "%2d%%".
+    window_->childById(4002)->setText(attr::text, u"37%");
     Surface s(504, 366);
     save(s, L"progress");
     Rect b;
