@@ -22,10 +22,15 @@ using namespace package;
 //   - a compressed member has fewer than the 5 property bytes.
 // A damaged LZMA stream inside a well-formed directory is not detected here:
 // lookups decode what they can (see LzPackage::lookup).
-std::unique_ptr<LzPackage> LzPackage::open(const uint8_t* data, size_t size, std::string* error) {
-    auto fail = [&](const char* why) -> std::unique_ptr<LzPackage> {
+namespace {
+
+// Walks the directory, checking every entry, and calls `visit` for each in
+// directory order. False (with `error` set) on the first malformed part.
+template <typename Visit>
+bool walkDirectory(const uint8_t* data, size_t size, std::string* error, Visit&& visit) {
+    auto fail = [&](const char* why) {
         if (error) *error = why;
-        return nullptr;
+        return false;
     };
     if (data == nullptr || size < kTrailerSize) return fail("shorter than the 8-byte trailer");
 
@@ -33,19 +38,18 @@ std::unique_ptr<LzPackage> LzPackage::open(const uint8_t* data, size_t size, std
     const uint64_t dirEnd = size - 4;  // entries and the terminating zero live before this
     if (dirOffset >= dirEnd) return fail("directory offset outside the package");
 
-    std::unique_ptr<LzPackage> pkg(new LzPackage(data));
     uint8_t field[kMaxNameFieldBytes];
     uint64_t pos = dirOffset;
     for (;;) {
         if (pos + 4 > dirEnd) return fail("directory runs past the end of the package");
         const uint32_t entryLen = readLe32(data + pos);
-        if (entryLen == 0) break;
+        if (entryLen == 0) return true;
         if (entryLen < kEntryHeaderSize) return fail("directory entry shorter than 16 bytes");
         if (pos + entryLen > dirEnd) return fail("directory entry runs past the end of the package");
         const size_t fieldLen = entryLen - kEntryHeaderSize;
         if (fieldLen > kMaxNameFieldBytes) return fail("member name longer than 1024 units");
 
-        Entry e;
+        LzPackage::Entry e;
         e.offset = readLe32(data + pos + 4);
         e.packedSize = readLe32(data + pos + 8);
         e.unpackedSize = readLe32(data + pos + 12);
@@ -60,12 +64,27 @@ std::unique_ptr<LzPackage> LzPackage::open(const uint8_t* data, size_t size, std
             if (unit == 0) break;
             name.push_back(unit);
         }
-        // A later entry of the same name replaces the earlier one.
-        pkg->members_.insert_or_assign(name, e);
-        pkg->directory_.push_back({std::move(name), e});
+        visit(std::move(name), e);
         pos += entryLen;
     }
-    return pkg;
+}
+
+} // namespace
+
+std::unique_ptr<LzPackage> LzPackage::open(const uint8_t* data, size_t size, std::string* error) {
+    std::unique_ptr<LzPackage> pkg(new LzPackage(data, size));
+    // A later entry of the same name replaces the earlier one.
+    const bool ok = walkDirectory(data, size, error, [&](std::u16string name, const Entry& e) {
+        pkg->members_.insert_or_assign(std::move(name), e);
+    });
+    return ok ? std::move(pkg) : nullptr;
+}
+
+std::vector<LzPackage::DirectoryEntry> LzPackage::directory() const {
+    std::vector<DirectoryEntry> entries;
+    walkDirectory(base_, size_, nullptr,
+                  [&](std::u16string name, const Entry& e) { entries.push_back({std::move(name), e}); });
+    return entries;
 }
 
 const LzPackage::Entry* LzPackage::find(std::u16string_view name) const {

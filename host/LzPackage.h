@@ -55,16 +55,17 @@ public:
         std::u16string name;
         Entry entry;
     };
-    // Every directory entry in directory order, duplicates included.
-    const std::vector<DirectoryEntry>& directory() const { return directory_; }
+    // Every directory entry in directory order, duplicates included, read
+    // again from the package bytes (for tools; lookups never need it).
+    std::vector<DirectoryEntry> directory() const;
 
 private:
-    explicit LzPackage(const uint8_t* base) : base_(base) {}
+    LzPackage(const uint8_t* base, size_t size) : base_(base), size_(size) {}
     Decode decode(const Entry& e, HeapBlock& out) const;
 
     const uint8_t* base_;
+    size_t size_;
     std::map<std::u16string, Entry, std::less<>> members_;
-    std::vector<DirectoryEntry> directory_;
 };
 
 } // namespace nelvo
