@@ -39,7 +39,11 @@ int killProcess(lua_State* L) {
         UniqueKernelHandle process(OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE,
                                                FALSE, entry.th32ProcessID));
         if (!process || !sameFileName(processImagePath(process.get()), path)) continue;
-        if (TerminateProcess(process.get(), kKilledExitCode)) WaitForSingleObject(process.get(), kKillWaitMs);
+        // Wait even when the terminate request fails: a process that is
+        // already on its way out refuses it, and its file stays in use until
+        // it is gone.
+        TerminateProcess(process.get(), kKilledExitCode);
+        WaitForSingleObject(process.get(), kKillWaitMs);
     }
     return 0;
 }
