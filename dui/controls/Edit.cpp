@@ -338,8 +338,8 @@ void Edit::keyDown(int32_t key) {
         if (editable_) copySelection();
         return;
     case kKeyX:
-        if (!editable_ || anchor_ == caret_) return;
-        copySelection();
+        // A cut that could not reach the clipboard keeps the text.
+        if (!editable_ || anchor_ == caret_ || !copySelection()) return;
         deleteSelection();
         ensureVisible();
         invalidate(false);
@@ -366,10 +366,13 @@ void Edit::onKeyPress(void* object, Control*, Event* e) {
     self->invalidate(false);
 }
 
-void Edit::copySelection() {
+bool Edit::copySelection() {
 #ifdef _WIN32
-    if (anchor_ == caret_ || !window()) return;
-    clipboardSetText(window()->nativeHandle(), blocks_.copy(std::min(anchor_, caret_), std::max(anchor_, caret_)));
+    if (anchor_ == caret_ || !window()) return false;
+    return clipboardSetText(window()->nativeHandle(),
+                            blocks_.copy(std::min(anchor_, caret_), std::max(anchor_, caret_)));
+#else
+    return false;
 #endif
 }
 

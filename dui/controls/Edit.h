@@ -68,7 +68,8 @@ private:
     void insertAt(int32_t at, std::u16string_view units);
     void eraseRange(int32_t from, int32_t to);
     void deleteSelection();
-    void copySelection();
+    // Puts the selection on the clipboard; false when nothing was put there.
+    bool copySelection();
     void paste();
 
     // Geometry, relative to the control's top-left corner.

@@ -183,8 +183,8 @@ void TextBox::keyDown(int32_t key) {
         copySelection();
         return;
     case kKeyX:
-        if (!buffer_.hasSelection()) return;
-        copySelection();
+        // A cut that could not reach the clipboard keeps the text.
+        if (!buffer_.hasSelection() || !copySelection()) return;
         buffer_.deleteSelection(w);
         textChanged();
         ensureCaretVisible();
@@ -207,10 +207,12 @@ void TextBox::onKeyPress(void* object, Control*, Event* e) {
     self->ensureCaretVisible();
 }
 
-void TextBox::copySelection() {
+bool TextBox::copySelection() {
 #ifdef _WIN32
-    if (!buffer_.hasSelection() || !window()) return;
-    clipboardSetText(window()->nativeHandle(), buffer_.selectedText());
+    if (!buffer_.hasSelection() || !window()) return false;
+    return clipboardSetText(window()->nativeHandle(), buffer_.selectedText());
+#else
+    return false;
 #endif
 }
 

@@ -51,7 +51,8 @@ private:
     static void onSetCursor(void* object, Control* sender, Event* e);
 
     void keyDown(int32_t key);
-    void copySelection();
+    // Puts the selection on the clipboard; false when nothing was put there.
+    bool copySelection();
     void paste();
     // Scrolls the caret into view, repaints and places the window's caret.
     void ensureCaretVisible();

@@ -70,6 +70,26 @@ TEST_F(EditWindowTest, EnterInsertsCrLfAndLeftAndBackspaceStepOverIt) {
     EXPECT_EQ(edit->caret(), 0);
 }
 
+TEST_F(EditWindowTest, ClipboardKeysKeepLineBreaks) {
+    ControlWindowUnderTest w(editWindow(""));
+    auto* edit = w.child<Edit>(1);
+    edit->setText(u"one\r\ntwo");
+    w.click(*edit);
+    w.ctrlKey('A');
+    // The clipboard is held open elsewhere: the cut copies nothing and keeps the text.
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    w.ctrlKey('X');
+    CloseClipboard();
+    EXPECT_EQ(edit->getText(), u"one\r\ntwo");
+    w.ctrlKey('X');
+    EXPECT_EQ(edit->getText(), u"");
+    w.ctrlKey('V');
+    w.ctrlKey('V');
+    EXPECT_EQ(edit->getText(), u"one\r\ntwoone\r\ntwo") << "pasted unchanged, line breaks kept";
+    EXPECT_EQ(edit->caret(), 16);
+    EXPECT_EQ(edit->layout().count(), 3);
+}
+
 TEST_F(EditWindowTest, ReadOnlyRefusesEditsButSelectsAndScrolls) {
     ControlWindowUnderTest w(editWindow(R"(texteditable="0" textspace="6" textpadding="5,5")"));
     auto* edit = w.child<Edit>(1);

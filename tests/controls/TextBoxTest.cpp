@@ -88,8 +88,15 @@ TEST_F(TextBoxWindowTest, ClipboardKeys) {
     EXPECT_EQ(readClipboard(w.hwnd()), u"hello world");
     EXPECT_EQ(box->getText(), u"hello world");
     w.screenshot(L"textbox-selection");
+    // While another owner holds the clipboard open the cut copies nothing,
+    // so it must not delete anything either.
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    w.ctrlKey('X');
+    CloseClipboard();
+    EXPECT_EQ(box->getText(), u"hello world");
     w.ctrlKey('X');
     EXPECT_EQ(box->getText(), u"");
+    EXPECT_EQ(readClipboard(w.hwnd()), u"hello world");
     ASSERT_TRUE(putClipboard(w.hwnd(), u"a\tb\r\nc"));
     w.ctrlKey('V');
     EXPECT_EQ(box->getText(), u"a b  c") << "tab, CR and LF each become a space";
