@@ -48,19 +48,20 @@ Style_IconButton::Placement Style_IconButton::place(const Rect& rect, int32_t iw
 void Style_IconButton::draw(DeviceContext dc, const Rect& rect, Control* control) {
     if (!control) return;
     drawFourStateSkin(dc, rect, *control);
-    drawIconAndText(*this, dc, rect, *control, control->findText(attr::icon), control->findText(attr::text));
+    // An empty `text` is still measured: its height places an icon above it.
+    drawIconAndText(*this, dc, rect, *control, control->findText(attr::icon), control->findText(attr::text), true);
 }
 
 #ifdef _WIN32
 void Style_IconButton::drawIconAndText(const Style& style, DeviceContext dc, const Rect& rect,
                                        const Control& control, const std::u16string* iconName,
-                                       const std::u16string* text) {
+                                       const std::u16string* text, bool measureEmptyText) {
     HFONT font = controlFont(control);
     Rect textRect = rect;
     uint32_t format = kCentred;
     if (ImageRecord* icon = iconName ? findImage(*iconName) : nullptr) {
         int32_t tw = 0, th = 0;
-        if (text && !text->empty()) {
+        if (text && (measureEmptyText || !text->empty())) {
             RECT measured{0, 0, 0, 0};
             SaveDcGuard saved(dc);
             if (font) SelectObject(dc, font);
@@ -80,7 +81,7 @@ void Style_IconButton::drawIconAndText(const Style& style, DeviceContext dc, con
 }
 #else
 void Style_IconButton::drawIconAndText(const Style&, DeviceContext, const Rect&, const Control&,
-                                       const std::u16string*, const std::u16string*) {}
+                                       const std::u16string*, const std::u16string*, bool) {}
 #endif
 
 } // namespace nelvo

@@ -35,9 +35,10 @@ public:
 
     // The icon and text drawing shared with Style_ToggleIconButton: `icon`
     // names the image (none or unknown: the text alone, centred); the text
-    // is measured and drawn only when it is non-empty.
+    // is drawn only when it is non-empty, and measured when it is non-empty
+    // or `measureEmptyText` is set (an empty line still has a height).
     static void drawIconAndText(const Style& style, DeviceContext dc, const Rect& rect, const Control& control,
-                                const std::u16string* icon, const std::u16string* text);
+                                const std::u16string* icon, const std::u16string* text, bool measureEmptyText);
 };
 
 } // namespace nelvo

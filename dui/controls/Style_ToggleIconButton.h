@@ -1,6 +1,6 @@
 #pragma once
 // Style_ToggleIconButton (type ToggleIconButton): the four-state skin
-// without the checked state, then the icon and text as Style_IconButton
+// without the checked and focused states, then the icon and text as Style_IconButton
 // places them: `icon` and `text` when unchecked, `offIcon` and `offText`
 // when checked.
 

@@ -285,7 +285,9 @@ TEST_F(ButtonWindowTest, IconButtonDrawsItsIconWhereThePlacementSays) {
       <IconButton id="2" x="75" y="0" width="70" height="30" style="iconBottom.xml" icon="icon.png"/>
       <IconButton id="3" x="150" y="0" width="70" height="30" style="iconCenter.xml" icon="icon.png"/>
       <ToggleIconButton id="4" x="225" y="0" width="70" height="30" style="toggleIcon.xml" icon="icon.png" offIcon="up.png"/>
+      <IconButton id="5" x="75" y="30" width="70" height="30" style="iconBottom.xml" icon="icon.png" text=""/>
     </Canvas></Window>)");
+    w.move(1, 59);
     Surface s(300, 60);
     w.render(s);
     auto count = [&](Control* c, uint32_t colour) {
@@ -305,6 +307,29 @@ TEST_F(ButtonWindowTest, IconButtonDrawsItsIconWhereThePlacementSays) {
     w.render(s);
     EXPECT_EQ(count(w.child(4), kIcon), 0) << "checked shows offIcon";
     EXPECT_EQ(count(w.child(4), kUp), 64);
+
+    // An empty text still has a line's height under the icon.
+    RECT line{0, 0, 0, 0};
+    {
+        Surface probe(4, 4);
+        SelectObject(probe.dc(), SkinManager::current()->getFont(u"Default"));
+        DrawTextW(probe.dc(), L"", -1, &line, DT_CALCRECT | DT_SINGLELINE);
+    }
+    ASSERT_GT(line.bottom, 0);
+    const int iconTop = (30 + 60 - 4 - line.bottom - 6) / 2;
+    EXPECT_EQ(s.rgb(107, iconTop), kIcon);
+    EXPECT_NE(s.rgb(107, iconTop - 1), kIcon);
+
+    // The toggle icon button's background ignores the focus.
+    Control* toggle = w.child(4);
+    w.window().setFocus(toggle);
+    ASSERT_TRUE(toggle->hasFlag(ControlFlag::Focused));
+    w.render(s);
+    EXPECT_EQ(s.rgb(toggle->bounds().left + 1, toggle->bounds().top + 1), 0xFFFFFFu) << "up skin while focused";
+    const POINT c = ControlWindowUnderTest::centre(*toggle);
+    w.move(c.x, c.y);
+    w.render(s);
+    EXPECT_EQ(s.rgb(toggle->bounds().left + 1, toggle->bounds().top + 1), kOver);
     w.screenshot(L"iconbuttons");
 }
 

@@ -81,7 +81,7 @@ inline std::vector<std::pair<std::u16string, std::string>> testSkinMembers() {
         {u"iconLeft.xml", styleXml("IconButton", "upSkin=\"white.png\" textPlacement=\"left\" iconGap=\"4\"")},
         {u"iconBottom.xml", styleXml("IconButton", "upSkin=\"white.png\" textPlacement=\"bottom\" iconGap=\"4\"")},
         {u"iconCenter.xml", styleXml("IconButton", "upSkin=\"white.png\" textPlacement=\"center\"")},
-        {u"toggleIcon.xml", styleXml("ToggleIconButton", "upSkin=\"white.png\" overSkin=\"white.png\"")},
+        {u"toggleIcon.xml", styleXml("ToggleIconButton", "upSkin=\"white.png\" overSkin=\"over.png\"")},
         {u"edit.xml", styleXml("Edit", "upSkin=\"white.png\" overSkin=\"white.png\" disabledSkin=\"disabled.png\"")},
         {u"textbox.xml", styleXml("Edit", "upSkin=\"white.png\" overSkin=\"white.png\"")},
         {u"background.xml", styleXml("Background", "img=\"bg.png\"")},
