@@ -79,8 +79,15 @@ bool createFolderPath(std::wstring_view path, FolderOps& ops) {
 void removeFolderTree(std::wstring_view path, FolderOps& ops) {
     if (path.empty()) return;
     const std::wstring folder(path);
-    if (isFolderLink(ops.attributes(folder))) {
-        ops.removeFolder(folder);
+    // A link is asked about and removed by its own name: with a separator
+    // after it the system may answer for, and remove, the folder it points
+    // to. A drive root ("C:\") keeps its separator; "C:" names the current
+    // folder of the drive.
+    std::wstring own = folder;
+    while (own.size() > 1 && (own.back() == L'\\' || own.back() == L'/') && own[own.size() - 2] != L':')
+        own.pop_back();
+    if (isFolderLink(ops.attributes(own))) {
+        ops.removeFolder(own);
         return;
     }
     removeContents(folder, ops);

@@ -45,8 +45,9 @@ bool createFolderPath(std::wstring_view path, FolderOps& ops = systemFolderOps()
 // Deletes the folder with everything in it, as far as it can. Read-only
 // files stay (their attributes are not cleared), and so do the folders that
 // hold them. A link to a folder (junction or symbolic link) is removed
-// itself and never entered, so nothing outside the tree is touched. An empty
-// path does nothing: listing "\*" would start at the root of the drive.
+// itself and never entered, so nothing outside the tree is touched, also
+// when the path names the link with a separator after it. An empty path does
+// nothing: listing "\*" would start at the root of the drive.
 void removeFolderTree(std::wstring_view path, FolderOps& ops = systemFolderOps());
 
 // True when nothing exists at the path, or when it is a folder with no

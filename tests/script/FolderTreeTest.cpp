@@ -21,7 +21,7 @@ public:
     bool has(const std::wstring& p) const { return nodes.count(p) != 0; }
 
     DWORD attributes(const std::wstring& path) override {
-        auto it = nodes.find(trim(path));
+        auto it = nodes.find(throughLink(path));
         return it == nodes.end() ? INVALID_FILE_ATTRIBUTES : it->second;
     }
     bool list(const std::wstring& folder, std::vector<Entry>& entries) override {
@@ -52,7 +52,7 @@ public:
         return true;
     }
     bool removeFolder(const std::wstring& path) override {
-        const std::wstring p = trim(path);
+        const std::wstring p = throughLink(path);
         removedFolders.push_back(p);
         if (!has(p) || !(nodes[p] & FILE_ATTRIBUTE_DIRECTORY)) return false;
         if (!(nodes[p] & FILE_ATTRIBUTE_REPARSE_POINT))
@@ -74,6 +74,13 @@ public:
     std::vector<std::wstring> listed, created, removedFolders, deletedFiles;
 
 private:
+    // A link named with a separator after it stands for its target, as Wine
+    // reads such paths (it answers for the target and removes it).
+    std::wstring throughLink(const std::wstring& path) {
+        const std::wstring p = trim(path);
+        const bool separatorAfter = !path.empty() && (path.back() == L'\\' || path.back() == L'/');
+        return separatorAfter && links.count(p) ? links[p] : p;
+    }
     // As the system reads paths: doubled and trailing separators do not count.
     static std::wstring trim(const std::wstring& path) {
         std::wstring p;
@@ -134,6 +141,18 @@ TEST_F(FolderTree, JunctionGivenAsThePathIsRemovedItself) {
     EXPECT_FALSE(fs.has(L"C:\\Link"));
     EXPECT_TRUE(fs.has(L"C:\\Data\\precious.txt"));
     EXPECT_TRUE(fs.listed.empty());
+}
+
+TEST_F(FolderTree, JunctionGivenWithSeparatorsAfterItIsRemovedItself) {
+    addJunction(L"C:\\Link", L"C:\\Data");
+    removeFolderTree(L"C:\\Link\\", fs);
+    EXPECT_FALSE(fs.has(L"C:\\Link"));
+    EXPECT_TRUE(fs.has(L"C:\\Data\\precious.txt"));
+    EXPECT_TRUE(fs.listed.empty());
+    addJunction(L"C:\\Link", L"C:\\Data");
+    removeFolderTree(L"C:\\Link\\\\", fs);
+    EXPECT_FALSE(fs.has(L"C:\\Link"));
+    EXPECT_TRUE(fs.has(L"C:\\Data\\precious.txt"));
 }
 
 TEST_F(FolderTree, EmptyPathTouchesNothing) {

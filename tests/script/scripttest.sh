@@ -61,6 +61,7 @@ files)
     echo keep > outside/keep.txt; echo f > plain/one/two/f.txt
     chmod a-w ro.txt tree/sub/ro.txt
     ln -s ../outside tree/link
+    ln -s outside linkdir
     luarun
     [ -d "$drive_c/A/B" ] || fail "C:\\A\\B was not made"
     [ -f tree/sub/ro.txt ] || fail "the read-only file was removed"

@@ -1,7 +1,7 @@
 -- Files and folders. The driver prepares the scratch folder:
 --   ro.txt (read-only), afile.txt, empty\, full\x.txt,
 --   tree\a.txt, tree\sub\ro.txt (read-only), tree\sub\plain.txt,
---   tree\link (a symbolic link to ..\outside), outside\keep.txt,
+--   tree\link and linkdir (symbolic links to outside), outside\keep.txt,
 --   plain\one\two\f.txt
 local T = dofile((arg[0]:gsub("[^\\/]*$", "")) .. "testlib.lua")
 local S = T.scratch("files")
@@ -33,6 +33,12 @@ T.eq(fileExists(S .. "\\tree\\a.txt"), false, "file at the top removed")
 -- here (RemoveDirectoryW fails on it), so whether the link itself went is
 -- not checked; the unit tests check that through their own file system.
 T.eq(fileExists(S .. "\\outside\\keep.txt"), true, "link target untouched")
+-- The link itself given with a separator after it, as install paths are
+-- written: Wine then reports the target folder unless the link is asked
+-- about by its own name.
+removeDirectory(S .. "\\linkdir\\")
+T.eq(fileExists(S .. "\\outside\\keep.txt"), true, "target of a link named with a trailing separator")
+T.eq(fileExists(S .. "\\outside"), true, "the link's target folder stays")
 removeDirectory(S .. "\\no such folder")
 
 -- directoryEmpty
