@@ -54,7 +54,8 @@ public:
 
     // Keyboard focus: `control` (or none) becomes the focus control. Raises
     // LostFocus on the old and GotFocus on the new one (both Direct) and
-    // sets their Focused bits; nothing when it already is the focus.
+    // sets their Focused bits; nothing when it already is the focus or is
+    // not attached to this window.
     virtual void setFocus(Control* control) { (void)control; }
     virtual Control* focusControl() const { return nullptr; }
     // The control that holds the mouse capture after a left press, or null.

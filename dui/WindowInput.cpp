@@ -226,6 +226,9 @@ bool WindowImpl::onKey(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void WindowImpl::setFocus(Control* control) {
+    // Only a control of this window can hold its focus: forget() would never
+    // hear of another one leaving, and the focus would be left dangling.
+    if (control && (!live(control) || control->window() != this)) return;
     if (control == focus_) return;
     rememberedFocus_ = nullptr;
     if (Control* old = focus_) {
@@ -260,7 +263,12 @@ void WindowImpl::forget(Control& control) {
     if (capture_ && within(capture_, &control)) releaseCapture();
     if (focus_ && within(focus_, &control)) setFocus(nullptr);
     if (rememberedFocus_ && within(rememberedFocus_, &control)) rememberedFocus_ = nullptr;
-    if (hover_ && within(hover_, &control)) {
+    // A subtree leaves children first: once the hover target has gone, the
+    // chain still names its ancestors, and a control leaving later must not
+    // stay on it (its address may come back as a new control).
+    bool onChain = false;
+    for (size_t i = 0; i < chainLength_ && !onChain; ++i) onChain = chain_[i] == &control;
+    if (onChain || (hover_ && within(hover_, &control))) {
         hideTooltip();
         updateHover(control.parent(), 0, 0);
         hover_ = nullptr;

@@ -5,6 +5,7 @@
 #include "tests/dui/WindowTestSupport.h"
 
 #include "dui/DispatcherWindow.h"
+#include "dui/Grid.h"
 #include "dui/LiveSet.h"
 #include "dui/Panel.h"
 #include "dui/Timer.h"
@@ -114,6 +115,59 @@ TEST_F(WindowTest, PressLeaveReleaseGoesDirectToTheCapturingControl) {
     log.clear();
     send(WM_LBUTTONUP, 0, at(60, 10));
     EXPECT_EQ(log.joined(), "panel:15 root:15");
+
+    // A second press whose release never came: the new capture ends the old.
+    Control* other = byId(12);
+    other->setFlag(ControlFlag::CaptureOnPress, true);
+    send(WM_LBUTTONDOWN, MK_LBUTTON, at(10, 10));
+    log.clear();
+    send(WM_LBUTTONDOWN, MK_LBUTTON, at(60, 10));
+    EXPECT_EQ(window->captureControl(), other);
+    EXPECT_FALSE(button->hasFlag(ControlFlag::Pressed)) << "no button stays pressed";
+    EXPECT_EQ(log.joined(), "b:11 panel:13");
+    send(WM_LBUTTONUP, 0, at(60, 10));
+}
+
+TEST_F(WindowTest, HandledPreviewStopsThePressAndHandledSetCursorIsAnswered) {
+    open(kTwoLeaves);
+    Control* leaf = byId(11);
+    leaf->setFlag(ControlFlag::CaptureOnPress | ControlFlag::FocusOnPress, true);
+    EventLog log;
+    log.watch(leaf, "a", {E::GotCapture, E::GotFocus, E::LButtonDown, E::SetCursor});
+    log.watch(byId(10), "panel", {E::SetCursor});
+    // The panel takes the press on its way down to the leaf.
+    byId(10)->addHandler(E::PreviewLButtonDown, nullptr, [](void*, Control*, Event* e) { e->handled = 1; });
+    send(WM_LBUTTONDOWN, MK_LBUTTON, at(10, 10));
+    EXPECT_EQ(log.joined(), "");
+    EXPECT_EQ(window->captureControl(), nullptr);
+    EXPECT_EQ(window->focusControl(), nullptr);
+    EXPECT_FALSE(leaf->hasFlag(ControlFlag::Pressed));
+
+    // SetCursor goes Direct to the control under the real cursor; a handler
+    // that sets the cursor makes the window answer TRUE.
+    leaf->addHandler(E::SetCursor, nullptr, [](void*, Control*, Event* e) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        e->handled = 1;
+    });
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    SetCursorPos(r.left + 10, r.top + 10);
+    EXPECT_EQ(send(WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), TRUE);
+    EXPECT_EQ(log.joined(), "a:28");
+    SetCursorPos(2, 2);
+}
+
+TEST_F(WindowTest, HidingTheWindowEmptiesTheHoverChain) {
+    open(kTwoLeaves);
+    EventLog log;
+    log.watch(byId(11), "a", {E::MouseLeave});
+    log.watch(window->root(), "root", {E::MouseLeave});
+    send(WM_MOUSEMOVE, 0, at(10, 10));
+    ASSERT_EQ(window->hoverTarget(), byId(11));
+    ShowWindow(hwnd, SW_HIDE);
+    EXPECT_EQ(log.joined(), "a:27 root:27") << "hover target first";
+    EXPECT_EQ(window->hoverTarget(), nullptr);
+    EXPECT_FALSE(byId(10)->hasFlag(ControlFlag::Hovered));
 }
 
 TEST_F(WindowTest, DisabledOrMissedControlsGetNoPointerEvents) {
@@ -220,6 +274,19 @@ TEST_F(WindowTest, FocusComesBackOnKeyboardActivationOnly) {
     byId(12)->setFlag(ControlFlag::ClearFocusOnPress, true);
     send(WM_LBUTTONDOWN, MK_LBUTTON, at(60, 10));
     EXPECT_EQ(log.joined(), "e:3");
+    EXPECT_FALSE(edit->hasFlag(ControlFlag::Focused));
+
+    // A control outside this window cannot take its focus: nothing would
+    // clear the focus when that control goes.
+    window->setFocus(edit);
+    {
+        ControlPtr orphan(new Control);
+        window->setFocus(orphan.get());
+        EXPECT_EQ(window->focusControl(), edit);
+        EXPECT_FALSE(orphan->hasFlag(ControlFlag::Focused));
+    }
+    window->setFocus(nullptr);
+    EXPECT_EQ(window->focusControl(), nullptr);
     EXPECT_FALSE(edit->hasFlag(ControlFlag::Focused));
 }
 
@@ -394,14 +461,27 @@ TEST_F(WindowTest, ForgettingAControlDropsItsFocusCaptureAndHover) {
     ASSERT_EQ(window->hoverTarget(), leaf);
     EventLog log;
     log.watch(window->root(), "root", {E::MouseLeave});
+    log.watch(panel, "p", {E::MouseLeave});
+    log.watch(leaf, "a", {E::MouseLeave});
+    Control* const gone = panel;
     panel->destroy();
     EXPECT_EQ(window->focusControl(), nullptr);
     EXPECT_EQ(window->captureControl(), nullptr);
     EXPECT_EQ(window->hoverTarget(), nullptr);
-    EXPECT_EQ(log.joined(), "") << "the root stays on the chain";
+    EXPECT_EQ(log.joined(), "a:27 p:27") << "the leaf, then the panel it leaves with; the root stays on the chain";
     EXPECT_TRUE(window->root()->hasFlag(ControlFlag::Hovered));
+
+    // A new control in the panel's pool slot is not taken for the panel
+    // still being on the hover chain.
+    auto* fresh = new Grid;
+    ASSERT_EQ(static_cast<Control*>(fresh), gone) << "the pool hands out the slot released last";
+    window->root()->asPanel()->addChild(fresh);
+    log.watch(fresh, "fresh", {E::MouseLeave});
+    log.clear();
     send(WM_MOUSEMOVE, 0, at(120, 10));
     EXPECT_EQ(window->hoverTarget(), byId(20));
+    EXPECT_EQ(log.joined(), "");
+    send(WM_MOUSELEAVE);  // the root leaves the chain while the log still listens
 }
 
 TEST_F(WindowTest, DestroyingTheWindowDetachesTheTree) {
