@@ -201,8 +201,9 @@ void detach(Control& control) {
 }
 
 void PostedTask::run(PostedTask* task) {
-    if (task->function) task->function(task);
-    delete task;
+    // Freed also when a handler throws on its way to the dispatcher's catch.
+    std::unique_ptr<PostedTask> owned(task);
+    if (owned->function) owned->function(owned.get());
 }
 
 void PostedTask::deliverEvent(PostedTask* task) {

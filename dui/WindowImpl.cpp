@@ -52,9 +52,13 @@ public:
             wchar_t name[32] = {};
             GetClassNameW(hwnd, name, 32);
             if (lstrcmpW(name, WindowImpl::kClassName) == 0) {
-                WindowBase* w = t_creating;
-                t_creating = nullptr;
-                static_cast<WindowImpl*>(w)->bindHandle(hwnd);
+                // A hook procedure must not throw: when the map cannot take
+                // the entry the window stays unbound and create() fails.
+                try {
+                    static_cast<WindowImpl*>(t_creating)->bindHandle(hwnd);
+                    t_creating = nullptr;
+                } catch (...) {
+                }
                 HHOOK hook = t_cbtHook;
                 unhookCreation();
                 return CallNextHookEx(hook, code, wParam, lParam);
@@ -111,6 +115,12 @@ WindowImpl* WindowImpl::create(ControlPtr root, DWORD style, DWORD exStyle, std:
     const bool bound = t_creating == nullptr;
     t_creating = nullptr;
     unhookCreation();
+    if (hwnd && !bound) {
+        // Created but never bound: its messages went to DefWindowProcW and
+        // the object has no window. Neither can be used.
+        DestroyWindow(hwnd);
+        hwnd = nullptr;
+    }
     if (!hwnd) {
         // A window that got as far as its handle was destroyed by the system,
         // which deleted the object on WM_DESTROY.
@@ -143,14 +153,14 @@ void WindowImpl::updateLayout() {
 void WindowImpl::applyRoundCorner(int32_t width, int32_t height) {
     Size corner;
     if (!root_->getSize(attr::roundCorner, corner)) return;
-    HRGN region = CreateRoundRectRgn(0, 0, width + 1, height + 1, corner.cx, corner.cy);
+    UniqueRegion region(CreateRoundRectRgn(0, 0, width + 1, height + 1, corner.cx, corner.cy));
     if (!region) return;
     // On success the system owns the region and deletes it when it is
     // replaced or the window goes.
-    if (SetWindowRgn(hwnd_, region, TRUE))
+    if (SetWindowRgn(hwnd_, region.get(), TRUE)) {
+        region.release();
         hasRegion_ = true;
-    else
-        DeleteObject(region);
+    }
 }
 
 LRESULT WindowImpl::onCreate() {
