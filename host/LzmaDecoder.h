@@ -11,6 +11,7 @@ namespace nelvo {
 struct LzmaDecodeResult {
     size_t produced = 0;  // bytes written to the output
     bool clean = false;   // no data error and the output limit was reached
+    size_t scratch = 0;   // bytes the decoder took from the heap besides `out`
 };
 
 // Decodes the raw stream `in` with the 5 property bytes `props` until

@@ -1,6 +1,7 @@
 // The package reader against packages made by the packer and by hand.
 
 #include "host/LzPackage.h"
+#include "host/LzmaDecoder.h"
 #include "host/PackageFormat.h"
 #include "tools/lzpack/LzmaEncoder.h"
 #include "tools/lzpack/PackageWriter.h"
@@ -275,6 +276,22 @@ TEST(LzPackage, UnallocatableMemberIsAbsent) {
     HeapBlock b;
     const auto r = index->decodeEntry(huge, b);
     EXPECT_TRUE(r == LzPackage::Decode::NoMemory || r == LzPackage::Decode::Damaged);
+}
+
+TEST(LzPackage, DecodesIntoTheBlockWithoutReservingTheAnnouncedDictionary) {
+    const std::string text = sampleText(1200000);
+    const auto packed = lzmaEncode(text);
+    ASSERT_TRUE(packed);
+    ASSERT_EQ(readLe32(packed->data() + 1), 64u << 20);
+    std::string out(text.size(), '\0');
+    const LzmaDecodeResult r = lzmaDecode(packed->data(), packed->data() + 5, packed->size() - 5,
+                                          reinterpret_cast<uint8_t*>(out.data()), out.size());
+    EXPECT_TRUE(r.clean);
+    EXPECT_EQ(out, text);
+    // Only the probability tables (about 16 KB for lc 3, lp 0) come from the
+    // heap; the output block is the dictionary.
+    EXPECT_LT(r.scratch, 64u * 1024);
+    EXPECT_GT(r.scratch, 0u);
 }
 
 TEST(LzPackage, EncoderIsDeterministic) {
