@@ -2,6 +2,7 @@
 
 #include "dui/ControlWindow.h"
 #include "dui/controls/Button.h"
+#include "dui/controls/TextKeys.h"
 
 #ifdef _WIN32
 #include "dui/TextDraw.h"
@@ -13,21 +14,10 @@
 #include <algorithm>
 
 namespace nelvo {
+
+using namespace textkeys;
+
 namespace {
-
-#ifdef _WIN32
-constexpr uint32_t kSelectionColour = 0xF8C034;  // red 52, green 192, blue 248 as a Windows colour
-#endif
-constexpr int32_t kBackspace = 8, kLeft = 37, kUp = 38, kRight = 39, kDown = 40;
-constexpr int32_t kKeyA = 65, kKeyC = 67, kKeyV = 86, kKeyX = 88;
-
-bool controlKeyDown() {
-#ifdef _WIN32
-    return (GetKeyState(VK_CONTROL) & 0x8000) != 0;
-#else
-    return false;
-#endif
-}
 
 #ifdef _WIN32
 // Control characters (CR, LF and TAB included) become spaces: the text box
