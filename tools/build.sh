@@ -7,6 +7,11 @@ nelvo_build() {
   local jobs
   jobs=$(nproc 2>/dev/null || echo 2)
   local native=(-G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
+  # A compiler cache, when the machine has one, makes rebuilds in other
+  # checkouts of the tree cheap.
+  local launcher=()
+  command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  native+=("${launcher[@]}")
   [ -f build/native/build.ninja ] || cmake -S . -B build/native "${native[@]}" -DNELVO_SANITIZE=OFF \
     -DCMAKE_BUILD_TYPE=Release >/dev/null || return 1
   [ -f build/native-asan/build.ninja ] || cmake -S . -B build/native-asan "${native[@]}" -DNELVO_SANITIZE=ON \
@@ -15,7 +20,7 @@ nelvo_build() {
   ninja -C build/native -j"$jobs" --quiet || return 1
   # The cross tree packs its resources with the native packer just built.
   [ -f build/win32/build.ninja ] || cmake -S . -B build/win32 -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null || return 1
+    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake "${launcher[@]}" >/dev/null || return 1
   echo "build: setup.exe and the Windows programs" >&2
   ninja -C build/win32 -j"$jobs" --quiet || return 1
 }
