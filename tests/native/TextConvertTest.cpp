@@ -39,3 +39,13 @@ TEST(TextConvert, UnpairedSurrogatesBecomeReplacementCharacters) {
     EXPECT_EQ(utf16ToUtf8(std::u16string(u"a") + char16_t(0xD800) + u"b"), "a\xEF\xBF\xBD" "b");
     EXPECT_EQ(utf16ToUtf8(std::u16string(1, char16_t(0xDC00))), "\xEF\xBF\xBD");
 }
+
+// Error texts are cut by the interpreter at a byte count, which can split a
+// character; what is shown must keep the rest of the message.
+TEST(TextConvert, LenientDecodingKeepsTheTextAroundBrokenSequences) {
+    const std::string chinese = "\xE5\xAE\x89\xE8\xA3\x85";  // 安装
+    EXPECT_EQ(utf8ToUtf16Lenient(chinese + "\xE5\xAE: x"), u"安装\uFFFD\uFFFD: x");
+    EXPECT_EQ(utf8ToUtf16Lenient("a\xC0\x80" "b"), u"a\uFFFD\uFFFDb");
+    EXPECT_EQ(utf8ToUtf16Lenient("\xF0\x9F\x98\x80"), u"\U0001F600");
+    EXPECT_EQ(utf8ToUtf16Lenient(chinese), utf8ToUtf16(chinese));
+}
