@@ -86,10 +86,17 @@ std::u16string utf8ToUtf16Lenient(std::string_view text) {
     for (size_t i = 0; i < text.size();) {
         const size_t n = decodeOne(text, i, cp);
         if (n == 0) {
-            // One replacement per malformed byte; the next byte may start a
-            // good sequence again.
+            // One replacement for the lead byte and the continuation bytes
+            // that follow it (a character cut short shows as one mark); the
+            // next byte may start a good sequence again.
             out.push_back(u'\uFFFD');
-            ++i;
+            const uint8_t lead = static_cast<uint8_t>(text[i]);
+            const size_t expected = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+            size_t skip = 1;
+            while (skip < expected && i + skip < text.size() &&
+                   (static_cast<uint8_t>(text[i + skip]) & 0xC0) == 0x80)
+                ++skip;
+            i += skip;
             continue;
         }
         i += n;

@@ -13,8 +13,8 @@ namespace nelvo {
 // text converts to the empty string. `ok` (optional) tells the two apart.
 std::u16string utf8ToUtf16(std::string_view text, bool* ok = nullptr);
 
-// Decodes UTF-8 for showing to a person: every byte that does not start a
-// well-formed sequence becomes U+FFFD and the rest of the text is kept. For
+// Decodes UTF-8 for showing to a person: each malformed or cut sequence
+// becomes one U+FFFD and the rest of the text is kept. For
 // messages only (an error text cut inside a character must stay readable);
 // arguments crossing into native code use the strict form.
 std::u16string utf8ToUtf16Lenient(std::string_view text);

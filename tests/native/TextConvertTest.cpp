@@ -5,6 +5,7 @@
 using nelvo::isValidUtf8;
 using nelvo::utf16ToUtf8;
 using nelvo::utf8ToUtf16;
+using nelvo::utf8ToUtf16Lenient;
 
 TEST(TextConvert, RoundTripsValidText) {
     for (const char* s : {"", "ascii", "检测到Quent安装", "emoji \xF0\x9F\x98\x80 end", "\xEF\xBF\xBF"}) {
@@ -44,8 +45,8 @@ TEST(TextConvert, UnpairedSurrogatesBecomeReplacementCharacters) {
 // character; what is shown must keep the rest of the message.
 TEST(TextConvert, LenientDecodingKeepsTheTextAroundBrokenSequences) {
     const std::string chinese = "\xE5\xAE\x89\xE8\xA3\x85";  // 安装
-    EXPECT_EQ(utf8ToUtf16Lenient(chinese + "\xE5\xAE: x"), u"安装\uFFFD\uFFFD: x");
-    EXPECT_EQ(utf8ToUtf16Lenient("a\xC0\x80" "b"), u"a\uFFFD\uFFFDb");
+    EXPECT_EQ(utf8ToUtf16Lenient(chinese + "\xE5\xAE: x"), u"安装\uFFFD: x");
+    EXPECT_EQ(utf8ToUtf16Lenient("a\xC0\x80" "b\x80\x80"), u"a\uFFFDb\uFFFD\uFFFD");
     EXPECT_EQ(utf8ToUtf16Lenient("\xF0\x9F\x98\x80"), u"\U0001F600");
     EXPECT_EQ(utf8ToUtf16Lenient(chinese), utf8ToUtf16(chinese));
 }
