@@ -25,9 +25,7 @@ void loadPackages(FileSystem& store) {
 
 void runWizard(FileSystem& store, const char16_t* scriptName) {
     OleScope ole;
-    // Stopped after the framework: its stop waits for every thread handed to
-    // it, the install worker above all, so the process does not end before
-    // the install script has.
+    // Stopped after the framework: its stop waits for the install worker.
     MainThreadDispatcherScope dispatcher;
     FrameworkScope framework;
     if (framework.started()) loadPackages(store);
