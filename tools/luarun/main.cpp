@@ -15,7 +15,8 @@
 // createWindow and startWork and the bridge's tables, errors shown in the
 // "错误" box, exit code 0. Resources are read from files: by default
 // frame.lz, style.lz and the others from the folder `resources` beside
-// luarun.exe, where the build puts the shipped ones.
+// luarun.exe, where the build puts the shipped ones, then beside FILE.lua
+// (for an install script that the wizard script starts with startWork).
 //
 // With --package an install script runs as the install worker runs it; see
 // HeadlessInstall.h.
@@ -111,7 +112,12 @@ int runUi(int argc, wchar_t** argv) {
             return 2;
         }
     }
-    nelvo::ResourceFolder store(folder);
+    // Names the resources lack (an install script of the author's, say) are
+    // looked for beside the script.
+    std::wstring scriptFolder = argv[2];
+    const size_t slash = scriptFolder.find_last_of(L"\\/");
+    scriptFolder = slash == std::wstring::npos ? L"." : scriptFolder.substr(0, slash);
+    nelvo::ResourceFolder store({folder, scriptFolder});
     store.map(u"UI.lua", argv[2]);
     if (!frame.empty()) store.map(u"frame.lz", frame);
     if (!style.empty()) store.map(u"style.lz", style);
