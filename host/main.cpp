@@ -6,26 +6,17 @@
 #include "dui/SkinManager.h"
 #include "dui/UiContext.h"
 #include "host/InstanceMutex.h"
+#include "host/MainThreadDispatcher.h"
+#include "host/OleScope.h"
 #include "host/ResourceFileSystem.h"
 #include "host/RestartMarker.h"
 #include "script/LuaHost.h"
 
-#include <ole2.h>
 #include <windows.h>
 
 namespace {
 
 void notice(const wchar_t* text) { MessageBoxW(nullptr, text, L"提示", MB_OK); }
-
-// Keeps OleInitialize paired with OleUninitialize; a failed initialisation
-// is not examined, as nothing later depends on it succeeding.
-class OleScope {
-public:
-    OleScope() { (void)OleInitialize(nullptr); }
-    OleScope(const OleScope&) = delete;
-    OleScope& operator=(const OleScope&) = delete;
-    ~OleScope() { OleUninitialize(); }
-};
 
 // The skin first, then the layouts: styles, images and fonts must be there
 // before any window is built. A package that does not load leaves its part
@@ -44,6 +35,7 @@ void runSetup() {
     registerSetupResources(store);
     {
         OleScope ole;
+        MainThreadDispatcherScope dispatcher;
         {
             FrameworkScope framework;
             if (framework.started()) loadPackages(store);

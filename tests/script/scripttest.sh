@@ -320,6 +320,39 @@ luarun)
     [ $rc -eq 7 ] || fail "os.exit(7) gave exit code $rc"
     wine "$NELVO_OUT/luarun.exe" missing.lua 2>/dev/null && fail "a missing script succeeded"
     ;;
+headless)
+    # luarun --package: every notification with its answer, one per line;
+    # the answers of a code in order, the last one kept; the install path
+    # (holding "]]") through the configuration chunk; a script error sent on
+    # as code 6, exit code 1.
+    mkdir -p payload/Effect/bg
+    printf 'black background\n' > payload/Effect/bg/black.efc
+    "$NELVO_OUT/lzpack" create payload.lz payload >/dev/null || fail "lzpack failed"
+    echo 'notifyMessage("{code=2}")' > clean.lua
+    out=$(timeout -k 5 120 wine "$NELVO_OUT/luarun.exe" --package payload.lz --answer 5=4 --answer 5=2 \
+        --answer 10=2 "$(winpath "$here/lua/headless.lua")" \
+        --config '{installPath=[==[C:\nelvo-script-tests\headless\a]]b\]==]}' 2> err.txt)
+    rc=$?
+    [ $rc -eq 1 ] || fail "the failing script gave exit code $rc: $(cat err.txt)"
+    out=$(echo "$out" | tr -d '\r')
+    expected='{code=1} -> 1
+{code=4,position=1,text=[==[C:\nelvo-script-tests\headless\a]]b\]==]} -> 1
+{code=5,file=[[x]]} -> 4
+{code=5,file=[[x]]} -> 2
+{code=10,file=[[a.exe\r\nb.exe]]} -> 2
+not a table -> 1'
+    [ "$(echo "$out" | head -6)" = "$expected" ] || fail "notifications were:
+$out"
+    echo "$out" | sed -n 7p | grep -q '^{code=6,error=\[\[.*headless\.lua:[0-9]*: stopped after 2 tries\]\]} -> 1$' \
+        || fail "no code 6 for the error: $(echo "$out" | sed -n 7p)"
+    grep -q 'stopped after 2 tries' err.txt || fail "no error on stderr"
+    cmp -s payload/Effect/bg/black.efc 'a]]b/black.efc' || fail "black.efc differs or is missing"
+    [ ! -e 'a]]b/absent.efc' ] || fail "absent.efc was made"
+    out=$(wine "$NELVO_OUT/luarun.exe" --package payload.lz clean.lua | tr -d '\r') || fail "a clean run failed"
+    [ "$out" = '{code=2} -> 1' ] || fail "clean run printed '$out'"
+    wine "$NELVO_OUT/luarun.exe" --package payload.lz --answer 5 clean.lua 2>/dev/null; rc=$?
+    [ $rc -eq 2 ] || fail "a bad --answer gave exit code $rc"
+    ;;
 *)
     fail "no such case"
     ;;

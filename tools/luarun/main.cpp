@@ -1,5 +1,8 @@
 // luarun FILE.lua [ARG...]
+// luarun --package PKG [--answer CODE=N]... SCRIPT.lua [--config TEXT]
 //
+// The second form runs an install script as the install worker does; see
+// HeadlessInstall.h. The first:
 // Runs a script in an interpreter state like the install worker's: the
 // standard libraries, the system functions and the HKEY_* numbers, plus the
 // usual `arg` table (arg[0] the file, arg[1..] the arguments, which are also
@@ -10,6 +13,7 @@
 
 #include "host/TextConvert.h"
 #include "script/SystemFunctions.h"
+#include "tools/luarun/HeadlessInstall.h"
 
 #include <lauxlib.h>
 #include <lua.h>
@@ -91,6 +95,12 @@ int wmain(int argc, wchar_t** argv) {
     }
     // Like the install worker's thread.
     OleInitialize(nullptr);
+    if (luarun::wantsHeadlessInstall(argc, argv)) {
+        const int rc = luarun::runHeadlessInstall(argc, argv);
+        std::fflush(stdout);
+        OleUninitialize();
+        return rc;
+    }
     lua_State* L = luaL_newstate();
     int rc = 1;
     if (L) {
