@@ -14,24 +14,35 @@ cpath() { local rel=${1#"$drive_c"/}; echo "C:\\${rel//\//\\}"; }
 # damaged member (and says so).
 payload_extract() { "$NELVO_OUT/lzpack" extract "${2:-$payload_package}" -C "$1" >/dev/null 2>&1; }
 
-# lg_run SYSTEM MEMBERS DIR [CODE=N,...]...: runs the install script into DIR
-# with the extracted MEMBERS, in a copy of luarun that the prefix tells it
-# runs on SYSTEM (win7 or win8, which decides isWin8). The notifications, as
-# the wizard reads them, land in $scratch/got.txt.
+# lg_run SYSTEM PACKAGE DIR [CODE=N[,N]...]...: runs the install script
+# headless on PACKAGE into DIR, in a copy of luarun that the prefix tells it
+# runs on SYSTEM (win7 or win8, which decides isWin8). The answers to a code
+# are used in order, the last one repeating; others are answered 1. The
+# notifications, without their answers, land in $scratch/got.txt.
 lg_run() {
-    local system=$1 members=$2 dir=$3
+    local system=$1 package=$2 dir=$3 a n list
     shift 3
+    local answers=()
+    for a in "$@"; do
+        IFS=, read -ra list <<< "${a#*=}"
+        for n in "${list[@]}"; do answers+=(--answer "${a%%=*}=$n"); done
+    done
     local runner=$scratch/lg-$system.exe
     if [ ! -f "$runner" ]; then
         cp "$NELVO_OUT/luarun.exe" "$runner"
         wine reg add "HKCU\\Software\\Wine\\AppDefaults\\lg-$system.exe" /v Version /d "$system" /f \
             >/dev/null 2>&1 || fail "cannot make $system the system of lg-$system.exe"
     fi
-    timeout -k 5 120 wine "$runner" "$(winpath "$here/lua/install.lua")" "$lg_script" "$(cpath "$members")" \
-        "$(cpath "$dir")\\" "$@" > "$scratch/got.txt" 2> "$scratch/stderr.txt" \
+    timeout -k 5 120 wine "$runner" --package "$(winpath "$package")" "${answers[@]}" "$lg_script" \
+        --config "{installPath=[==[$(cpath "$dir")\\]==]}" > "$scratch/got.txt" 2> "$scratch/stderr.txt" \
         || fail "the install script failed: $(cat "$scratch/stderr.txt")"
-    tr -d '\r' < "$scratch/got.txt" > "$scratch/got.tmp" && mv "$scratch/got.tmp" "$scratch/got.txt"
+    tr -d '\r' < "$scratch/got.txt" | sed 's/ -> -\{0,1\}[0-9]*$//' > "$scratch/got.tmp"
+    mv "$scratch/got.tmp" "$scratch/got.txt"
 }
+
+# text TEXT: TEXT in the long brackets a notification carries it in: one
+# "=" when it holds "]]" (enough for the texts of these cases).
+text() { case "$1]" in *]]*) echo "[=[$1]=]" ;; *) echo "[[$1]]" ;; esac; }
 
 # table_steps FIRST DIR: the step of every entry of the file table, from
 # position FIRST: each folder before the first file inside it.
@@ -45,11 +56,11 @@ table_steps() {
                 folder=${folder:+$folder\\}$part
                 case $made in *$'\n'"$folder"$'\n'*) continue ;; esac
                 made+="$folder"$'\n'
-                echo "4|position=$position|text=创建文件夹$dir$folder"
+                echo "{code=4,position=$position,text=$(text "创建文件夹$dir$folder")}"
                 position=$((position + 1))
             done
         fi
-        echo "4|position=$position|text=解压文件${member//\//\\}"
+        echo "{code=4,position=$position,text=$(text "解压文件${member//\//\\}")}"
         position=$((position + 1))
     done < "$members_list"
 }
@@ -59,24 +70,24 @@ table_steps() {
 # that list) and "restart" (the device tool asks for a restart).
 expected_run() {
     local system=$1 dir=$2 events=${3:-} running
-    echo 1
+    echo '{code=1}'
     if [ "$system" = win7 ]; then
-        echo '3|range=50'
+        echo '{code=3,range=50}'
         running=$(sed -n 's/.*running=\([^ ]*\).*/\1/p' <<< "$events")
-        [ -n "$running" ] && echo "10|file=$running"
-        echo '4|position=1|text=卸载虚拟摄像头驱动程序，请稍等...'
-        case $events in *restart*) echo 7 ;; esac
+        [ -n "$running" ] && echo "{code=10,file=[[$running]]}"
+        echo '{code=4,position=1,text=[[卸载虚拟摄像头驱动程序，请稍等...]]}'
+        case $events in *restart*) echo '{code=7}' ;; esac
         table_steps 2 "$dir"
-        echo '4|position=44|text=注册Nelvo.ax...'
+        echo '{code=4,position=44,text=[[注册Nelvo.ax...]]}'
     else
-        echo '3|range=49'
+        echo '{code=3,range=49}'
         table_steps 1 "$dir"
-        echo '4|position=43|text=安装虚拟摄像头驱动程序，请稍等...'
-        echo 8
-        echo 9
-        case $events in *restart*) echo 7 ;; esac
+        echo '{code=4,position=43,text=[[安装虚拟摄像头驱动程序，请稍等...]]}'
+        echo '{code=8}'
+        echo '{code=9}'
+        case $events in *restart*) echo '{code=7}' ;; esac
     fi
-    echo 2
+    echo '{code=2}'
 }
 
 # expect FILE WHAT: the notifications of the last run are the lines of FILE.

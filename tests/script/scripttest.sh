@@ -180,7 +180,7 @@ install-win7)
     . "$here/installtest.sh"
     payload_extract "$scratch/members" || fail "cannot extract the payload package"
     dir=$scratch/Nelvo
-    lg_run win7 "$scratch/members" "$dir"
+    lg_run win7 "$payload_package" "$dir"
     expected_run win7 "$(cpath "$dir")\\" > expected.txt
     expect expected.txt "first installation"
     check_installed "$scratch/members" "$dir"
@@ -207,8 +207,8 @@ install-win7)
     start_product two
     second=$!
     echo 'remove 1' > "$dir/devcon-outcome.txt"
-    lg_run win7 "$scratch/members" "$dir" 10=1
-    running="$(cpath "$scratch")\\one\\Nelvo.exe\\n$(cpath "$scratch")\\two\\Nelvo.exe\\n"
+    lg_run win7 "$payload_package" "$dir" 10=1
+    running="$(cpath "$scratch")\\one\\Nelvo.exe\\r\\n$(cpath "$scratch")\\two\\Nelvo.exe\\r\\n"
     expected_run win7 "$(cpath "$dir")\\" "running=$running restart" > expected.txt
     expect expected.txt "installation over a running product"
     wait $first || fail "the first copy of Nelvo.exe was not ended"
@@ -218,8 +218,9 @@ install-win7)
 
     start_product one
     first=$!
-    lg_run win7 "$scratch/members" "$dir" 10=2
-    printf '1\n3|range=50\n10|file=%s\n' "$(cpath "$scratch")\\one\\Nelvo.exe\\n" > expected.txt
+    lg_run win7 "$payload_package" "$dir" 10=2
+    printf '{code=1}\n{code=3,range=50}\n{code=10,file=[[%s]]}\n' "$(cpath "$scratch")\\one\\Nelvo.exe\\r\\n" \
+        > expected.txt
     expect expected.txt "the user keeps the product running"
     kill -0 $first 2>/dev/null || fail "Nelvo.exe was ended although the user said no"
     kill $first
@@ -231,7 +232,7 @@ install-win8)
     . "$here/installtest.sh"
     payload_extract "$scratch/members" || fail "cannot extract the payload package"
     dir=$scratch/Nel]]vo
-    lg_run win8 "$scratch/members" "$dir"
+    lg_run win8 "$payload_package" "$dir"
     expected_run win8 "$(cpath "$dir")\\" > expected.txt
     expect expected.txt "first installation"
     check_installed "$scratch/members" "$dir"
@@ -244,16 +245,16 @@ install-win8)
     dir=$scratch/restart
     mkdir -p "$dir"
     echo 'install 1' > "$dir/devcon-outcome.txt"
-    lg_run win8 "$scratch/members" "$dir"
+    lg_run win8 "$payload_package" "$dir"
     expected_run win8 "$(cpath "$dir")\\" restart > expected.txt
     expect expected.txt "the driver needs a restart"
 
     dir=$scratch/failed
     mkdir -p "$dir"
     echo 'install -1' > "$dir/devcon-outcome.txt"
-    lg_run win8 "$scratch/members" "$dir"
+    lg_run win8 "$payload_package" "$dir"
     expected_run win8 "$(cpath "$dir")\\" | sed '$d' > expected.txt
-    echo '6|error=安装虚拟摄像头驱动失败' >> expected.txt
+    echo '{code=6,error=[[安装虚拟摄像头驱动失败]]}' >> expected.txt
     expect expected.txt "the driver installation fails"
     wait_line "$dir/NelvoCount.log" "app err_driverins 2.0.0.69"
     sleep 1
@@ -263,24 +264,24 @@ install-failures)
     # What stops an installation: folders that cannot be made, a file held
     # open by another program, a damaged member.
     . "$here/installtest.sh"
-    payload_extract "$scratch/members" || fail "cannot extract the payload package"
 
     echo x > afile
-    lg_run win8 "$scratch/members" "$scratch/afile/Nelvo"
-    printf '1\n3|range=49\n6|error=创建文件夹%s\\失败\n' "$(cpath "$scratch/afile/Nelvo")" > expected.txt
+    lg_run win8 "$payload_package" "$scratch/afile/Nelvo"
+    printf '{code=1}\n{code=3,range=49}\n{code=6,error=[[创建文件夹%s\\失败]]}\n' "$(cpath "$scratch/afile/Nelvo")" \
+        > expected.txt
     expect expected.txt "an install folder below a file"
 
     mkdir -p blocked
     echo x > blocked/Effect
-    lg_run win8 "$scratch/members" "$scratch/blocked"
-    { echo 1; echo '3|range=49'; table_steps 1 "$(cpath "$scratch/blocked")\\" | sed -n '1,11p'
-      echo '6|error=创建文件夹Effect失败'; } > expected.txt
+    lg_run win8 "$payload_package" "$scratch/blocked"
+    { echo '{code=1}'; echo '{code=3,range=49}'; table_steps 1 "$(cpath "$scratch/blocked")\\" | sed -n '1,11p'
+      echo '{code=6,error=[[创建文件夹Effect失败]]}'; } > expected.txt
     expect expected.txt "a table folder in the place of a file"
 
     # Retried after every answer 4 with the same file, until the answer 2.
     held_steps() {
-        echo 1; echo '3|range=49'; table_steps 1 "$(cpath "$1")\\" | sed -n '1,3p'
-        for _ in 1 2 3; do echo "5|file=$(cpath "$1")\\nelvo.sys"; done
+        echo '{code=1}'; echo '{code=3,range=49}'; table_steps 1 "$(cpath "$1")\\" | sed -n '1,3p'
+        for _ in 1 2 3; do echo "{code=5,file=[[$(cpath "$1")\\nelvo.sys]]}"; done
     }
     mkdir -p held
     echo old > held/nelvo.sys
@@ -288,16 +289,15 @@ install-failures)
     holder=$!
     for _ in $(seq 1 100); do [ -e held/nelvo.sys.held ] && break; sleep 0.1; done
     [ -e held/nelvo.sys.held ] || fail "the probe did not open nelvo.sys"
-    lg_run win8 "$scratch/members" "$scratch/held" 5=4,4,2
+    lg_run win8 "$payload_package" "$scratch/held" 5=4,4,2
     held_steps "$scratch/held" > expected.txt
     expect expected.txt "a file held open"
     kill $holder
     wait $holder
 
     perl "$here/../support/damage-member.pl" "$payload_package" damaged.lz nelvo.sys || fail "cannot damage the package"
-    payload_extract "$scratch/damaged" damaged.lz
-    [ -e damaged/nelvo.sys ] && fail "the damaged member was extracted"
-    lg_run win8 "$scratch/damaged" "$scratch/damaged-install" 5=4,4,2
+    "$NELVO_OUT/lzpack" verify damaged.lz >/dev/null 2>&1 && fail "the damaged package verifies"
+    lg_run win8 "$scratch/damaged.lz" "$scratch/damaged-install" 5=4,4,2
     held_steps "$scratch/damaged-install" > expected.txt
     expect expected.txt "a damaged member"
     ;;

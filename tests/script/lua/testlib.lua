@@ -59,26 +59,4 @@ function T.waitFor(ms, condition)
   return condition() and true or false
 end
 
--- A notification as the wizard reads it ("return " and the text, evaluated),
--- written as one line: the code, then the other fields by name, with line
--- breaks inside texts shown as \r and \n. A text that does not evaluate to
--- a table gives "unparsable: " and the text.
-function T.notification(text)
-  local chunk = load("return " .. text, "=notification", "t", {})
-  local ok, value = false, nil
-  if chunk then ok, value = pcall(chunk) end
-  if not ok or type(value) ~= "table" then return "unparsable: " .. text end
-  local names = {}
-  for name in pairs(value) do
-    if name ~= "code" then names[#names + 1] = tostring(name) end
-  end
-  table.sort(names)
-  local line = tostring(value.code)
-  for _, name in ipairs(names) do
-    local v = tostring(value[name]):gsub("\r", "\\r"):gsub("\n", "\\n")
-    line = line .. "|" .. name .. "=" .. v
-  end
-  return line
-end
-
 return T
