@@ -2,15 +2,10 @@
 // brought up in order, the wizard script run to its end, and everything torn
 // down in reverse. The exit code is 0 on every path.
 
-#include "dui/Framework.h"
-#include "dui/SkinManager.h"
-#include "dui/UiContext.h"
 #include "host/InstanceMutex.h"
-#include "host/MainThreadDispatcher.h"
-#include "host/OleScope.h"
 #include "host/ResourceFileSystem.h"
 #include "host/RestartMarker.h"
-#include "script/LuaHost.h"
+#include "script/WizardRun.h"
 
 #include <windows.h>
 
@@ -18,31 +13,13 @@ namespace {
 
 void notice(const wchar_t* text) { MessageBoxW(nullptr, text, L"提示", MB_OK); }
 
-// The skin first, then the layouts: styles, images and fonts must be there
-// before any window is built. A package that does not load leaves its part
-// empty; the script's window then shows what it can.
-void loadPackages(nelvo::FileSystem& store) {
-    using namespace nelvo;
-    if (SkinManager* skins = SkinManager::current()) skins->loadSkinPackage(u"style.lz");
-    if (UiContext* context = UiContext::current()) context->layouts().load(store.load(u"frame.lz"));
-}
-
 void runSetup() {
     using namespace nelvo;
 
     ResourceFileSystem store(GetModuleHandleW(nullptr));
     setCurrentFileSystem(&store);
     registerSetupResources(store);
-    {
-        OleScope ole;
-        MainThreadDispatcherScope dispatcher;
-        {
-            FrameworkScope framework;
-            if (framework.started()) loadPackages(store);
-            LuaHost host;
-            if (host.create()) host.run(u"UI.lua");
-        }
-    }
+    runWizard(store, u"UI.lua");
     releaseInstanceMutex();
     setCurrentFileSystem(nullptr);
 }

@@ -1,4 +1,6 @@
-#include "tools/luarun/HeadlessInstall.h"
+#include "HeadlessInstall.h"
+
+#include "ResourceFolder.h"
 
 #include "host/LzPackage.h"
 #include "host/TextConvert.h"
@@ -18,17 +20,6 @@
 
 namespace luarun {
 namespace {
-
-bool readWholeFile(const std::wstring& path, std::string& content) {
-    FILE* file = _wfopen(path.c_str(), L"rb");
-    if (!file) return false;
-    char chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) content.append(chunk, n);
-    const bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
-}
 
 bool parseInteger(const std::wstring& text, int& value) {
     if (text.empty()) return false;
@@ -106,7 +97,11 @@ int usage() {
 
 } // namespace
 
-bool wantsHeadlessInstall(int argc, wchar_t** argv) { return argc > 1 && std::wstring(argv[1]).starts_with(L"--"); }
+bool wantsHeadlessInstall(int argc, wchar_t** argv) {
+    if (argc < 2) return false;
+    const std::wstring first = argv[1];
+    return first == L"--package" || first == L"--answer" || first == L"--config";
+}
 
 int runHeadlessInstall(int argc, wchar_t** argv) {
     std::wstring packagePath, scriptPath;
@@ -137,7 +132,7 @@ int runHeadlessInstall(int argc, wchar_t** argv) {
 
     const std::string packageName = nelvo::wideToUtf8(packagePath);
     std::string packageBytes;
-    if (!readWholeFile(packagePath, packageBytes)) {
+    if (!nelvo::readWholeFile(packagePath.c_str(), packageBytes)) {
         std::fprintf(stderr, "luarun: cannot read %s\n", packageName.c_str());
         return 1;
     }
@@ -150,7 +145,7 @@ int runHeadlessInstall(int argc, wchar_t** argv) {
     }
     const std::string scriptName = nelvo::wideToUtf8(scriptPath);
     std::string script;
-    if (!readWholeFile(scriptPath, script)) {
+    if (!nelvo::readWholeFile(scriptPath.c_str(), script)) {
         std::fprintf(stderr, "luarun: cannot read %s\n", scriptName.c_str());
         return 1;
     }

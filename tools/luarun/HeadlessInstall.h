@@ -10,8 +10,8 @@
 
 namespace luarun {
 
-// True when the arguments ask for a headless install: the first one is an
-// option ("--package ...") rather than a script.
+// True when the arguments ask for a headless install: they start with one of
+// its options.
 bool wantsHeadlessInstall(int argc, wchar_t** argv);
 
 // Runs it. Exit code: 0 when the script ran to its end, 1 when the package
