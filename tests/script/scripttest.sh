@@ -189,6 +189,17 @@ install-win7)
     filter=$(reg_query 'HKCR\CLSID\{4C7A1D52-9E3B-4F08-A6D1-5B2E8F90C317}\InprocServer32' /ve /reg:32 \
         | sed -n 's/.*REG_SZ *//p')
     [ "$filter" = "$(cpath "$dir")\Nelvo.ax" ] || fail "Nelvo.ax is registered as '$filter'"
+    # The crash-dump library registers itself the same way, as the wizard
+    # expects; unregistering takes either class away again.
+    dumper='HKCR\CLSID\{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}\InprocServer32'
+    timeout 60 wine regsvr32 /s "$(cpath "$dir")\nelvodumper.dll" >/dev/null 2>&1
+    [ "$(reg_query "$dumper" /ve /reg:32 | sed -n 's/.*REG_SZ *//p')" = "$(cpath "$dir")\nelvodumper.dll" ] \
+        || fail "nelvodumper.dll did not register itself"
+    timeout 60 wine regsvr32 /s /u "$(cpath "$dir")\nelvodumper.dll" >/dev/null 2>&1
+    timeout 60 wine regsvr32 /s /u "$(cpath "$dir")\Nelvo.ax" >/dev/null 2>&1
+    reg_query "$dumper" /reg:32 >/dev/null && fail "nelvodumper.dll is still registered"
+    reg_query 'HKCR\CLSID\{4C7A1D52-9E3B-4F08-A6D1-5B2E8F90C317}' /reg:32 >/dev/null \
+        && fail "Nelvo.ax is still registered"
 
     # start_product COPY: starts Nelvo.exe from the folder COPY and waits
     # until it has listed itself; $! is its process.
