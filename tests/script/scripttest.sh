@@ -180,10 +180,18 @@ install-win7)
     . "$here/installtest.sh"
     payload_extract "$scratch/members" || fail "cannot extract the payload package"
     dir=$scratch/Nelvo
+    # What earlier versions of the product left in its data folder.
+    product_data=${codecs%/*}
+    mkdir -p "$product_data"/Effect/{skinwhitening,边框/sub,灯光,动画,挂件,keep} "$codecs"
+    touch "$product_data"/Effect/{边框/sub/a.png,effects.json,keep/b.png} "$codecs/manifest"
     lg_run win7 "$payload_package" "$dir"
     expected_run win7 "$(cpath "$dir")\\" > expected.txt
     expect expected.txt "first installation"
     check_installed "$scratch/members" "$dir"
+    for old in Effect/skinwhitening Effect/边框 Effect/灯光 Effect/动画 Effect/挂件 Effect/effects.json codecs/manifest; do
+        [ -e "$product_data/$old" ] && fail "the installation left $old in the product's data folder"
+    done
+    [ -f "$product_data/Effect/keep/b.png" ] || fail "the installation removed more than the old effects"
     [ -e "$dir/DevconExe.log" ] && fail "a first installation ran the device tool: $(cat "$dir/DevconExe.log")"
     wait_line "$dir/NelvoCount.log" "app install 2.0.0.69"
     filter=$(reg_query 'HKCR\CLSID\{4C7A1D52-9E3B-4F08-A6D1-5B2E8F90C317}\InprocServer32' /ve /reg:32 \
