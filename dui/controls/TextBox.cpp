@@ -1,4 +1,5 @@
 #include "dui/controls/TextBox.h"
+#include "dui/LayoutMath.h"
 
 #include "dui/ControlWindow.h"
 #include "dui/controls/Button.h"
@@ -81,10 +82,11 @@ void TextBox::textChanged() {
 }
 
 void TextBox::ensureCaretVisible() {
-    const int32_t x = buffer_.ensureCaretVisible(bounds().width() - 2 * kPaddingX, widths());
+    const int32_t x = buffer_.ensureCaretVisible(layout::sub(bounds().width(), 2 * kPaddingX), widths());
     invalidate(false);
     Rect r;
-    if (window() && windowRect(r)) window()->showCaret(r.left + kPaddingX + x, r.top + kPaddingY);
+    if (window() && windowRect(r))
+        window()->showCaret(layout::add(r.left, kPaddingX + x), layout::add(r.top, kPaddingY));
 }
 
 void TextBox::onAttached(void* object, Control*, Event*) {
@@ -99,7 +101,7 @@ void TextBox::onLButtonDown(void* object, Control*, Event* e) {
     auto* self = static_cast<TextBox*>(object);
     Rect r;
     self->windowRect(r);
-    const int32_t x = Button::eventPoint(*e).x - r.left - kPaddingX;
+    const int32_t x = layout::sub(layout::sub(Button::eventPoint(*e).x, r.left), kPaddingX);
     const int32_t index = self->buffer_.hitTest(x, self->widths());
     const bool moved = index != self->buffer_.caret();
     self->buffer_.collapseTo(index);
@@ -115,8 +117,8 @@ void TextBox::onMouseMove(void* object, Control*, Event* e) {
     self->windowRect(r);
     // Dragging past either end scrolls by at most about one character.
     const int32_t slack = self->widths().width(u'W');
-    const int32_t x = std::clamp(Button::eventPoint(*e).x - r.left, kPaddingX - slack,
-                                 self->bounds().width() - kPaddingX + slack);
+    const int32_t x = std::clamp(layout::sub(Button::eventPoint(*e).x, r.left), kPaddingX - slack,
+                                 std::max(kPaddingX - slack, layout::sub(self->bounds().width(), kPaddingX - slack)));
     self->buffer_.setCaret(self->buffer_.hitTest(x - kPaddingX, self->widths()));
     self->ensureCaretVisible();
     e->handled = 1;
@@ -251,8 +253,8 @@ Size TextBox::arrangeOverride(int32_t finalWidth, int32_t finalHeight) {
 #ifdef _WIN32
 void TextBox::paint(DeviceContext dc, const Rect& bounds, const Rect& clip) {
     Control::paint(dc, bounds, clip);
-    const Rect textRect{bounds.left + kPaddingX, bounds.top + kPaddingY, bounds.right - kPaddingX,
-                        bounds.bottom - kPaddingY};
+    const Rect textRect{layout::add(bounds.left, kPaddingX), layout::add(bounds.top, kPaddingY),
+                        layout::sub(bounds.right, kPaddingX), layout::sub(bounds.bottom, kPaddingY)};
     const Rect visible = intersect(textRect, clip);
     if (visible.empty()) return;
     SaveDcGuard saved(dc);
