@@ -404,9 +404,12 @@ Size Edit::arrangeOverride(int32_t finalWidth, int32_t finalHeight) {
         relayout();
         firstVisible_ = std::clamp(firstVisible_, 0, layout_.count() - 1);
     }
-    if (hasFlag(ControlFlag::Focused)) showCaretIfVisible();
     invalidate(false);
     return {finalWidth, finalHeight};
+}
+
+void Edit::layoutSettled() {
+    if (hasFlag(ControlFlag::Focused)) showCaretIfVisible();
 }
 
 // --- Painting ---

@@ -31,6 +31,7 @@ public:
     std::u16string_view typeName() const override { return u"Edit"; }
     void paint(DeviceContext dc, const Rect& bounds, const Rect& clip) override;
     Size arrangeOverride(int32_t finalWidth, int32_t finalHeight) override;
+    void layoutSettled() override;
 
     // Replaces the whole text and lays it out again. Caret, anchor and first
     // visible line stay, limited to the new text. Raises nothing.

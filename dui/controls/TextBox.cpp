@@ -240,14 +240,9 @@ void TextBox::onSetCursor(void*, Control*, Event* e) {
 
 Size TextBox::measureOverride(int32_t, int32_t) { return {0, lineHeight() + 2 * kPaddingY}; }
 
-Size TextBox::arrangeOverride(int32_t finalWidth, int32_t finalHeight) {
-    // The bounds are stored after this returns; scrolling uses the new width.
-    Rect b = bounds();
-    b.right = b.left + finalWidth;
-    b.bottom = b.top + finalHeight;
-    setBounds(b);
+void TextBox::layoutSettled() {
+    // Scrolls for the new width and places the caret in the new bounds.
     if (hasFlag(ControlFlag::Focused)) ensureCaretVisible();
-    return {finalWidth, finalHeight};
 }
 
 #ifdef _WIN32

@@ -141,6 +141,28 @@ TEST_F(TextBoxWindowTest, SetTextWithTheSameTextRaisesNothing) {
     EXPECT_EQ(box->buffer().caret(), caret) << "the caret stays";
 }
 
+// A re-layout that moves a focused text box or editor (here by their
+// parent's margin) moves the caret with it.
+TEST_F(TextBoxWindowTest, TheCaretFollowsARelayout) {
+    ControlWindowUnderTest w(R"(<Window initSize="320,200" style="background.xml"><Grid id="9"><Canvas>
+      <TextBox id="1" x="10" y="10" width="200" height="25" style="textbox.xml" text="abc"/>
+      <Edit id="2" x="10" y="60" width="200" height="80" text="one"/>
+    </Canvas></Grid></Window>)");
+    Control* parent = w.child(9);
+    for (int32_t id : {1, 2}) {
+        SCOPED_TRACE(id);
+        w.click(*w.child(id));
+        ASSERT_TRUE(w.child(id)->hasFlag(ControlFlag::Focused));
+        const Rect before = w.window().caretRect();
+        parent->setRect(attr::margin, {30, 20, 0, 0});
+        w.window().updateLayout();
+        EXPECT_EQ(w.window().caretRect(), before.offset(30, 20));
+        parent->setRect(attr::margin, {});
+        w.window().updateLayout();
+        EXPECT_EQ(w.window().caretRect(), before);
+    }
+}
+
 TEST_F(TextBoxWindowTest, PreviewKeyPressHandlerStopsTheCharacter) {
     ControlWindowUnderTest w(kForm);
     auto* box = w.child<TextBox>(1);
