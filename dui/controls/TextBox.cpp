@@ -76,6 +76,13 @@ void TextBox::setText(std::u16string_view text) {
     invalidate(false);
 }
 
+void TextBox::replaceSelection(std::u16string_view units) {
+    // A full box takes nothing more: the text stays and nothing is raised.
+    const std::u16string before = buffer_.text();
+    buffer_.replaceSelection(units, widths());
+    if (buffer_.text() != before) textChanged();
+}
+
 void TextBox::textChanged() {
     Event e = makeEvent(EventCode::ValueChange, Routing::Direct);
     raiseEvent(e);
@@ -194,8 +201,7 @@ void TextBox::onKeyPress(void* object, Control*, Event* e) {
     e->handled = 1;
     const auto unit = static_cast<char16_t>(e->param1);
     if (unit < 32) return;
-    self->buffer_.replaceSelection(std::u16string_view(&unit, 1), self->widths());
-    self->textChanged();
+    self->replaceSelection(std::u16string_view(&unit, 1));
     self->ensureCaretVisible();
 }
 
@@ -212,8 +218,7 @@ void TextBox::paste() {
 #ifdef _WIN32
     std::u16string text;
     if (!window() || !clipboardGetText(window()->nativeHandle(), text)) return;
-    buffer_.replaceSelection(oneLine(std::move(text)), widths());
-    textChanged();
+    replaceSelection(oneLine(std::move(text)));
     ensureCaretVisible();
 #endif
 }

@@ -57,6 +57,9 @@ private:
     // Scrolls the caret into view, repaints and places the window's caret.
     void ensureCaretVisible();
     void textChanged();
+    // Replaces the selection by as much of `units` as fits; ValueChange only
+    // when the text changed.
+    void replaceSelection(std::u16string_view units);
     int32_t lineHeight() const;
     CharWidths& widths();
 
