@@ -42,6 +42,7 @@ RunResult runAndAnswer(const std::wstring& exe, const RunOptions& options) {
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     std::wstring cmd = L"\"" + exe + L"\"";
+    if (!options.arguments.empty()) cmd += L" " + options.arguments;
     if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return result;
     result.started = true;
@@ -86,6 +87,8 @@ RunResult runAndAnswer(const std::wstring& exe, const RunOptions& options) {
                     SendMessageW(button, BM_CLICK, 0, 0);
                 else
                     PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(options.messageBoxButton, BN_CLICKED), 0);
+            } else if (options.onWindow) {
+                options.onWindow(hwnd);
             } else {
                 PostMessageW(hwnd, WM_CLOSE, 0, 0);
             }
@@ -97,6 +100,22 @@ RunResult runAndAnswer(const std::wstring& exe, const RunOptions& options) {
     }
     GetExitCodeProcess(process.get(), &result.exitCode);
     return result;
+}
+
+void clickAt(HWND window, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    SetForegroundWindow(window);
+    SetCursorPos(p.x, p.y);
+    Sleep(50);
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &input[0], sizeof(INPUT));
+    Sleep(50);
+    SendInput(1, &input[1], sizeof(INPUT));
+    Sleep(100);
 }
 
 } // namespace nelvo::test
