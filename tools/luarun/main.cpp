@@ -1,5 +1,6 @@
 // luarun FILE.lua [ARG...]
 // luarun --ui FILE.lua [--frame PKG] [--style PKG] [--resources DIR]
+// luarun --package PKG [--answer CODE=N]... SCRIPT.lua [--config TEXT]
 //
 // Runs a script in an interpreter state like the install worker's: the
 // standard libraries, the system functions and the HKEY_* numbers, plus the
@@ -16,7 +17,11 @@
 // frame.lz, style.lz and the others from the folder `resources` beside
 // luarun.exe, where the build puts the shipped ones, then beside FILE.lua
 // (for an install script that the wizard script starts with startWork).
+//
+// With --package an install script runs as the install worker runs it; see
+// HeadlessInstall.h.
 
+#include "HeadlessInstall.h"
 #include "ResourceFolder.h"
 #include "host/TextConvert.h"
 #include "script/SystemFunctions.h"
@@ -137,6 +142,12 @@ int wmain(int argc, wchar_t** argv) {
     }
     // Like the install worker's thread.
     OleInitialize(nullptr);
+    if (luarun::wantsHeadlessInstall(argc, argv)) {
+        const int rc = luarun::runHeadlessInstall(argc, argv);
+        std::fflush(stdout);
+        OleUninitialize();
+        return rc;
+    }
     lua_State* L = luaL_newstate();
     int rc = 1;
     if (L) {
