@@ -1,5 +1,7 @@
 #include "dui/controls/LinkLabel.h"
 
+#include "dui/MemberHandler.h"
+
 #ifdef _WIN32
 #include <shellapi.h>
 #endif
@@ -25,20 +27,20 @@ void LinkLabel::setAddressOpener(AddressOpener opener) { g_opener = opener ? ope
 
 LinkLabel::LinkLabel() {
     setFlag(ControlFlag::HitTransparent, false);
-    addHandler(EventCode::SetCursor, this, &LinkLabel::onSetCursor);
-    addHandler(EventCode::LButtonDown, this, &LinkLabel::onPress);
+    listen<&LinkLabel::onSetCursor>(*this, EventCode::SetCursor);
+    listen<&LinkLabel::onPress>(*this, EventCode::LButtonDown);
 }
 
-void LinkLabel::onSetCursor(void*, Control*, Event* e) {
+void LinkLabel::onSetCursor(Event& e) {
 #ifdef _WIN32
     SetCursor(LoadCursorW(nullptr, IDC_HAND));
 #endif
-    e->handled = 1;
+    e.handled = 1;
 }
 
-void LinkLabel::onPress(void* object, Control*, Event* e) {
-    e->handled = 1;
-    if (const std::u16string* url = static_cast<LinkLabel*>(object)->findText(attr::url)) g_opener(*url);
+void LinkLabel::onPress(Event& e) {
+    e.handled = 1;
+    if (const std::u16string* url = findText(attr::url)) g_opener(*url);
 }
 
 } // namespace nelvo
