@@ -2,14 +2,18 @@
 // four-state and edit skin rules drawn for real, images, fonts from
 // "font.xml", and the Image element's size.
 
-#include "tests/dui/SkinTestSupport.h"
-
 #include "dui/Grid.h"
 #include "dui/SkinManager.h"
-#include "dui/StyleClasses.h"
+#include "dui/Style_Background.h"
+#include "dui/Style_Edit.h"
 #include "dui/UiContext.h"
 #include "dui/controls/Drawing.h"
-#include "tests/dui/DuiTestSupport.h"
+#include "dui/controls/ShippedControls.h"
+#include "dui/controls/Style_ButtonEx.h"
+#include "tests/support/PackageBytes.h"
+#include "tests/support/PngBytes.h"
+#include "tests/support/StandInWindow.h"
+#include "tests/support/Surface.h"
 
 #include <gtest/gtest.h>
 
@@ -37,6 +41,7 @@ const char* const kFonts =
 class SkinTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        registerShippedControls(ctx.factory());
         ctx.setSkinManager(&skins);
         ctx.setStyleSource(&skins);
         ASSERT_TRUE(skins.loadSkinBytes(package()));
