@@ -28,6 +28,8 @@ struct RunResult {
 
 struct RunOptions {
     int messageBoxButton = IDOK;  // the button pressed in message boxes
+    std::wstring arguments;       // the command line after the quoted program path
+    std::wstring folder;          // the program's current folder; empty: this process's
     DWORD timeoutMs = 30000;
     std::wstring screenshotPrefix;  // empty: no screenshots
 };
