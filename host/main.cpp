@@ -6,6 +6,7 @@
 #include "dui/SkinManager.h"
 #include "dui/UiContext.h"
 #include "host/InstanceMutex.h"
+#include "host/LibrarySearch.h"
 #include "host/ResourceFileSystem.h"
 #include "host/RestartMarker.h"
 #include "script/LuaHost.h"
@@ -58,6 +59,7 @@ void runSetup() {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    nelvo::hardenLibrarySearch();
     if (nelvo::acquireInstanceMutex() == nelvo::InstanceGuard::AlreadyRunning) {
         notice(L"检测到Quent安装或卸载程序正在运行，请结束后重试。");
         return 0;

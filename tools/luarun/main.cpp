@@ -8,6 +8,7 @@
 // script hands to os.exit). Note that print is the system print: it writes
 // to the debugger output. Use io.write for the console.
 
+#include "host/LibrarySearch.h"
 #include "host/TextConvert.h"
 #include "script/SystemFunctions.h"
 
@@ -85,6 +86,7 @@ int run(lua_State* L, int argc, wchar_t** argv) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    nelvo::hardenLibrarySearch();
     if (argc < 2) {
         std::fputs("usage: luarun FILE.lua [ARG...]\n", stderr);
         return 2;

@@ -1,5 +1,5 @@
 // What an attacker would plant beside the setup program: built as a library
-// (msimg32.dll, version.dll, uxtheme.dll) and as a program (regsvr32.exe and
+// (msimg32.dll, uxtheme.dll) and as a program (regsvr32.exe and
 // a tool of no system name). Each leaves a marker file next to itself, named
 // after its own file with ".loaded" (a library, when it is loaded) or
 // ".started" (a program) appended, and does nothing else. The program exits
