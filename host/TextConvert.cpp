@@ -36,6 +36,48 @@ size_t decodeOne(std::string_view text, size_t i, char32_t& cp) {
     return len;
 }
 
+// The length of the malformed sequence at text[i]: the lead byte and the
+// continuation bytes that could still have belonged to a character with it.
+// At least 1.
+size_t malformedLength(std::string_view text, size_t i) {
+    const auto byte = [&](size_t k) { return static_cast<uint8_t>(text[k]); };
+    const uint8_t b0 = byte(i);
+    size_t follow;
+    uint8_t lo = 0x80, hi = 0xBF;  // the range allowed for the next byte
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        follow = 1;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        follow = 2;
+        if (b0 == 0xE0) lo = 0xA0;  // no overlong forms
+        if (b0 == 0xED) hi = 0x9F;  // no surrogates
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        follow = 3;
+        if (b0 == 0xF0) lo = 0x90;  // no overlong forms
+        if (b0 == 0xF4) hi = 0x8F;  // nothing above U+10FFFF
+    } else {
+        return 1;
+    }
+    size_t k = 1;
+    while (k <= follow && i + k < text.size()) {
+        const uint8_t b = byte(i + k);
+        if (b < lo || b > hi) break;
+        lo = 0x80;
+        hi = 0xBF;
+        ++k;
+    }
+    return k;
+}
+
+void appendCodePoint(std::u16string& out, char32_t cp) {
+    if (cp >= 0x10000) {
+        cp -= 0x10000;
+        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+        out.push_back(static_cast<char16_t>(cp));
+    }
+}
+
 } // namespace
 
 bool isValidUtf8(std::string_view text) {
@@ -59,15 +101,26 @@ std::u16string utf8ToUtf16(std::string_view text, bool* ok) {
             return {};
         }
         i += n;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
+        appendCodePoint(out, cp);
     }
     if (ok) *ok = true;
+    return out;
+}
+
+std::u16string utf8ToUtf16Lenient(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    char32_t cp;
+    for (size_t i = 0; i < text.size();) {
+        const size_t n = decodeOne(text, i, cp);
+        if (n == 0) {
+            out.push_back(u'\xFFFD');
+            i += malformedLength(text, i);
+        } else {
+            appendCodePoint(out, cp);
+            i += n;
+        }
+    }
     return out;
 }
 

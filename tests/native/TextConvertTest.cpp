@@ -5,6 +5,7 @@
 using nelvo::isValidUtf8;
 using nelvo::utf16ToUtf8;
 using nelvo::utf8ToUtf16;
+using nelvo::utf8ToUtf16Lenient;
 
 TEST(TextConvert, RoundTripsValidText) {
     for (const char* s : {"", "ascii", "检测到Quent安装", "emoji \xF0\x9F\x98\x80 end", "\xEF\xBF\xBF"}) {
@@ -38,4 +39,19 @@ TEST(TextConvert, InvalidUtf8BecomesEmpty) {
 TEST(TextConvert, UnpairedSurrogatesBecomeReplacementCharacters) {
     EXPECT_EQ(utf16ToUtf8(std::u16string(u"a") + char16_t(0xD800) + u"b"), "a\xEF\xBF\xBD" "b");
     EXPECT_EQ(utf16ToUtf8(std::u16string(1, char16_t(0xDC00))), "\xEF\xBF\xBD");
+}
+
+// Text shown to the user keeps everything around a malformed sequence; each
+// one (a cut character counts once) becomes one U+FFFD.
+TEST(TextConvert, LenientDecodingReplacesOnlyTheMalformedPart) {
+    const std::u16string r(1, char16_t(0xFFFD));
+    EXPECT_EQ(utf8ToUtf16Lenient("检测到Quent"), utf8ToUtf16("检测到Quent"));
+    EXPECT_EQ(utf8ToUtf16Lenient("ok\xE4\xB8"), u"ok" + r);
+    EXPECT_EQ(utf8ToUtf16Lenient("[\xE4\xB8]:1: \xE6\xA3\x80"), u"[" + r + u"]:1: \u68C0");
+    EXPECT_EQ(utf8ToUtf16Lenient("\xF0\x9F\x98"), r);
+    EXPECT_EQ(utf8ToUtf16Lenient("a\x80\x80" "b"), u"a" + r + r + u"b");
+    EXPECT_EQ(utf8ToUtf16Lenient("\xC0\xAF"), r + r);          // overlong: each byte
+    EXPECT_EQ(utf8ToUtf16Lenient("\xED\xA0\x80x"), r + r + r + u"x");  // surrogate
+    EXPECT_EQ(utf8ToUtf16Lenient("\xF4\x90\x80\x80"), r + r + r + r);
+    EXPECT_EQ(utf8ToUtf16Lenient("\xE4\xB8" "a\xF0\x9F\x98\x80"), r + u"a\xD83D\xDE00");
 }

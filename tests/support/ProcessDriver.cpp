@@ -88,6 +88,8 @@ RunResult runAndAnswer(const std::wstring& exe, const RunOptions& options) {
                     SendMessageW(button, BM_CLICK, 0, 0);
                 else
                     PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(options.messageBoxButton, BN_CLICKED), 0);
+            } else if (options.onWindow) {
+                options.onWindow(hwnd);
             } else {
                 PostMessageW(hwnd, WM_CLOSE, 0, 0);
             }
@@ -99,6 +101,22 @@ RunResult runAndAnswer(const std::wstring& exe, const RunOptions& options) {
     }
     GetExitCodeProcess(process.get(), &result.exitCode);
     return result;
+}
+
+void clickAt(HWND window, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    SetForegroundWindow(window);
+    SetCursorPos(p.x, p.y);
+    Sleep(50);
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &input[0], sizeof(INPUT));
+    Sleep(50);
+    SendInput(1, &input[1], sizeof(INPUT));
+    Sleep(100);
 }
 
 } // namespace nelvo::test

@@ -1,0 +1,36 @@
+#include "script/WizardRun.h"
+
+#include "dui/Framework.h"
+#include "dui/SkinManager.h"
+#include "dui/UiContext.h"
+#include "host/MainThreadDispatcher.h"
+#include "host/OleScope.h"
+#include "script/LuaHost.h"
+
+#include <windows.h>
+
+namespace nelvo {
+
+namespace {
+
+// The skin first, then the layouts: styles, images and fonts must be there
+// before any window is built. A package that does not load leaves its part
+// empty; the script's window then shows what it can.
+void loadPackages(FileSystem& store) {
+    if (SkinManager* skins = SkinManager::current()) skins->loadSkinPackage(u"style.lz");
+    if (UiContext* context = UiContext::current()) context->layouts().load(store.load(u"frame.lz"));
+}
+
+} // namespace
+
+void runWizard(FileSystem& store, const char16_t* scriptName) {
+    OleScope ole;
+    // Stopped after the framework: its stop waits for the install worker.
+    MainThreadDispatcherScope dispatcher;
+    FrameworkScope framework;
+    if (framework.started()) loadPackages(store);
+    LuaHost host;
+    if (host.create()) host.run(scriptName);
+}
+
+} // namespace nelvo
