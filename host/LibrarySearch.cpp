@@ -47,6 +47,11 @@ HMODULE loadSystemLibrary(const wchar_t* name) {
     return LoadLibraryExW(path.c_str(), nullptr, g_searchRestricted ? 0 : LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
+HMODULE commonControlsLibrary() {
+    static const HMODULE module = LoadLibraryW(L"comctl32.dll");
+    return module;
+}
+
 void hardenLibrarySearch() {
     using SetDefaultDllDirectories = BOOL(WINAPI*)(DWORD);
     HMODULE kernel = GetModuleHandleW(L"kernel32.dll");

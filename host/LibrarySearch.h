@@ -35,4 +35,12 @@ std::wstring systemFolder();
 // reference (FreeLibrary).
 HMODULE loadSystemLibrary(const wchar_t* name);
 
+// The common controls, loaded on first use and kept for the life of the
+// process; null when they cannot be loaded. They are the one library asked
+// for by bare name: the program's manifest asks for version 6, which the
+// system hands out from its side-by-side store only for that name. Loaded
+// at run time, not imported, because an import is loaded (with whatever it
+// loads in turn) before the process entry can restrict the search.
+HMODULE commonControlsLibrary();
+
 } // namespace nelvo
