@@ -1,9 +1,10 @@
-// A download folder that others can write to: copies of setup.exe and
-// luarun.exe beside libraries and programs planted under system names, each
-// of which leaves a marker when it is loaded or started (planted/Planted.cpp).
-// Wine is told to prefer such native libraries, so that it searches for them
-// the way Windows does: the program's own folder first. Nothing planted may
-// run; only the tool the script names that the system does not have.
+// A download folder that others can write to: copies of setup.exe, the
+// uninstaller and luarun.exe beside libraries and programs planted under
+// system names, each of which leaves a marker when it is loaded or started
+// (planted/Planted.cpp). Wine is told to prefer such native libraries, so
+// that it searches for them the way Windows does: the program's own folder
+// first. Nothing planted may run; only the tool the script names that the
+// system does not have.
 //
 // setup.exe runs through start-up and its wizard script. The wizard's pages
 // and an installation join this scenario when the wizard script has them.
@@ -66,6 +67,7 @@ protected:
         } copies[] = {
             {outDir() + L"\\setup.exe", L"setup.exe"},
             {outDir() + L"\\luarun.exe", L"luarun.exe"},
+            {unixToWindows(L"" NELVO_UNINSTALLER), L"unins000.exe"},
             {planted + L"msimg32.dll", L"msimg32.dll"},
             {planted + L"uxtheme.dll", L"uxtheme.dll"},
             {planted + L"planted.exe", L"regsvr32.exe"},
@@ -96,6 +98,14 @@ TEST_F(Planting, NothingPlantedIsLoadedOrStarted) {
     EXPECT_FALSE(r.windows.empty());
     EXPECT_FALSE(r.sawCaption(L"错误"));
     EXPECT_EQ(markers(), std::set<std::wstring>()) << "after setup.exe";
+
+    RunOptions uninstaller;
+    uninstaller.folder = kFolder;
+    const RunResult u = runAndAnswer(kFolder + L"\\unins000.exe", uninstaller);
+    ASSERT_TRUE(u.started);
+    EXPECT_TRUE(u.finished);
+    EXPECT_TRUE(u.sawCaption(L"提示"));
+    EXPECT_EQ(markers(), std::set<std::wstring>()) << "after unins000.exe";
 
     RunOptions script;
     script.folder = kFolder;
