@@ -9,6 +9,7 @@
 // setup.exe runs through start-up and its wizard script. The wizard's pages
 // and an installation join this scenario when the wizard script has them.
 
+#include "host/RegisteredProgram.h"
 #include "host/UniqueHandle.h"
 #include "tests/support/ProcessDriver.h"
 #include "tests/support/TestPaths.h"
@@ -31,16 +32,22 @@ std::wstring environmentVariable(const wchar_t* name) {
     return n && n < 4096 ? std::wstring(value, n) : std::wstring();
 }
 
+// A program that has just ended may keep its file a moment longer, so the
+// removal is tried again for a few seconds.
 void removeFolder(const std::wstring& folder) {
-    WIN32_FIND_DATAW entry;
-    UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &entry));
-    if (find) {
-        do {
-            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((folder + L"\\" + entry.cFileName).c_str());
-        } while (FindNextFileW(find.get(), &entry));
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        WIN32_FIND_DATAW entry;
+        UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &entry));
+        if (find) {
+            do {
+                if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                    DeleteFileW((folder + L"\\" + entry.cFileName).c_str());
+            } while (FindNextFileW(find.get(), &entry));
+        }
+        find.reset();
+        if (RemoveDirectoryW(folder.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) return;
+        Sleep(100);
     }
-    find.reset();
-    RemoveDirectoryW(folder.c_str());
 }
 
 // The markers the planted files have left.
@@ -72,6 +79,7 @@ protected:
             {planted + L"uxtheme.dll", L"uxtheme.dll"},
             {planted + L"planted.exe", L"regsvr32.exe"},
             {planted + L"planted.exe", L"plantedtool.exe"},
+            {planted + L"planted.exe", L"iexplore.exe"},
         };
         for (const auto& c : copies)
             ASSERT_TRUE(CopyFileW(c.from.c_str(), (kFolder + L"\\" + c.to).c_str(), FALSE)) << c.to;
@@ -117,4 +125,24 @@ TEST_F(Planting, NothingPlantedIsLoadedOrStarted) {
     EXPECT_TRUE(s.finished);
     EXPECT_EQ(s.exitCode, 0u) << "the scenario script failed: see its output above";
     EXPECT_EQ(markers(), std::set<std::wstring>({L"plantedtool.exe.started"})) << "after luarun.exe";
+}
+
+// The link label's browser: the registered program, never a file of that
+// name in the folder the program runs in.
+TEST_F(Planting, BrowserIsTheRegisteredProgram) {
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(kFolder.c_str()));
+    const std::wstring browser = registeredProgramPath(L"IEXPLORE.EXE");
+    const std::wstring unknown = registeredProgramPath(L"plantedtool.exe");
+    SetCurrentDirectoryW(previous);
+
+    ASSERT_GT(browser.size(), 3u);
+    EXPECT_EQ(browser.substr(1, 2), L":\\") << browser;
+    EXPECT_EQ(CompareStringOrdinal(browser.c_str() + browser.size() - 12, 12, L"iexplore.exe", 12, TRUE), CSTR_EQUAL)
+        << browser;
+    EXPECT_NE(CompareStringOrdinal(browser.c_str(), int(kFolder.size()), kFolder.c_str(), int(kFolder.size()), TRUE),
+              CSTR_EQUAL)
+        << browser;
+    EXPECT_EQ(unknown, L"");
 }
