@@ -43,7 +43,8 @@ RunResult runAndAnswer(const std::wstring& exe, const RunOptions& options) {
     PROCESS_INFORMATION pi{};
     std::wstring cmd = L"\"" + exe + L"\"";
     if (!options.arguments.empty()) cmd += L" " + options.arguments;
-    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        options.folder.empty() ? nullptr : options.folder.c_str(), &si, &pi))
         return result;
     result.started = true;
     UniqueKernelHandle process(pi.hProcess);

@@ -30,6 +30,7 @@ struct RunResult {
 struct RunOptions {
     std::wstring arguments;  // the command line after the program's name
     int messageBoxButton = IDOK;  // the button pressed in message boxes
+    std::wstring folder;          // the program's current folder; empty: this process's
     DWORD timeoutMs = 30000;
     std::wstring screenshotPrefix;  // empty: no screenshots
     // Called once for each window that is not a message box, after its
