@@ -4,6 +4,8 @@
 // answered by pressing one of their buttons; other windows are closed. Every
 // wait is bounded, and a program that does not end in time is killed.
 
+#include "host/UniqueHandle.h"
+
 #include <windows.h>
 
 #include <string>
@@ -16,6 +18,43 @@ struct SeenWindow {
     std::wstring caption;
     std::wstring text;  // a message box's message
 };
+
+// A program started from its own folder, as a double-click starts it. The
+// owner ends it (and only it) if it still runs when the owner goes.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess() { kill(); }
+
+    bool start(const std::wstring& exe, const std::wstring& arguments = {});
+    bool started() const { return bool(process_); }
+    DWORD id() const { return id_; }
+    bool running() const;
+    // True when the program has ended within the time.
+    bool waitForExit(DWORD timeoutMs);
+    // The exit code once ended; STILL_ACTIVE before.
+    DWORD exitCode() const;
+    // Ends the program if it runs and waits (bounded) until it has.
+    void kill();
+
+private:
+    UniqueKernelHandle process_;
+    DWORD id_ = 0;
+};
+
+// The visible top-level windows of a process.
+std::vector<HWND> visibleWindowsOf(DWORD processId);
+
+bool isMessageBox(HWND window);
+// Class, caption and, for a message box, its message.
+SeenWindow describeWindow(HWND window);
+// The screen rectangle of a message box's button (IDOK, IDCANCEL, ...).
+bool messageBoxButtonRect(HWND box, int buttonId, RECT& out);
+// Presses a message box's button with a real click on it, and by its
+// command only if the click did not close the box. True once it is gone.
+bool pressMessageBoxButton(HWND box, int buttonId);
 
 struct RunResult {
     bool started = false;
