@@ -48,6 +48,20 @@ bool isValidUtf8(std::string_view text) {
     return true;
 }
 
+namespace {
+
+void appendUtf16(std::u16string& out, char32_t cp) {
+    if (cp >= 0x10000) {
+        cp -= 0x10000;
+        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+        out.push_back(static_cast<char16_t>(cp));
+    }
+}
+
+} // namespace
+
 std::u16string utf8ToUtf16(std::string_view text, bool* ok) {
     std::u16string out;
     out.reserve(text.size());
@@ -59,15 +73,35 @@ std::u16string utf8ToUtf16(std::string_view text, bool* ok) {
             return {};
         }
         i += n;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
+        appendUtf16(out, cp);
     }
     if (ok) *ok = true;
+    return out;
+}
+
+std::u16string utf8ToUtf16Lenient(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    char32_t cp;
+    for (size_t i = 0; i < text.size();) {
+        const size_t n = decodeOne(text, i, cp);
+        if (n == 0) {
+            // One replacement for the lead byte and the continuation bytes
+            // that follow it (a character cut short shows as one mark); the
+            // next byte may start a good sequence again.
+            out.push_back(u'\uFFFD');
+            const uint8_t lead = static_cast<uint8_t>(text[i]);
+            const size_t expected = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+            size_t skip = 1;
+            while (skip < expected && i + skip < text.size() &&
+                   (static_cast<uint8_t>(text[i + skip]) & 0xC0) == 0x80)
+                ++skip;
+            i += skip;
+            continue;
+        }
+        i += n;
+        appendUtf16(out, cp);
+    }
     return out;
 }
 

@@ -13,6 +13,12 @@ namespace nelvo {
 // text converts to the empty string. `ok` (optional) tells the two apart.
 std::u16string utf8ToUtf16(std::string_view text, bool* ok = nullptr);
 
+// Decodes UTF-8 for showing to a person: each malformed or cut sequence
+// becomes one U+FFFD and the rest of the text is kept. For
+// messages only (an error text cut inside a character must stay readable);
+// arguments crossing into native code use the strict form.
+std::u16string utf8ToUtf16Lenient(std::string_view text);
+
 // Encodes UTF-16 as UTF-8. An unpaired surrogate becomes U+FFFD, as the
 // system converter does.
 std::string utf16ToUtf8(std::u16string_view text);
@@ -36,6 +42,10 @@ inline std::u16string_view asUtf16(std::wstring_view s) {
 }
 inline std::wstring utf8ToWide(std::string_view text) {
     std::u16string u = utf8ToUtf16(text);
+    return std::wstring(asWide(u));
+}
+inline std::wstring utf8ToWideLenient(std::string_view text) {
+    std::u16string u = utf8ToUtf16Lenient(text);
     return std::wstring(asWide(u));
 }
 inline std::string wideToUtf8(std::wstring_view text) { return utf16ToUtf8(asUtf16(text)); }

@@ -5,6 +5,7 @@
 using nelvo::isValidUtf8;
 using nelvo::utf16ToUtf8;
 using nelvo::utf8ToUtf16;
+using nelvo::utf8ToUtf16Lenient;
 
 TEST(TextConvert, RoundTripsValidText) {
     for (const char* s : {"", "ascii", "检测到Quent安装", "emoji \xF0\x9F\x98\x80 end", "\xEF\xBF\xBF"}) {
@@ -38,4 +39,14 @@ TEST(TextConvert, InvalidUtf8BecomesEmpty) {
 TEST(TextConvert, UnpairedSurrogatesBecomeReplacementCharacters) {
     EXPECT_EQ(utf16ToUtf8(std::u16string(u"a") + char16_t(0xD800) + u"b"), "a\xEF\xBF\xBD" "b");
     EXPECT_EQ(utf16ToUtf8(std::u16string(1, char16_t(0xDC00))), "\xEF\xBF\xBD");
+}
+
+// Error texts are cut by the interpreter at a byte count, which can split a
+// character; what is shown must keep the rest of the message.
+TEST(TextConvert, LenientDecodingKeepsTheTextAroundBrokenSequences) {
+    const std::string chinese = "\xE5\xAE\x89\xE8\xA3\x85";  // 安装
+    EXPECT_EQ(utf8ToUtf16Lenient(chinese + "\xE5\xAE: x"), u"安装\uFFFD: x");
+    EXPECT_EQ(utf8ToUtf16Lenient("a\xC0\x80" "b\x80\x80"), u"a\uFFFDb\uFFFD\uFFFD");
+    EXPECT_EQ(utf8ToUtf16Lenient("\xF0\x9F\x98\x80"), u"\U0001F600");
+    EXPECT_EQ(utf8ToUtf16Lenient(chinese), utf8ToUtf16(chinese));
 }

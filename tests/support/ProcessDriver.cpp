@@ -121,7 +121,7 @@ bool pressMessageBoxButton(HWND box, int buttonId) {
 RunResult runAndAnswer(const std::wstring& exe, const RunOptions& options) {
     RunResult result;
     ChildProcess process;
-    if (!process.start(exe)) return result;
+    if (!process.start(exe, options.arguments)) return result;
     result.started = true;
 
     std::set<HWND> handled;
@@ -149,6 +149,8 @@ RunResult runAndAnswer(const std::wstring& exe, const RunOptions& options) {
             result.windows.push_back(seen);
             if (isMessageBox(hwnd))
                 pressMessageBoxButton(hwnd, options.messageBoxButton);
+            else if (options.onWindow)
+                options.onWindow(hwnd);
             else
                 PostMessageW(hwnd, WM_CLOSE, 0, 0);
         }
@@ -156,6 +158,14 @@ RunResult runAndAnswer(const std::wstring& exe, const RunOptions& options) {
     process.kill();
     result.exitCode = process.exitCode();
     return result;
+}
+
+void clickAt(HWND window, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    SetForegroundWindow(window);
+    clickAt(p);
+    Sleep(100);
 }
 
 } // namespace nelvo::test

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -66,10 +67,18 @@ struct RunResult {
 };
 
 struct RunOptions {
+    std::wstring arguments;  // the command line after the program's name
     int messageBoxButton = IDOK;  // the button pressed in message boxes
     DWORD timeoutMs = 30000;
     std::wstring screenshotPrefix;  // empty: no screenshots
+    // Called once for each window that is not a message box, after its
+    // screenshot; without it such windows are closed.
+    std::function<void(HWND)> onWindow;
 };
+
+// Clicks with the real mouse at a point of a window (client coordinates):
+// the cursor moves there, then the left button goes down and up.
+void clickAt(HWND window, int x, int y);
 
 RunResult runAndAnswer(const std::wstring& exe, const RunOptions& options);
 

@@ -1,4 +1,5 @@
 // luarun FILE.lua [ARG...]
+// luarun --ui FILE.lua [--frame PKG] [--style PKG] [--resources DIR]
 //
 // Runs a script in an interpreter state like the install worker's: the
 // standard libraries, the system functions and the HKEY_* numbers, plus the
@@ -7,9 +8,18 @@
 // traceback to stderr and the exit code is 1; otherwise 0 (or whatever the
 // script hands to os.exit). Note that print is the system print: it writes
 // to the debugger output. Use io.write for the console.
+//
+// With --ui the file runs as the setup program runs its wizard: the control
+// framework with the skin and layout packages, an interpreter state with
+// createWindow and startWork and the bridge's tables, errors shown in the
+// "错误" box, exit code 0. Resources are read from files: by default
+// frame.lz, style.lz and the others from the folder `resources` beside
+// luarun.exe, where the build puts the shipped ones.
 
+#include "ResourceFolder.h"
 #include "host/TextConvert.h"
 #include "script/SystemFunctions.h"
+#include "script/WizardRun.h"
 
 #include <lauxlib.h>
 #include <lua.h>
@@ -24,17 +34,6 @@
 
 namespace {
 
-bool readWholeFile(const wchar_t* path, std::string& content) {
-    FILE* file = _wfopen(path, L"rb");
-    if (!file) return false;
-    char chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) content.append(chunk, n);
-    const bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
-}
-
 // Message handler: the error text with a traceback below it.
 int traceback(lua_State* L) {
     const char* message = luaL_tolstring(L, 1, nullptr);
@@ -45,7 +44,7 @@ int traceback(lua_State* L) {
 int run(lua_State* L, int argc, wchar_t** argv) {
     const std::string scriptName = nelvo::wideToUtf8(argv[1]);
     std::string source;
-    if (!readWholeFile(argv[1], source)) {
+    if (!nelvo::readWholeFile(argv[1], source)) {
         std::fprintf(stderr, "luarun: cannot read %s\n", scriptName.c_str());
         return 1;
     }
@@ -82,9 +81,50 @@ int run(lua_State* L, int argc, wchar_t** argv) {
     return 0;
 }
 
+// The folder luarun.exe lies in, without a trailing separator.
+std::wstring programFolder() {
+    wchar_t path[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, n < MAX_PATH ? n : 0);
+    const size_t slash = folder.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? L"." : folder.substr(0, slash);
+}
+
+int runUi(int argc, wchar_t** argv) {
+    if (argc < 3 || (argc - 3) % 2 != 0) return 2;
+    std::wstring folder = programFolder() + L"\\resources";
+    std::wstring frame, style;
+    for (int i = 3; i < argc; i += 2) {
+        const std::wstring option = argv[i];
+        if (option == L"--frame") {
+            frame = argv[i + 1];
+        } else if (option == L"--style") {
+            style = argv[i + 1];
+        } else if (option == L"--resources") {
+            folder = argv[i + 1];
+        } else {
+            return 2;
+        }
+    }
+    nelvo::ResourceFolder store(folder);
+    store.map(u"UI.lua", argv[2]);
+    if (!frame.empty()) store.map(u"frame.lz", frame);
+    if (!style.empty()) store.map(u"style.lz", style);
+    nelvo::setCurrentFileSystem(&store);
+    nelvo::runWizard(store, u"UI.lua");
+    nelvo::setCurrentFileSystem(nullptr);
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc >= 2 && std::wstring(argv[1]) == L"--ui") {
+        const int rc = runUi(argc, argv);
+        if (rc == 2)
+            std::fputs("usage: luarun --ui FILE.lua [--frame PKG] [--style PKG] [--resources DIR]\n", stderr);
+        return rc;
+    }
     if (argc < 2) {
         std::fputs("usage: luarun FILE.lua [ARG...]\n", stderr);
         return 2;

@@ -1,0 +1,17 @@
+#pragma once
+// One run of a wizard script with everything it stands on, brought up and
+// down in order: OLE, the control framework, the skin and layout packages,
+// the interpreter. setup.exe runs "UI.lua" this way; luarun --ui runs a
+// script author's file the same way. Main thread.
+
+#include "host/FileSystem.h"
+
+#include <string_view>
+
+namespace nelvo {
+
+// Runs the script resource `scriptName` of `store` (which must be the current
+// file system) to its end.
+void runWizard(FileSystem& store, const char16_t* scriptName);
+
+} // namespace nelvo

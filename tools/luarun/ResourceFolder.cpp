@@ -1,0 +1,35 @@
+#include "ResourceFolder.h"
+
+#include "host/TextConvert.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace nelvo {
+
+bool readWholeFile(const wchar_t* path, std::string& content) {
+    FILE* file = _wfopen(path, L"rb");
+    if (!file) return false;
+    char chunk[65536];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) content.append(chunk, n);
+    const bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+}
+
+HeapBlock ResourceFolder::load(std::u16string_view name) {
+    auto found = files_.find(name);
+    const std::wstring path =
+        found != files_.end() ? found->second : folder_ + L"\\" + std::wstring(asWide(name));
+    std::string content;
+    if (!readWholeFile(path.c_str(), content)) return {};
+    HeapBlock block = HeapBlock::allocate(content.size() + 4);
+    if (!block) return {};
+    std::memcpy(block.data(), content.data(), content.size());
+    std::memset(block.data() + content.size(), 0, 4);
+    block.truncate(content.size());
+    return block;
+}
+
+} // namespace nelvo

@@ -1,0 +1,69 @@
+#pragma once
+// What the payload's stand-in programs share: the folder they run from and
+// a log beside them in which they record how they were called, so that the
+// tests can see that (and how) the installation ran them. Header only: the
+// 64-bit device tool is built outside the 32-bit tree's libraries.
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace nelvo::standin {
+
+// The folder of the running program (or of `module`),
+// with a trailing backslash; empty when the system cannot tell.
+inline std::wstring moduleFolder(HMODULE module = nullptr) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(module, path.data(), DWORD(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+inline std::wstring modulePath(HMODULE module = nullptr) {
+    std::wstring path(MAX_PATH, L'\0');
+    const DWORD n = GetModuleFileNameW(module, path.data(), DWORD(path.size()));
+    path.resize(n < path.size() ? n : 0);
+    return path;
+}
+
+inline std::string toUtf8(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(size_t(n > 0 ? n : 0), '\0');
+    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+// Appends one line (UTF-8, "\n") to the file `name` beside the program.
+// Several programs may append at once: every write goes to the end.
+inline bool appendLog(std::wstring_view name, std::wstring_view line) {
+    const std::wstring path = moduleFolder() + std::wstring(name);
+    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const std::string bytes = toUtf8(line) + "\n";
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
+// The arguments after the program name, joined by `separator`.
+inline std::wstring joinArguments(int argc, wchar_t** argv, std::wstring_view separator) {
+    std::wstring out;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) out += separator;
+        out += argv[i];
+    }
+    return out;
+}
+
+} // namespace nelvo::standin
