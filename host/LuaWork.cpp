@@ -1,13 +1,152 @@
 #include "host/LuaWork.h"
 
-#include <windows.h>
+#include "dui/Event.h"
+#include "dui/UiContext.h"
+#include "host/FileSystem.h"
+#include "host/MainThreadDispatcher.h"
+#include "host/OleScope.h"
+#include "host/TextConvert.h"
+#include "host/UniqueHandle.h"
+
+#include <lua.h>
+
+#include <atomic>
+#include <memory>
+#include <new>
 
 namespace nelvo {
+namespace {
 
-// Placeholder until the worker thread arrives.
-bool LuaWork::start(std::u16string, std::u16string, std::string) {
-    OutputDebugStringW(L"startWork: the install worker is not available\n");
-    return false;
+struct WorkParameters {
+    std::u16string scriptName;
+    std::u16string packageName;
+    std::string configuration;  // UTF-8, as the wizard wrote it
+};
+
+// Written by start() before the worker thread exists, read by the worker only.
+WorkParameters g_work;
+// From start() until the worker is done with the parameters and the package.
+std::atomic<bool> g_busy{false};
+
+class DispatcherSink final : public NotificationSink {
+public:
+    NotifyResult notify(const char* text) override { return LuaWork::NotifyRunable::deliver(text); }
+};
+
+struct StateCloser {
+    void operator()(lua_State* L) const { lua_close(L); }
+};
+
+// The message goes to the wizard, whose code-6 handler shows it in its
+// "错误" box, answers 2 and ends the dialog; only when no wizard takes it
+// does the worker show the box itself.
+void reportFailure(NotificationSink& sink, const std::string& message) {
+    const NotifyResult result = sink.notify(errorNotification(message).c_str());
+    if (result.delivered && result.answer == 2) return;
+    MessageBoxW(nullptr, utf8ToWideLenient(message).c_str(), L"错误", MB_OK);
+}
+
+// The worker thread's steps: the package, the state, the configuration, the
+// script; everything is released when this returns.
+void runWork() {
+    const WorkParameters work = g_work;
+    OleScope ole;
+    DispatcherSink sink;
+
+    FileSystem* store = currentFileSystem();
+    HeapBlock packageBytes = store ? store->load(work.packageName) : HeapBlock();
+    std::unique_ptr<LzPackage> package;
+    if (packageBytes) package = LzPackage::open(packageBytes.data(), packageBytes.size());
+    if (!package) {
+        reportFailure(sink, (packageBytes ? "安装资源已损坏：" : "找不到安装资源：") + utf16ToUtf8(work.packageName));
+        return;
+    }
+
+    std::unique_ptr<lua_State, StateCloser> state(newWorkerState(*package, sink));
+    if (!state) {
+        reportFailure(sink, "内存不足，无法运行安装脚本。");
+        return;
+    }
+    runConfiguration(state.get(), work.configuration);
+
+    HeapBlock script = store->load(work.scriptName);
+    if (!script) {
+        reportFailure(sink, "找不到安装资源：" + utf16ToUtf8(work.scriptName));
+        return;
+    }
+    std::string error;
+    const std::string chunkName = "@" + utf16ToUtf8(work.scriptName);
+    if (!runInstallScript(state.get(), script.text(), chunkName.c_str(), error)) reportFailure(sink, error);
+}
+
+DWORD WINAPI workerMain(void*) {
+    // A thread entry: nothing thrown may leave it.
+    try {
+        runWork();
+    } catch (...) {
+    }
+    g_busy = false;
+    return 0;
+}
+
+} // namespace
+
+bool LuaWork::start(std::u16string scriptName, std::u16string packageName, std::string configuration) {
+    if (g_busy.exchange(true)) {
+        OutputDebugStringW(L"startWork: the install worker still runs; this call is refused\n");
+        return false;
+    }
+    g_work.scriptName = std::move(scriptName);
+    g_work.packageName = std::move(packageName);
+    g_work.configuration = std::move(configuration);
+    HANDLE thread = CreateThread(nullptr, 0, workerMain, nullptr, 0, nullptr);
+    if (!thread) {
+        g_busy = false;
+        OutputDebugStringW(L"startWork: the install worker thread cannot be made\n");
+        return false;
+    }
+    MainThreadDispatcher::trackHandle(thread);
+    return true;
+}
+
+bool LuaWork::running() { return g_busy; }
+
+NotifyResult LuaWork::NotifyRunable::deliver(const char* text) {
+    NotifyResult result;
+    UniqueKernelHandle completion(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!completion) return result;
+    try {
+        // Not queued: the task goes when this statement ends, and its
+        // destructor answers 2.
+        MainThreadDispatcher::post(std::make_shared<NotifyRunable>(text, completion.get(), &result));
+    } catch (const std::bad_alloc&) {
+        return result;
+    }
+    WaitForSingleObject(completion.get(), INFINITE);
+    return result;
+}
+
+LuaWork::NotifyRunable::~NotifyRunable() {
+    if (!completed_) complete(2, false);
+}
+
+void LuaWork::NotifyRunable::run() {
+    UiContext* context = UiContext::current();
+    if (!context) {
+        complete(2, false);
+        return;
+    }
+    Event event = makeEvent(EventCode::AppNotify, Routing::Direct, reinterpret_cast<intptr_t>(text_), 0);
+    context->raiseAppEvent(event);
+    complete(static_cast<int32_t>(event.param2), true);
+}
+
+void LuaWork::NotifyRunable::complete(int32_t answer, bool delivered) {
+    completed_ = true;
+    result_->answer = answer;
+    result_->delivered = delivered;
+    // The worker may free the result and the event as soon as this is set.
+    SetEvent(completion_);
 }
 
 } // namespace nelvo

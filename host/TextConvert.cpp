@@ -36,6 +36,48 @@ size_t decodeOne(std::string_view text, size_t i, char32_t& cp) {
     return len;
 }
 
+// The length of the malformed sequence at text[i]: the lead byte and the
+// continuation bytes that could still have belonged to a character with it.
+// At least 1.
+size_t malformedLength(std::string_view text, size_t i) {
+    const auto byte = [&](size_t k) { return static_cast<uint8_t>(text[k]); };
+    const uint8_t b0 = byte(i);
+    size_t follow;
+    uint8_t lo = 0x80, hi = 0xBF;  // the range allowed for the next byte
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        follow = 1;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        follow = 2;
+        if (b0 == 0xE0) lo = 0xA0;  // no overlong forms
+        if (b0 == 0xED) hi = 0x9F;  // no surrogates
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        follow = 3;
+        if (b0 == 0xF0) lo = 0x90;  // no overlong forms
+        if (b0 == 0xF4) hi = 0x8F;  // nothing above U+10FFFF
+    } else {
+        return 1;
+    }
+    size_t k = 1;
+    while (k <= follow && i + k < text.size()) {
+        const uint8_t b = byte(i + k);
+        if (b < lo || b > hi) break;
+        lo = 0x80;
+        hi = 0xBF;
+        ++k;
+    }
+    return k;
+}
+
+void appendCodePoint(std::u16string& out, char32_t cp) {
+    if (cp >= 0x10000) {
+        cp -= 0x10000;
+        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+        out.push_back(static_cast<char16_t>(cp));
+    }
+}
+
 } // namespace
 
 bool isValidUtf8(std::string_view text) {
@@ -48,20 +90,6 @@ bool isValidUtf8(std::string_view text) {
     return true;
 }
 
-namespace {
-
-void appendUtf16(std::u16string& out, char32_t cp) {
-    if (cp >= 0x10000) {
-        cp -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-        out.push_back(static_cast<char16_t>(cp));
-    }
-}
-
-} // namespace
-
 std::u16string utf8ToUtf16(std::string_view text, bool* ok) {
     std::u16string out;
     out.reserve(text.size());
@@ -73,7 +101,7 @@ std::u16string utf8ToUtf16(std::string_view text, bool* ok) {
             return {};
         }
         i += n;
-        appendUtf16(out, cp);
+        appendCodePoint(out, cp);
     }
     if (ok) *ok = true;
     return out;
@@ -86,21 +114,12 @@ std::u16string utf8ToUtf16Lenient(std::string_view text) {
     for (size_t i = 0; i < text.size();) {
         const size_t n = decodeOne(text, i, cp);
         if (n == 0) {
-            // One replacement for the lead byte and the continuation bytes
-            // that follow it (a character cut short shows as one mark); the
-            // next byte may start a good sequence again.
-            out.push_back(u'\uFFFD');
-            const uint8_t lead = static_cast<uint8_t>(text[i]);
-            const size_t expected = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-            size_t skip = 1;
-            while (skip < expected && i + skip < text.size() &&
-                   (static_cast<uint8_t>(text[i + skip]) & 0xC0) == 0x80)
-                ++skip;
-            i += skip;
-            continue;
+            out.push_back(u'\xFFFD');
+            i += malformedLength(text, i);
+        } else {
+            appendCodePoint(out, cp);
+            i += n;
         }
-        i += n;
-        appendUtf16(out, cp);
     }
     return out;
 }

@@ -13,10 +13,10 @@ namespace nelvo {
 // text converts to the empty string. `ok` (optional) tells the two apart.
 std::u16string utf8ToUtf16(std::string_view text, bool* ok = nullptr);
 
-// Decodes UTF-8 for showing to a person: each malformed or cut sequence
-// becomes one U+FFFD and the rest of the text is kept. For
-// messages only (an error text cut inside a character must stay readable);
-// arguments crossing into native code use the strict form.
+// Decodes UTF-8 leniently, for text shown to the user (error messages): each
+// malformed sequence, or the longest start of one, becomes U+FFFD and the
+// rest of the text is kept, so a message cut inside a character still
+// shows. Arguments of native functions use the strict utf8ToUtf16.
 std::u16string utf8ToUtf16Lenient(std::string_view text);
 
 // Encodes UTF-16 as UTF-8. An unpaired surrogate becomes U+FFFD, as the

@@ -3,24 +3,15 @@
 #include "dui/Framework.h"
 #include "dui/SkinManager.h"
 #include "dui/UiContext.h"
+#include "host/MainThreadDispatcher.h"
+#include "host/OleScope.h"
 #include "script/LuaHost.h"
 
-#include <ole2.h>
 #include <windows.h>
 
 namespace nelvo {
 
 namespace {
-
-// Keeps OleInitialize paired with OleUninitialize; a failed initialisation
-// is not examined, as nothing later depends on it succeeding.
-class OleScope {
-public:
-    OleScope() { (void)OleInitialize(nullptr); }
-    OleScope(const OleScope&) = delete;
-    OleScope& operator=(const OleScope&) = delete;
-    ~OleScope() { OleUninitialize(); }
-};
 
 // The skin first, then the layouts: styles, images and fonts must be there
 // before any window is built. A package that does not load leaves its part
@@ -34,6 +25,8 @@ void loadPackages(FileSystem& store) {
 
 void runWizard(FileSystem& store, const char16_t* scriptName) {
     OleScope ole;
+    // Stopped after the framework: its stop waits for the install worker.
+    MainThreadDispatcherScope dispatcher;
     FrameworkScope framework;
     if (framework.started()) loadPackages(store);
     LuaHost host;

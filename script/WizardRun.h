@@ -1,7 +1,8 @@
 #pragma once
 // One run of a wizard script with everything it stands on, brought up and
-// down in order: OLE, the control framework, the skin and layout packages,
-// the interpreter. setup.exe runs "UI.lua" this way; luarun --ui runs a
+// down in order: OLE, the main-thread dispatcher, the control framework, the
+// skin and layout packages, the interpreter; the dispatcher's stop waits for
+// the install worker. setup.exe runs "UI.lua" this way; luarun --ui runs a
 // script author's file the same way. Main thread.
 
 #include "host/FileSystem.h"

@@ -41,12 +41,17 @@ TEST(TextConvert, UnpairedSurrogatesBecomeReplacementCharacters) {
     EXPECT_EQ(utf16ToUtf8(std::u16string(1, char16_t(0xDC00))), "\xEF\xBF\xBD");
 }
 
-// Error texts are cut by the interpreter at a byte count, which can split a
-// character; what is shown must keep the rest of the message.
-TEST(TextConvert, LenientDecodingKeepsTheTextAroundBrokenSequences) {
-    const std::string chinese = "\xE5\xAE\x89\xE8\xA3\x85";  // 安装
-    EXPECT_EQ(utf8ToUtf16Lenient(chinese + "\xE5\xAE: x"), u"安装\uFFFD: x");
-    EXPECT_EQ(utf8ToUtf16Lenient("a\xC0\x80" "b\x80\x80"), u"a\uFFFDb\uFFFD\uFFFD");
-    EXPECT_EQ(utf8ToUtf16Lenient("\xF0\x9F\x98\x80"), u"\U0001F600");
-    EXPECT_EQ(utf8ToUtf16Lenient(chinese), utf8ToUtf16(chinese));
+// Text shown to the user keeps everything around a malformed sequence; each
+// one (a cut character counts once) becomes one U+FFFD.
+TEST(TextConvert, LenientDecodingReplacesOnlyTheMalformedPart) {
+    const std::u16string r(1, char16_t(0xFFFD));
+    EXPECT_EQ(utf8ToUtf16Lenient("检测到Quent"), utf8ToUtf16("检测到Quent"));
+    EXPECT_EQ(utf8ToUtf16Lenient("ok\xE4\xB8"), u"ok" + r);
+    EXPECT_EQ(utf8ToUtf16Lenient("[\xE4\xB8]:1: \xE6\xA3\x80"), u"[" + r + u"]:1: \u68C0");
+    EXPECT_EQ(utf8ToUtf16Lenient("\xF0\x9F\x98"), r);
+    EXPECT_EQ(utf8ToUtf16Lenient("a\x80\x80" "b"), u"a" + r + r + u"b");
+    EXPECT_EQ(utf8ToUtf16Lenient("\xC0\xAF"), r + r);          // overlong: each byte
+    EXPECT_EQ(utf8ToUtf16Lenient("\xED\xA0\x80x"), r + r + r + u"x");  // surrogate
+    EXPECT_EQ(utf8ToUtf16Lenient("\xF4\x90\x80\x80"), r + r + r + r);
+    EXPECT_EQ(utf8ToUtf16Lenient("\xE4\xB8" "a\xF0\x9F\x98\x80"), r + u"a\xD83D\xDE00");
 }

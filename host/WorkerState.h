@@ -1,0 +1,74 @@
+#pragma once
+// The install worker's interpreter state and how the install script runs in
+// it, apart from the thread: the setup program's worker (LuaWork) and luarun's
+// headless runs use the same pieces, so both run the script alike.
+//
+// The state holds the standard libraries, the system functions with the
+// HKEY_* numbers, and two functions of its own:
+//   notifyMessage(text) -> number   hands a notification to a sink and
+//                                   returns its answer
+//   extractFile(member, path) -> boolean
+//                                   writes a member of the worker package to
+//                                   a file; "\" in the member name is read
+//                                   as "/"
+// It has no window functions, no startWork and no registries.
+
+#include "host/LzPackage.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+struct lua_State;
+
+namespace nelvo {
+
+// The answer a notification got, and whether anyone answered it.
+struct NotifyResult {
+    int32_t answer = 2;  // stop: what a notification that cannot be delivered gets
+    bool delivered = false;
+};
+
+// Where the worker's notifications go. Called on the worker's thread.
+class NotificationSink {
+public:
+    // `text` is zero-terminated UTF-8 and valid until the call returns.
+    virtual NotifyResult notify(const char* text) = 0;
+
+protected:
+    ~NotificationSink() = default;
+};
+
+// A new state as described above, its two own functions working on `package`
+// and `sink`, which must outlive the state. Null when no state can be made.
+lua_State* newWorkerState(const LzPackage& package, NotificationSink& sink);
+
+// Registers notifyMessage and extractFile over `package` and `sink` as
+// globals. Stack unchanged.
+void registerWorkerFunctions(lua_State* L, const LzPackage& package, NotificationSink& sink);
+
+// The configuration chunk: "config = " followed by `configuration`, written
+// to the debugger output with a line break and run protected. Its errors are
+// dropped; the script then runs without `config`. Nothing for an empty text.
+// Stack unchanged.
+void runConfiguration(lua_State* L, std::string_view configuration);
+
+// Compiles `script` as one chunk named `chunkName` (the interpreter's
+// convention: "@LG.lua" gives messages that start "LG.lua:") and calls it
+// protected with no arguments. False on a compile or run error, with its
+// message in `error` as valid UTF-8 (a malformed sequence in it becomes
+// U+FFFD). Stack unchanged.
+bool runInstallScript(lua_State* L, std::string_view script, const char* chunkName, std::string& error);
+
+// `text` in the longest long bracket it needs: "[[...]]" unless the text
+// holds "]]", else "[=[...]=]" and so on, so that no text ends the string
+// early. A text that starts with a line break gets one more, which the
+// interpreter drops.
+std::string longBracket(std::string_view text);
+
+// The notification the worker sends after its script failed:
+// {code=6,error=<the message in a long bracket>}. The wizard shows it in its
+// "错误" box and ends the dialog.
+std::string errorNotification(std::string_view error);
+
+} // namespace nelvo

@@ -1,0 +1,249 @@
+// The install worker and the main-thread dispatcher in one process, started
+// as setup.exe starts them: the resource store over this program's resources
+// (WorkerTest.rc: a test install script and a small package), the framework,
+// the dispatcher, and an application-level handler of AppNotify standing in
+// for the wizard's message handler.
+
+#include "dui/Framework.h"
+#include "dui/UiContext.h"
+#include "host/LuaWork.h"
+#include "host/MainThreadDispatcher.h"
+#include "host/ResourceFileSystem.h"
+#include "host/TextConvert.h"
+#include "host/WorkerState.h"
+#include "tests/dui/WindowTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <deque>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace nelvo {
+namespace {
+
+// Where the main thread was when a notification arrived.
+bool g_inBox = false;
+bool g_inMove = false;
+HWND g_moveWindow = nullptr;
+
+struct Seen {
+    std::string text;
+    bool inBox;
+    bool inMove;
+};
+std::vector<Seen> g_seen;
+std::deque<int32_t> g_answers;  // the wizard's answers in order; 1 when none is left
+
+BOOL CALLBACK closeIfMessageBox(HWND hwnd, LPARAM) {
+    wchar_t name[16] = {};
+    if (GetClassNameW(hwnd, name, 16) && std::wstring(name) == L"#32770") PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
+    return TRUE;
+}
+
+// Ends the message box of this thread and the move loop, if any.
+void endNestedLoops() {
+    EnumThreadWindows(GetCurrentThreadId(), closeIfMessageBox, 0);
+    if (g_inMove) PostMessageW(g_moveWindow, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+void CALLBACK endNestedLoopsLate(HWND, UINT, UINT_PTR, DWORD) { endNestedLoops(); }
+
+// The wizard's part: records, answers, and ends the nested loop once the
+// script has said which answers it got.
+void wizard(void*, Control*, Event* event) {
+    const std::string text = reinterpret_cast<const char*>(event->param1);
+    g_seen.push_back({text, g_inBox, g_inMove});
+    event->param2 = 1;
+    if (!g_answers.empty()) {
+        event->param2 = g_answers.front();
+        g_answers.pop_front();
+    }
+    if (text.starts_with("{code=1,answers=")) endNestedLoops();
+}
+
+LRESULT CALLBACK moveWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ENTERSIZEMOVE) {
+        g_inMove = true;
+        // Started from inside the loop, so that every notification meets it.
+        EXPECT_TRUE(LuaWork::start(u"LG.lua", u"program.lz", "{mode='two'}"));
+    } else if (message == WM_EXITSIZEMOVE) {
+        g_inMove = false;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// A "错误" box of the worker, if one is open.
+HWND errorBox() { return FindWindowW(L"#32770", L"错误"); }
+
+std::string readFile(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::wstring tempFolder() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    return temp;
+}
+
+class WorkerTest : public ::testing::Test {
+protected:
+    WorkerTest() {
+        registerSetupResources(store_);
+        store_.registerName(u"damaged.lz", 200);
+    }
+    void SetUp() override {
+        setCurrentFileSystem(&store_);
+        ASSERT_TRUE(framework_.started());
+        ASSERT_TRUE(MainThreadDispatcher::start());
+        UiContext::current()->addAppHandler(EventCode::AppNotify, nullptr, &wizard);
+        g_seen.clear();
+        g_answers.clear();
+    }
+    void TearDown() override {
+        MainThreadDispatcher::stop();
+        EXPECT_FALSE(LuaWork::running());
+        setCurrentFileSystem(nullptr);
+    }
+
+    // Answers notifications until the worker has ended. A box the worker
+    // shows is closed, and the run fails.
+    static bool waitForWorker() {
+        if (test::pumpUntil(20000, [] { return !LuaWork::running() || errorBox(); }) && !LuaWork::running()) return true;
+        if (HWND box = errorBox()) PostMessageW(box, WM_COMMAND, IDOK, 0);
+        test::pumpUntil(5000, [] { return !LuaWork::running(); });
+        return false;
+    }
+    static bool runToEnd(std::u16string script, std::u16string package, std::string configuration) {
+        return LuaWork::start(std::move(script), std::move(package), std::move(configuration)) && waitForWorker();
+    }
+
+    ResourceFileSystem store_{GetModuleHandleW(nullptr)};
+    FrameworkScope framework_;
+};
+
+TEST_F(WorkerTest, NotificationsAreAnsweredInOrderInsideNestedLoops) {
+    const UINT_PTR late = SetTimer(nullptr, 0, 15000, endNestedLoopsLate);
+
+    // In a message box.
+    g_answers = {4, 7};
+    ASSERT_TRUE(LuaWork::start(u"LG.lua", u"program.lz", "{mode='two'}"));
+    g_inBox = true;
+    MessageBoxW(nullptr, L"等待安装通知", L"通知测试", MB_OK);
+    g_inBox = false;
+    ASSERT_TRUE(waitForWorker());
+    ASSERT_EQ(g_seen.size(), 3u);
+    EXPECT_EQ(g_seen[0].text, "{code=4,position=1,text=[[第一步]]}");
+    EXPECT_EQ(g_seen[1].text, "{code=4,position=2,text=[[第二步]]}");
+    EXPECT_EQ(g_seen[2].text, "{code=1,answers=[[4 7]]}");
+    for (const Seen& seen : g_seen) EXPECT_TRUE(seen.inBox) << seen.text;
+
+    // In the move loop of a window (the system's, entered through
+    // WM_SYSCOMMAND SC_MOVE, ended by a posted Return key).
+    g_seen.clear();
+    g_answers = {2, 5};
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = moveWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"NelvoWorkerTestWindow";
+    RegisterClassW(&windowClass);
+    g_moveWindow = CreateWindowExW(0, windowClass.lpszClassName, L"移动测试", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
+                                   100, 320, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
+    ASSERT_TRUE(g_moveWindow);
+    test::pump(100);
+    SendMessageW(g_moveWindow, WM_SYSCOMMAND, SC_MOVE, 0);
+    EXPECT_FALSE(g_inMove);
+    ASSERT_TRUE(waitForWorker());
+    DestroyWindow(g_moveWindow);
+    KillTimer(nullptr, late);
+    ASSERT_EQ(g_seen.size(), 3u);
+    EXPECT_EQ(g_seen[2].text, "{code=1,answers=[[2 5]]}");
+    for (const Seen& seen : g_seen) EXPECT_TRUE(seen.inMove) << seen.text;
+}
+
+TEST_F(WorkerTest, ExtractFileReadsBackslashesAsFolderSeparators) {
+    // The folder's name holds "]]": the configuration chunk carries it whole.
+    const std::wstring dir = tempFolder() + L"nelvo]]worker\\";
+    CreateDirectoryW(dir.c_str(), nullptr);
+    DeleteFileW((dir + L"black.efc").c_str());
+    DeleteFileW((dir + L"absent.efc").c_str());
+
+    ASSERT_TRUE(runToEnd(u"LG.lua", u"program.lz", "{mode='extract',dir=" + longBracket(wideToUtf8(dir)) + "}"));
+    ASSERT_EQ(g_seen.size(), 1u);
+    EXPECT_EQ(g_seen[0].text, "{code=1,found=true,absent=false}");
+
+    HeapBlock packageBytes = store_.load(u"program.lz");
+    const auto package = LzPackage::open(packageBytes.data(), packageBytes.size());
+    ASSERT_TRUE(package);
+    const HeapBlock member = package->lookup(u"Effect/bg/black.efc");
+    ASSERT_TRUE(member);
+    EXPECT_EQ(readFile(dir + L"black.efc"), member.text());
+    EXPECT_EQ(GetFileAttributesW((dir + L"absent.efc").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    DeleteFileW((dir + L"black.efc").c_str());
+    RemoveDirectoryW(dir.c_str());
+}
+
+TEST_F(WorkerTest, FailuresReachTheWizardAndAreShownOnce) {
+    // A run-time error of the script goes to the wizard as code 6, the
+    // character its message ends in replaced; the wizard answers 2 and the
+    // worker shows nothing itself (a box would hold the worker).
+    g_answers = {2};
+    ASSERT_TRUE(runToEnd(u"LG.lua", u"program.lz", "{mode='error'}"));
+    ASSERT_EQ(g_seen.size(), 1u);
+    EXPECT_TRUE(g_seen[0].text.starts_with("{code=6,error=[[LG.lua:")) << g_seen[0].text;
+    EXPECT_TRUE(g_seen[0].text.ends_with(": 安装失败\xEF\xBF\xBD]]}")) << g_seen[0].text;
+
+    // A name that is not a resource, and a resource that is no package.
+    const struct {
+        std::u16string script, package;
+        std::string notification;
+    } cases[] = {
+        {u"absent.lua", u"program.lz", "{code=6,error=[[找不到安装资源：absent.lua]]}"},
+        {u"LG.lua", u"absent.lz", "{code=6,error=[[找不到安装资源：absent.lz]]}"},
+        {u"LG.lua", u"damaged.lz", "{code=6,error=[[安装资源已损坏：damaged.lz]]}"},
+    };
+    for (const auto& c : cases) {
+        g_seen.clear();
+        g_answers = {2};
+        ASSERT_TRUE(runToEnd(c.script, c.package, ""));
+        ASSERT_EQ(g_seen.size(), 1u);
+        EXPECT_EQ(g_seen[0].text, c.notification);
+    }
+
+    // When the wizard does not take it, the worker shows the message itself.
+    g_seen.clear();
+    ASSERT_TRUE(LuaWork::start(u"absent.lua", u"program.lz", ""));
+    ASSERT_TRUE(test::pumpUntil(20000, [] { return errorBox() != nullptr; }));
+    wchar_t text[256] = {};
+    GetDlgItemTextW(errorBox(), 0xFFFF, text, 256);
+    EXPECT_EQ(std::wstring(text), L"找不到安装资源：absent.lua");
+    PostMessageW(errorBox(), WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(test::pumpUntil(20000, [] { return !LuaWork::running(); }));
+    EXPECT_EQ(g_seen.size(), 1u);
+}
+
+TEST_F(WorkerTest, StopAnswersWhatCannotRunAndWaitsForTheWorker) {
+    const std::wstring out = tempFolder() + L"nelvo-worker-stop.txt";
+    DeleteFileW(out.c_str());
+    ASSERT_TRUE(LuaWork::start(u"LG.lua", u"program.lz", "{mode='stop',out=" + longBracket(wideToUtf8(out)) + "}"));
+    // One worker at a time.
+    EXPECT_FALSE(LuaWork::start(u"LG.lua", u"program.lz", "{mode='two'}"));
+
+    // This thread reads no message meanwhile, so the first notification is
+    // still queued when stop drops it; the second comes after the stop. The
+    // script writes the answers a second later, and stop waits for that.
+    Sleep(200);
+    MainThreadDispatcher::stop();
+    EXPECT_FALSE(LuaWork::running());
+    EXPECT_EQ(readFile(out), "2 2");
+    EXPECT_TRUE(g_seen.empty());
+    DeleteFileW(out.c_str());
+}
+
+} // namespace
+} // namespace nelvo
