@@ -1,5 +1,6 @@
 #include "tests/support/RealInput.h"
 
+#include <cstdio>
 #include <vector>
 
 namespace nelvo::test {

@@ -2,6 +2,7 @@
 
 #include "dui/AttributeNames.h"
 #include "dui/Control.h"
+#include "dui/ControlWindow.h"
 #include "dui/ImageRecord.h"
 #include "dui/Markup.h"
 #include "dui/Panel.h"
@@ -12,6 +13,24 @@
 namespace nelvo::test {
 
 namespace {
+
+// Stands in for the wizard window while the tree is laid out: layout only
+// places controls that are in a window.
+class LayoutOnlyWindow final : public ControlWindow {
+public:
+    explicit LayoutOnlyWindow(Size size) : size_(size) {}
+    void forget(Control&) override {}
+    bool clientRect(Rect& out) const override {
+        out = {0, 0, size_.cx, size_.cy};
+        return true;
+    }
+    void invalidateRect(const Rect&) override {}
+    void requestUpdate(bool) override {}
+    bool cursorPosition(Point&) const override { return false; }
+
+private:
+    Size size_;
+};
 
 // Every control with an id, at its window position: bounds are relative to
 // the parent, so each level adds its own origin.
@@ -51,10 +70,14 @@ WizardLayout::WizardLayout(const std::wstring& setupExe) {
         error_ = "the markup's root has no initSize";
         return;
     }
+    LayoutOnlyWindow window(initial);
+    attach(window, *root);
     root->measure(initial.cx, initial.cy);
     root->arrange({0, 0, initial.cx, initial.cy});
     windowSize_ = {initial.cx, initial.cy};
     collectIds(*root, {0, 0}, rects_);
+    detach(*root);
+    if (controlRect(3001).right <= controlRect(3001).left) error_ = "the layout placed no controls";
 
     // The background image of the window's style (mainbkg.xml names it).
     HeapBlock skin = fs.load(u"style.lz");
