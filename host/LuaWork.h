@@ -34,7 +34,9 @@ namespace nelvo {
 
 class LuaWork {
 public:
-    // Main thread. Starts the install worker with these work parameters. False (after a debugger message) when a worker still runs or the thread cannot be made.
+    // Main thread. Starts the install worker with these work parameters.
+    // False (after a debugger message) when a worker still runs or the thread
+    // cannot be made.
     static bool start(std::u16string scriptName, std::u16string packageName, std::string configuration);
 
     // Any thread. True from a successful start() until the worker thread has

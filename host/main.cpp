@@ -3,6 +3,7 @@
 // down in reverse. The exit code is 0 on every path.
 
 #include "host/InstanceMutex.h"
+#include "host/IntegrityCheck.h"
 #include "host/ResourceFileSystem.h"
 #include "host/RestartMarker.h"
 #include "script/WizardRun.h"
@@ -34,6 +35,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // The mutex stays held on this path; the process's end releases it.
     if (nelvo::restartPending()) {
         notice(L"检测到Quent安装或卸载操作尚未完成，需要重启电脑。");
+        return 0;
+    }
+    // A damaged download is refused before anything is shown or written.
+    if (!nelvo::resourcesIntact(GetModuleHandleW(nullptr))) {
+        notice(L"安装程序文件已损坏，请重新下载安装程序后再运行。");
         return 0;
     }
     try {

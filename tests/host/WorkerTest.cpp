@@ -245,5 +245,17 @@ TEST_F(WorkerTest, StopAnswersWhatCannotRunAndWaitsForTheWorker) {
     DeleteFileW(out.c_str());
 }
 
+TEST_F(WorkerTest, WithoutTheFrameworkNotificationsAreAnswered2) {
+    // As between the framework's stop and the dispatcher's at the end of a
+    // run: the tasks still run, find no UiContext and answer "stop".
+    stopFramework();
+    const std::wstring out = tempFolder() + L"nelvo-worker-nocontext.txt";
+    DeleteFileW(out.c_str());
+    ASSERT_TRUE(runToEnd(u"LG.lua", u"program.lz", "{mode='stop',out=" + longBracket(wideToUtf8(out)) + "}"));
+    EXPECT_EQ(readFile(out), "2 2");
+    EXPECT_TRUE(g_seen.empty());
+    DeleteFileW(out.c_str());
+}
+
 } // namespace
 } // namespace nelvo

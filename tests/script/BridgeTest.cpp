@@ -96,6 +96,13 @@ TEST(Bridge, ClicksSwitchPagesAndAnOwnedBoxEndsTheDialog) {
     EXPECT_EQ(errorBoxes(run), 0u);
 }
 
+TEST(Bridge, WorkerNotificationsAreAnsweredByTheMessageHandler) {
+    const RunResult run = runScript(L"messages");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(errorBoxes(run), 0u);
+    EXPECT_EQ(readResult(), "ok\n");
+}
+
 // Each failing script shows its error once, in the "错误" box with the
 // interpreter's message and position, and the program ends normally.
 struct ErrorCase {
@@ -120,6 +127,8 @@ INSTANTIATE_TEST_SUITE_P(
     Scripts, BridgeErrors,
     testing::Values(ErrorCase{L"error-click", 1, L":8: attempt to index local 't' (a nil value)"},
                     ErrorCase{L"error-timer", 0, L":6: 计时器出错：第2次"},
+                    // The worker is told to stop and the program still ends.
+                    ErrorCase{L"error-message", 0, L":4: 通知处理出错"},
                     ErrorCase{L"error-syntax", 0, L":3: ')' expected"},
                     // The chunk name is cut inside a Chinese character.
                     ErrorCase{L"error-chinese", 0, L":2: 安装向导出错：找不到安装目录"},

@@ -19,11 +19,19 @@ bool readWholeFile(const wchar_t* path, std::string& content) {
 }
 
 HeapBlock ResourceFolder::load(std::u16string_view name) {
-    auto found = files_.find(name);
-    const std::wstring path =
-        found != files_.end() ? found->second : folder_ + L"\\" + std::wstring(asWide(name));
     std::string content;
-    if (!readWholeFile(path.c_str(), content)) return {};
+    auto found = files_.find(name);
+    if (found != files_.end()) {
+        if (!readWholeFile(found->second.c_str(), content)) return {};
+    } else {
+        bool read = false;
+        for (const std::wstring& folder : folders_) {
+            const std::wstring path = folder + L"\\" + std::wstring(asWide(name));
+            if ((read = readWholeFile(path.c_str(), content))) break;
+            content.clear();
+        }
+        if (!read) return {};
+    }
     HeapBlock block = HeapBlock::allocate(content.size() + 4);
     if (!block) return {};
     std::memcpy(block.data(), content.data(), content.size());

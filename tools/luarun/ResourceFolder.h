@@ -1,18 +1,19 @@
 #pragma once
 // The setup program's resources as plain files, for running its scripts
 // outside setup.exe: a name is looked up in the names given explicitly, then
-// as a file of that name in a folder.
+// as a file of that name in each folder in turn.
 
 #include "host/FileSystem.h"
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace nelvo {
 
 class ResourceFolder final : public FileSystem {
 public:
-    explicit ResourceFolder(std::wstring folder) : folder_(std::move(folder)) {}
+    explicit ResourceFolder(std::vector<std::wstring> folders) : folders_(std::move(folders)) {}
 
     // `name` is read from `path` instead of the folder.
     void map(std::u16string name, std::wstring path) { files_[std::move(name)] = std::move(path); }
@@ -23,7 +24,7 @@ public:
     void release(HeapBlock block) override { (void)block; }
 
 private:
-    std::wstring folder_;
+    std::vector<std::wstring> folders_;
     std::map<std::u16string, std::wstring, std::less<>> files_;
 };
 

@@ -1,5 +1,6 @@
 // luarun FILE.lua [ARG...]
 // luarun --ui FILE.lua [--frame PKG] [--style PKG] [--resources DIR]
+// luarun --package PKG [--answer CODE=N]... SCRIPT.lua [--config TEXT]
 //
 // Runs a script in an interpreter state like the install worker's: the
 // standard libraries, the system functions and the HKEY_* numbers, plus the
@@ -14,8 +15,13 @@
 // createWindow and startWork and the bridge's tables, errors shown in the
 // "错误" box, exit code 0. Resources are read from files: by default
 // frame.lz, style.lz and the others from the folder `resources` beside
-// luarun.exe, where the build puts the shipped ones.
+// luarun.exe, where the build puts the shipped ones, then beside FILE.lua
+// (for an install script that the wizard script starts with startWork).
+//
+// With --package an install script runs as the install worker runs it; see
+// HeadlessInstall.h.
 
+#include "HeadlessInstall.h"
 #include "ResourceFolder.h"
 #include "host/TextConvert.h"
 #include "script/SystemFunctions.h"
@@ -106,7 +112,12 @@ int runUi(int argc, wchar_t** argv) {
             return 2;
         }
     }
-    nelvo::ResourceFolder store(folder);
+    // Names the resources lack (an install script of the author's, say) are
+    // looked for beside the script.
+    std::wstring scriptFolder = argv[2];
+    const size_t slash = scriptFolder.find_last_of(L"\\/");
+    scriptFolder = slash == std::wstring::npos ? L"." : scriptFolder.substr(0, slash);
+    nelvo::ResourceFolder store({folder, scriptFolder});
     store.map(u"UI.lua", argv[2]);
     if (!frame.empty()) store.map(u"frame.lz", frame);
     if (!style.empty()) store.map(u"style.lz", style);
@@ -131,6 +142,12 @@ int wmain(int argc, wchar_t** argv) {
     }
     // Like the install worker's thread.
     OleInitialize(nullptr);
+    if (luarun::wantsHeadlessInstall(argc, argv)) {
+        const int rc = luarun::runHeadlessInstall(argc, argv);
+        std::fflush(stdout);
+        OleUninitialize();
+        return rc;
+    }
     lua_State* L = luaL_newstate();
     int rc = 1;
     if (L) {

@@ -1,0 +1,48 @@
+#include "host/IntegrityCheck.h"
+
+#include "host/ResourceDigests.h"
+#include "host/ResourceIds.h"
+
+#include <algorithm>
+#include <iterator>
+#include <string_view>
+
+namespace nelvo {
+
+namespace {
+
+constexpr wchar_t kType[] = L"_QUENTRESC";
+constexpr int kRegistered[] = {NELVO_RES_UI_LUA,      NELVO_RES_FRAME_LZ, NELVO_RES_LG_LUA,
+                               NELVO_RES_PROGRAM_LZ, NELVO_RES_STYLE_LZ, NELVO_RES_SL_LUA};
+
+// The bytes of a resource where the module holds them; empty view (null
+// data) when there is none.
+std::string_view resourceBytes(HMODULE module, const wchar_t* type, int id) {
+    HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(id), type);
+    if (!info) return {};
+    HGLOBAL handle = LoadResource(module, info);
+    const void* data = handle ? LockResource(handle) : nullptr;
+    if (!data) return {};
+    return {static_cast<const char*>(data), SizeofResource(module, info)};
+}
+
+} // namespace
+
+bool resourcesIntact(HMODULE module) {
+    std::vector<ResourceDigest> digests;
+    const std::string_view record = resourceBytes(module, MAKEINTRESOURCEW(10) /* RT_RCDATA */, NELVO_RES_DIGESTS);
+    if (!record.data() || !parseDigests(record, digests)) return false;
+    for (const ResourceDigest& d : digests) {
+        const std::string_view bytes = resourceBytes(module, kType, static_cast<int>(d.id));
+        if (!bytes.data() || bytes.size() != d.size || Sha256::of(bytes.data(), bytes.size()) != d.sha) return false;
+    }
+    // A registered resource the record does not know is not ours either.
+    for (int id : kRegistered) {
+        const bool listed = std::any_of(digests.begin(), digests.end(),
+                                        [id](const ResourceDigest& d) { return d.id == static_cast<uint32_t>(id); });
+        if (!listed && resourceBytes(module, kType, id).data()) return false;
+    }
+    return true;
+}
+
+} // namespace nelvo

@@ -1,0 +1,15 @@
+#pragma once
+// Start-up's check that the program's resources are the bytes the build put
+// there: a flipped bit in a package can decode into a full-size wrong file,
+// and packages carry no checksum of their own. Windows build only.
+
+#include <windows.h>
+
+namespace nelvo {
+
+// True when `module` carries the digest record and every registered
+// resource it holds is listed there with its size and SHA-256, and every
+// listed resource is present and matches. Reads the resources in place.
+bool resourcesIntact(HMODULE module);
+
+} // namespace nelvo
