@@ -386,12 +386,14 @@ local function RegisterNelvo(installPath)
         {"URLInfoAbout", "https://www.quent.example/nelvo"},
     })
 
-    shellExecuteEx("regsvr32", "/s \"" .. installPath .. "nelvodumper.dll\"", "open", 0, 64)
+    local dumper = installPath .. "nelvodumper.dll"
+    shellExecuteEx("regsvr32", "/s \"" .. dumper .. "\"", "open", 0, 64)
 
-    -- The library an older version registered under this class goes.
+    -- A library that another installation registered under the crash-dump
+    -- class is unregistered; the one just registered stays.
     local old = regQueryString(HKEY_CLASSES_ROOT,
         "CLSID\\{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}\\InprocServer32", "")
-    if old and old ~= "" then
+    if old and old ~= "" and string.lower(old) ~= string.lower(dumper) then
         shellExecuteEx("regsvr32", "/s /u \"" .. old .. "\"", "open", 0, 64)
     end
 

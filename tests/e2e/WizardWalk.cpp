@@ -44,7 +44,7 @@ int wmain() {
         return 1;
     }
 
-    const std::vector<std::string> problems = compareWithPayload(setupProgram(), folder);
+    const std::vector<std::string> problems = compareWithPayload(setupProgram(), folder, movedMembers());
     const size_t members = payloadMembers(setupProgram()).size();
     say(L"Installed to " + folder + L": " + std::to_wstring(members - problems.size()) + L" of " +
         std::to_wstring(members) + L" payload files identical to the payload.");

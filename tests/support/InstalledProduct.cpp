@@ -180,7 +180,12 @@ std::vector<std::wstring> payloadMembers(const std::wstring& setupExe) {
     return names;
 }
 
-std::vector<std::string> compareWithPayload(const std::wstring& setupExe, const std::wstring& installDir) {
+std::map<std::wstring, std::wstring> movedMembers() {
+    return {{L"config_default", specialFolder(CSIDL_APPDATA) + L"\\Nelvo\\codecs\\config_default"}};
+}
+
+std::vector<std::string> compareWithPayload(const std::wstring& setupExe, const std::wstring& installDir,
+                                            const std::map<std::wstring, std::wstring>& elsewhere) {
     std::vector<std::string> problems;
     Payload p;
     if (!openPayload(setupExe, p)) return {"setup.exe has no readable payload package"};
@@ -191,7 +196,9 @@ std::vector<std::string> compareWithPayload(const std::wstring& setupExe, const 
             problems.push_back(narrow(name) + ": the payload member does not decode");
             continue;
         }
-        UniqueFileHandle file(CreateFileW((installDir + name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        const auto moved = elsewhere.find(name);
+        const std::wstring path = moved == elsewhere.end() ? installDir + name : moved->second;
+        UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                           nullptr, OPEN_EXISTING, 0, nullptr));
         if (!file) {
             problems.push_back(narrow(name) + ": not installed");
@@ -268,6 +275,9 @@ void removeRegistration() {
     SHDeleteKeyW(HKEY_CLASSES_ROOT, L"zhibo");
     SHDeleteKeyW(HKEY_CLASSES_ROOT, L"qxflv");
     SHDeleteKeyW(HKEY_CLASSES_ROOT, L"qxm4a");
+    // The classes of the crash-dump library and the camera filter.
+    SHDeleteKeyW(HKEY_CLASSES_ROOT, L"CLSID\\{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}");
+    SHDeleteKeyW(HKEY_CLASSES_ROOT, L"CLSID\\{4C7A1D52-9E3B-4F08-A6D1-5B2E8F90C317}");
     const std::wstring menu = specialFolder(CSIDL_COMMON_PROGRAMS);
     if (!menu.empty()) removeTree(menu + L"\\Nelvo");
     const std::wstring desktop = specialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);

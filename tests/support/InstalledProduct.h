@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -34,8 +35,14 @@ int endProcessesUnder(const std::wstring& folder);
 // The payload members of setup.exe, with "\" separators.
 std::vector<std::wstring> payloadMembers(const std::wstring& setupExe);
 // Every payload member compared byte for byte with the file of the same
-// name under `installDir` (ending with "\"); one line per difference.
-std::vector<std::string> compareWithPayload(const std::wstring& setupExe, const std::wstring& installDir);
+// name under `installDir` (ending with "\"), or with the full path that
+// `elsewhere` gives for it; one line per difference.
+std::vector<std::string> compareWithPayload(const std::wstring& setupExe, const std::wstring& installDir,
+                                            const std::map<std::wstring, std::wstring>& elsewhere = {});
+
+// Where the installation moves a payload member out of the install folder:
+// config_default goes to the product's data folder.
+std::map<std::wstring, std::wstring> movedMembers();
 
 // The registry entries, associations and shortcuts of a registration, as
 // "root\key | name | type | value" lines, for people to read.

@@ -24,20 +24,6 @@ bool similarColour(uint32_t a, uint32_t b) {
     return true;
 }
 
-int countFiles(const std::wstring& folder) {
-    int n = 0;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return 0;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++n;
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return n;
-}
-
-bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 } // namespace
 
 std::wstring setupProgram() { return outDir() + L"\\setup.exe"; }
@@ -158,23 +144,33 @@ void WizardSession::shot(const std::wstring& what) {
         saveScreenPng(nextShotPath(what));
 }
 
-bool WizardSession::progressBarCovered() const {
+double WizardSession::progressFill() const {
     const RECT bar = layout_.controlRect(wizard::kProgressBar);
     const int y = (bar.top + bar.bottom) / 2;
     const POINT left = screenPoint({bar.left + 2, y});
     std::vector<uint32_t> row;
     const int width = bar.right - bar.left - 4;
-    if (width <= 0 || !captureScreen(RECT{left.x, left.y, left.x + width, left.y + 1}, row)) return false;
-    int differing = 0;
+    if (width <= 0 || !captureScreen(RECT{left.x, left.y, left.x + width, left.y + 1}, row)) return -1;
+    // Pass 1: the bar is there when most of its row is not the window's
+    // background (the finish page draws nothing there).
+    int covered = 0;
     for (int i = 0; i < width; ++i) {
         const int64_t bg = layout_.backgroundPixel(bar.left + 2 + i, y);
-        if (bg < 0 || !similarColour(row[size_t(i)] & 0xFFFFFF, uint32_t(bg))) ++differing;
+        if (bg < 0 || !similarColour(row[size_t(i)] & 0xFFFFFF, uint32_t(bg))) ++covered;
     }
-    return differing > width / 2;
+    if (covered <= width / 2) return -1;
+    // Pass 2: the filled part runs from the left up to where the row takes
+    // the colour of its empty right end.
+    const uint32_t empty = row[size_t(width - 1)] & 0xFFFFFF;
+    int filled = 0;
+    while (filled < width && !similarColour(row[size_t(filled)] & 0xFFFFFF, empty)) ++filled;
+    return double(filled) / width;
 }
 
-std::optional<DWORD> WizardSession::watchInstall(const std::wstring& installDir, DWORD clickTick, DWORD timeoutMs) {
-    bool partWay = false, atEnd = false, sawBar = false;
+std::optional<DWORD> WizardSession::watchInstall(DWORD clickTick, DWORD timeoutMs) {
+    bool partWay = false, sawBar = false;
+    DWORD endSeen = 0;
+    int endShots = 0;
     for (;;) {
         const DWORD now = GetTickCount();
         if (now - clickTick > timeoutMs || !process_.running()) {
@@ -185,19 +181,22 @@ std::optional<DWORD> WizardSession::watchInstall(const std::wstring& installDir,
             shot(L"window-gone");
             return std::nullopt;
         }
-        const bool covered = progressBarCovered();
-        sawBar = sawBar || covered;
-        if (sawBar && !covered) break;
-        if (!partWay && countFiles(installDir) >= 17) {
+        const double fill = progressFill();
+        if (fill >= 0) {
+            sawBar = true;
+        } else if (sawBar) {
+            break;
+        }
+        if (!partWay && fill >= 0.3 && fill <= 0.75) {
             shot(L"progress-part-way");
             partWay = true;
         }
-        if (!atEnd && fileExists(installDir + L"DevconExe.log")) {
-            // The device tool has started: the bar stands at its last step
-            // and the status label turns (one frame every 500 ms).
-            Sleep(700);
-            shot(L"progress-end");
-            atEnd = true;
+        // The last step (87 % or 88 %) lasts while the driver or the filter
+        // is set up; a long one shows the turning status label.
+        if (fill >= 0.85 && (endShots == 0 || (endShots == 1 && now - endSeen > 1200))) {
+            shot(endShots == 0 ? L"progress-end" : L"progress-end-later");
+            endSeen = now;
+            ++endShots;
         }
         Sleep(kPollMs);
     }
@@ -225,7 +224,7 @@ WalkResult walkFreshInstall(WizardSession& session) {
     session.shot(L"folder-page");
     const DWORD clicked = GetTickCount();
     session.click(wizard::kInstall);
-    const std::optional<DWORD> installMs = session.watchInstall(walk.installDir, clicked);
+    const std::optional<DWORD> installMs = session.watchInstall(clicked);
     if (!installMs) return fail("the finish page did not come");
     walk.installMs = *installMs;
     session.click(wizard::kFinish);

@@ -68,15 +68,14 @@ public:
     // Photographs the wizard window (or the screen if it is gone).
     void shot(const std::wstring& what);
 
-    // Whether the progress bar covers its place; false once the finish page
-    // has replaced the progress page (nothing is drawn there then).
-    bool progressBarCovered() const;
+    // How far the progress bar is filled (0 to 1); below 0 when no bar is
+    // shown, as once the finish page has replaced the progress page.
+    double progressFill() const;
     // Watches an installation after the click that started it: photographs
-    // the progress part way (when `installDir` holds half of the 35 payload
-    // files) and at its end (while the device tool runs), then waits for the
-    // finish page and photographs it. Returns the milliseconds from
-    // `clickTick` to the finish page, or nothing if it did not come.
-    std::optional<DWORD> watchInstall(const std::wstring& installDir, DWORD clickTick, DWORD timeoutMs = 120000);
+    // the progress part way and at its last step, then waits for the finish
+    // page and photographs it. Returns the milliseconds from `clickTick` to
+    // the finish page, or nothing if it did not come.
+    std::optional<DWORD> watchInstall(DWORD clickTick, DWORD timeoutMs = 120000);
 
     bool waitForExit(DWORD timeoutMs = 20000) { return process_.waitForExit(timeoutMs); }
 
