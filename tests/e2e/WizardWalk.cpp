@@ -55,6 +55,5 @@ int wmain() {
         (processRunningFrom(folder + L"Nelvo.exe") ? L"is running (started by the finish button)." : L"is not running."));
     say(L"Start to painted window: " + std::to_wstring(walk.paintedMs) + L" ms; install click to finish page: " +
         std::to_wstring(walk.installMs) + L" ms.");
-    say(L"Screenshots: " + screenshotDir() + L"\\run-*.png");
     return problems.empty() ? 0 : 1;
 }
