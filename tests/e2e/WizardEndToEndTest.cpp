@@ -179,7 +179,7 @@ protected:
     // A machine without the product: no installation, no registration, no
     // pending restart.
     static void cleanMachine() {
-        for (const std::wstring& dir : {defaultInstallFolder(), kScratch}) {
+        for (const std::wstring& dir : {defaultInstallFolder(), kScratch, std::wstring(L"C:\\QuentNelvo\\")}) {
             endProcessesUnder(dir);
             removeTree(dir);
         }
@@ -338,6 +338,52 @@ TEST_F(WizardEndToEnd, KeyFilterAndDoubledSeparators) {
     expectString(HKEY_CURRENT_USER, L"Software\\QuentNelvo", L"InstallPath", dir);
     Sleep(1000);
     EXPECT_FALSE(processRunningFrom(dir + L"Nelvo.exe"));
+}
+
+// A folder that holds a file, so that the install button asks about it and
+// its question shows the path the wizard took.
+void fillFolder(const std::wstring& dir) {
+    CreateDirectoryW(dir.c_str(), nullptr);
+    writeFile(dir + L"keep.txt", "x");
+}
+
+TEST_F(WizardEndToEnd, BrowseForADriveRootAndAFolder) {
+    fillFolder(L"C:\\QuentNelvo\\");
+    fillFolder(kScratch + L"QuentNelvo\\");
+    WizardSession s(*layout, L"e2e-browse");
+    openFolderPage(s);
+    struct Pick {
+        const wchar_t* what;
+        std::vector<std::wstring> keys;  // typed in the folder tree, Right expands
+        std::wstring installDir;
+    };
+    const Pick picks[] = {
+        {L"drive-root", {L"My", L"->", L"down"}, L"C:\\QuentNelvo\\"},
+        {L"folder", {L"My", L"->", L"down", L"->", L"NelvoE2E"}, kScratch + L"QuentNelvo\\"},
+    };
+    for (const Pick& p : picks) {
+        s.click(wizard::kBrowse);
+        const std::optional<WizardSession::Box> dialog = s.waitForMessageBox();
+        ASSERT_TRUE(dialog) << "no folder dialog";
+        Sleep(500);
+        for (const std::wstring& k : p.keys) {
+            if (k == L"->")
+                pressKey(VK_RIGHT);
+            else if (k == L"down")
+                pressKey(VK_DOWN);
+            else
+                typeText(k);
+            Sleep(400);
+        }
+        s.answer(*dialog, IDOK, std::wstring(L"dialog-") + p.what);
+        s.shot(std::wstring(L"picked-") + p.what);
+        s.click(wizard::kInstall);
+        const SeenWindow question = s.answerNext(IDCANCEL, std::wstring(L"question-") + p.what);
+        EXPECT_EQ(question.text, L"文件夹:\r\n\r\n" + p.installDir + L"\r\n\r\n不为空。您一定要安装到该文件夹中么?")
+            << p.what;
+    }    s.click(wizard::kClose);
+    s.answerNext(IDYES, L"close-yes");
+    EXPECT_TRUE(s.waitForExit());
 }
 
 TEST_F(WizardEndToEnd, NonEmptyFolderAndALockedFile) {
