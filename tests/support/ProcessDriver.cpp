@@ -148,7 +148,7 @@ RunResult runAndAnswer(const std::wstring& exe, const RunOptions& options) {
             }
             result.windows.push_back(seen);
             if (isMessageBox(hwnd))
-                pressMessageBoxButton(hwnd, options.messageBoxButton);
+                pressMessageBoxButton(hwnd, options.chooseButton ? options.chooseButton(seen) : options.messageBoxButton);
             else if (options.onWindow)
                 options.onWindow(hwnd);
             else

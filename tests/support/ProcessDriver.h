@@ -69,6 +69,8 @@ struct RunResult {
 struct RunOptions {
     std::wstring arguments;  // the command line after the program's name
     int messageBoxButton = IDOK;  // the button pressed in message boxes
+    // When given, chooses the button for each message box instead.
+    std::function<int(const SeenWindow&)> chooseButton;
     DWORD timeoutMs = 30000;
     std::wstring screenshotPrefix;  // empty: no screenshots
     // Called once for each window that is not a message box, after its
