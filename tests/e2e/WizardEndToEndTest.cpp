@@ -186,6 +186,7 @@ protected:
         removeTree(specialFolder(CSIDL_APPDATA) + L"\\Nelvo");
         removeRegistration();
         DeleteFileW(restartMarkerPath().c_str());
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\setup.exe", L"Version");
     }
 
     // A wizard started and on its folder page.
