@@ -245,6 +245,10 @@ TEST_F(WizardEndToEnd, QuitQuestionsFolderChecksAndASecondCopy) {
         WizardSession s(*layout, L"e2e-quit");
         ASSERT_TRUE(s.start());
         s.shot(L"licence-page");
+        s.click(wizard::kMinimise);
+        EXPECT_TRUE(within(5000, [&] { return IsIconic(s.window()) != FALSE; })) << "the minimise button";
+        ShowWindow(s.window(), SW_RESTORE);
+        Sleep(500);
         // No keeps the wizard, on both pages and from both buttons.
         s.click(wizard::kLicenceCancel);
         SeenWindow box = s.answerNext(IDNO, L"licence-cancel-no");
@@ -325,10 +329,10 @@ TEST_F(WizardEndToEnd, KeyFilterAndDoubledSeparators) {
     WizardSession s(*layout, L"e2e-keys");
     openFolderPage(s);
     // A second ":" and | " ' < > ? never reach the box; "//" counts as one
-    // separator.
-    ASSERT_TRUE(s.replaceFolderText(L"c://NelvoE2E//Ke:y|\"'<>?s//"));
+    // separator; "]]" reaches the install script unharmed.
+    ASSERT_TRUE(s.replaceFolderText(L"c://NelvoE2E//Ke:y|\"'<>?s]]//"));
     s.shot(L"typed");
-    const std::wstring dir = L"c:\\NelvoE2E\\Keys\\";
+    const std::wstring dir = L"c:\\NelvoE2E\\Keys]]\\";
     const DWORD clicked = GetTickCount();
     s.click(wizard::kInstall);
     ASSERT_TRUE(s.watchInstall(clicked));
@@ -420,6 +424,48 @@ TEST_F(WizardEndToEnd, NonEmptyFolderAndALockedFile) {
     EXPECT_TRUE(fileExists(dir + L"nelvo64.sys"));
     EXPECT_FALSE(fileExists(dir + L"NelvoBugReport.exe"));
     expectNothingRegistered();
+}
+
+TEST_F(WizardEndToEnd, ProgramsUsingTheCameraEndOnlyWithOk) {
+    // Before Windows 8 the old driver is removed first, and programs that
+    // use the camera must go.
+    const ReportedVersion windows7(L"win7");
+    const std::wstring other = kScratch + L"Camera\\";
+    ASSERT_TRUE(CreateDirectoryW(other.c_str(), nullptr));
+    ASSERT_TRUE(extractPayloadMember(setupProgram(), L"Nelvo.exe", other + L"Nelvo.exe"));
+    ChildProcess user;
+    ASSERT_TRUE(user.start(other + L"Nelvo.exe"));
+    ASSERT_TRUE(within(15000, [&] { return processRunningFrom(other + L"Nelvo.exe"); }));
+    Sleep(1000);  // it lists itself once its window is up
+    const std::wstring dir = kScratch + L"Busy\\";
+    // One line per program; the line break travels in a long-bracket text,
+    // which keeps it as a plain LF.
+    const std::wstring question = L"立即结束以下程序来继续安装过程吗?\r\n" + other + L"Nelvo.exe\n";
+    {
+        WizardSession s(*layout, L"e2e-camera-keep");
+        openFolderPage(s);
+        installTo(s, dir);
+        const SeenWindow box = s.answerNext(IDCANCEL, L"camera-cancel", 30000);
+        EXPECT_EQ(box.caption, L"提示");
+        EXPECT_EQ(box.text, question);
+        EXPECT_TRUE(s.waitForExit()) << "Cancel ends the wizard";
+        EXPECT_TRUE(user.running());
+        EXPECT_FALSE(fileExists(dir + L"nelvo.cat"));
+        expectNothingRegistered();
+    }
+    {
+        WizardSession s(*layout, L"e2e-camera");
+        openFolderPage(s);
+        const DWORD clicked = GetTickCount();
+        installTo(s, dir);
+        EXPECT_EQ(s.answerNext(IDOK, L"camera-ok", 30000).text, question);
+        EXPECT_TRUE(user.waitForExit(15000)) << "OK ends the programs";
+        ASSERT_TRUE(s.watchInstall(clicked));
+        s.click(wizard::kRunProduct);
+        s.click(wizard::kFinish);
+        ASSERT_TRUE(s.waitForExit());
+    }
+    EXPECT_THAT(compareWithPayload(setupProgram(), dir, movedMembers()), IsEmpty());
 }
 
 TEST_F(WizardEndToEnd, UpdateWithASavedPath) {
