@@ -118,7 +118,7 @@ const wchar_t kFilterClass[] = L"{4C7A1D52-9E3B-4F08-A6D1-5B2E8F90C317}";
 RegValue savedInstallPath() { return readRegValue(HKEY_CURRENT_USER, L"Software\\QuentNelvo", L"InstallPath"); }
 
 // Everything RegisterNelvo writes, for an installation in `dir`.
-void expectRegistration(const std::wstring& dir) {
+void expectRegistration(const std::wstring& dir, const std::wstring& source = L"web") {
     const std::wstring program = dir + L"Nelvo.exe";
     const std::wstring command = L"\"" + program + L"\" %1";
     expectString(HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", L"QuentNelvo Daemon",
@@ -127,7 +127,7 @@ void expectRegistration(const std::wstring& dir) {
     expectString(HKEY_CURRENT_USER, settings, L"InstallPath", dir);
     expectString(HKEY_CURRENT_USER, settings, L"Run", program);
     expectNumber(HKEY_CURRENT_USER, settings, L"Skin", 1);
-    expectString(HKEY_CURRENT_USER, settings, L"Source", L"web");  // setup.exe has no "-" in its name
+    expectString(HKEY_CURRENT_USER, settings, L"Source", source);
     expectString(HKEY_CURRENT_USER, settings, L"Version", L"2.0.0.69");
     const std::wstring policy =
         L"SOFTWARE\\Microsoft\\Internet Explorer\\Low Rights\\ElevationPolicy\\{CACBA33C-A5E5-43CD-9287-8C075425FC26}";
@@ -498,8 +498,11 @@ TEST_F(WizardEndToEnd, UpdateWithASavedPath) {
         EXPECT_TRUE(product.running());
         EXPECT_FALSE(fileExists(dir + L"nelvo.cat"));
     }
+    // This time from a copy whose name carries where it was handed out.
+    const std::wstring copy = outDir() + L"\\tests\\Nelvo-2.0-partner.exe";
+    ASSERT_TRUE(CopyFileW(setupProgram().c_str(), copy.c_str(), FALSE));
     {
-        WizardSession s(*layout, L"e2e-update");
+        WizardSession s(*layout, L"e2e-update", copy);
         ASSERT_TRUE(s.start());
         s.click(wizard::kAccept);
         EXPECT_EQ(s.answerNext(IDOK, L"running-ok").text, question);
@@ -511,8 +514,9 @@ TEST_F(WizardEndToEnd, UpdateWithASavedPath) {
         s.click(wizard::kFinish);
         ASSERT_TRUE(s.waitForExit());
     }
+    DeleteFileW(copy.c_str());
     EXPECT_THAT(compareWithPayload(setupProgram(), dir, movedMembers()), IsEmpty());
-    expectRegistration(dir);
+    expectRegistration(dir, L"partner");
 }
 
 TEST_F(WizardEndToEnd, RestartNeededAndThenPending) {

@@ -58,7 +58,8 @@ public:
         HWND window = nullptr;
         SeenWindow seen;
     };
-    // The next message box of the program that was not answered yet.
+    // The next message box (or other dialog, such as the folder dialog) of
+    // the program that was not answered yet.
     std::optional<Box> waitForMessageBox(DWORD timeoutMs = 15000);
     // Photographs the box as `what` and presses the button.
     void answer(const Box& box, int button, const std::wstring& what);
