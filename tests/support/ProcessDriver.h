@@ -35,7 +35,18 @@ struct RunOptions {
     // Called once for each window that is not a message box, after its
     // screenshot; without it such windows are closed.
     std::function<void(HWND)> onWindow;
+    // Chooses the button pressed in a message box (after its screenshot);
+    // without it every box gets messageBoxButton.
+    std::function<int(const SeenWindow&)> chooseButton;
+    // Also deals with the windows of the programs the program starts (and
+    // theirs): the run ends when the whole family has ended. The exit code
+    // stays the program's own.
+    bool followChildren = false;
 };
+
+// The program `root` (which may have ended) and the running programs it
+// started, directly or through others.
+std::vector<DWORD> processFamily(DWORD root);
 
 // Clicks with the real mouse at a point of a window (client coordinates):
 // the cursor moves there, then the left button goes down and up.
