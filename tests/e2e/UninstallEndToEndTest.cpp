@@ -67,9 +67,51 @@ std::wstring regText(HKEY root, const wchar_t* key, const wchar_t* name) {
     return text;
 }
 
+// The prefix's own file system as Wine keeps it: the Unix path of a C:\ path.
+std::wstring unixPath(std::wstring path) {
+    wchar_t prefix[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH);
+    for (wchar_t& c : path)
+        if (c == L'\\') c = L'/';
+    return std::wstring(prefix) + L"/drive_c" + path.substr(2);
+}
+
+// Runs a program of the system under Wine (which does not follow it to its
+// end) and waits until `done` holds.
+bool runUnix(std::wstring commandLine, const std::function<bool()>& done) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+        return false;
+    UniqueKernelHandle process(started.hProcess), thread(started.hThread);
+    for (int i = 0; i < 100; ++i, Sleep(100))
+        if (done()) return true;
+    return false;
+}
+
+bool isFolderLink(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// A folder link as Wine knows one: a symbolic link of the file system.
+bool makeFolderLink(const std::wstring& link, const std::wstring& target) {
+    return runUnix(L"Z:\\bin\\ln -s " + quoted(unixPath(target)) + L" " + quoted(unixPath(link)),
+                   [&] { return isFolderLink(link); });
+}
+
+// Also a link whose folder is gone, which Wine cannot see.
+void removeFolderLink(const std::wstring& link) {
+    runUnix(L"Z:\\bin\\rm -f " + quoted(unixPath(link)), [&] { return !isFolderLink(link); });
+    Sleep(300);
+}
+
 // Takes away whatever an earlier installation in this prefix left, so that
 // the state before the installation holds none of the product.
 void forgetProduct() {
+    removeFolderLink(installFolder() + L"Resource\\pic");
+    removeTree(L"C:\\nelvo-outside-pic");
     removeTree(installFolder());
     for (auto [root, key] : {std::pair{HKEY_CURRENT_USER, L"Software\\QuentNelvo"},
                              {HKEY_LOCAL_MACHINE, kUninstallKey},
@@ -192,12 +234,17 @@ TEST_F(UninstallEndToEnd, LeavesThePrefixAsBeforeTheInstallation) {
     EXPECT_NE(calls.find("|remove|nelvo\n"), std::string::npos) << calls;
 }
 
-// The user's own file keeps its folder; a file held open by another program
-// is offered for retry and goes once it is free; the device tool's request
-// for a restart is passed on.
+// The user's own file keeps its folder; nothing is deleted through a folder
+// link; a file held open by another program is offered for retry and goes
+// once it is free; the device tool's request for a restart is passed on.
 TEST_F(UninstallEndToEnd, KeepsTheUsersFilesAndRetriesALockedOne) {
     const std::wstring userFile = installFolder() + L"Resource\\我的皮肤.nz";
     writeText(userFile, "mine");
+    // The pictures' folder now lies outside, behind a link of the same name.
+    const std::wstring pictures = installFolder() + L"Resource\\pic";
+    const std::wstring outside = L"C:\\nelvo-outside-pic";
+    ASSERT_TRUE(MoveFileW(pictures.c_str(), outside.c_str()));
+    ASSERT_TRUE(makeFolderLink(pictures, outside));
     const std::wstring lockedFile = installFolder() + L"Effect\\bg\\black.efc";
     UniqueFileHandle lock(
         CreateFileW(lockedFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -230,8 +277,11 @@ TEST_F(UninstallEndToEnd, KeepsTheUsersFilesAndRetriesALockedOne) {
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     const std::vector<std::wstring> changes = prefixChanges(before_, capturePrefix());
-    const std::set<std::wstring> expected{L"+ " + std::wstring(temp) + L"nelvo_restart", L"+ " + installFolder(),
-                                          L"+ " + installFolder() + L"Resource\\", L"+ " + userFile};
+    std::set<std::wstring> expected{L"+ " + std::wstring(temp) + L"nelvo_restart", L"+ " + installFolder(),
+                                    L"+ " + installFolder() + L"Resource\\", L"+ " + userFile,
+                                    L"+ " + pictures + L"\\", L"+ " + outside + L"\\"};
+    for (const wchar_t* picture : {L"bottom.jpg", L"filemiss.jpg", L"left.jpg", L"music.jpg", L"right.jpg", L"top.jpg"})
+        expected.insert(L"+ " + outside + L"\\" + picture);
     EXPECT_EQ(std::set<std::wstring>(changes.begin(), changes.end()), expected) << describeChanges(changes);
     EXPECT_EQ(readFileBytes(userFile), "mine");
 }
