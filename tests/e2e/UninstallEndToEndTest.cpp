@@ -210,6 +210,23 @@ TEST_F(UninstallEndToEnd, LeavesThePrefixAsBeforeTheInstallation) {
         EXPECT_EQ(describeChanges(prefixChanges(installed, capturePrefix())), "(none)");
     }
 
+    {
+        // A copy of the uninstaller where nothing is installed touches
+        // nothing, not even files that share the install table's names.
+        const std::wstring elsewhere = standInFolder() + L"elsewhere\\";
+        CreateDirectoryW(elsewhere.c_str(), nullptr);
+        ASSERT_TRUE(CopyFileW((installFolder() + L"unins000.exe").c_str(), (elsewhere + L"unins000.exe").c_str(), FALSE));
+        writeText(elsewhere + L"nelvo.cat", "not the product's");
+        RunOptions options;
+        options.followChildren = true;
+        const RunResult stray = runAndAnswer(elsewhere + L"unins000.exe", options);
+        ASSERT_TRUE(stray.finished);
+        ASSERT_EQ(stray.windows.size(), 1u);
+        EXPECT_EQ(stray.windows[0].caption, L"提示");
+        EXPECT_EQ(stray.windows[0].text.find(L"在文件夹 " + elsewhere), 0u) << wideToUtf8(stray.windows[0].text);
+        EXPECT_TRUE(exists(elsewhere + L"nelvo.cat"));
+    }
+
     const Uninstall declined = uninstall(L"uninstall-confirm", [](const SeenWindow&) { return IDNO; });
     ASSERT_TRUE(declined.run.finished);
     EXPECT_EQ(declined.run.exitCode, 0u);
@@ -284,6 +301,34 @@ TEST_F(UninstallEndToEnd, KeepsTheUsersFilesAndRetriesALockedOne) {
         expected.insert(L"+ " + outside + L"\\" + picture);
     EXPECT_EQ(std::set<std::wstring>(changes.begin(), changes.end()), expected) << describeChanges(changes);
     EXPECT_EQ(readFileBytes(userFile), "mine");
+}
+
+// Without a temporary folder to copy itself to, the uninstaller removes in
+// place and leaves only its own file, for the next restart.
+TEST_F(UninstallEndToEnd, RemovesInPlaceWhenNoCopyCanRun) {
+    wchar_t tmp[MAX_PATH] = {}, temp[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"TMP", tmp, MAX_PATH);
+    GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
+    SetEnvironmentVariableW(L"TMP", L"C:\\nelvo-no-such-folder");
+    SetEnvironmentVariableW(L"TEMP", L"C:\\nelvo-no-such-folder");
+    const Uninstall done = uninstall(L"uninstall-in-place", [](const SeenWindow& box) {
+        return box.text.find(L"您确定") == 0 ? IDYES : IDOK;
+    });
+    SetEnvironmentVariableW(L"TMP", tmp);
+    SetEnvironmentVariableW(L"TEMP", temp);
+
+    ASSERT_TRUE(done.run.finished);
+    EXPECT_EQ(done.captions, (std::vector<std::wstring>{kCaption, kCaption}));
+    const std::vector<std::wstring> changes = prefixChanges(before_, capturePrefix());
+    EXPECT_EQ(std::set<std::wstring>(changes.begin(), changes.end()),
+              (std::set<std::wstring>{L"+ " + installFolder(), L"+ " + installFolder() + L"unins000.exe"}))
+        << describeChanges(changes);
+    std::wstring pending(32768, L'\0');
+    DWORD bytes = DWORD(pending.size() * sizeof(wchar_t));
+    ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                           L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, pending.data(), &bytes),
+              ERROR_SUCCESS);
+    EXPECT_NE(pending.find(installFolder() + L"unins000.exe"), std::wstring::npos);
 }
 
 } // namespace
