@@ -2,7 +2,10 @@
 -- What the wizard writes when the user finishes an installation into
 -- INSTALLPATH (ending with "\"), written the same way: the tests install
 -- with the install script headless and then run this in place of the
--- wizard's finish button.
+-- wizard's finish button. One step is left out: the wizard unregisters the
+-- crash-dump library again right after registering it (it asks who serves
+-- that class, which is the library itself); here its class stays, so that
+-- the uninstaller has to take it away.
 local installPath = ...
 local program = installPath .. 'Nelvo.exe'
 local command = '"' .. program .. '" %1'
