@@ -25,6 +25,7 @@
 #include <lua.h>
 #include <lualib.h>
 
+#include <memory>
 #include <string>
 
 namespace {
