@@ -24,6 +24,9 @@ declare -A program=(
 declare -A seeds=(
   [text]=tests/native/corpus-text [style]=tests/native/corpus-style [fonts]=tests/native/corpus-fonts
   [markup]="tests/native/corpus-markup tests/dui/corpus" [package]=tests/native/corpus)
+# The XML readers get the words of their files.
+declare -A dict=(
+  [style]=tests/native/markup.dict [fonts]=tests/native/markup.dict [markup]=tests/native/markup.dict)
 
 tree=build/native-asan
 if [ ! -f $tree/build.ninja ]; then
@@ -43,10 +46,12 @@ for t in "${targets[@]}"; do
   mkdir -p "$work/corpus"
   dirs=()
   for d in ${seeds[$t]}; do [ -d "$d" ] && dirs+=("$d"); done
+  options=()
+  [ -n "${dict[$t]:-}" ] && options+=("-dict=${dict[$t]}")
   echo "fuzz: $t for ${seconds}s" >&2
   ASAN_OPTIONS=allocator_may_return_null=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
     nice -n 10 "$tree/${program[$t]}" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
-    -print_final_stats=1 -artifact_prefix="$work/" "$work/corpus" "${dirs[@]}" >"$work/log" 2>&1
+    -print_final_stats=1 -artifact_prefix="$work/" "${options[@]}" "$work/corpus" "${dirs[@]}" >"$work/log" 2>&1
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log" | tail -1)
   findings=$(find "$work" -maxdepth 1 -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' \
     -o -name 'oom-*' -o -name 'slow-unit-*' \) | wc -l)
