@@ -68,6 +68,11 @@ public:
     // Places the content in the final size; returns the size used
     // (the arguments by default).
     virtual Size arrangeOverride(int32_t finalWidth, int32_t finalHeight);
+    // Called on the window's focus control once an arrange has stored every
+    // bound it changed (the outermost arrange is returning), so that window
+    // coordinates are final; the text controls place their caret here.
+    // Nothing by default.
+    virtual void layoutSettled();
 
     // --- Tree ---
     Control* parent() const { return parent_; }
@@ -149,6 +154,9 @@ protected:
 private:
     friend class Panel;
     friend void attach(ControlWindow& window, Control& control);
+
+    // The work of arrange(): margins, explicit sizes, alignment, bounds.
+    void arrangeInSlot(const Rect& slot);
     friend void detach(Control& control);
 
     Control* parent_ = nullptr;

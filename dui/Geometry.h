@@ -1,7 +1,11 @@
 #pragma once
 // Rectangles, sizes and points of the control framework: signed 32-bit
 // values, rectangles as left, top, right, bottom with right and bottom
-// exclusive. Free of any operating system.
+// exclusive. Free of any operating system. Like layout, the arithmetic
+// wraps around instead of overflowing, so hostile markup gives odd
+// rectangles, never undefined behaviour.
+
+#include "dui/LayoutMath.h"
 
 #include <cstdint>
 
@@ -25,12 +29,14 @@ struct Rect {
     int32_t right = 0;
     int32_t bottom = 0;
 
-    int32_t width() const { return right - left; }
-    int32_t height() const { return bottom - top; }
+    int32_t width() const { return layout::sub(right, left); }
+    int32_t height() const { return layout::sub(bottom, top); }
     bool empty() const { return right <= left || bottom <= top; }
     // Left and top inclusive, right and bottom exclusive.
     bool contains(int32_t x, int32_t y) const { return x >= left && x < right && y >= top && y < bottom; }
-    Rect offset(int32_t dx, int32_t dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
+    Rect offset(int32_t dx, int32_t dy) const {
+        return {layout::add(left, dx), layout::add(top, dy), layout::add(right, dx), layout::add(bottom, dy)};
+    }
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 

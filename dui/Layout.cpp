@@ -2,6 +2,7 @@
 // margins, explicit sizes and alignment.
 
 #include "dui/Control.h"
+#include "dui/ControlWindow.h"
 #include "dui/LayoutMath.h"
 
 namespace nelvo {
@@ -55,7 +56,24 @@ Size Control::measure(int32_t availableWidth, int32_t availableHeight) {
     return desired_;
 }
 
+namespace {
+// How many arranges are running on the UI thread, nested.
+int g_arrangeDepth = 0;
+} // namespace
+
+void Control::layoutSettled() {}
+
 void Control::arrange(const Rect& slot) {
+    // A control's window rectangle depends on the bounds of its ancestors,
+    // which are stored only after their own arrangeOverride returns.
+    ++g_arrangeDepth;
+    arrangeInSlot(slot);
+    if (--g_arrangeDepth == 0 && window_) {
+        if (Control* focus = window_->focusControl()) focus->layoutSettled();
+    }
+}
+
+void Control::arrangeInSlot(const Rect& slot) {
     const Rect m = rectOr(attr::margin, {});
     const int32_t hm = add(m.left, m.right);
     const int32_t vm = add(m.top, m.bottom);

@@ -1,4 +1,5 @@
 #include "dui/Panel.h"
+#include "dui/LayoutMath.h"
 
 #include "dui/LiveSet.h"
 
@@ -66,8 +67,8 @@ void Panel::paint(DeviceContext dc, const Rect& bounds, const Rect& clip) {
 
 Control* Panel::hitTest(int32_t x, int32_t y) {
     if (!Control::hitTest(x, y)) return nullptr;
-    const int32_t cx = x - bounds().left;
-    const int32_t cy = y - bounds().top;
+    const int32_t cx = layout::sub(x, bounds().left);
+    const int32_t cy = layout::sub(y, bounds().top);
     for (Control* child = last_; child; child = child->previousSibling())
         if (Control* hit = child->hitTest(cx, cy)) return hit;
     return this;

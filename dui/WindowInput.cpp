@@ -48,6 +48,10 @@ void WindowImpl::onButtonDown(WPARAM wParam, LPARAM lParam, bool left) {
             raise(c, EventCode::RButtonDown, Routing::Bubble, wParam, lParam);
         return;
     }
+    // A press anywhere but on the control that had the focus before the
+    // window went away forgets it: a later activation from the keyboard
+    // must not hand the focus back to a control the user clicked away from.
+    if (rememberedFocus_ != c) rememberedFocus_ = nullptr;
     if (raise(c, EventCode::PreviewLButtonDown, Routing::Tunnel, wParam, lParam) || !live(c)) return;
     if (c->hasFlag(ControlFlag::CaptureOnPress)) {
         SetCapture(hwnd_);
@@ -246,11 +250,15 @@ void WindowImpl::setFocus(Control* control) {
 void WindowImpl::onKillFocus() {
     Control* c = focus_;
     if (!c) return;
-    // The control keeps its Focused bit: the focus comes back to it when the
-    // window is activated again from the keyboard.
-    raise(c, EventCode::LostFocus, Routing::Direct);
-    rememberedFocus_ = live(c) ? c : nullptr;
+    // The focus comes back to the control when the window is activated again
+    // from the keyboard. Until then it has lost the focus like by any other
+    // path, bit included: an editor without the focus must not take the
+    // wheel or place the caret after a click activated the window elsewhere.
     focus_ = nullptr;
+    rememberedFocus_ = c;
+    c->setFlag(ControlFlag::Focused, false);
+    raise(c, EventCode::LostFocus, Routing::Direct);
+    if (!live(c) && rememberedFocus_ == c) rememberedFocus_ = nullptr;
 }
 
 void WindowImpl::onActivate(WPARAM wParam) {

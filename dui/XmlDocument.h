@@ -25,13 +25,18 @@ using XmlAttribute = rapidxml::xml_attribute<char>;
 
 class XmlDocument {
 public:
+    // Markup whose elements nest deeper than this is refused ("elements
+    // nested too deeply") before it is parsed.
+    static constexpr int kMaxDepth = 128;
+
     XmlDocument();
     ~XmlDocument();
     XmlDocument(const XmlDocument&) = delete;
     XmlDocument& operator=(const XmlDocument&) = delete;
 
-    // False when the parser rejects the text; `error` (optional) receives
-    // the parser's message, such as "expected <". Nodes from an earlier
+    // False when the parser rejects the text or it nests too deeply;
+    // `error` (optional) receives the parser's message, such as "expected
+    // <". Nodes from an earlier
     // parse are gone either way.
     bool parse(std::string_view utf8, std::string* error = nullptr);
 
@@ -44,6 +49,7 @@ private:
 };
 
 // Names and values as UTF-16 (the document was checked to be valid UTF-8).
+// A surrogate pair written as two character references gives one character.
 std::u16string nameOf(const XmlNode& n);
 std::u16string nameOf(const XmlAttribute& a);
 std::u16string valueOf(const XmlAttribute& a);

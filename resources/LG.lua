@@ -1,4 +1,199 @@
--- Nelvo install operations, run on the install worker's own thread.
+-- Nelvo 安装操作脚本，在安装线程上运行。
 --
--- Receives `config.installPath`; reports every step to the wizard through
--- notifyMessage and extracts the payload with extractFile.
+-- 安装目录取自 config.installPath（以 "\" 结尾）。结束正在运行的程序，
+-- 卸载或安装虚拟摄像头驱动，把 program.lz 中的文件解压到安装目录，
+-- 注册摄像头滤镜。每一步都用 notifyMessage 通知向导，向导的回答为 2
+-- 表示停止。
+
+local installPath = config.installPath
+local programVersion = '2.0.0.69'
+-- Windows 8 及以后的系统安装驱动；更早的系统先卸载驱动，再注册滤镜。
+local win8 = isWin8()
+-- 32 位系统用 32 位的设备工具，64 位系统用 64 位的。
+local deviceTool = isWOW32() and 'devconexe.exe' or 'devconexe64.exe'
+
+-- 进度步骤计数：每次调用返回下一个位置 1, 2, 3, ...
+local function stepCounter()
+    local position = 0
+    return function()
+        position = position + 1
+        return position
+    end
+end
+local nextStep = stepCounter()
+
+-- 把 text 中每个 separator 换成 replacement。
+local function replace(text, separator, replacement)
+    if separator == '' then return text end
+    local parts, start = {}, 1
+    while true do
+        local first, last = string.find(text, separator, start, true)
+        if not first then break end
+        parts[#parts + 1] = string.sub(text, start, first - 1) .. replacement
+        start = last + 1
+    end
+    parts[#parts + 1] = string.sub(text, start)
+    return table.concat(parts)
+end
+
+-- 把文本写成长括号字符串。等号的个数选得让文本里不出现对应的结束括号，
+-- 所以路径中含有 "]]" 也不会截断通知。
+local function longString(text)
+    local level = ''
+    while string.find(text .. ']', ']' .. level .. ']', 1, true) do
+        level = level .. '='
+    end
+    return '[' .. level .. '[' .. text .. ']' .. level .. ']'
+end
+
+-- 发送通知 {code=N,名字=值,...}，返回向导的回答。
+-- 可变参数依次是字段名和字段值；数字原样写出，文本写成长括号字符串。
+local function notify(code, ...)
+    local fields = { ... }
+    local parts = { '{code=' .. code }
+    for i = 1, #fields, 2 do
+        local name, value = fields[i], fields[i + 1]
+        if type(value) == 'number' then
+            parts[#parts + 1] = name .. '=' .. value
+        else
+            parts[#parts + 1] = name .. '=' .. longString(value)
+        end
+    end
+    return notifyMessage(table.concat(parts, ',') .. '}')
+end
+
+local function step(text)
+    return notify(4, 'position', nextStep(), 'text', text)
+end
+
+-- 文件操作表：1 为从安装包解压的文件，0 为要创建的文件夹。
+-- 路径相对于安装目录；文件夹总在其中的文件之前。
+local fileOperations = {
+    { 1, 'nelvo.cat' },
+    { 1, 'nelvo.inf' },
+    { 1, 'nelvo.sys' },
+    { 1, 'nelvo64.cat' },
+    { 1, 'nelvo64.sys' },
+    { 1, 'Nelvo.exe' },
+    { 1, 'NelvoBugReport.exe' },
+    { 1, 'config_default' },
+    { 1, 'DevconExe.exe' },
+    { 1, 'DevconExe64.exe' },
+    { 0, 'Effect' },
+    { 0, 'Effect\\bg' },
+    { 1, 'Effect\\bg\\black.efc' },
+    { 1, 'Effect\\bg\\blue.efc' },
+    { 0, 'Effect\\imageswap' },
+    { 1, 'Effect\\imageswap\\imageswap.xml' },
+    { 0, 'Effect\\mask' },
+    { 1, 'Effect\\mask\\5Points.efc' },
+    { 1, 'Effect\\mask\\5Sides.efc' },
+    { 1, 'libcurl.dll' },
+    { 1, 'msvcp110.dll' },
+    { 1, 'msvcr110.dll' },
+    { 0, 'Resource' },
+    { 1, 'Resource\\black_skin.nz' },
+    { 1, 'Resource\\black_window.nz' },
+    { 1, 'Resource\\blue_skin.nz' },
+    { 1, 'Resource\\blue_window.nz' },
+    { 0, 'Resource\\pic' },
+    { 1, 'Resource\\pic\\bottom.jpg' },
+    { 1, 'Resource\\pic\\filemiss.jpg' },
+    { 1, 'Resource\\pic\\left.jpg' },
+    { 1, 'Resource\\pic\\music.jpg' },
+    { 1, 'Resource\\pic\\right.jpg' },
+    { 1, 'Resource\\pic\\top.jpg' },
+    { 0, 'Resource\\splash' },
+    { 1, 'Resource\\splash\\default' },
+    { 1, 'Resource\\Test.wma' },
+    { 1, 'unins000.exe' },
+    { 1, 'nelvodumper.dll' },
+    { 1, 'NelvoCount.exe' },
+    { 1, 'zlibwapi.dll' },
+    { 1, 'Nelvo.ax' },
+}
+
+-- 开始。进度条的范围：Windows 8 及以后为 49，更早的系统为 50。
+notify(1)
+notify(3, 'range', win8 and #fileOperations + 7 or #fileOperations + 8)
+
+-- 结束安装目录中正在运行的 Nelvo 程序。
+killProcess(installPath .. 'nelvolive.exe')
+killProcess(installPath .. 'nelvomon.exe')
+
+-- 应用数据文件夹取不到时，跳过和它有关的步骤，安装照常进行。
+local appData = getAppDataFolder()
+local codecsFolder = appData and appData .. '\\Nelvo\\codecs\\'
+if codecsFolder then
+    createDirectory(codecsFolder)
+    killProcess(codecsFolder .. 'nelvolive.exe')
+    killProcess(codecsFolder .. 'nelvomon.exe')
+end
+
+if not createDirectory(installPath) then
+    notify(6, 'error', '创建文件夹' .. installPath .. '失败')
+    return
+end
+-- 之后不带路径启动的程序都在安装目录中查找。
+setCurrentDirectory(installPath)
+
+-- 卸载旧的驱动。设备工具来自上一次安装，首次安装时它还不存在，启动失败即可。
+if not win8 then
+    local running = getRunningProcess()
+    if running then
+        if notify(10, 'file', replace(running, ';', '\r\n')) == 2 then return end
+        killRunningProcess()
+    end
+    step('卸载虚拟摄像头驱动程序，请稍等...')
+    local _, exitCode = shellExecuteEx(deviceTool, 'remove nelvo', 'open', 0, 64 + 1024)
+    if exitCode == 1 then notify(7) end
+end
+
+-- 解压文件，创建文件夹。解压失败时请用户关闭占用文件的程序，直到成功或用户取消。
+for _, operation in ipairs(fileOperations) do
+    local kind, path = operation[1], operation[2]
+    if kind == 1 then
+        step('解压文件' .. path)
+        while not extractFile(path, installPath .. path) do
+            if notify(5, 'file', installPath .. path) == 2 then return end
+        end
+    else
+        step('创建文件夹' .. installPath .. path)
+        if not createDirectory(installPath .. path) then
+            notify(6, 'error', '创建文件夹' .. path .. '失败')
+            return
+        end
+    end
+end
+
+if win8 then
+    -- 安装驱动。向导在 8 和 9 之间播放等待动画。
+    step('安装虚拟摄像头驱动程序，请稍等...')
+    notify(8)
+    local launched, exitCode = shellExecuteEx(deviceTool, 'install "' .. installPath .. 'nelvo.inf" nelvo', 'open', 0, 64)
+    notify(9)
+    if not launched or exitCode == nil or exitCode == -1 then
+        shellExecuteEx('nelvocount.exe', 'app err_driverins ' .. programVersion, 'open', 0, 0)
+        notify(6, 'error', '安装虚拟摄像头驱动失败')
+        return
+    elseif exitCode == 1 then
+        notify(7)
+    end
+else
+    -- 注册摄像头滤镜，结果不检查。
+    step('注册Nelvo.ax...')
+    shellExecuteEx('regsvr32', '/s "' .. installPath .. 'Nelvo.ax"', 'open', 0, 64)
+end
+
+notify(2)
+
+-- 收尾：以下各步的结果不检查，也不通知向导。
+shellExecuteEx('nelvocount.exe', 'app install ' .. programVersion, 'open', 0, 0)
+if appData then
+    moveFile(installPath .. 'config_default', appData .. '\\Nelvo\\codecs\\config_default')
+    for _, folder in ipairs({ 'skinwhitening', '边框', '灯光', '动画', '挂件' }) do
+        removeDirectory(appData .. '\\Nelvo\\Effect\\' .. folder)
+    end
+    removeFile(appData .. '\\Nelvo\\Effect\\effects.json')
+    removeFile(appData .. '\\Nelvo\\Codecs\\manifest')
+end

@@ -18,16 +18,28 @@ HKEY argRoot(lua_State* L, int index) {
     return reinterpret_cast<HKEY>(static_cast<intptr_t>(argInteger(L, index)));
 }
 
+// Argument `index` decoded into `out`. False when it holds text that is
+// not valid UTF-8: it would arrive as the empty text, which names the root
+// key itself or a key's default value, never what the caller meant.
+bool argName(lua_State* L, int index, std::wstring& out) {
+    out = argWideText(L, index);
+    return !out.empty() || argBytes(L, index).empty();
+}
+
+// The key at root + path (argument 2), or none, also when the path cannot be
+// decoded.
 UniqueRegKey openKey(lua_State* L) {
     UniqueRegKey key;
-    const std::wstring path = argWideText(L, 2);
+    std::wstring path;
+    if (!argName(L, 2, path)) return key;
     if (RegOpenKeyExW(argRoot(L, 1), path.c_str(), 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS) key.release();
     return key;
 }
 
 UniqueRegKey createKey(lua_State* L) {
     UniqueRegKey key;
-    const std::wstring path = argWideText(L, 2);
+    std::wstring path;
+    if (!argName(L, 2, path)) return key;
     if (RegCreateKeyExW(argRoot(L, 1), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                         key.put(), nullptr) != ERROR_SUCCESS)
         key.release();
@@ -73,9 +85,10 @@ int regQueryInteger(lua_State* L) {
 
 // [-0, +0] regWriteString(root, key, name, text)
 int regWriteString(lua_State* L) {
+    std::wstring name;
+    if (!argName(L, 3, name)) return 0;
     const UniqueRegKey key = createKey(L);
     if (!key) return 0;
-    const std::wstring name = argWideText(L, 3);
     const std::wstring text = argWideText(L, 4);
     const DWORD bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
     RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), bytes);
@@ -84,9 +97,10 @@ int regWriteString(lua_State* L) {
 
 // [-0, +0] regWriteInteger(root, key, name, number)
 int regWriteInteger(lua_State* L) {
+    std::wstring name;
+    if (!argName(L, 3, name)) return 0;
     const UniqueRegKey key = createKey(L);
     if (!key) return 0;
-    const std::wstring name = argWideText(L, 3);
     const int32_t value = argInteger(L, 4);
     RegSetValueExW(key.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
     return 0;
@@ -94,9 +108,10 @@ int regWriteInteger(lua_State* L) {
 
 // [-0, +0] regDeleteValue(root, key, name)
 int regDeleteValue(lua_State* L) {
+    std::wstring name;
+    if (!argName(L, 3, name)) return 0;
     const UniqueRegKey key = openKey(L);
     if (!key) return 0;
-    const std::wstring name = argWideText(L, 3);
     RegDeleteValueW(key.get(), name.c_str());
     return 0;
 }

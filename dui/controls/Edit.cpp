@@ -1,6 +1,7 @@
 #include "dui/controls/Edit.h"
 
 #include "dui/ControlWindow.h"
+#include "dui/LayoutMath.h"
 #include "dui/controls/Button.h"
 #include "dui/controls/TextKeys.h"
 
@@ -56,7 +57,9 @@ int32_t Edit::lineHeight() const {
     return std::max(1, font + lineSpace_);
 }
 
-int32_t Edit::visibleLineCount() const { return std::max(0, (arrangedHeight_ - 2 * padY_) / lineHeight()); }
+int32_t Edit::visibleLineCount() const {
+    return std::max(0, layout::sub(arrangedHeight_, 2 * padY_) / lineHeight());
+}
 
 // --- Text and layout ---
 
@@ -153,7 +156,7 @@ void Edit::placeCaret() {
     Rect r;
     if (!w || !hasFlag(ControlFlag::Focused) || !windowRect(r)) return;
     const Point p = pointOf(caret_);
-    w->showCaret(r.left + p.x, r.top + p.y);
+    w->showCaret(layout::add(r.left, p.x), layout::add(r.top, p.y));
 }
 
 void Edit::showCaretIfVisible() {
@@ -183,11 +186,13 @@ void Edit::moveCaretToLine(int32_t line) {
 // --- Events ---
 
 void Edit::readAttributes() {
-    lineSpace_ = intOr(attr::textspace, 0);
+    lineSpace_ = std::clamp(intOr(attr::textspace, 0), -layout::kUnbounded, layout::kUnbounded);
     Size padding;
     if (getSize(attr::textpadding, padding)) {
-        padX_ = padding.cx;
-        padY_ = padding.cy;
+        // Bounded, so that twice the padding and the line height stay far
+        // from overflowing whatever the markup says.
+        padX_ = std::clamp(padding.cx, -layout::kUnbounded, layout::kUnbounded);
+        padY_ = std::clamp(padding.cy, -layout::kUnbounded, layout::kUnbounded);
     }
     editable_ = intOr(attr::texteditable, 1) != 0;
     textColour_ = static_cast<uint32_t>(intOr(attr::color, 0));
@@ -209,8 +214,8 @@ void Edit::onLButtonDown(void* object, Control*, Event* e) {
     Rect r;
     self->windowRect(r);
     const Point p = Button::eventPoint(*e);
-    const int32_t x = p.x - r.left;
-    const int32_t y = std::min(p.y - r.top, self->padY_ + self->visibleLineCount() * self->lineHeight() - 1);
+    const int32_t x = layout::sub(p.x, r.left);
+    const int32_t y = std::min(layout::sub(p.y, r.top), self->padY_ + self->visibleLineCount() * self->lineHeight() - 1);
     self->caret_ = self->anchor_ = self->indexAt(x, y);
     self->rememberedX_ = x - self->padX_;
     self->ensureVisible();
@@ -224,9 +229,10 @@ void Edit::onMouseMove(void* object, Control*, Event* e) {
     Rect r;
     self->windowRect(r);
     const Point p = Button::eventPoint(*e);
-    const int32_t x = std::clamp(p.x - r.left, self->padX_, std::max(self->padX_, self->arrangedWidth_ - self->padX_));
+    const int32_t x = std::clamp(layout::sub(p.x, r.left), self->padX_,
+                                 std::max(self->padX_, layout::sub(self->arrangedWidth_, self->padX_)));
     const int32_t bottom = self->padY_ + self->visibleLineCount() * self->lineHeight() + 1;
-    const int32_t y = std::clamp(p.y - r.top, self->padY_ - 1, std::max(self->padY_ - 1, bottom));
+    const int32_t y = std::clamp(layout::sub(p.y, r.top), self->padY_ - 1, std::max(self->padY_ - 1, bottom));
     const int32_t index = self->indexAt(x, y);
     if (index == self->caret_) return;
     self->caret_ = index;
@@ -398,9 +404,12 @@ Size Edit::arrangeOverride(int32_t finalWidth, int32_t finalHeight) {
         relayout();
         firstVisible_ = std::clamp(firstVisible_, 0, layout_.count() - 1);
     }
-    if (hasFlag(ControlFlag::Focused)) showCaretIfVisible();
     invalidate(false);
     return {finalWidth, finalHeight};
+}
+
+void Edit::layoutSettled() {
+    if (hasFlag(ControlFlag::Focused)) showCaretIfVisible();
 }
 
 // --- Painting ---
@@ -418,13 +427,13 @@ void Edit::paint(DeviceContext dc, const Rect& bounds, const Rect&) {
     const int32_t lh = lineHeight();
     const int32_t selFrom = std::min(anchor_, caret_);
     const int32_t selTo = std::max(anchor_, caret_);
-    const int32_t limit = std::min(bounds.bottom, bounds.top + padY_ + visibleLineCount() * lh);
-    const int32_t left = bounds.left + padX_;
-    const int32_t right = bounds.left + arrangedWidth_ - padX_;
+    const int32_t limit = std::min(bounds.bottom, layout::add(bounds.top, padY_ + visibleLineCount() * lh));
+    const int32_t left = layout::add(bounds.left, padX_);
+    const int32_t right = layout::sub(layout::add(bounds.left, arrangedWidth_), padX_);
     const int32_t average = std::max<int32_t>(1, widths_.metrics().tmAveCharWidth);
     constexpr UINT format = DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER;
     for (int32_t k = firstVisible_; k < layout_.count(); ++k) {
-        const int32_t y = bounds.top + padY_ + (k - firstVisible_) * lh;
+        const int32_t y = layout::add(bounds.top, padY_ + (k - firstVisible_) * lh);
         if (y >= limit) break;
         const EditLine& line = layout_.line(k);
         const char16_t first = blocks_.at(line.start);

@@ -11,6 +11,7 @@
 // `color` (text colour), `font` (default "Default"), `text`.
 
 #include "dui/Control.h"
+#include "dui/LayoutMath.h"
 #include "dui/controls/EditBlocks.h"
 #include "dui/controls/EditLayout.h"
 
@@ -30,6 +31,7 @@ public:
     std::u16string_view typeName() const override { return u"Edit"; }
     void paint(DeviceContext dc, const Rect& bounds, const Rect& clip) override;
     Size arrangeOverride(int32_t finalWidth, int32_t finalHeight) override;
+    void layoutSettled() override;
 
     // Replaces the whole text and lays it out again. Caret, anchor and first
     // visible line stay, limited to the new text. Raises nothing.
@@ -73,7 +75,7 @@ private:
     void paste();
 
     // Geometry, relative to the control's top-left corner.
-    int32_t availableWidth() const { return arrangedWidth_ - 2 * padX_; }
+    int32_t availableWidth() const { return layout::sub(arrangedWidth_, 2 * padX_); }
     int32_t widthBetween(int32_t from, int32_t to);
     Point pointOf(int32_t index);
     int32_t indexAt(int32_t x, int32_t y);

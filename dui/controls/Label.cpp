@@ -1,4 +1,5 @@
 #include "dui/controls/Label.h"
+#include "dui/LayoutMath.h"
 
 #ifdef _WIN32
 #include "dui/TextDraw.h"
@@ -24,8 +25,8 @@ void Label::paint(DeviceContext dc, const Rect& bounds, const Rect& clip) {
     const std::u16string* text = findText(attr::text);
     if (!text) return;
     const Rect padding = rectOr(attr::padding, {});
-    const Rect inner{bounds.left + padding.left, bounds.top + padding.top, bounds.right - padding.right,
-                     bounds.bottom - padding.bottom};
+    const Rect inner{layout::add(bounds.left, padding.left), layout::add(bounds.top, padding.top),
+                     layout::sub(bounds.right, padding.right), layout::sub(bounds.bottom, padding.bottom)};
     UINT format = DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER;
     const Keyword align = keywordOr(attr::textAlign, Keyword::Left);
     if (align == Keyword::Center) format |= DT_CENTER;

@@ -1,4 +1,5 @@
 #include "dui/controls/ProgressBar.h"
+#include "dui/LayoutMath.h"
 
 #ifdef _WIN32
 #include "dui/controls/SkinDrawing.h"
@@ -39,8 +40,8 @@ void ProgressBar::paint(DeviceContext dc, const Rect& bounds, const Rect&) {
     Rect area = bounds;
     Rect margin;
     if (getRect(attr::progressmargin, margin))
-        area = {bounds.left + margin.left, bounds.top + margin.top, bounds.right - margin.right,
-                bounds.bottom - margin.bottom};
+        area = {layout::add(bounds.left, margin.left), layout::add(bounds.top, margin.top),
+                layout::sub(bounds.right, margin.right), layout::sub(bounds.bottom, margin.bottom)};
     const int32_t right = fillRight(area.left, area.right, position_, range_);
     if (right <= area.left || area.bottom <= area.top) return;
     // The fill image is laid out over the whole area and the clip reveals

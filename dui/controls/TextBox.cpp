@@ -1,4 +1,5 @@
 #include "dui/controls/TextBox.h"
+#include "dui/LayoutMath.h"
 
 #include "dui/ControlWindow.h"
 #include "dui/controls/Button.h"
@@ -75,16 +76,24 @@ void TextBox::setText(std::u16string_view text) {
     invalidate(false);
 }
 
+void TextBox::replaceSelection(std::u16string_view units) {
+    // A full box takes nothing more: the text stays and nothing is raised.
+    const std::u16string before = buffer_.text();
+    buffer_.replaceSelection(units, widths());
+    if (buffer_.text() != before) textChanged();
+}
+
 void TextBox::textChanged() {
     Event e = makeEvent(EventCode::ValueChange, Routing::Direct);
     raiseEvent(e);
 }
 
 void TextBox::ensureCaretVisible() {
-    const int32_t x = buffer_.ensureCaretVisible(bounds().width() - 2 * kPaddingX, widths());
+    const int32_t x = buffer_.ensureCaretVisible(layout::sub(bounds().width(), 2 * kPaddingX), widths());
     invalidate(false);
     Rect r;
-    if (window() && windowRect(r)) window()->showCaret(r.left + kPaddingX + x, r.top + kPaddingY);
+    if (window() && windowRect(r))
+        window()->showCaret(layout::add(r.left, kPaddingX + x), layout::add(r.top, kPaddingY));
 }
 
 void TextBox::onAttached(void* object, Control*, Event*) {
@@ -99,7 +108,7 @@ void TextBox::onLButtonDown(void* object, Control*, Event* e) {
     auto* self = static_cast<TextBox*>(object);
     Rect r;
     self->windowRect(r);
-    const int32_t x = Button::eventPoint(*e).x - r.left - kPaddingX;
+    const int32_t x = layout::sub(layout::sub(Button::eventPoint(*e).x, r.left), kPaddingX);
     const int32_t index = self->buffer_.hitTest(x, self->widths());
     const bool moved = index != self->buffer_.caret();
     self->buffer_.collapseTo(index);
@@ -115,8 +124,8 @@ void TextBox::onMouseMove(void* object, Control*, Event* e) {
     self->windowRect(r);
     // Dragging past either end scrolls by at most about one character.
     const int32_t slack = self->widths().width(u'W');
-    const int32_t x = std::clamp(Button::eventPoint(*e).x - r.left, kPaddingX - slack,
-                                 self->bounds().width() - kPaddingX + slack);
+    const int32_t x = std::clamp(layout::sub(Button::eventPoint(*e).x, r.left), kPaddingX - slack,
+                                 std::max(kPaddingX - slack, layout::sub(self->bounds().width(), kPaddingX - slack)));
     self->buffer_.setCaret(self->buffer_.hitTest(x - kPaddingX, self->widths()));
     self->ensureCaretVisible();
     e->handled = 1;
@@ -192,8 +201,7 @@ void TextBox::onKeyPress(void* object, Control*, Event* e) {
     e->handled = 1;
     const auto unit = static_cast<char16_t>(e->param1);
     if (unit < 32) return;
-    self->buffer_.replaceSelection(std::u16string_view(&unit, 1), self->widths());
-    self->textChanged();
+    self->replaceSelection(std::u16string_view(&unit, 1));
     self->ensureCaretVisible();
 }
 
@@ -210,8 +218,7 @@ void TextBox::paste() {
 #ifdef _WIN32
     std::u16string text;
     if (!window() || !clipboardGetText(window()->nativeHandle(), text)) return;
-    buffer_.replaceSelection(oneLine(std::move(text)), widths());
-    textChanged();
+    replaceSelection(oneLine(std::move(text)));
     ensureCaretVisible();
 #endif
 }
@@ -238,21 +245,16 @@ void TextBox::onSetCursor(void*, Control*, Event* e) {
 
 Size TextBox::measureOverride(int32_t, int32_t) { return {0, lineHeight() + 2 * kPaddingY}; }
 
-Size TextBox::arrangeOverride(int32_t finalWidth, int32_t finalHeight) {
-    // The bounds are stored after this returns; scrolling uses the new width.
-    Rect b = bounds();
-    b.right = b.left + finalWidth;
-    b.bottom = b.top + finalHeight;
-    setBounds(b);
+void TextBox::layoutSettled() {
+    // Scrolls for the new width and places the caret in the new bounds.
     if (hasFlag(ControlFlag::Focused)) ensureCaretVisible();
-    return {finalWidth, finalHeight};
 }
 
 #ifdef _WIN32
 void TextBox::paint(DeviceContext dc, const Rect& bounds, const Rect& clip) {
     Control::paint(dc, bounds, clip);
-    const Rect textRect{bounds.left + kPaddingX, bounds.top + kPaddingY, bounds.right - kPaddingX,
-                        bounds.bottom - kPaddingY};
+    const Rect textRect{layout::add(bounds.left, kPaddingX), layout::add(bounds.top, kPaddingY),
+                        layout::sub(bounds.right, kPaddingX), layout::sub(bounds.bottom, kPaddingY)};
     const Rect visible = intersect(textRect, clip);
     if (visible.empty()) return;
     SaveDcGuard saved(dc);

@@ -28,7 +28,7 @@ public:
     std::u16string_view typeName() const override { return u"TextBox"; }
     void paint(DeviceContext dc, const Rect& bounds, const Rect& clip) override;
     Size measureOverride(int32_t availableWidth, int32_t availableHeight) override;
-    Size arrangeOverride(int32_t finalWidth, int32_t finalHeight) override;
+    void layoutSettled() override;
 
     // Replaces the text: nothing when it is the same; otherwise scroll 0,
     // caret and anchor at the end, ValueChange, repaint.
@@ -57,6 +57,9 @@ private:
     // Scrolls the caret into view, repaints and places the window's caret.
     void ensureCaretVisible();
     void textChanged();
+    // Replaces the selection by as much of `units` as fits; ValueChange only
+    // when the text changed.
+    void replaceSelection(std::u16string_view units);
     int32_t lineHeight() const;
     CharWidths& widths();
 

@@ -109,13 +109,19 @@ TEST_F(TextBoxWindowTest, HoldsAtMost1999Units) {
     ControlWindowUnderTest w(kForm);
     auto* box = w.child<TextBox>(1);
     box->setText(std::u16string(1997, u'x'));
+    EventCounter changes;
+    changes.attach(*box, EventCode::ValueChange);
     focusBox(w);
     w.key(VK_END);
     w.ctrlKey('A');
     w.key(VK_RIGHT);
-    w.type(u"abc");
+    w.type(u"abcd");
     EXPECT_EQ(box->getText().size(), 1999u);
     EXPECT_EQ(box->getText().substr(1997), u"ab");
+    EXPECT_EQ(changes.count, 2) << "a character that does not fit changes nothing";
+    ASSERT_TRUE(putClipboard(w.hwnd(), u"zz"));
+    w.ctrlKey('V');
+    EXPECT_EQ(changes.count, 2) << "nor does a paste into the full box";
     w.key(VK_BACK);
     w.key(VK_BACK);
     w.key(VK_BACK);
@@ -139,6 +145,28 @@ TEST_F(TextBoxWindowTest, SetTextWithTheSameTextRaisesNothing) {
     box->setText(u"C:\\Program Files");
     EXPECT_EQ(changes.count, 1);
     EXPECT_EQ(box->buffer().caret(), caret) << "the caret stays";
+}
+
+// A re-layout that moves a focused text box or editor (here by their
+// parent's margin) moves the caret with it.
+TEST_F(TextBoxWindowTest, TheCaretFollowsARelayout) {
+    ControlWindowUnderTest w(R"(<Window initSize="320,200" style="background.xml"><Grid id="9"><Canvas>
+      <TextBox id="1" x="10" y="10" width="200" height="25" style="textbox.xml" text="abc"/>
+      <Edit id="2" x="10" y="60" width="200" height="80" text="one"/>
+    </Canvas></Grid></Window>)");
+    Control* parent = w.child(9);
+    for (int32_t id : {1, 2}) {
+        SCOPED_TRACE(id);
+        w.click(*w.child(id));
+        ASSERT_TRUE(w.child(id)->hasFlag(ControlFlag::Focused));
+        const Rect before = w.window().caretRect();
+        parent->setRect(attr::margin, {30, 20, 0, 0});
+        w.window().updateLayout();
+        EXPECT_EQ(w.window().caretRect(), before.offset(30, 20));
+        parent->setRect(attr::margin, {});
+        w.window().updateLayout();
+        EXPECT_EQ(w.window().caretRect(), before);
+    }
 }
 
 TEST_F(TextBoxWindowTest, PreviewKeyPressHandlerStopsTheCharacter) {

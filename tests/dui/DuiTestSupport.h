@@ -6,6 +6,7 @@
 #include "dui/ControlWindow.h"
 #include "dui/Panel.h"
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,32 @@ struct Recorder {
         if (r.action) r.action(r, sender, e);
     }
 };
+
+// Attaches `root` to a stand-in window, lays it out at 504 x 366, and asks
+// every control for its window rectangle, invalidates it and hit-tests the
+// tree at ordinary and extreme points, then detaches it. False when a
+// window rectangle is missing or its width differs from the bounds' width
+// (moving a rectangle keeps its width, wrapped or not).
+inline bool exerciseTree(Control& root) {
+    TestWindow window;
+    attach(window, root);
+    root.measure(504, 366);
+    root.arrange({0, 0, 504, 366});
+    bool sound = true;
+    std::vector<Control*> todo{&root};
+    while (!todo.empty()) {
+        Control* c = todo.back();
+        todo.pop_back();
+        Rect r;
+        sound = sound && c->windowRect(r) && r.width() == c->bounds().width();
+        c->invalidate(false);
+        if (Panel* p = c->asPanel())
+            for (Control* k = p->firstChild(); k; k = k->nextSibling()) todo.push_back(k);
+    }
+    for (int32_t x : {0, 100, 503, INT32_MIN, INT32_MAX}) root.hitTest(x, x);
+    detach(root);
+    return sound;
+}
 
 template <typename T>
 T* make() {

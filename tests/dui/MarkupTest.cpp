@@ -9,9 +9,15 @@
 #include "dui/UiContext.h"
 #include "dui/controls/Button.h"
 #include "dui/controls/TabItem.h"
+#include "dui/XmlDocument.h"
+#include "tests/dui/DuiTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace nelvo {
@@ -265,6 +271,74 @@ TEST_F(MarkupTest, InvalidUtf8TurnsTheWholeTextEmpty) {
     ASSERT_TRUE(root) << error;
     EXPECT_EQ(root->text(), u"安装");
 }
+
+TEST_F(MarkupTest, SurrogatePairsAndDepthLimit) {
+    ControlPtr root = load("<Window text=\"a&#xD83D;&#xDE00;b\" tooltip=\"&#x1F600;\" font=\"&#xD83D;\"/>");
+    ASSERT_TRUE(root) << error;
+    EXPECT_EQ(root->text(), u"a\U0001F600b") << "a pair written as two references is one character";
+    EXPECT_EQ(*root->findText(attr::tooltip), u"\U0001F600");
+    EXPECT_EQ(*root->findText(attr::font), u"") << "a lone surrogate is still refused";
+
+    auto nested = [](int depth, const char* inner) {
+        std::string m;
+        for (int i = 0; i < depth; ++i) m += "<Grid a='<Grid>'><!-- <Grid> --><Canvas/>";
+        m += inner;
+        for (int i = 0; i < depth; ++i) m += "</Grid>";
+        return m;
+    };
+    root = load(nested(XmlDocument::kMaxDepth, ""));
+    EXPECT_TRUE(root) << error;
+    root = load(nested(XmlDocument::kMaxDepth, "<Grid/>"));
+    EXPECT_TRUE(root) << error << ": an empty element adds no level below itself";
+    EXPECT_FALSE(load(nested(XmlDocument::kMaxDepth, "<Grid></Grid>")));
+    EXPECT_EQ(error, "elements nested too deeply");
+}
+
+#ifdef NELVO_SOURCE_DIR
+// Markup that once broke the framework (also the seeds of the markup fuzz
+// target): it loads or is refused, and what loads lays out, invalidates and
+// hit-tests with wrapping arithmetic (the sanitizers stop on an overflow).
+TEST_F(MarkupTest, InputsThatOnceBrokeTheFramework) {
+    const std::filesystem::path corpus = std::filesystem::path(NELVO_SOURCE_DIR) / "tests/dui/corpus";
+    auto read = [&](const char* name) {
+        std::ifstream in(corpus / name, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        EXPECT_FALSE(ss.str().empty()) << name;
+        return ss.str();
+    };
+    error.clear();
+    EXPECT_FALSE(load(read("markup-deep-nesting-20000.xml")));
+    EXPECT_EQ(error, "elements nested too deeply");
+
+    ControlPtr root = load(read("markup-surrogate-entity.xml"));
+    ASSERT_TRUE(root) << error;
+    EXPECT_EQ(root->text(), u"a\U0001F600b");
+
+    for (const char* name : {"edit-textpadding-overflow.xml", "rect-offset-overflow.xml",
+                             "markup-crash-edit-textpadding-raw", "markup-crash-windowrect-raw"}) {
+        SCOPED_TRACE(name);
+        root = load(read(name));
+        ASSERT_TRUE(root) << error;
+        EXPECT_TRUE(test::exerciseTree(*root));
+    }
+
+    // The editor 2^31 units wide, 100 units from the left: its window
+    // rectangle wraps around to the left of the window.
+    root = load(read("rect-offset-overflow.xml"));
+    test::TestWindow window;
+    attach(window, *root);
+    root->measure(504, 366);
+    root->arrange({0, 0, 504, 366});
+    Control* edit = root->asPanel()->firstChild()->asPanel()->firstChild();
+    Rect r;
+    ASSERT_TRUE(edit->windowRect(r));
+    EXPECT_EQ(edit->bounds().width(), INT32_MAX);
+    EXPECT_EQ(r.left, edit->bounds().left + 100);
+    EXPECT_LT(r.right, r.left);
+    detach(*root);
+}
+#endif
 
 TEST_F(MarkupTest, MissingLayoutMemberFails) {
     EXPECT_FALSE(loadLayout(u"mainframe.xml", &error)) << "no layout package loaded";

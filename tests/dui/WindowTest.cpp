@@ -261,12 +261,30 @@ TEST_F(WindowTest, FocusComesBackOnKeyboardActivationOnly) {
     send(WM_KILLFOCUS);
     EXPECT_EQ(window->focusControl(), nullptr);
     EXPECT_EQ(window->rememberedFocus(), edit);
-    EXPECT_TRUE(edit->hasFlag(ControlFlag::Focused)) << "the bit stays while the window is away";
+    EXPECT_FALSE(edit->hasFlag(ControlFlag::Focused)) << "lost like by any other path";
     send(WM_ACTIVATE, MAKEWPARAM(WA_CLICKACTIVE, 0));
     EXPECT_EQ(window->focusControl(), nullptr);
     EXPECT_EQ(log.joined(), "e:3");
     send(WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0));
     EXPECT_EQ(window->focusControl(), edit);
+    EXPECT_TRUE(edit->hasFlag(ControlFlag::Focused));
+    EXPECT_EQ(log.joined(), "e:3 e:2");
+    log.clear();
+
+    // Away, then back by a click on another control that takes the focus:
+    // the first one does not keep its bit, and nothing brings it back.
+    Control* other = byId(20);
+    other->setFlag(ControlFlag::FocusOnPress, true);
+    send(WM_KILLFOCUS);
+    send(WM_ACTIVATE, MAKEWPARAM(WA_CLICKACTIVE, 0));
+    send(WM_LBUTTONDOWN, MK_LBUTTON, at(110, 10));
+    EXPECT_EQ(window->focusControl(), other);
+    EXPECT_FALSE(edit->hasFlag(ControlFlag::Focused));
+    EXPECT_EQ(window->rememberedFocus(), nullptr);
+    send(WM_KILLFOCUS);
+    send(WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0));
+    EXPECT_EQ(window->focusControl(), other);
+    window->setFocus(edit);
     EXPECT_EQ(log.joined(), "e:3 e:2");
     log.clear();
 
@@ -275,6 +293,16 @@ TEST_F(WindowTest, FocusComesBackOnKeyboardActivationOnly) {
     send(WM_LBUTTONDOWN, MK_LBUTTON, at(60, 10));
     EXPECT_EQ(log.joined(), "e:3");
     EXPECT_FALSE(edit->hasFlag(ControlFlag::Focused));
+
+    // And after the window went away, such a press forgets the remembered
+    // focus: activation from the keyboard then restores nothing.
+    window->setFocus(edit);
+    send(WM_KILLFOCUS);
+    send(WM_ACTIVATE, MAKEWPARAM(WA_CLICKACTIVE, 0));
+    send(WM_LBUTTONDOWN, MK_LBUTTON, at(60, 10));
+    EXPECT_EQ(window->rememberedFocus(), nullptr);
+    send(WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0));
+    EXPECT_EQ(window->focusControl(), nullptr);
 
     // A control outside this window cannot take its focus: nothing would
     // clear the focus when that control goes.

@@ -163,3 +163,67 @@ TEST(Lzpack, VerifyNamesTheDamagedMember) {
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.out.find("missing.lz"), std::string::npos);
 }
+
+// Trees and packages that once broke the packer (tests/native/corpus/lzpack-*).
+TEST(Lzpack, HostileTreesAndPackagesGetAClearAnswer) {
+    const fs::path dir = scratch("hostile");
+    const fs::path corpus = NATIVE_CORPUS;
+
+    // The package made from an empty folder lists and verifies as empty.
+    fs::create_directories(dir / "empty");
+    ASSERT_EQ(lzpack("create " + (dir / "empty.lz").string() + " " + (dir / "empty").string()).status, 0);
+    EXPECT_EQ(slurp(dir / "empty.lz"), slurp(corpus / "lzpack-empty-package.lz"));
+    for (const char* cmd : {"list ", "verify "}) {
+        const CommandResult r = lzpack(cmd + (corpus / "lzpack-empty-package.lz").string());
+        EXPECT_EQ(r.status, 0) << cmd << r.out;
+        EXPECT_EQ(r.out, "") << cmd;
+    }
+
+    // A link loop in the tree and a folder given as package: refused, named.
+    spit(dir / "loop/a", "x");
+    fs::create_symlink("self", dir / "loop/self");
+    CommandResult r = lzpack("create " + (dir / "loop.lz").string() + " " + (dir / "loop").string());
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(r.out.find("loop/self: "), std::string::npos) << r.out;
+    EXPECT_FALSE(fs::exists(dir / "loop.lz"));
+    r = lzpack("list " + dir.string());
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_EQ(r.out, "lzpack: " + dir.string() + ": cannot read: is a folder\n");
+
+    // Links to files are packed under their own names with what they lead to.
+    spit(dir / "links/a.txt", "hi\n");
+    spit(dir / "outside.txt", "secret\n");
+    fs::create_symlink(dir / "outside.txt", dir / "links/link.txt");
+    fs::create_symlink("a.txt", dir / "links/alias.txt");
+    ASSERT_EQ(lzpack("create " + (dir / "links.lz").string() + " " + (dir / "links").string()).status, 0);
+    r = lzpack("list " + (dir / "links.lz").string());
+    EXPECT_EQ(r.out, "lzma 13 3 a.txt\nlzma 13 3 alias.txt\nlzma 17 7 link.txt\n");
+    EXPECT_EQ(lzpack("extract " + (dir / "links.lz").string() + " -C " + (dir / "links-out").string()).status, 0);
+    EXPECT_EQ(slurp(dir / "links-out/link.txt"), "secret\n");
+
+    // A hard link lying where a temporary file could go is never written through.
+    spit(dir / "victim.txt", "ORIGINAL\n");
+    fs::create_directories(dir / "hard");
+    fs::create_hard_link(dir / "victim.txt", dir / "hard/hl.txt.lzpack-tmp");
+    r = lzpack("extract " + (corpus / "lzpack-hardlink-member.lz").string() + " -C " + (dir / "hard").string());
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(slurp(dir / "victim.txt"), "ORIGINAL\n");
+    EXPECT_TRUE(fs::exists(dir / "hard/hl.txt"));
+
+    // A name of 250 bytes extracts like any other.
+    r = lzpack("extract " + (corpus / "lzpack-250-byte-name.lz").string() + " -C " + (dir / "long").string());
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(fs::exists(dir / "long" / std::string(250, 'b')));
+
+    // Two names that differ only in an unpaired surrogate would be one file:
+    // the second is refused, not silently lost.
+    r = lzpack("extract " + (corpus / "lzpack-lone-surrogate-names.lz").string() + " -C " + (dir / "lone").string());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("would be written to the same file"), std::string::npos) << r.out;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "lone"), fs::directory_iterator()), 1);
+
+    // One member, one line: a newline inside a name is escaped.
+    r = lzpack("list " + (corpus / "lzpack-newline-name.lz").string());
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "stored 1 1 ok.txt\\nstored 1 1 injected\n");
+}

@@ -173,6 +173,153 @@ restart)
 registration)
     luarun one two
     ;;
+install-win7)
+    # The driver-removal branch: a first installation, one over it while two
+    # copies of the product run and the device tool asks for a restart, and
+    # one that the user stops at the list of running programs.
+    . "$here/installtest.sh"
+    payload_extract "$scratch/members" || fail "cannot extract the payload package"
+    dir=$scratch/Nelvo
+    # What earlier versions of the product left in its data folder.
+    product_data=${codecs%/*}
+    mkdir -p "$product_data"/Effect/{skinwhitening,边框/sub,灯光,动画,挂件,keep} "$codecs"
+    touch "$product_data"/Effect/{边框/sub/a.png,effects.json,keep/b.png} "$codecs/manifest"
+    lg_run win7 "$payload_package" "$dir"
+    expected_run win7 "$(cpath "$dir")\\" > expected.txt
+    expect expected.txt "first installation"
+    check_installed "$scratch/members" "$dir"
+    for old in Effect/skinwhitening Effect/边框 Effect/灯光 Effect/动画 Effect/挂件 Effect/effects.json codecs/manifest; do
+        [ -e "$product_data/$old" ] && fail "the installation left $old in the product's data folder"
+    done
+    [ -f "$product_data/Effect/keep/b.png" ] || fail "the installation removed more than the old effects"
+    [ -e "$dir/DevconExe.log" ] && fail "a first installation ran the device tool: $(cat "$dir/DevconExe.log")"
+    wait_line "$dir/NelvoCount.log" "app install 2.0.0.69"
+    filter=$(reg_query 'HKCR\CLSID\{4C7A1D52-9E3B-4F08-A6D1-5B2E8F90C317}\InprocServer32' /ve /reg:32 \
+        | sed -n 's/.*REG_SZ *//p')
+    [ "$filter" = "$(cpath "$dir")\Nelvo.ax" ] || fail "Nelvo.ax is registered as '$filter'"
+    # The crash-dump library registers itself the same way, as the wizard
+    # expects; unregistering takes either class away again.
+    dumper='HKCR\CLSID\{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}\InprocServer32'
+    timeout 60 wine regsvr32 /s "$(cpath "$dir")\nelvodumper.dll" >/dev/null 2>&1
+    [ "$(reg_query "$dumper" /ve /reg:32 | sed -n 's/.*REG_SZ *//p')" = "$(cpath "$dir")\nelvodumper.dll" ] \
+        || fail "nelvodumper.dll did not register itself"
+    timeout 60 wine regsvr32 /s /u "$(cpath "$dir")\nelvodumper.dll" >/dev/null 2>&1
+    timeout 60 wine regsvr32 /s /u "$(cpath "$dir")\Nelvo.ax" >/dev/null 2>&1
+    reg_query "$dumper" /reg:32 >/dev/null && fail "nelvodumper.dll is still registered"
+    reg_query 'HKCR\CLSID\{4C7A1D52-9E3B-4F08-A6D1-5B2E8F90C317}' /reg:32 >/dev/null \
+        && fail "Nelvo.ax is still registered"
+
+    # start_product COPY: starts Nelvo.exe from the folder COPY and waits
+    # until it has listed itself; $! is its process.
+    started=
+    trap 'kill $keeper $started 2>/dev/null; wait $keeper 2>/dev/null' EXIT
+    start_product() {
+        mkdir -p "$1"
+        cp "$dir/Nelvo.exe" "$1/"
+        rm -f "$1/Nelvo.log"
+        timeout 120 wine "$(cpath "$scratch")\\$1\\Nelvo.exe" </dev/null >/dev/null 2>&1 &
+        started="$started $!"
+        wait_line "$1/Nelvo.log" ""
+    }
+    start_product one
+    first=$!
+    start_product two
+    second=$!
+    echo 'remove 1' > "$dir/devcon-outcome.txt"
+    lg_run win7 "$payload_package" "$dir" 10=1
+    running="$(cpath "$scratch")\\one\\Nelvo.exe\\r\\n$(cpath "$scratch")\\two\\Nelvo.exe\\r\\n"
+    expected_run win7 "$(cpath "$dir")\\" "running=$running restart" > expected.txt
+    expect expected.txt "installation over a running product"
+    wait $first || fail "the first copy of Nelvo.exe was not ended"
+    wait $second || fail "the second copy of Nelvo.exe was not ended"
+    grep -qxF '64|remove|nelvo' "$dir/DevconExe.log" || fail "the device tool did not remove the driver"
+    check_installed "$scratch/members" "$dir"
+
+    start_product one
+    first=$!
+    lg_run win7 "$payload_package" "$dir" 10=2
+    printf '{code=1}\n{code=3,range=50}\n{code=10,file=[[%s]]}\n' "$(cpath "$scratch")\\one\\Nelvo.exe\\r\\n" \
+        > expected.txt
+    expect expected.txt "the user keeps the product running"
+    kill -0 $first 2>/dev/null || fail "Nelvo.exe was ended although the user said no"
+    kill $first
+    wait $first
+    ;;
+install-win8)
+    # The driver-installation branch into a folder whose name holds "]]":
+    # the device tool succeeds, asks for a restart, fails.
+    . "$here/installtest.sh"
+    payload_extract "$scratch/members" || fail "cannot extract the payload package"
+    dir=$scratch/Nel]]vo
+    lg_run win8 "$payload_package" "$dir"
+    expected_run win8 "$(cpath "$dir")\\" > expected.txt
+    expect expected.txt "first installation"
+    check_installed "$scratch/members" "$dir"
+    grep -qxF "64|install|$(cpath "$dir")\\nelvo.inf|nelvo" "$dir/DevconExe.log" \
+        || fail "the device tool was not asked to install: $(cat "$dir/DevconExe.log")"
+    wait_line "$dir/NelvoCount.log" "app install 2.0.0.69"
+
+    # Each in a folder of its own, where the outcome waits beside the tool:
+    # the counter that a run starts last may still be running from there.
+    dir=$scratch/restart
+    mkdir -p "$dir"
+    echo 'install 1' > "$dir/devcon-outcome.txt"
+    lg_run win8 "$payload_package" "$dir"
+    expected_run win8 "$(cpath "$dir")\\" restart > expected.txt
+    expect expected.txt "the driver needs a restart"
+
+    dir=$scratch/failed
+    mkdir -p "$dir"
+    echo 'install -1' > "$dir/devcon-outcome.txt"
+    lg_run win8 "$payload_package" "$dir"
+    expected_run win8 "$(cpath "$dir")\\" | sed '$d' > expected.txt
+    echo '{code=6,error=[[安装虚拟摄像头驱动失败]]}' >> expected.txt
+    expect expected.txt "the driver installation fails"
+    wait_line "$dir/NelvoCount.log" "app err_driverins 2.0.0.69"
+    sleep 1
+    grep -q 'app install' "$dir/NelvoCount.log" && fail "a failed installation was counted as installed"
+    ;;
+install-failures)
+    # What stops an installation: folders that cannot be made, a file held
+    # open by another program, a damaged member.
+    . "$here/installtest.sh"
+
+    echo x > afile
+    lg_run win8 "$payload_package" "$scratch/afile/Nelvo"
+    printf '{code=1}\n{code=3,range=49}\n{code=6,error=[[创建文件夹%s\\失败]]}\n' "$(cpath "$scratch/afile/Nelvo")" \
+        > expected.txt
+    expect expected.txt "an install folder below a file"
+
+    mkdir -p blocked
+    echo x > blocked/Effect
+    lg_run win8 "$payload_package" "$scratch/blocked"
+    { echo '{code=1}'; echo '{code=3,range=49}'; table_steps 1 "$(cpath "$scratch/blocked")\\" | sed -n '1,11p'
+      echo '{code=6,error=[[创建文件夹Effect失败]]}'; } > expected.txt
+    expect expected.txt "a table folder in the place of a file"
+
+    # Retried after every answer 4 with the same file, until the answer 2.
+    held_steps() {
+        echo '{code=1}'; echo '{code=3,range=49}'; table_steps 1 "$(cpath "$1")\\" | sed -n '1,3p'
+        for _ in 1 2 3; do echo "{code=5,file=[[$(cpath "$1")\\nelvo.sys]]}"; done
+    }
+    mkdir -p held
+    echo old > held/nelvo.sys
+    timeout 120 wine "$probe" hold "$(cpath "$scratch")\\held\\nelvo.sys" 60000 </dev/null >/dev/null 2>&1 &
+    holder=$!
+    for _ in $(seq 1 100); do [ -e held/nelvo.sys.held ] && break; sleep 0.1; done
+    [ -e held/nelvo.sys.held ] || fail "the probe did not open nelvo.sys"
+    lg_run win8 "$payload_package" "$scratch/held" 5=4,4,2
+    held_steps "$scratch/held" > expected.txt
+    expect expected.txt "a file held open"
+    kill $holder
+    wait $holder
+
+    perl "$here/../support/damage-member.pl" "$payload_package" damaged.lz nelvo.sys || fail "cannot damage the package"
+    "$NELVO_OUT/lzpack" verify damaged.lz >/dev/null 2>&1 && fail "the damaged package verifies"
+    lg_run win8 "$scratch/damaged.lz" "$scratch/damaged-install" 5=4,4,2
+    held_steps "$scratch/damaged-install" > expected.txt
+    expect expected.txt "a damaged member"
+    ;;
 luarun)
     # A script error: its position on stderr, exit code 1; a syntax error
     # likewise; a clean script exits with 0, os.exit with its code.

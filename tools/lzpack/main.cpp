@@ -19,9 +19,10 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -47,39 +48,72 @@ int fail(const std::string& file, const std::string& reason) {
     return 1;
 }
 
+// Reads a whole regular file. Anything else (a folder, a device, a link
+// that leads nowhere) is refused with the reason in `error`.
 std::optional<std::string> readFile(const std::string& path, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // Non-blocking, so that a named pipe is refused rather than waited on.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
         error = std::strerror(errno);
         return std::nullopt;
     }
-    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = "read error";
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        error = std::strerror(errno);
+        ::close(fd);
         return std::nullopt;
     }
+    if (!S_ISREG(st.st_mode)) {
+        error = S_ISDIR(st.st_mode) ? "is a folder" : "not a regular file";
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::string data;
+    char buf[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            error = std::strerror(errno);
+            ::close(fd);
+            return std::nullopt;
+        }
+        data.append(buf, size_t(n));
+    }
+    ::close(fd);
     return data;
 }
 
 // Writes next to the target and renames, so a failed run never leaves half
-// a package or half a member behind. A read-only target is replaced.
+// a package or half a member behind. A read-only target is replaced. The
+// temporary file gets a short name of its own, created exclusively: nothing
+// already lying in the folder (a link to a file elsewhere) is written
+// through, and a target name near the 255-byte limit still fits.
 bool writeFileAtomically(const fs::path& path, const void* data, size_t size, std::string& error) {
-    const fs::path tmp = path.string() + ".lzpack-tmp";
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    std::string tmp = (folder / ".lzpack-XXXXXX").string();
+    const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
     if (fd < 0) {
         error = std::strerror(errno);
         return false;
     }
+    auto failWith = [&](int code) {
+        error = std::strerror(code);
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        return false;
+    };
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(fd, 0644 & ~mask) != 0) return failWith(errno);
     const char* p = static_cast<const char*>(data);
     size_t left = size;
     while (left > 0) {
         const ssize_t n = ::write(fd, p, left);
         if (n < 0) {
             if (errno == EINTR) continue;
-            error = std::strerror(errno);
-            ::close(fd);
-            ::unlink(tmp.c_str());
-            return false;
+            return failWith(errno);
         }
         p += n;
         left -= size_t(n);
@@ -92,8 +126,11 @@ bool writeFileAtomically(const fs::path& path, const void* data, size_t size, st
     return true;
 }
 
+// The index points into the bytes, so they live on the heap where moving
+// the record cannot take them away (a short string keeps its bytes inside
+// the string object itself).
 struct OpenedPackage {
-    std::string bytes;
+    std::unique_ptr<std::string> bytes;
     std::unique_ptr<LzPackage> index;
 };
 
@@ -105,8 +142,8 @@ std::optional<OpenedPackage> openPackage(const std::string& path) {
         fail(path, "cannot read: " + error);
         return std::nullopt;
     }
-    p.bytes = std::move(*bytes);
-    p.index = LzPackage::open(reinterpret_cast<const uint8_t*>(p.bytes.data()), p.bytes.size(), &error);
+    p.bytes = std::make_unique<std::string>(std::move(*bytes));
+    p.index = LzPackage::open(reinterpret_cast<const uint8_t*>(p.bytes->data()), p.bytes->size(), &error);
     if (!p.index) {
         fail(path, "not a valid package: " + error);
         return std::nullopt;
@@ -114,7 +151,30 @@ std::optional<OpenedPackage> openPackage(const std::string& path) {
     return p;
 }
 
-std::string display(std::u16string_view name) { return nelvo::utf16ToUtf8(name); }
+// A member name as it is shown in listings and messages: control
+// characters and the backslash escaped, so that one name is one line.
+std::string display(std::u16string_view name) {
+    std::string shown;
+    for (const char c : nelvo::utf16ToUtf8(name)) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            shown += "\\\\";
+        } else if (c == '\n') {
+            shown += "\\n";
+        } else if (c == '\t') {
+            shown += "\\t";
+        } else if (c == '\r') {
+            shown += "\\r";
+        } else if (u < 0x20 || u == 0x7F) {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02X", u);
+            shown += hex;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
 
 int create(const std::vector<std::string>& args) {
     std::vector<std::string> globs;
@@ -138,10 +198,26 @@ int create(const std::vector<std::string>& args) {
 
     // Sorted by name so that the package does not depend on the order in
     // which the file system lists the folder.
+    // A member is named by where the file lies in DIR, as the user sees it:
+    // a symbolic link to a file is packed under its own name with the
+    // content it leads to. A link that leads nowhere or to a folder is
+    // refused rather than left out silently; links to folders are not
+    // followed.
     std::vector<std::string> names;
     for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::recursive_directory_iterator();
          it.increment(ec)) {
-        if (it->is_regular_file()) names.push_back(fs::relative(it->path(), dir).generic_string());
+        const fs::path& path = it->path();
+        std::error_code typeEc;
+        const fs::file_status own = fs::symlink_status(path, typeEc);
+        if (typeEc) return fail(path.string(), "cannot examine: " + typeEc.message());
+        if (fs::is_symlink(own)) {
+            const fs::file_status target = fs::status(path, typeEc);
+            if (typeEc) return fail(path.string(), "symbolic link leads nowhere: " + typeEc.message());
+            if (!fs::is_regular_file(target)) return fail(path.string(), "symbolic link does not lead to a file");
+        } else if (!fs::is_regular_file(own)) {
+            continue;
+        }
+        names.push_back(path.lexically_relative(dir).generic_string());
     }
     if (ec) return fail(dir, "cannot list: " + ec.message());
     std::sort(names.begin(), names.end());
@@ -256,10 +332,19 @@ int extract(const std::vector<std::string>& args) {
     std::error_code ec;
     fs::create_directories(dir, ec);
     if (ec) return fail(dir, "cannot create: " + ec.message());
+    // File names already written in this run. Names that differ only in an
+    // unpaired surrogate become the same file name (each such unit turns
+    // into U+FFFD), and one member must not silently replace another.
+    std::set<std::string> written;
     for (const std::u16string& name : names) {
         const std::string shown = display(name);
         if (const char* why = unsafeName(name)) {
             status = fail(pkgPath, std::string(why) + ": '" + shown + "'");
+            continue;
+        }
+        const std::string fileName = nelvo::utf16ToUtf8(name);
+        if (!written.insert(fileName).second) {
+            status = fail(pkgPath, "member '" + shown + "' would be written to the same file as another member");
             continue;
         }
         nelvo::HeapBlock block;
@@ -269,10 +354,10 @@ int extract(const std::vector<std::string>& args) {
             continue;
         }
         std::string error;
-        const fs::path rel(shown);
+        const fs::path rel(fileName);
         if (!makeParents(dir, rel, error) ||
             !writeFileAtomically(fs::path(dir) / rel, block.data(), block.size(), error)) {
-            status = fail((fs::path(dir) / rel).string(), error);
+            status = fail((fs::path(dir) / shown).string(), error);
         }
     }
     return status;

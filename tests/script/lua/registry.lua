@@ -86,6 +86,23 @@ regDeleteSubKey(HKCU, K .. "\\Tree")
 regDeleteSubKey(HKCU, "")
 regDeleteSubKey(HKCU, "\255")
 T.eq(regQueryInteger(HKCU, K, "Answer"), 524291, "root left alone")
+-- Nor do the writers and regDeleteValue act on a key path or a value name
+-- that cannot be decoded: not on the root, not on the default value.
+for _, name in ipairs({"NelvoRootProbeS", "NelvoRootProbeI", "NelvoRootProbe"}) do regDeleteValue(HKCU, "", name) end
+regWriteString(HKCU, "\255", "NelvoRootProbeS", "x")
+regWriteInteger(HKCU, "Software\\\255", "NelvoRootProbeI", 1)
+T.results("no string written under the root", {}, regQueryString(HKCU, "", "NelvoRootProbeS"))
+T.results("no integer written under the root", {}, regQueryInteger(HKCU, "", "NelvoRootProbeI"))
+regWriteString(HKCU, "", "NelvoRootProbe", "kept")
+regDeleteValue(HKCU, "\255", "NelvoRootProbe")
+T.eq(regQueryString(HKCU, "", "NelvoRootProbe"), "kept", "nothing deleted from the root")
+T.results("undecodable key path reads nothing", {}, regQueryString(HKCU, "\255", "NelvoRootProbe"))
+regDeleteValue(HKCU, "", "NelvoRootProbe")
+regWriteString(HKCU, K .. "\\Default", "\255", "overwritten")
+regWriteInteger(HKCU, K .. "\\Default", "\254", 7)
+T.eq(regQueryString(HKCU, K .. "\\Default", ""), "the default", "default value not written")
+regDeleteValue(HKCU, K .. "\\Default", "\255")
+T.eq(regQueryString(HKCU, K .. "\\Default", ""), "the default", "default value not deleted")
 
 -- The machine-wide root; the driver looks for the value in the 32-bit view.
 regWriteString(HKLM, K, "machine", "yes")

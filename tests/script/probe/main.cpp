@@ -12,6 +12,8 @@
 //                                   REG_SZ value without a terminating zero
 //   scriptprobe runwait FILE CMD    runs the command line CMD, waits for it
 //                                   and writes its exit code to FILE
+//   scriptprobe hold FILE MS        opens FILE without sharing, creates
+//                                   FILE.held and keeps FILE open for MS ms
 
 #include "host/TextConvert.h"
 #include "host/UniqueHandle.h"
@@ -91,6 +93,18 @@ int runAndWait(const wchar_t* resultFile, const wchar_t* commandLine) {
     return 0;
 }
 
+int holdFile(const wchar_t* path, DWORD ms) {
+    nelvo::UniqueFileHandle file(
+        CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return 1;
+    nelvo::UniqueFileHandle marker(CreateFileW((std::wstring(path) + L".held").c_str(), GENERIC_WRITE, 0, nullptr,
+                                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!marker) return 1;
+    marker.reset();
+    Sleep(ms);
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -115,5 +129,6 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"answerbox" && argc >= 4) return answerBox(argv[2], _wtoi(argv[3]));
     if (mode == L"rawsz" && argc >= 5) return writeRawString(argv[2], argv[3], _wtoi(argv[4]));
     if (mode == L"runwait" && argc >= 4) return runAndWait(argv[2], argv[3]);
+    if (mode == L"hold" && argc >= 4) return holdFile(argv[2], static_cast<DWORD>(_wtoi(argv[3])));
     return 2;
 }

@@ -2,8 +2,9 @@
 // that, while it runs, lists its own path in the running-programs block (as
 // the product does while it uses the camera) and takes it out again when its
 // window closes. Every start is appended to "Nelvo.log" beside it with its
-// arguments. Ended from outside without notice, it cannot clean up; the
-// block then lives on only while another program keeps it open.
+// arguments, once the program is listed. Ended from outside without notice,
+// it cannot clean up; the block then lives on only while another program
+// keeps it open.
 
 #include "script/RunningProgramsBlock.h"
 #include "tools/payload/common/StandIn.h"
@@ -61,12 +62,12 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int show) {
-    nelvo::standin::appendLog(L"Nelvo.log", arguments ? arguments : L"");
-
     Listing listing;
     listing.entry = nelvo::standin::modulePath() + L";";
     listing.add();
     g_listing = &listing;
+    // Logged once listed, so that whoever sees the line also sees the entry.
+    nelvo::standin::appendLog(L"Nelvo.log", arguments ? arguments : L"");
 
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = windowProc;
