@@ -2,7 +2,8 @@
 // four pages, an installation with its progress, the finish), run in this
 // process as setup.exe runs it, gives back every GDI object, user object
 // and handle it took. The script (ui/hygiene.lua) samples the counts before
-// each window is made and after its dialog returns, three windows a run;
+// each window is made, on its finish page and after its dialog returns,
+// three windows a run;
 // the test makes two whole runs.
 
 #include "host/FileSystem.h"
@@ -92,7 +93,7 @@ TEST(ResourceHygiene, WizardRunsGiveBackEveryObjectAndHandle) {
 
     const ProcessCounts start = readProcessCounts();
     std::vector<ProcessCounts> afterRun;
-    g_samples.reserve(12);  // g_lastAfter points into it
+    g_samples.reserve(18);  // g_lastAfter points into it
     for (int run = 0; run < 2; ++run) {
         g_lastAfter = nullptr;
         runWizard(store, u"hygiene.lua", addSample);
@@ -108,25 +109,29 @@ TEST(ResourceHygiene, WizardRunsGiveBackEveryObjectAndHandle) {
 
     // Three windows a run, each ended by the finish (3) after the worker's
     // last notification.
-    ASSERT_EQ(g_samples.size(), 12u);
-    for (size_t i = 0; i < g_samples.size(); i += 2) {
+    ASSERT_EQ(g_samples.size(), 18u);
+    for (size_t i = 0; i < g_samples.size(); i += 3) {
         EXPECT_EQ(g_samples[i].label, "before");
-        EXPECT_EQ(g_samples[i + 1].label, "after 3");
+        EXPECT_EQ(g_samples[i + 1].label, "during");
+        EXPECT_EQ(g_samples[i + 2].label, "after 3");
+        // The counts see the window, its back buffer and its icon.
+        EXPECT_GT(g_samples[i + 1].counts.userObjects, g_samples[i].counts.userObjects);
+        EXPECT_GT(g_samples[i + 1].counts.gdiObjects, g_samples[i].counts.gdiObjects);
     }
     for (size_t run = 0; run < 2; ++run) {
-        const Sample* s = &g_samples[run * 6];
+        const Sample* s = &g_samples[run * 9];
         // The first window of a run fills the skin's caches (fonts, the
         // images its pages paint); every later one gives back all it took.
-        EXPECT_EQ(show(s[2].counts), show(s[1].counts)) << "run " << run + 1 << ", window 2 was made";
-        EXPECT_EQ(show(s[3].counts), show(s[2].counts)) << "run " << run + 1 << ", window 2";
-        EXPECT_EQ(show(s[5].counts), show(s[4].counts)) << "run " << run + 1 << ", window 3";
+        EXPECT_EQ(show(s[3].counts), show(s[2].counts)) << "run " << run + 1 << ", window 2 was made";
+        EXPECT_EQ(show(s[5].counts), show(s[3].counts)) << "run " << run + 1 << ", window 2";
+        EXPECT_EQ(show(s[8].counts), show(s[6].counts)) << "run " << run + 1 << ", window 3";
     }
     // The framework's stop empties the caches: the second run's first window
     // ends where the first run's did, and the second run ends where the
     // first one did. The first run leaves what the system's libraries keep
     // once loaded (measured under Wine 8: 16 GDI objects, 3 user objects,
     // 6 handles); a small constant, since it does not grow.
-    EXPECT_EQ(show(g_samples[7].counts), show(g_samples[1].counts));
+    EXPECT_EQ(show(g_samples[11].counts), show(g_samples[2].counts));
     EXPECT_EQ(show(afterRun[1]), show(afterRun[0]));
     EXPECT_LE(afterRun[0].gdiObjects, start.gdiObjects + 24);
     EXPECT_LE(afterRun[0].userObjects, start.userObjects + 6);

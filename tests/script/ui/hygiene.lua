@@ -2,7 +2,7 @@
 -- times over: the licence page, the folder page, an installation with its
 -- progress, the finish page, then the finish. sample(label) is the test's:
 -- it reads the process's object and handle counts, before each window is
--- made and after its dialog has returned.
+-- made, on the finish page, and after its dialog has returned.
 local dir = os.getenv('NELVO_UI_TESTS')
 dofile(dir .. '\\bootstrap.lua')
 local installPath = os.getenv('NELVO_HYGIENE_INSTALL')
@@ -11,6 +11,7 @@ local function wizardOnce()
     sample('before')
     local w = createWindow('mainframe.xml')
     w:setTitle('资源测试')
+    w:setIcon(2)
     w:centerScreen()
     local bar, percent, status = w:getChild(4001), w:getChild(4002), w:getChild(4003)
     bar:setRange(0, 100)
@@ -44,6 +45,7 @@ local function wizardOnce()
             closing = ticks + 2
             w:getChild(5002):setCheck(true)
         elseif closing and ticks >= closing then
+            sample('during')
             w:endDialog(3)
         end
     end)
