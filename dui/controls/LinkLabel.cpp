@@ -6,6 +6,23 @@
 
 namespace nelvo {
 
+namespace {
+
+void openInBrowser(std::u16string_view url) {
+#ifdef _WIN32
+    const std::u16string address(url);
+    ShellExecuteW(nullptr, nullptr, L"iexplore", reinterpret_cast<const wchar_t*>(address.c_str()), nullptr, SW_SHOW);
+#else
+    (void)url;
+#endif
+}
+
+LinkLabel::AddressOpener g_opener = &openInBrowser;
+
+} // namespace
+
+void LinkLabel::setAddressOpener(AddressOpener opener) { g_opener = opener ? opener : &openInBrowser; }
+
 LinkLabel::LinkLabel() {
     setFlag(ControlFlag::HitTransparent, false);
     addHandler(EventCode::SetCursor, this, &LinkLabel::onSetCursor);
@@ -21,13 +38,7 @@ void LinkLabel::onSetCursor(void*, Control*, Event* e) {
 
 void LinkLabel::onPress(void* object, Control*, Event* e) {
     e->handled = 1;
-#ifdef _WIN32
-    const std::u16string* url = static_cast<LinkLabel*>(object)->findText(attr::url);
-    if (!url) return;
-    ShellExecuteW(nullptr, nullptr, L"iexplore", reinterpret_cast<const wchar_t*>(url->c_str()), nullptr, SW_SHOW);
-#else
-    (void)object;
-#endif
+    if (const std::u16string* url = static_cast<LinkLabel*>(object)->findText(attr::url)) g_opener(*url);
 }
 
 } // namespace nelvo

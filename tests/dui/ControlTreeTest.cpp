@@ -357,7 +357,17 @@ TEST(PostedEvent, WithoutARunningFrameworkNothingHappens) {
     Grid* g = new Grid;
     attach(w, *g);
     ASSERT_EQ(UiContext::current(), nullptr);
+    Recorder r;
+    g->addHandler(static_cast<int32_t>(EventCode::Click), &r, Recorder::handle);
     g->postEvent(makeEvent(EventCode::Click, Routing::Direct));  // freed, not leaked (LeakSanitizer)
+    EXPECT_TRUE(r.senders.empty()) << "not delivered at once";
+    {
+        // Nor kept anywhere for a framework started later.
+        UiContext context;
+        EXPECT_EQ(context.queuedTasks(), 0u);
+        EXPECT_EQ(context.runPostedTasks(), 0u);
+    }
+    EXPECT_TRUE(r.senders.empty());
     detach(*g);
     g->destroy();
 }

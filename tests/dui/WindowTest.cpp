@@ -224,11 +224,20 @@ TEST_F(WindowTest, DeepNestingDoesNotOverrunTheHoverChain) {
     for (int i = 0; i < 40; ++i) markup += "</Grid>";
     markup += "</Window>";
     open(markup);
+    auto hovered = [&] {
+        int n = 0;
+        for (Control* c = byId(7); c; c = c->parent()) n += c->hasFlag(ControlFlag::Hovered);
+        return n;
+    };
     send(WM_MOUSEMOVE, 0, at(5, 5));
     EXPECT_EQ(window->hoverTarget(), byId(7));
     EXPECT_TRUE(byId(7)->hasFlag(ControlFlag::Hovered));
+    // The target and its 31 nearest ancestors; the outer ten (the root
+    // among them) are not tracked.
+    EXPECT_EQ(hovered(), 32);
+    EXPECT_FALSE(window->root()->hasFlag(ControlFlag::Hovered));
     send(WM_MOUSELEAVE);
-    EXPECT_FALSE(byId(7)->hasFlag(ControlFlag::Hovered));
+    EXPECT_EQ(hovered(), 0);
 }
 
 TEST_F(WindowTest, DoubleClickIsASecondPressUnlessWanted) {
