@@ -3,6 +3,8 @@
 #include "dui/MemberHandler.h"
 
 #ifdef _WIN32
+#include "host/RegisteredProgram.h"
+
 #include <shellapi.h>
 #endif
 
@@ -10,10 +12,17 @@ namespace nelvo {
 
 namespace {
 
+// The browser by the full path the system registers for it: by its bare name
+// the shell would look in the current folder first, and an iexplore.exe
+// planted in a download folder would run with our rights. Without a
+// registered browser nothing opens.
 void openInBrowser(std::u16string_view url) {
 #ifdef _WIN32
+    const std::wstring browser = registeredProgramPath(L"IEXPLORE.EXE");
+    if (browser.empty()) return;
     const std::u16string address(url);
-    ShellExecuteW(nullptr, nullptr, L"iexplore", reinterpret_cast<const wchar_t*>(address.c_str()), nullptr, SW_SHOW);
+    ShellExecuteW(nullptr, nullptr, browser.c_str(), reinterpret_cast<const wchar_t*>(address.c_str()), nullptr,
+                  SW_SHOW);
 #else
     (void)url;
 #endif
