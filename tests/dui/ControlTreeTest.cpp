@@ -468,6 +468,22 @@ TEST(AttachDetach, ChildAddedToAnAttachedPanelJoinsTheWindow) {
     EXPECT_EQ(w.childById(42), nullptr);
 }
 
+#if !defined(NDEBUG) && GTEST_HAS_DEATH_TEST
+// A control is in one child list at a time: adding it to a second panel
+// would leave the first one's list pointing at it.
+TEST(AttachDetachDeathTest, AddingAControlThatHasAParentIsABrokenInvariant) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    Grid* first = new Grid;
+    Grid* second = new Grid;
+    Control* child = new Control;
+    first->addChild(child);
+    EXPECT_DEATH(second->addChild(child), "one parent");
+    EXPECT_EQ(child->parent(), first);
+    first->destroy();
+    second->destroy();
+}
+#endif
+
 TEST(ControlState, SetCheckedRaisesOnlyOnChange) {
     UiContext ctx;
     TestWindow w;

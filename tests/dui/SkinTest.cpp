@@ -3,6 +3,7 @@
 // "font.xml", and the Image element's size.
 
 #include "dui/Grid.h"
+#include "dui/SkinLookup.h"
 #include "dui/SkinManager.h"
 #include "dui/Style_Background.h"
 #include "dui/Style_Edit.h"
@@ -208,9 +209,9 @@ TEST_F(SkinTest, FontsComeFromTheFontFile) {
     EXPECT_EQ(skins.fontCount(), 6u);
 
     ControlPtr c(new Control);
-    EXPECT_EQ(skins.fontFor(*c), skins.getFont(u"Default"));
+    EXPECT_EQ(controlFont(*c), skins.getFont(u"Default"));
     c->setText(attr::font, u"Bold");
-    EXPECT_EQ(skins.fontFor(*c), skins.getFont(u"Bold"));
+    EXPECT_EQ(controlFont(*c), skins.getFont(u"Bold"));
 }
 
 TEST_F(SkinTest, ImageElementMeasuresAsItsImage) {

@@ -3,6 +3,7 @@
 // at a time in a real window and photographed into out/screenshots.
 
 #include "dui/Framework.h"
+#include "dui/Markup.h"
 #include "dui/Panel.h"
 #include "dui/SkinManager.h"
 #include "dui/UiContext.h"
