@@ -193,7 +193,7 @@ protected:
     void openFolderPage(WizardSession& s) {
         ASSERT_TRUE(s.start()) << "the wizard window did not show";
         s.click(wizard::kAccept);
-        Sleep(300);
+        ASSERT_TRUE(s.waitUntilHidden(wizard::kLicenceText)) << "the licence page stayed";
     }
 
     // The install button pressed with `text` in the folder box.
@@ -268,7 +268,7 @@ TEST_F(WizardEndToEnd, QuitQuestionsFolderChecksAndASecondCopy) {
         EXPECT_EQ(second.windows[0].text, L"检测到Quent安装或卸载程序正在运行，请结束后重试。");
 
         s.click(wizard::kAccept);
-        Sleep(300);
+        ASSERT_TRUE(s.waitUntilHidden(wizard::kLicenceText));
         s.shot(L"folder-page");
         s.click(wizard::kFolderCancel);
         EXPECT_EQ(s.answerNext(IDNO, L"folder-cancel-no").text, kQuitText);
@@ -315,7 +315,7 @@ TEST_F(WizardEndToEnd, QuitQuestionsFolderChecksAndASecondCopy) {
         ASSERT_TRUE(s.start());
         if (e.folderPage) {
             s.click(wizard::kAccept);
-            Sleep(300);
+            ASSERT_TRUE(s.waitUntilHidden(wizard::kLicenceText));
         }
         s.click(e.button);
         EXPECT_EQ(s.answerNext(IDYES, L"yes").text, kQuitText) << e.name;
