@@ -29,7 +29,8 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
     ~ChildProcess() { kill(); }
 
-    bool start(const std::wstring& exe, const std::wstring& arguments = {});
+    // `folder` is the current folder it starts in; empty: its own folder.
+    bool start(const std::wstring& exe, const std::wstring& arguments = {}, const std::wstring& folder = {});
     bool started() const { return bool(process_); }
     DWORD id() const { return id_; }
     bool running() const;
@@ -47,6 +48,7 @@ private:
 
 // The visible top-level windows of a process.
 std::vector<HWND> visibleWindowsOf(DWORD processId);
+std::vector<HWND> visibleWindowsOf(const std::vector<DWORD>& processIds);
 
 bool isMessageBox(HWND window);
 // Class, caption and, for a message box, its message.
@@ -69,6 +71,7 @@ struct RunResult {
 struct RunOptions {
     std::wstring arguments;  // the command line after the program's name
     int messageBoxButton = IDOK;  // the button pressed in message boxes
+    std::wstring folder;          // the program's current folder; empty: its own
     // When given, chooses the button for each message box instead.
     std::function<int(const SeenWindow&)> chooseButton;
     DWORD timeoutMs = 30000;
@@ -76,7 +79,15 @@ struct RunOptions {
     // Called once for each window that is not a message box, after its
     // screenshot; without it such windows are closed.
     std::function<void(HWND)> onWindow;
+    // Also deals with the windows of the programs the program starts (and
+    // theirs): the run ends when the whole family has ended. The exit code
+    // stays the program's own.
+    bool followChildren = false;
 };
+
+// The program `root` (which may have ended) and the running programs it
+// started, directly or through others.
+std::vector<DWORD> processFamily(DWORD root);
 
 // Clicks with the real mouse at a point of a window (client coordinates):
 // the cursor moves there, then the left button goes down and up.
