@@ -13,6 +13,7 @@
 #include "host/UniqueHandle.h"
 #include "tests/support/ProcessDriver.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/WizardDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -98,6 +99,7 @@ TEST_F(Planting, NothingPlantedIsLoadedOrStarted) {
     RunOptions setup;
     setup.folder = kFolder;
     setup.screenshotPrefix = L"planting-setup";
+    closeWizardsOnSight(setup);
     const RunResult r = runAndAnswer(kFolder + L"\\setup.exe", setup);
     ASSERT_TRUE(r.started);
     EXPECT_TRUE(r.finished);

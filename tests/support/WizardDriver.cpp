@@ -222,6 +222,16 @@ std::optional<DWORD> WizardSession::watchInstall(DWORD clickTick, DWORD timeoutM
     return elapsed;
 }
 
+void closeWizardsOnSight(RunOptions& options) {
+    options.onWindow = [](HWND window) {
+        if (describeWindow(window).caption != kWizardTitle) return;
+        static const WizardLayout layout(setupProgram());
+        const POINT close = layout.controlCentre(wizard::kClose);
+        clickAt(window, close.x, close.y);
+    };
+    options.chooseButton = [](const SeenWindow& box) { return box.caption == L"退出安装程序" ? IDYES : IDOK; };
+}
+
 std::wstring defaultInstallFolder() { return specialFolder(CSIDL_PROGRAM_FILES) + L"\\QuentNelvo\\"; }
 
 WalkResult walkFreshInstall(WizardSession& session) {

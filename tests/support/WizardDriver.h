@@ -99,6 +99,10 @@ private:
     std::vector<HWND> answered_;
 };
 
+// Makes runAndAnswer leave a wizard that comes up as a person leaves it:
+// its close button, then Yes to the question.
+void closeWizardsOnSight(RunOptions& options);
+
 // The folder the wizard proposes: the program-files folder + "\QuentNelvo\".
 std::wstring defaultInstallFolder();
 
