@@ -60,9 +60,4 @@ inline bool exerciseTree(Control& root) {
     return sound;
 }
 
-template <typename T>
-T* make() {
-    return new T();
-}
-
 } // namespace nelvo::test
