@@ -234,6 +234,18 @@ TEST_F(UninstallEndToEnd, LeavesThePrefixAsBeforeTheInstallation) {
     EXPECT_EQ(declined.run.windows[0].text, L"您确定要完全移除 Nelvo 及其所有组件吗？");
     EXPECT_EQ(describeChanges(prefixChanges(installed, capturePrefix())), "(none)");
 
+    // The product runs and has listed itself as a program that uses the
+    // camera (it logs its start once listed).
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    const std::wstring product = installFolder() + L"Nelvo.exe";
+    std::wstring commandLine = L"\"" + product + L"\"";
+    ASSERT_TRUE(CreateProcessW(product.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               installFolder().c_str(), &startup, &started));
+    UniqueKernelHandle running(started.hProcess), runningThread(started.hThread);
+    for (int i = 0; i < 100 && !exists(standInFolder() + L"Nelvo.log"); ++i) Sleep(100);
+
     const Uninstall done = uninstall(L"uninstall-done", [](const SeenWindow& box) {
         return box.text.find(L"您确定") == 0 ? IDYES : IDOK;
     });
@@ -241,6 +253,10 @@ TEST_F(UninstallEndToEnd, LeavesThePrefixAsBeforeTheInstallation) {
     EXPECT_EQ(done.run.exitCode, 0u);
     EXPECT_EQ(done.captions, (std::vector<std::wstring>{kCaption, kCaption}));
     ASSERT_EQ(done.run.windows.size(), 2u);
+    EXPECT_EQ(done.run.windows[0].text.find(L"您确定要完全移除 Nelvo 及其所有组件吗？\r\n\r\n以下程序将被结束：\r\n" + product),
+              0u)
+        << wideToUtf8(done.run.windows[0].text);
+    EXPECT_EQ(WaitForSingleObject(running.get(), 0), WAIT_OBJECT_0);
     EXPECT_EQ(done.run.windows[1].text, L"Nelvo 已成功地从您的电脑中移除。");
     // Nothing of the product is left: files, folders, shortcuts, the moved
     // settings file, every registry value and key, the libraries' classes,
