@@ -20,8 +20,8 @@ public:
     static void setAddressOpener(AddressOpener opener);
 
 private:
-    static void onSetCursor(void* object, Control* sender, Event* e);
-    static void onPress(void* object, Control* sender, Event* e);
+    void onSetCursor(Event& e);
+    void onPress(Event& e);
 };
 
 } // namespace nelvo

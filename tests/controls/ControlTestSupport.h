@@ -243,7 +243,7 @@ struct EventCounter {
         if (sender) self->lastFlags = sender->flags();
         if (self->markHandled) e->handled = 1;
     }
-    void attach(Control& c, int32_t code) { c.addHandler(code, this, &EventCounter::handle); }
+    void attach(Control& c, int32_t code) { EXPECT_TRUE(c.addHandler(code, this, &EventCounter::handle)); }
 };
 
 } // namespace nelvo::test

@@ -266,7 +266,7 @@ TEST_F(TextBoxWindowTest, PreviewKeyPressHandlerStopsTheCharacter) {
             if (e->param1 == u':' && self->box->getText().find(u':') != std::u16string::npos) e->handled = 1;
         }
     } filter{box};
-    box->addHandler(EventCode::PreviewKeyPress, &filter, &Filter::handle);
+    EXPECT_TRUE(box->addHandler(EventCode::PreviewKeyPress, &filter, &Filter::handle));
     focusBox(w);
     w.type(u"C::\\a:");
     EXPECT_EQ(box->getText(), u"C:\\a");

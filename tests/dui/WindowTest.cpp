@@ -136,7 +136,7 @@ TEST_F(WindowTest, HandledPreviewStopsThePressAndHandledSetCursorIsAnswered) {
     log.watch(leaf, "a", {E::GotCapture, E::GotFocus, E::LButtonDown, E::SetCursor});
     log.watch(byId(10), "panel", {E::SetCursor});
     // The panel takes the press on its way down to the leaf.
-    byId(10)->addHandler(E::PreviewLButtonDown, nullptr, [](void*, Control*, Event* e) { e->handled = 1; });
+    EXPECT_TRUE(byId(10)->addHandler(E::PreviewLButtonDown, nullptr, [](void*, Control*, Event* e) { e->handled = 1; }));
     send(WM_LBUTTONDOWN, MK_LBUTTON, at(10, 10));
     EXPECT_EQ(log.joined(), "");
     EXPECT_EQ(window->captureControl(), nullptr);
@@ -145,10 +145,10 @@ TEST_F(WindowTest, HandledPreviewStopsThePressAndHandledSetCursorIsAnswered) {
 
     // SetCursor goes Direct to the control under the real cursor; a handler
     // that sets the cursor makes the window answer TRUE.
-    leaf->addHandler(E::SetCursor, nullptr, [](void*, Control*, Event* e) {
+    EXPECT_TRUE(leaf->addHandler(E::SetCursor, nullptr, [](void*, Control*, Event* e) {
         SetCursor(LoadCursorW(nullptr, IDC_HAND));
         e->handled = 1;
-    });
+    }));
     RECT r;
     GetWindowRect(hwnd, &r);
     SetCursorPos(r.left + 10, r.top + 10);

@@ -9,6 +9,7 @@
 // The exit code is 0 on every path.
 
 #include "host/InstanceMutex.h"
+#include "host/LibrarySearch.h"
 #include "host/ResourceFileSystem.h"
 #include "host/RestartMarker.h"
 #include "host/TextConvert.h"
@@ -107,6 +108,9 @@ void secondStage(const SecondStage& stage) {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Started from the install folder or a temporary copy: neither may lend
+    // us its libraries.
+    nelvo::hardenLibrarySearch();
     try {
         SecondStage stage;
         if (parseSecondStage(GetCommandLineW(), stage))
