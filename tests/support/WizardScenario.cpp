@@ -44,7 +44,7 @@ void cleanMachine() {
 void openFolderPage(WizardSession& s) {
     ASSERT_TRUE(s.start()) << "the wizard window did not show";
     s.click(wizard::kAccept);
-    Sleep(300);
+    ASSERT_TRUE(s.waitUntilHidden(wizard::kLicenceText)) << "the licence page stayed";
 }
 
 void installTo(WizardSession& s, const std::wstring& text) {
