@@ -166,9 +166,7 @@ TEST_F(FaultScenarios, HangingDeviceToolAndASecondCopy) {
     // Answers within a second, every time.
     for (int i = 0; i < 10; ++i) {
         DWORD_PTR result = 0;
-        const DWORD before = GetTickCount();
         EXPECT_TRUE(SendMessageTimeoutW(s.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result));
-        EXPECT_LT(GetTickCount() - before, 1000u);
         Sleep(200);
     }
     // The status line (above the bar's left end) changes every half second.
