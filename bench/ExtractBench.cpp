@@ -96,8 +96,6 @@ int wmain(int argc, wchar_t** argv) {
     }
 
     SilentSink sink;
-    lua_State* L = nelvo::newWorkerState(*package, sink);
-    if (!L) return 1;
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     CreateDirectoryW(argv[3], nullptr);
@@ -114,11 +112,15 @@ int wmain(int argc, wchar_t** argv) {
             chunk += "ok = extractFile([==[" + path + "]==], root .. [==[" + path + "]==]) and ok\n";
         }
         chunk += "assert(ok, 'a member was not extracted')\n";
+        // A fresh state each round, as each install has.
+        lua_State* L = nelvo::newWorkerState(*package, sink);
+        if (!L) return 1;
         LARGE_INTEGER t0, t1;
         QueryPerformanceCounter(&t0);
         std::string error;
         const bool ok = nelvo::runInstallScript(L, chunk, "=extract", error);
         QueryPerformanceCounter(&t1);
+        lua_close(L);
         if (!ok) {
             std::fprintf(stderr, "extract_bench: %s\n", error.c_str());
             rc = 1;
@@ -138,6 +140,5 @@ int wmain(int argc, wchar_t** argv) {
         const double ms = double(t1.QuadPart - t0.QuadPart) * 1000.0 / double(frequency.QuadPart);
         std::printf("decode_ms=%.1f bytes=%zu\n", ms, got);
     }
-    lua_close(L);
     return rc;
 }
