@@ -1,5 +1,7 @@
 #include "dui/AlphaBlendLibrary.h"
 
+#include "host/LibrarySearch.h"
+
 namespace nelvo {
 namespace {
 
@@ -12,7 +14,7 @@ AlphaBlendLibrary::~AlphaBlendLibrary() {
 }
 
 bool AlphaBlendLibrary::load() {
-    module_.reset(LoadLibraryW(L"msimg32.dll"));
+    module_.reset(loadSystemLibrary(L"msimg32.dll"));
     if (!module_) return false;
     function_ = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_.get(), "AlphaBlend")));
     if (!function_) module_.reset();

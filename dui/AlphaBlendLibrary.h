@@ -1,5 +1,6 @@
 #pragma once
-// msimg32.dll and its AlphaBlend entry, loaded at run time by name. Framework
+// msimg32.dll and its AlphaBlend entry, loaded at run time from the system
+// folder (never one beside the program: host/LibrarySearch.h). Framework
 // start loads it and makes it the active one; image drawing blends through
 // the active entry. Without it (the library or the entry missing) images
 // with transparency are not drawn at all; opaque images still are.
@@ -19,8 +20,8 @@ public:
     // Deactivates the entry if it is the active one.
     ~AlphaBlendLibrary();
 
-    // Loads "msimg32.dll" and looks up "AlphaBlend". False when either is
-    // missing; the object is then empty.
+    // Loads "msimg32.dll" from the system folder and looks up "AlphaBlend".
+    // False when either is missing; the object is then empty.
     bool load();
     Function function() const { return function_; }
 

@@ -111,7 +111,7 @@ public:
 
     // Appends a delegate for `code`. Returns a null reference, registering
     // nothing, when the delegate pool is exhausted: callers must check.
-    DelegateRef addHandler(int32_t code, void* object, EventHandler handler);
+    [[nodiscard]] DelegateRef addHandler(int32_t code, void* object, EventHandler handler);
     // Clears and unlinks the delegate registered with this object and
     // function; nothing when there is none. Safe during a delivery.
     void removeHandler(int32_t code, void* object, EventHandler handler);

@@ -2,6 +2,8 @@
 // The event record and the event codes. Plain data: it is copied into
 // posted tasks and handed to handlers by pointer.
 
+#include "dui/Geometry.h"
+
 #include <cstdint>
 
 namespace nelvo {
@@ -66,6 +68,19 @@ static_assert(sizeof(Event) == 20, "the event record is five 32-bit fields");
 
 inline Event makeEvent(int32_t code, Routing routing, intptr_t param1 = 0, intptr_t param2 = 0) {
     return Event{code, routing, param1, param2, 0};
+}
+
+// The client position a mouse event carries in its second parameter (x in
+// the low word, y in the high word, both signed).
+inline Point eventPoint(const Event& e) {
+    const auto packed = static_cast<uint32_t>(e.param2);
+    return {static_cast<int16_t>(packed & 0xFFFF), static_cast<int16_t>(packed >> 16)};
+}
+
+// The signed wheel rotation a MouseWheel event carries in the high word of
+// its first parameter (120 per notch, positive away from the user).
+inline int16_t wheelDelta(const Event& e) {
+    return static_cast<int16_t>((static_cast<uint32_t>(e.param1) >> 16) & 0xFFFF);
 }
 
 } // namespace nelvo

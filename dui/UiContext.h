@@ -43,7 +43,7 @@ public:
 
     // --- Application-level handlers ---
     // As Control::addHandler: a null reference when the pool is exhausted.
-    DelegateRef addAppHandler(int32_t code, void* object, EventHandler handler);
+    [[nodiscard]] DelegateRef addAppHandler(int32_t code, void* object, EventHandler handler);
     void removeAppHandler(int32_t code, void* object, EventHandler handler);
     // Delivers to the handlers of the event's code in registration order,
     // with a null sender, until one sets `handled`. Returns `handled`.

@@ -4,6 +4,7 @@
 #include "dui/LiveSet.h"
 #include "dui/Markup.h"
 #include "dui/SkinManager.h"
+#include "host/LibrarySearch.h"
 
 #include <imm.h>
 
@@ -27,8 +28,13 @@ bool registerWindowClass() {
     WNDCLASSEXW wc{};
     if (GetClassInfoExW(instance, WindowImpl::kClassName, &wc)) return true;
     // The tooltip class comes from the common controls.
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&icc);
+    using InitCommonControls = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    if (HMODULE controls = commonControlsLibrary()) {
+        const auto init = reinterpret_cast<InitCommonControls>(
+            reinterpret_cast<void*>(GetProcAddress(controls, "InitCommonControlsEx")));
+        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+        if (init) init(&icc);
+    }
     wc = WNDCLASSEXW{};
     wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;

@@ -4,6 +4,7 @@
 
 #include "host/InstanceMutex.h"
 #include "host/IntegrityCheck.h"
+#include "host/LibrarySearch.h"
 #include "host/ResourceFileSystem.h"
 #include "host/RestartMarker.h"
 #include "script/WizardRun.h"
@@ -28,6 +29,7 @@ void runSetup() {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    nelvo::hardenLibrarySearch();
     if (nelvo::acquireInstanceMutex() == nelvo::InstanceGuard::AlreadyRunning) {
         notice(L"检测到Quent安装或卸载程序正在运行，请结束后重试。");
         return 0;

@@ -1,10 +1,26 @@
-// psapi.dll's own export rather than kernel32's K32 alias, which Vista lacks.
-#define PSAPI_VERSION 1
 #include "script/ProcessSnapshot.h"
 
-#include <psapi.h>
+#include "host/LibrarySearch.h"
 
 namespace nelvo {
+namespace {
+
+using ModuleFileNameEx = DWORD(WINAPI*)(HANDLE, HMODULE, wchar_t*, DWORD);
+
+// psapi.dll's own export rather than kernel32's K32 alias, which Vista
+// lacks; loaded from the system folder on first use and kept for the life of
+// the process, as an import would be.
+ModuleFileNameEx moduleFileNameEx() {
+    static const ModuleFileNameEx function = [] {
+        HMODULE psapi = loadSystemLibrary(L"psapi.dll");
+        return psapi ? reinterpret_cast<ModuleFileNameEx>(
+                           reinterpret_cast<void*>(GetProcAddress(psapi, "GetModuleFileNameExW")))
+                     : nullptr;
+    }();
+    return function;
+}
+
+} // namespace
 
 ProcessSnapshot::ProcessSnapshot() : snapshot_(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0)) {}
 
@@ -19,8 +35,10 @@ bool ProcessSnapshot::next(PROCESSENTRY32W& entry) {
 }
 
 std::wstring processImagePath(HANDLE process) {
+    const ModuleFileNameEx function = moduleFileNameEx();
+    if (!function) return {};
     wchar_t path[MAX_PATH + 1] = {};
-    const DWORD n = GetModuleFileNameExW(process, nullptr, path, MAX_PATH);
+    const DWORD n = function(process, nullptr, path, MAX_PATH);
     if (n == 0 || n > MAX_PATH) return {};
     return std::wstring(path, n);
 }

@@ -1,6 +1,7 @@
 // Starting programs through the shell, shell links and the owner-less
 // message box.
 
+#include "host/LibrarySearch.h"
 #include "host/UniqueHandle.h"
 #include "script/LuaConvert.h"
 #include "script/SystemBindings.h"
@@ -47,11 +48,41 @@ private:
     T* p_ = nullptr;
 };
 
+std::wstring windowsFolder() {
+    wchar_t path[MAX_PATH] = {};
+    const UINT n = GetSystemWindowsDirectoryW(path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return {};
+    return std::wstring(path, n);
+}
+
+// The full path of the system's program of that bare name, or `file` as it
+// is (see shellExecuteEx).
+std::wstring systemProgramOr(const std::wstring& file) {
+    if (file.empty() || file.find_first_of(L"\\/:") != std::wstring::npos) return file;
+    const std::wstring name = file.find(L'.') == std::wstring::npos ? file + L".exe" : file;
+    for (const std::wstring& folder : {systemFolder(), windowsFolder()}) {
+        if (folder.empty()) continue;
+        const std::wstring path = folder + L"\\" + name;
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return path;
+    }
+    return file;
+}
+
 } // namespace
 
 // [-0, +(1|2)] shellExecuteEx(file, parameters, verb, show, mask) -> boolean [, exit code]
+//
+// A bare program name (no folder separator, no drive) that names a file of
+// the system folder or else of the Windows folder, with ".exe" added when it
+// has no extension, starts that file by its full path: "regsvr32" and
+// "explorer" are always the system's, whatever lies beside this program or
+// in the current folder, which may be a download folder or a folder the
+// user chose. Any other name goes to the shell as it is, so a program that
+// the system does not have (the payload's tools) is found in the current
+// folder as before.
 int shellExecuteEx(lua_State* L) {
-    const std::wstring file = argWideText(L, 1);
+    const std::wstring file = systemProgramOr(argWideText(L, 1));
     const std::wstring parameters = argWideText(L, 2);
     const std::wstring verb = argWideText(L, 3);
     const int show = argInteger(L, 4);

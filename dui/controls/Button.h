@@ -13,13 +13,10 @@ public:
     Button();
     std::u16string_view typeName() const override { return u"Button"; }
 
-    // The client position packed into a mouse event's second parameter.
-    static Point eventPoint(const Event& e);
-
 private:
     // LButtonUp: when pressed, posts Click if the release lies inside, and
     // marks the release handled either way.
-    static void clickTest(void* object, Control* sender, Event* e);
+    void clickTest(Event& e);
 };
 
 } // namespace nelvo

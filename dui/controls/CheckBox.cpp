@@ -1,11 +1,13 @@
 #include "dui/controls/CheckBox.h"
 
+#include "dui/MemberHandler.h"
 #include "dui/controls/NamedStyle.h"
-#include "dui/controls/ToggleButton.h"
 
 namespace nelvo {
 
-CheckBox::CheckBox() { addHandler(EventCode::Click, this, &ToggleButton::toggle); }
+CheckBox::CheckBox() { listen<&CheckBox::toggle>(*this, EventCode::Click); }
+
+void CheckBox::toggle(Event&) { setChecked(!checked()); }
 
 void CheckBox::paint(DeviceContext dc, const Rect& bounds, const Rect&) {
     drawWithStyle(u"checkbox.xml", dc, bounds, *this);

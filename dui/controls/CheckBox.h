@@ -10,6 +10,10 @@ class CheckBox : public Button {
 public:
     CheckBox();
     void paint(DeviceContext dc, const Rect& bounds, const Rect& clip) override;
+
+private:
+    // Click: flips the checked state.
+    void toggle(Event& e);
 };
 
 } // namespace nelvo

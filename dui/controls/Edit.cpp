@@ -1,8 +1,9 @@
 #include "dui/controls/Edit.h"
 
+#include "dui/MemberHandler.h"
+
 #include "dui/ControlWindow.h"
 #include "dui/LayoutMath.h"
-#include "dui/controls/Button.h"
 #include "dui/controls/TextKeys.h"
 
 #ifdef _WIN32
@@ -25,15 +26,15 @@ Edit::Edit() {
     selectionBrush_.reset(CreateSolidBrush(kSelectionColour));
     widths_.setFont(findFont(u"Default"));
 #endif
-    addHandler(EventCode::Attached, this, &Edit::onAttached);
-    addHandler(EventCode::LButtonDown, this, &Edit::onLButtonDown);
-    addHandler(EventCode::MouseMove, this, &Edit::onMouseMove);
-    addHandler(EventCode::MouseWheel, this, &Edit::onMouseWheel);
-    addHandler(EventCode::KeyDown, this, &Edit::onKeyDown);
-    addHandler(EventCode::KeyPress, this, &Edit::onKeyPress);
-    addHandler(EventCode::GotFocus, this, &Edit::onGotFocus);
-    addHandler(EventCode::LostFocus, this, &Edit::onLostFocus);
-    addHandler(EventCode::SetCursor, this, &Edit::onSetCursor);
+    listen<&Edit::onAttached>(*this, EventCode::Attached);
+    listen<&Edit::onLButtonDown>(*this, EventCode::LButtonDown);
+    listen<&Edit::onMouseMove>(*this, EventCode::MouseMove);
+    listen<&Edit::onMouseWheel>(*this, EventCode::MouseWheel);
+    listen<&Edit::onKeyDown>(*this, EventCode::KeyDown);
+    listen<&Edit::onKeyPress>(*this, EventCode::KeyPress);
+    listen<&Edit::onGotFocus>(*this, EventCode::GotFocus);
+    listen<&Edit::onLostFocus>(*this, EventCode::LostFocus);
+    listen<&Edit::onSetCursor>(*this, EventCode::SetCursor);
 }
 
 Edit::~Edit() = default;
@@ -201,59 +202,55 @@ void Edit::readAttributes() {
 #endif
 }
 
-void Edit::onAttached(void* object, Control*, Event*) {
-    auto* self = static_cast<Edit*>(object);
-    self->readAttributes();
-    self->arrangedWidth_ = self->bounds().width();
-    self->arrangedHeight_ = self->bounds().height();
-    self->setText(self->text());
+void Edit::onAttached(Event&) {
+    readAttributes();
+    arrangedWidth_ = bounds().width();
+    arrangedHeight_ = bounds().height();
+    setText(text());
 }
 
-void Edit::onLButtonDown(void* object, Control*, Event* e) {
-    auto* self = static_cast<Edit*>(object);
+void Edit::onLButtonDown(Event& e) {
     Rect r;
-    self->windowRect(r);
-    const Point p = Button::eventPoint(*e);
+    windowRect(r);
+    const Point p = eventPoint(e);
     const int32_t x = layout::sub(p.x, r.left);
-    const int32_t y = std::min(layout::sub(p.y, r.top), self->padY_ + self->visibleLineCount() * self->lineHeight() - 1);
-    self->caret_ = self->anchor_ = self->indexAt(x, y);
-    self->rememberedX_ = x - self->padX_;
-    self->ensureVisible();
-    self->invalidate(false);
-    e->handled = 1;
+    const int32_t y = std::min(layout::sub(p.y, r.top), padY_ + visibleLineCount() * lineHeight() - 1);
+    caret_ = anchor_ = indexAt(x, y);
+    rememberedX_ = x - padX_;
+    ensureVisible();
+    invalidate(false);
+    e.handled = 1;
 }
 
-void Edit::onMouseMove(void* object, Control*, Event* e) {
-    auto* self = static_cast<Edit*>(object);
-    if (!self->hasFlag(ControlFlag::Pressed)) return;
+void Edit::onMouseMove(Event& e) {
+    if (!hasFlag(ControlFlag::Pressed)) return;
     Rect r;
-    self->windowRect(r);
-    const Point p = Button::eventPoint(*e);
-    const int32_t x = std::clamp(layout::sub(p.x, r.left), self->padX_,
-                                 std::max(self->padX_, layout::sub(self->arrangedWidth_, self->padX_)));
-    const int32_t bottom = self->padY_ + self->visibleLineCount() * self->lineHeight() + 1;
-    const int32_t y = std::clamp(layout::sub(p.y, r.top), self->padY_ - 1, std::max(self->padY_ - 1, bottom));
-    const int32_t index = self->indexAt(x, y);
-    if (index == self->caret_) return;
-    self->caret_ = index;
-    self->ensureVisible();
-    self->rememberedX_ = x - self->padX_;
-    self->invalidate(false);
+    windowRect(r);
+    const Point p = eventPoint(e);
+    const int32_t x = std::clamp(layout::sub(p.x, r.left), padX_,
+                                 std::max(padX_, layout::sub(arrangedWidth_, padX_)));
+    const int32_t bottom = padY_ + visibleLineCount() * lineHeight() + 1;
+    const int32_t y = std::clamp(layout::sub(p.y, r.top), padY_ - 1, std::max(padY_ - 1, bottom));
+    const int32_t index = indexAt(x, y);
+    if (index == caret_) return;
+    caret_ = index;
+    ensureVisible();
+    rememberedX_ = x - padX_;
+    invalidate(false);
 }
 
-void Edit::onMouseWheel(void* object, Control*, Event* e) {
-    auto* self = static_cast<Edit*>(object);
-    if (!self->hasFlag(ControlFlag::Focused)) return;
-    const auto delta = static_cast<int16_t>((static_cast<uint32_t>(e->param1) >> 16) & 0xFFFF);
-    const int32_t count = self->layout_.count();
-    self->firstVisible_ = self->limitFirstLine(std::clamp(self->firstVisible_ + delta / -40, 0, count - 1));
-    self->showCaretIfVisible();
-    self->invalidate(false);
+void Edit::onMouseWheel(Event& e) {
+    if (!hasFlag(ControlFlag::Focused)) return;
+    const int16_t delta = wheelDelta(e);
+    const int32_t count = layout_.count();
+    firstVisible_ = limitFirstLine(std::clamp(firstVisible_ + delta / -40, 0, count - 1));
+    showCaretIfVisible();
+    invalidate(false);
 }
 
-void Edit::onKeyDown(void* object, Control*, Event* e) {
+void Edit::onKeyDown(Event& e) {
     // Keys are not marked handled: they go on to the parents.
-    static_cast<Edit*>(object)->keyDown(static_cast<int32_t>(e->param1));
+    keyDown(static_cast<int32_t>(e.param1));
 }
 
 void Edit::keyDown(int32_t key) {
@@ -343,18 +340,17 @@ void Edit::keyDown(int32_t key) {
     }
 }
 
-void Edit::onKeyPress(void* object, Control*, Event* e) {
-    auto* self = static_cast<Edit*>(object);
-    if (!self->editable_) return;
-    const auto unit = static_cast<char16_t>(e->param1);
+void Edit::onKeyPress(Event& e) {
+    if (!editable_) return;
+    const auto unit = static_cast<char16_t>(e.param1);
     if (unit < 32 && unit != kEnter) return;
-    self->deleteSelection();
+    deleteSelection();
     const std::u16string_view units = unit == kEnter ? std::u16string_view(u"\r\n") : std::u16string_view(&unit, 1);
-    self->insertAt(self->caret_, units);
-    self->caret_ = self->anchor_ = self->caret_ + static_cast<int32_t>(units.size());
-    self->rememberedX_ = self->pointOf(self->caret_).x - self->padX_;
-    self->ensureVisible();
-    self->invalidate(false);
+    insertAt(caret_, units);
+    caret_ = anchor_ = caret_ + static_cast<int32_t>(units.size());
+    rememberedX_ = pointOf(caret_).x - padX_;
+    ensureVisible();
+    invalidate(false);
 }
 
 bool Edit::copySelection() {
@@ -379,22 +375,21 @@ void Edit::paste() {
 #endif
 }
 
-void Edit::onGotFocus(void* object, Control*, Event*) {
-    auto* self = static_cast<Edit*>(object);
-    if (ControlWindow* w = self->window()) w->setCaretSize(1, self->lineHeight());
-    self->ensureVisible();
+void Edit::onGotFocus(Event&) {
+    if (ControlWindow* w = window()) w->setCaretSize(1, lineHeight());
+    ensureVisible();
 }
 
-void Edit::onLostFocus(void* object, Control*, Event*) {
-    if (ControlWindow* w = static_cast<Edit*>(object)->window()) w->hideCaret();
+void Edit::onLostFocus(Event&) {
+    if (ControlWindow* w = window()) w->hideCaret();
 }
 
-void Edit::onSetCursor(void* object, Control*, Event* e) {
-    if (!static_cast<Edit*>(object)->enabled()) return;
+void Edit::onSetCursor(Event& e) {
+    if (!enabled()) return;
 #ifdef _WIN32
     SetCursor(LoadCursorW(nullptr, IDC_IBEAM));
 #endif
-    e->handled = 1;
+    e.handled = 1;
 }
 
 Size Edit::arrangeOverride(int32_t finalWidth, int32_t finalHeight) {

@@ -1,33 +1,55 @@
 #include "dui/controls/LinkLabel.h"
 
+#include "dui/MemberHandler.h"
+
 #ifdef _WIN32
+#include "host/RegisteredProgram.h"
+
 #include <shellapi.h>
 #endif
 
 namespace nelvo {
 
-LinkLabel::LinkLabel() {
-    setFlag(ControlFlag::HitTransparent, false);
-    addHandler(EventCode::SetCursor, this, &LinkLabel::onSetCursor);
-    addHandler(EventCode::LButtonDown, this, &LinkLabel::onPress);
+namespace {
+
+// The browser by the full path the system registers for it: by its bare name
+// the shell would look in the current folder first, and an iexplore.exe
+// planted in a download folder would run with our rights. Without a
+// registered browser nothing opens.
+void openInBrowser(std::u16string_view url) {
+#ifdef _WIN32
+    const std::wstring browser = registeredProgramPath(L"IEXPLORE.EXE");
+    if (browser.empty()) return;
+    const std::u16string address(url);
+    ShellExecuteW(nullptr, nullptr, browser.c_str(), reinterpret_cast<const wchar_t*>(address.c_str()), nullptr,
+                  SW_SHOW);
+#else
+    (void)url;
+#endif
 }
 
-void LinkLabel::onSetCursor(void*, Control*, Event* e) {
+LinkLabel::AddressOpener g_opener = &openInBrowser;
+
+} // namespace
+
+void LinkLabel::setAddressOpener(AddressOpener opener) { g_opener = opener ? opener : &openInBrowser; }
+
+LinkLabel::LinkLabel() {
+    setFlag(ControlFlag::HitTransparent, false);
+    listen<&LinkLabel::onSetCursor>(*this, EventCode::SetCursor);
+    listen<&LinkLabel::onPress>(*this, EventCode::LButtonDown);
+}
+
+void LinkLabel::onSetCursor(Event& e) {
 #ifdef _WIN32
     SetCursor(LoadCursorW(nullptr, IDC_HAND));
 #endif
-    e->handled = 1;
+    e.handled = 1;
 }
 
-void LinkLabel::onPress(void* object, Control*, Event* e) {
-    e->handled = 1;
-#ifdef _WIN32
-    const std::u16string* url = static_cast<LinkLabel*>(object)->findText(attr::url);
-    if (!url) return;
-    ShellExecuteW(nullptr, nullptr, L"iexplore", reinterpret_cast<const wchar_t*>(url->c_str()), nullptr, SW_SHOW);
-#else
-    (void)object;
-#endif
+void LinkLabel::onPress(Event& e) {
+    e.handled = 1;
+    if (const std::u16string* url = findText(attr::url)) g_opener(*url);
 }
 
 } // namespace nelvo

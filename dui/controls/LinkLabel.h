@@ -5,15 +5,23 @@
 
 #include "dui/controls/Label.h"
 
+#include <string_view>
+
 namespace nelvo {
 
 class LinkLabel : public Label {
 public:
     LinkLabel();
 
+    // What a press does with the address. The default opens it in the
+    // browser; tests put a recorder here (null: the default again). UI
+    // thread only.
+    using AddressOpener = void (*)(std::u16string_view url);
+    static void setAddressOpener(AddressOpener opener);
+
 private:
-    static void onSetCursor(void* object, Control* sender, Event* e);
-    static void onPress(void* object, Control* sender, Event* e);
+    void onSetCursor(Event& e);
+    void onPress(Event& e);
 };
 
 } // namespace nelvo

@@ -1,5 +1,7 @@
 #include "dui/controls/PowerPoint.h"
 
+#include "dui/MemberHandler.h"
+
 #ifdef _WIN32
 #include "dui/AlphaBlendLibrary.h"
 #include "dui/DibSection.h"
@@ -15,7 +17,7 @@ PowerPoint::PowerPoint()
     : timer_(*this)
 #endif
 {
-    addHandler(EventCode::Attached, this, &PowerPoint::onAttached);
+    listen<&PowerPoint::onAttached>(*this, EventCode::Attached);
 }
 
 PowerPoint::~PowerPoint() {
@@ -57,7 +59,7 @@ void PowerPoint::step() {
     invalidate(false);
 }
 
-void PowerPoint::onAttached(void* object, Control*, Event*) { static_cast<PowerPoint*>(object)->load(); }
+void PowerPoint::onAttached(Event&) { load(); }
 
 #ifdef _WIN32
 bool PowerPoint::playing() const { return timer_.running(); }

@@ -63,7 +63,7 @@ protected:
     ~PowerPoint() override;
 
 private:
-    static void onAttached(void* object, Control* sender, Event* e);
+    void onAttached(Event& e);
     void load();
 
     std::vector<std::u16string> frameNames_;

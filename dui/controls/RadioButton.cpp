@@ -1,15 +1,17 @@
 #include "dui/controls/RadioButton.h"
 
+#include "dui/MemberHandler.h"
+
 #include "dui/controls/NamedStyle.h"
 
 namespace nelvo {
 
-RadioButton::RadioButton() { addHandler(EventCode::Click, this, &RadioButton::check); }
+RadioButton::RadioButton() { listen<&RadioButton::check>(*this, EventCode::Click); }
 
-void RadioButton::check(void* object, Control*, Event*) {
+void RadioButton::check(Event&) {
     // setChecked raises ValueChange and repaints only on a change, so a
     // checked radio button stays as it is.
-    static_cast<RadioButton*>(object)->setChecked(true);
+    setChecked(true);
 }
 
 void RadioButton::paint(DeviceContext dc, const Rect& bounds, const Rect&) {

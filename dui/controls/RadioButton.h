@@ -13,7 +13,7 @@ public:
     void paint(DeviceContext dc, const Rect& bounds, const Rect& clip) override;
 
 private:
-    static void check(void* object, Control* sender, Event* e);
+    void check(Event& e);
 };
 
 } // namespace nelvo

@@ -1,8 +1,9 @@
 #include "dui/controls/TextBox.h"
+
+#include "dui/MemberHandler.h"
 #include "dui/LayoutMath.h"
 
 #include "dui/ControlWindow.h"
-#include "dui/controls/Button.h"
 #include "dui/controls/TextKeys.h"
 
 #ifdef _WIN32
@@ -40,15 +41,15 @@ TextBox::TextBox() {
     selectionBrush_.reset(CreateSolidBrush(kSelectionColour));
     widths_.setFont(findFont(u"Default"));
 #endif
-    addHandler(EventCode::Attached, this, &TextBox::onAttached);
-    addHandler(EventCode::LButtonDown, this, &TextBox::onLButtonDown);
-    addHandler(EventCode::MouseMove, this, &TextBox::onMouseMove);
-    addHandler(EventCode::LButtonDbClick, this, &TextBox::onDoubleClick);
-    addHandler(EventCode::KeyDown, this, &TextBox::onKeyDown);
-    addHandler(EventCode::KeyPress, this, &TextBox::onKeyPress);
-    addHandler(EventCode::GotFocus, this, &TextBox::onGotFocus);
-    addHandler(EventCode::LostFocus, this, &TextBox::onLostFocus);
-    addHandler(EventCode::SetCursor, this, &TextBox::onSetCursor);
+    listen<&TextBox::onAttached>(*this, EventCode::Attached);
+    listen<&TextBox::onLButtonDown>(*this, EventCode::LButtonDown);
+    listen<&TextBox::onMouseMove>(*this, EventCode::MouseMove);
+    listen<&TextBox::onDoubleClick>(*this, EventCode::LButtonDbClick);
+    listen<&TextBox::onKeyDown>(*this, EventCode::KeyDown);
+    listen<&TextBox::onKeyPress>(*this, EventCode::KeyPress);
+    listen<&TextBox::onGotFocus>(*this, EventCode::GotFocus);
+    listen<&TextBox::onLostFocus>(*this, EventCode::LostFocus);
+    listen<&TextBox::onSetCursor>(*this, EventCode::SetCursor);
 }
 
 TextBox::~TextBox() = default;
@@ -96,53 +97,49 @@ void TextBox::ensureCaretVisible() {
         window()->showCaret(layout::add(r.left, kPaddingX + x), layout::add(r.top, kPaddingY));
 }
 
-void TextBox::onAttached(void* object, Control*, Event*) {
-    auto* self = static_cast<TextBox*>(object);
+void TextBox::onAttached(Event&) {
 #ifdef _WIN32
-    self->widths_.setFont(findFont(u"Default"));
+    widths_.setFont(findFont(u"Default"));
 #endif
-    if (const std::u16string* text = self->findText(attr::text)) self->setText(*text);
+    if (const std::u16string* text = findText(attr::text)) setText(*text);
 }
 
-void TextBox::onLButtonDown(void* object, Control*, Event* e) {
-    auto* self = static_cast<TextBox*>(object);
+void TextBox::onLButtonDown(Event& e) {
     Rect r;
-    self->windowRect(r);
-    const int32_t x = layout::sub(layout::sub(Button::eventPoint(*e).x, r.left), kPaddingX);
-    const int32_t index = self->buffer_.hitTest(x, self->widths());
-    const bool moved = index != self->buffer_.caret();
-    self->buffer_.collapseTo(index);
-    if (moved) self->ensureCaretVisible();
-    self->invalidate(false);
-    e->handled = 1;
+    windowRect(r);
+    const int32_t x = layout::sub(layout::sub(eventPoint(e).x, r.left), kPaddingX);
+    const int32_t index = buffer_.hitTest(x, widths());
+    const bool moved = index != buffer_.caret();
+    buffer_.collapseTo(index);
+    if (moved) ensureCaretVisible();
+    invalidate(false);
+    e.handled = 1;
 }
 
-void TextBox::onMouseMove(void* object, Control*, Event* e) {
-    auto* self = static_cast<TextBox*>(object);
-    if (!self->hasFlag(ControlFlag::Pressed)) return;
+void TextBox::onMouseMove(Event& e) {
+    if (!hasFlag(ControlFlag::Pressed)) return;
     Rect r;
-    self->windowRect(r);
+    windowRect(r);
     // Dragging past either end scrolls by at most about one character.
-    const int32_t slack = self->widths().width(u'W');
-    const int32_t x = std::clamp(layout::sub(Button::eventPoint(*e).x, r.left), kPaddingX - slack,
-                                 std::max(kPaddingX - slack, layout::sub(self->bounds().width(), kPaddingX - slack)));
-    self->buffer_.setCaret(self->buffer_.hitTest(x - kPaddingX, self->widths()));
-    self->ensureCaretVisible();
-    e->handled = 1;
+    const int32_t slack = widths().width(u'W');
+    const int32_t x = std::clamp(layout::sub(eventPoint(e).x, r.left), kPaddingX - slack,
+                                 std::max(kPaddingX - slack, layout::sub(bounds().width(), kPaddingX - slack)));
+    buffer_.setCaret(buffer_.hitTest(x - kPaddingX, widths()));
+    ensureCaretVisible();
+    e.handled = 1;
 }
 
-void TextBox::onDoubleClick(void* object, Control*, Event* e) {
-    auto* self = static_cast<TextBox*>(object);
-    self->buffer_.setAnchor(0);
-    self->buffer_.setCaret(self->buffer_.length());
-    self->ensureCaretVisible();
-    e->handled = 1;
+void TextBox::onDoubleClick(Event& e) {
+    buffer_.setAnchor(0);
+    buffer_.setCaret(buffer_.length());
+    ensureCaretVisible();
+    e.handled = 1;
 }
 
-void TextBox::onKeyDown(void* object, Control*, Event* e) {
-    static_cast<TextBox*>(object)->keyDown(static_cast<int32_t>(e->param1));
+void TextBox::onKeyDown(Event& e) {
+    keyDown(static_cast<int32_t>(e.param1));
     // Keys never reach the parents of a text box.
-    e->handled = 1;
+    e.handled = 1;
 }
 
 void TextBox::keyDown(int32_t key) {
@@ -196,13 +193,12 @@ void TextBox::keyDown(int32_t key) {
     }
 }
 
-void TextBox::onKeyPress(void* object, Control*, Event* e) {
-    auto* self = static_cast<TextBox*>(object);
-    e->handled = 1;
-    const auto unit = static_cast<char16_t>(e->param1);
+void TextBox::onKeyPress(Event& e) {
+    e.handled = 1;
+    const auto unit = static_cast<char16_t>(e.param1);
     if (unit < 32) return;
-    self->replaceSelection(std::u16string_view(&unit, 1));
-    self->ensureCaretVisible();
+    replaceSelection(std::u16string_view(&unit, 1));
+    ensureCaretVisible();
 }
 
 bool TextBox::copySelection() {
@@ -223,24 +219,22 @@ void TextBox::paste() {
 #endif
 }
 
-void TextBox::onGotFocus(void* object, Control*, Event*) {
-    auto* self = static_cast<TextBox*>(object);
-    if (ControlWindow* w = self->window()) w->setCaretSize(1, self->lineHeight());
-    self->ensureCaretVisible();
+void TextBox::onGotFocus(Event&) {
+    if (ControlWindow* w = window()) w->setCaretSize(1, lineHeight());
+    ensureCaretVisible();
 }
 
-void TextBox::onLostFocus(void* object, Control*, Event*) {
-    auto* self = static_cast<TextBox*>(object);
-    if (ControlWindow* w = self->window()) w->hideCaret();
-    self->buffer_.collapseTo(self->buffer_.caret());
-    self->invalidate(false);
+void TextBox::onLostFocus(Event&) {
+    if (ControlWindow* w = window()) w->hideCaret();
+    buffer_.collapseTo(buffer_.caret());
+    invalidate(false);
 }
 
-void TextBox::onSetCursor(void*, Control*, Event* e) {
+void TextBox::onSetCursor(Event& e) {
 #ifdef _WIN32
     SetCursor(LoadCursorW(nullptr, IDC_IBEAM));
 #endif
-    e->handled = 1;
+    e.handled = 1;
 }
 
 Size TextBox::measureOverride(int32_t, int32_t) { return {0, lineHeight() + 2 * kPaddingY}; }

@@ -40,15 +40,15 @@ protected:
     ~TextBox() override;
 
 private:
-    static void onAttached(void* object, Control* sender, Event* e);
-    static void onLButtonDown(void* object, Control* sender, Event* e);
-    static void onMouseMove(void* object, Control* sender, Event* e);
-    static void onDoubleClick(void* object, Control* sender, Event* e);
-    static void onKeyDown(void* object, Control* sender, Event* e);
-    static void onKeyPress(void* object, Control* sender, Event* e);
-    static void onGotFocus(void* object, Control* sender, Event* e);
-    static void onLostFocus(void* object, Control* sender, Event* e);
-    static void onSetCursor(void* object, Control* sender, Event* e);
+    void onAttached(Event& e);
+    void onLButtonDown(Event& e);
+    void onMouseMove(Event& e);
+    void onDoubleClick(Event& e);
+    void onKeyDown(Event& e);
+    void onKeyPress(Event& e);
+    void onGotFocus(Event& e);
+    void onLostFocus(Event& e);
+    void onSetCursor(Event& e);
 
     void keyDown(int32_t key);
     // Puts the selection on the clipboard; false when nothing was put there.

@@ -12,7 +12,7 @@ public:
 
 private:
     // LButtonDown: hands the drag to the system (move by the caption).
-    static void startMove(void* object, Control* sender, Event* e);
+    void startMove(Event& e);
 };
 
 } // namespace nelvo

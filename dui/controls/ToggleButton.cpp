@@ -1,12 +1,13 @@
 #include "dui/controls/ToggleButton.h"
 
+#include "dui/MemberHandler.h"
+
 namespace nelvo {
 
-ToggleButton::ToggleButton() { addHandler(EventCode::Click, this, &ToggleButton::toggle); }
+ToggleButton::ToggleButton() { listen<&ToggleButton::toggle>(*this, EventCode::Click); }
 
-void ToggleButton::toggle(void* object, Control*, Event*) {
-    auto* self = static_cast<Control*>(object);
-    self->setChecked(!self->checked());
+void ToggleButton::toggle(Event&) {
+    setChecked(!checked());
 }
 
 } // namespace nelvo

@@ -11,7 +11,7 @@ public:
     ToggleButton();
 
     // Click handler shared by the toggling controls: setChecked(!checked).
-    static void toggle(void* object, Control* sender, Event* e);
+    void toggle(Event& e);
 };
 
 } // namespace nelvo

@@ -333,5 +333,42 @@ TEST_F(ButtonWindowTest, IconButtonDrawsItsIconWhereThePlacementSays) {
     w.screenshot(L"iconbuttons");
 }
 
+std::vector<WPARAM> g_commands;
+WNDPROC g_original = nullptr;
+
+// Records system commands instead of running them: the system's move loop
+// would wait for the mouse.
+LRESULT CALLBACK recordSystemCommands(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SYSCOMMAND) {
+        g_commands.push_back(wParam);
+        return 0;
+    }
+    return CallWindowProcW(g_original, hwnd, message, wParam, lParam);
+}
+
+// The image button's picture lies under its style; the title bar's press
+// asks the window to be moved by its caption.
+TEST_F(ButtonWindowTest, ImageButtonAndTitleBar) {
+    ControlWindowUnderTest w(R"(<Window initSize="200,60" style="background.xml"><Canvas>
+      <ImageButton id="1" x="10" y="10" width="20" height="20" style="framed.xml" img="icon.png"/>
+      <TitleBar id="2" x="40" y="0" width="160" height="24"/>
+    </Canvas></Window>)");
+    Surface s(200, 60);
+    w.render(s);
+    EXPECT_EQ(s.rgb(20, 20), kIcon) << "the picture shows through the frame's centre";
+    EXPECT_EQ(s.rgb(10, 10), kUp) << "the frame is drawn over the picture";
+    EXPECT_EQ(s.rgb(29, 29), kUp);
+    EXPECT_EQ(s.rgb(35, 20), 0x3A6EA5u) << "nothing outside the button";
+
+    g_commands.clear();
+    g_original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(w.hwnd(), GWLP_WNDPROC));
+    SetWindowLongPtrW(w.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&recordSystemCommands));
+    w.click(*w.child(1));
+    EXPECT_TRUE(g_commands.empty());
+    w.click(100, 10);
+    EXPECT_EQ(g_commands, std::vector<WPARAM>{0xF012}) << "SC_MOVE with HTCAPTION, on the press";
+    SetWindowLongPtrW(w.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_original));
+}
+
 } // namespace
 } // namespace nelvo::test

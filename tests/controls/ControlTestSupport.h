@@ -46,6 +46,17 @@ inline std::string strip(int width, int rows, const uint32_t* colours, int frame
     return pngBytes(rgba, width, frames * rows + extra);
 }
 
+// An 8 x 8 frame two pixels wide in `rgb` around a transparent centre.
+inline std::string frame(uint32_t rgb) {
+    std::vector<uint8_t> rgba;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const bool edge = x < 2 || x >= 6 || y < 2 || y >= 6;
+            rgba.insert(rgba.end(), {uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb), uint8_t(edge ? 255 : 0)});
+        }
+    return pngBytes(rgba, 8, 8);
+}
+
 inline std::string styleXml(const std::string& type, const std::string& props) {
     return "<Style><Config type=\"" + type + "\"><Prop " + props + "/></Config></Style>";
 }
@@ -85,6 +96,9 @@ inline std::vector<std::pair<std::u16string, std::string>> testSkinMembers() {
         {u"edit.xml", styleXml("Edit", "upSkin=\"white.png\" overSkin=\"white.png\" disabledSkin=\"disabled.png\"")},
         {u"textbox.xml", styleXml("Edit", "upSkin=\"white.png\" overSkin=\"white.png\"")},
         {u"background.xml", styleXml("Background", "img=\"bg.png\"")},
+        {u"frame.png", frame(kUp)},
+        {u"framed.xml", styleXml("Button", "upSkin=\"frame.png\" overSkin=\"frame.png\" downSkin=\"frame.png\" "
+                                           "scaleGrid=\"2,2,2,2\"")},
         {u"bg.png", solid(4, 4, 0x3A6EA5)},
     };
 }
@@ -229,7 +243,7 @@ struct EventCounter {
         if (sender) self->lastFlags = sender->flags();
         if (self->markHandled) e->handled = 1;
     }
-    void attach(Control& c, int32_t code) { c.addHandler(code, this, &EventCounter::handle); }
+    void attach(Control& c, int32_t code) { EXPECT_TRUE(c.addHandler(code, this, &EventCounter::handle)); }
 };
 
 } // namespace nelvo::test

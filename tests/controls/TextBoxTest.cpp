@@ -3,6 +3,7 @@
 // limit, setText, a PreviewKeyPress filter, the caret, and the pictures.
 
 #include "dui/controls/Label.h"
+#include "dui/controls/LinkLabel.h"
 #include "dui/controls/TextBox.h"
 #include "tests/controls/ControlTestSupport.h"
 
@@ -14,6 +15,7 @@ const std::string kForm = R"(<Window initSize="320,120" style="background.xml"><
   <Label id="2" x="10" y="50" text="Label text" color="#ffffff"/>
   <Label id="3" x="10" y="70" width="200" height="16" text="centre" textAlign="center" padding="2,0,2,0"/>
   <LinkLabel id="4" x="10" y="90" text="no address"/>
+  <LinkLabel id="5" x="150" y="90" text="site" url="https://example.invalid/a b"/>
 </Canvas></Window>)";
 
 class TextBoxWindowTest : public ControlTest {
@@ -169,6 +171,90 @@ TEST_F(TextBoxWindowTest, TheCaretFollowsARelayout) {
     }
 }
 
+std::vector<std::u16string> g_opened;
+
+// A link shows the hand and opens its address on the press; one without an
+// address does nothing.
+TEST_F(TextBoxWindowTest, LinkLabelOpensItsAddressOnThePress) {
+    ControlWindowUnderTest w(kForm);
+    g_opened.clear();
+    LinkLabel::setAddressOpener([](std::u16string_view url) { g_opened.emplace_back(url); });
+    Control* link = w.child(5);
+    const POINT at = ControlWindowUnderTest::centre(*link);
+    POINT screen = at;
+    ClientToScreen(w.hwnd(), &screen);
+    SetCursorPos(screen.x, screen.y);
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    SendMessageW(w.hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(w.hwnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+
+    w.move(at.x, at.y);
+    w.press(at.x, at.y);
+    EXPECT_EQ(g_opened, std::vector<std::u16string>{u"https://example.invalid/a b"}) << "on the press";
+    w.release(at.x, at.y);
+    EXPECT_EQ(g_opened.size(), 1u) << "not again on the release";
+    w.click(*w.child(4));
+    EXPECT_EQ(g_opened.size(), 1u) << "no address, nothing opened";
+    LinkLabel::setAddressOpener(nullptr);
+}
+
+// The window paints through its back buffer: what WM_PAINT puts on the
+// screen is what the tree draws, only inside the update rectangle, with the
+// caret on top in its own colour.
+TEST_F(TextBoxWindowTest, PaintingThroughTheBackBuffer) {
+    ControlWindowUnderTest w(kForm);
+    const Size size = w.clientSize();
+    auto screen = [&](Surface& s) {
+        HDC dc = GetDC(w.hwnd());
+        BitBlt(s.dc(), 0, 0, size.cx, size.cy, dc, 0, 0, SRCCOPY);
+        ReleaseDC(w.hwnd(), dc);
+    };
+    auto repaint = [&](const RECT* r) {
+        RedrawWindow(w.hwnd(), r, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        pump();
+    };
+    Surface shown(size.cx, size.cy), printed(size.cx, size.cy);
+    repaint(nullptr);
+    screen(shown);
+    w.render(printed);
+    Rect box;
+    w.child(1)->windowRect(box);
+    for (POINT p : {POINT{2, 2}, POINT{box.left + 3, box.top + 3}, POINT{box.right - 2, box.bottom - 2}})
+        EXPECT_EQ(shown.rgb(p.x, p.y), printed.rgb(p.x, p.y)) << p.x << "," << p.y;
+    EXPECT_EQ(shown.rgb(2, 2), 0x3A6EA5u);
+    ASSERT_EQ(shown.rgb(box.left + 3, box.top + 3), 0xFFFFFFu) << "the box's skin";
+
+    // The box goes without telling the window; a repaint of one square shows
+    // that, and nothing outside the square changes.
+    w.child(1)->setFlag(ControlFlag::Visible, false);
+    const RECT square{box.left, box.top, box.left + 10, box.top + 10};
+    repaint(&square);
+    screen(shown);
+    EXPECT_EQ(shown.rgb(box.left + 3, box.top + 3), 0x3A6EA5u) << "inside the update rectangle";
+    EXPECT_EQ(shown.rgb(box.left + 12, box.top + 3), 0xFFFFFFu) << "outside it, the old picture";
+    w.child(1)->setFlag(ControlFlag::Visible, true);
+    repaint(nullptr);
+
+    // The caret, once its blink shows it.
+    w.click(*w.child(1));
+    bool seen = false;
+    for (int i = 0; i < 40 && !seen; ++i) {
+        Sleep(50);
+        pump();
+        if (!w.window().caretVisible()) continue;
+        const Rect c = w.window().caretRect();
+        const RECT r{c.left, c.top, c.right, c.bottom};
+        repaint(&r);
+        screen(shown);
+        if (!w.window().caretVisible()) continue;
+        seen = true;
+        EXPECT_EQ(shown.rgb(c.left, c.top + 2), 0x5A5A5Au) << "RGB(90, 90, 90)";
+        w.render(printed);
+        EXPECT_NE(printed.rgb(c.left, c.top + 2), 0x5A5A5Au) << "never in a printed picture";
+    }
+    EXPECT_TRUE(seen) << "the caret never showed";
+}
+
 TEST_F(TextBoxWindowTest, PreviewKeyPressHandlerStopsTheCharacter) {
     ControlWindowUnderTest w(kForm);
     auto* box = w.child<TextBox>(1);
@@ -180,7 +266,7 @@ TEST_F(TextBoxWindowTest, PreviewKeyPressHandlerStopsTheCharacter) {
             if (e->param1 == u':' && self->box->getText().find(u':') != std::u16string::npos) e->handled = 1;
         }
     } filter{box};
-    box->addHandler(EventCode::PreviewKeyPress, &filter, &Filter::handle);
+    EXPECT_TRUE(box->addHandler(EventCode::PreviewKeyPress, &filter, &Filter::handle));
     focusBox(w);
     w.type(u"C::\\a:");
     EXPECT_EQ(box->getText(), u"C:\\a");

@@ -127,18 +127,41 @@ TEST_F(WizardPagesTest, FinishPage) {
     showPage(5000);
     auto* edit = static_cast<Edit*>(window_->childById(5001));
     ASSERT_TRUE(edit);
+    Control* check = window_->childById(5002);
+    Control* finish = window_->childById(5003);
+    Rect e, c, b;
+    edit->windowRect(e);
+    check->windowRect(c);
+    finish->windowRect(b);
+    const POINT mid{(e.left + e.right) / 2, (e.top + e.bottom) / 2};
+    auto snapshot = [&](Surface& s) { window_->paintInto(s.dc()); };
+    Surface plain(504, 366), disabled(504, 366), shown(504, 366);
+    snapshot(plain);
+
     // As the wizard shows it: disabled, so the box takes its disabled skin.
     edit->setFlag(ControlFlag::Enabled, false);
+    snapshot(disabled);
+    EXPECT_NE(plain.rgb(mid.x, mid.y), disabled.rgb(mid.x, mid.y)) << "the disabled skin";
+
     edit->setText(u"安装程序已经在您的电脑中安装了Nelvo。此应用程序可以通过选择安装的快捷方式运行。\r\n\r\n"
                   u"单击“完成”退出安装程序。");
-    Control* check = window_->childById(5002);
+    EXPECT_GE(edit->layout().count(), 3) << "two paragraphs and the empty one between them";
     check->setChecked(true);
-    Rect r;
-    window_->childById(5003)->windowRect(r);
-    SendMessageW(window_->nativeHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(r.left + 5, r.top + 5));
+    SendMessageW(window_->nativeHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(b.left + 5, b.top + 5));
     pump();
-    Surface s(504, 366);
-    save(s, L"finish");
+    EXPECT_TRUE(finish->hasFlag(ControlFlag::Hovered));
+    save(shown, L"finish");
+
+    int textPixels = 0;
+    for (int y = e.top; y < e.bottom; ++y)
+        for (int x = e.left; x < e.right; ++x) textPixels += disabled.rgb(x, y) != shown.rgb(x, y);
+    EXPECT_GT(textPixels, 200) << "the text is drawn";
+    // The check box's mark (left of its text) and the hovered button's skin.
+    int checkPixels = 0;
+    for (int y = c.top; y < c.bottom; ++y)
+        for (int x = c.left; x < c.left + 19; ++x) checkPixels += plain.rgb(x, y) != shown.rgb(x, y);
+    EXPECT_GT(checkPixels, 10) << "the check mark";
+    EXPECT_NE(plain.rgb(b.left + 3, b.top + 13), shown.rgb(b.left + 3, b.top + 13)) << "the hovered button";
 }
 
 } // namespace

@@ -149,12 +149,12 @@ public:
         }
     }
     void listen(int32_t code) {
-        root->addHandler(code, &root1, &Recorder::handle);
-        root->addHandler(code, &root2, &Recorder::handle);
-        panel->addHandler(code, &panel1, &Recorder::handle);
-        panel->addHandler(code, &panel2, &Recorder::handle);
-        button->addHandler(code, &button1, &Recorder::handle);
-        button->addHandler(code, &button2, &Recorder::handle);
+        EXPECT_TRUE(root->addHandler(code, &root1, &Recorder::handle));
+        EXPECT_TRUE(root->addHandler(code, &root2, &Recorder::handle));
+        EXPECT_TRUE(panel->addHandler(code, &panel1, &Recorder::handle));
+        EXPECT_TRUE(panel->addHandler(code, &panel2, &Recorder::handle));
+        EXPECT_TRUE(button->addHandler(code, &button1, &Recorder::handle));
+        EXPECT_TRUE(button->addHandler(code, &button2, &Recorder::handle));
     }
 
     UiContext ctx;
@@ -239,7 +239,7 @@ TEST_F(RoutingTest, HandlerRemovedDuringDeliveryIsSkipped) {
 TEST_F(RoutingTest, ControlDestroyedByItsOwnHandlerWhileTheEventIsInFlight) {
     listen(EventCode::LButtonUp);
     Recorder detached{"button detached", &log};
-    button->addHandler(EventCode::Detached, &detached, &Recorder::handle);
+    EXPECT_TRUE(button->addHandler(EventCode::Detached, &detached, &Recorder::handle));
     button1.context = this;
     button1.action = [](Recorder& self, Control*, Event*) {
         auto* t = static_cast<RoutingTest*>(self.context);
@@ -264,7 +264,7 @@ TEST_F(RoutingTest, RoutesLongerThanSixteenDelegatesReachEveryHandlerInOrder) {
     for (int i = 0; i < 45; ++i) {
         recorders[i].name = std::to_string(i);
         recorders[i].log = &log;
-        owners[i / 15]->addHandler(EventCode::KeyUp, &recorders[i], &Recorder::handle);
+        EXPECT_TRUE(owners[i / 15]->addHandler(EventCode::KeyUp, &recorders[i], &Recorder::handle));
     }
     Event e = makeEvent(EventCode::KeyUp, Routing::Tunnel);
     button->raiseEvent(e);
@@ -332,7 +332,7 @@ TEST_F(RoutingTest, ClickPostedBeforeTheWindowWentIsNotDeliveredToAControlReusin
         t->root->destroy();
         t->root = nullptr;
     };
-    button->addHandler(EventCode::LButtonUp, &button1, &Recorder::handle);
+    EXPECT_TRUE(button->addHandler(EventCode::LButtonUp, &button1, &Recorder::handle));
     button->postEvent(makeEvent(EventCode::Click, Routing::Direct));
     Event up = makeEvent(EventCode::LButtonUp, Routing::Direct);
     Control* old = button;
@@ -344,7 +344,7 @@ TEST_F(RoutingTest, ClickPostedBeforeTheWindowWentIsNotDeliveredToAControlReusin
     newRoot->addChild(fresh);
     attach(window, *newRoot);
     Recorder clicked{"clicked", &log};
-    fresh->addHandler(EventCode::Click, &clicked, &Recorder::handle);
+    EXPECT_TRUE(fresh->addHandler(EventCode::Click, &clicked, &Recorder::handle));
     ASSERT_EQ(fresh, old) << "the pool hands the freed slot out again, which is what makes this case real";
     ctx.runPostedTasks();
     EXPECT_EQ(log, (Log{"button1"})) << "the Click belonged to the destroyed button";
@@ -357,7 +357,17 @@ TEST(PostedEvent, WithoutARunningFrameworkNothingHappens) {
     Grid* g = new Grid;
     attach(w, *g);
     ASSERT_EQ(UiContext::current(), nullptr);
+    Recorder r;
+    EXPECT_TRUE(g->addHandler(static_cast<int32_t>(EventCode::Click), &r, Recorder::handle));
     g->postEvent(makeEvent(EventCode::Click, Routing::Direct));  // freed, not leaked (LeakSanitizer)
+    EXPECT_TRUE(r.senders.empty()) << "not delivered at once";
+    {
+        // Nor kept anywhere for a framework started later.
+        UiContext context;
+        EXPECT_EQ(context.queuedTasks(), 0u);
+        EXPECT_EQ(context.runPostedTasks(), 0u);
+    }
+    EXPECT_TRUE(r.senders.empty());
     detach(*g);
     g->destroy();
 }
@@ -367,7 +377,7 @@ TEST(PostedEvent, PostsFromAnotherThreadAndAcrossTheTeardown) {
     Grid* g = new Grid;
     attach(w, *g);
     int delivered = 0;
-    g->addHandler(EventCode::Click, &delivered, [](void* o, Control*, Event*) { ++*static_cast<int*>(o); });
+    EXPECT_TRUE(g->addHandler(EventCode::Click, &delivered, [](void* o, Control*, Event*) { ++*static_cast<int*>(o); }));
     auto ctx = std::make_unique<UiContext>();
 
     // Every post from the other thread is delivered on this one.
@@ -413,8 +423,8 @@ TEST(AttachDetach, OrderIdMapAndForget) {
     root->addChild(page);
     Recorder rRoot{"root", &log}, rPage{"page", &log}, rA{"a", &log}, rB{"b", &log};
     for (auto [c, r] : {std::pair<Control*, Recorder*>{root, &rRoot}, {page, &rPage}, {a, &rA}, {b, &rB}}) {
-        c->addHandler(EventCode::Attached, r, &Recorder::handle);
-        c->addHandler(EventCode::Detached, r, &Recorder::handle);
+        EXPECT_TRUE(c->addHandler(EventCode::Attached, r, &Recorder::handle));
+        EXPECT_TRUE(c->addHandler(EventCode::Detached, r, &Recorder::handle));
     }
 
     attach(w, *root);
@@ -468,7 +478,7 @@ TEST(ControlState, SetCheckedRaisesOnlyOnChange) {
     box->setBounds({10, 10, 30, 30});
     Log log;
     Recorder r{"changed", &log};
-    box->addHandler(EventCode::ValueChange, &r, &Recorder::handle);
+    EXPECT_TRUE(box->addHandler(EventCode::ValueChange, &r, &Recorder::handle));
     box->setChecked(true);
     box->setChecked(true);
     EXPECT_EQ(log, Log{"changed"});
@@ -658,10 +668,10 @@ TEST(AppEvents, RegistrationOrderNullSenderAndHandled) {
     UiContext ctx;
     Log log;
     Recorder first{"first", &log}, second{"second", &log}, third{"third", &log};
-    ctx.addAppHandler(EventCode::AppNotify, &first, &Recorder::handle);
-    ctx.addAppHandler(EventCode::AppNotify, &second, &Recorder::handle);
-    ctx.addAppHandler(EventCode::AppNotify, &third, &Recorder::handle);
-    ctx.addAppHandler(EventCode::Click, &third, &Recorder::handle);
+    EXPECT_TRUE(ctx.addAppHandler(EventCode::AppNotify, &first, &Recorder::handle));
+    EXPECT_TRUE(ctx.addAppHandler(EventCode::AppNotify, &second, &Recorder::handle));
+    EXPECT_TRUE(ctx.addAppHandler(EventCode::AppNotify, &third, &Recorder::handle));
+    EXPECT_TRUE(ctx.addAppHandler(EventCode::Click, &third, &Recorder::handle));
 
     Event e = makeEvent(EventCode::AppNotify, Routing::Direct);
     ctx.raiseAppEvent(e);
@@ -685,7 +695,7 @@ TEST(AppEvents, AnswerTravelsBackInTheRecord) {
     UiContext ctx;
     Recorder answer{"answer"};
     answer.action = [](Recorder&, Control*, Event* e) { e->param2 = 1; };
-    ctx.addAppHandler(EventCode::AppNotify, &answer, &Recorder::handle);
+    EXPECT_TRUE(ctx.addAppHandler(EventCode::AppNotify, &answer, &Recorder::handle));
     static const char text[] = "{code=4}";
     Event e = makeEvent(EventCode::AppNotify, Routing::Direct, reinterpret_cast<intptr_t>(text), 0);
     ctx.raiseAppEvent(e);

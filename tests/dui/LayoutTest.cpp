@@ -244,8 +244,30 @@ TEST_F(LayoutTest, HostileNumbersWrapInsteadOfOverflowing) {
     margin(c, {INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN});
     Control* d = add(g, new Block(0, 0));
     size(d, INT32_MAX, INT32_MIN);
-    layout(INT32_MAX, INT32_MAX);  // UBSan would report undefined overflow
-    SUCCEED();
+    Canvas* canvas = new Canvas;
+    add(g, canvas);
+    Control* e = add(canvas, new Block(10, 10));
+    e->setInt(attr::x, INT32_MAX - 5);
+    layout(INT32_MAX, INT32_MAX);  // the sanitizers stop on an overflow
+
+    // c: the margins sum to -2, which leaves no room at all.
+    EXPECT_EQ(c->desiredSize(), (Size{0, 0}));
+    EXPECT_EQ(c->bounds(), (Rect{}));
+    // d: the explicit sizes are taken as they are; a negative height
+    // arranges to nothing.
+    EXPECT_EQ(d->desiredSize(), (Size{INT32_MAX, INT32_MIN}));
+    EXPECT_EQ(d->bounds(), (Rect{}));
+    EXPECT_EQ(g->desiredSize(), (Size{INT32_MAX, 0})) << "the largest child on each axis; a canvas asks for nothing";
+    EXPECT_EQ(g->bounds(), (Rect{0, 0, INT32_MAX, INT32_MAX}));
+    // e: placed near the far end, its right edge wraps around; moving it
+    // into window coordinates keeps its width.
+    EXPECT_EQ(e->bounds(), (Rect{INT32_MAX - 5, 0, INT32_MIN + 4, 10}));
+    EXPECT_EQ(e->bounds().width(), 10);
+    Rect r;
+    canvas->setRect(attr::margin, {100, 0, 0, 0});
+    layout(INT32_MAX, INT32_MAX);
+    ASSERT_TRUE(e->windowRect(r));
+    EXPECT_EQ(r, (Rect{INT32_MIN + 94, 0, INT32_MIN + 104, 10}));
 }
 
 } // namespace

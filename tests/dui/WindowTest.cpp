@@ -136,7 +136,7 @@ TEST_F(WindowTest, HandledPreviewStopsThePressAndHandledSetCursorIsAnswered) {
     log.watch(leaf, "a", {E::GotCapture, E::GotFocus, E::LButtonDown, E::SetCursor});
     log.watch(byId(10), "panel", {E::SetCursor});
     // The panel takes the press on its way down to the leaf.
-    byId(10)->addHandler(E::PreviewLButtonDown, nullptr, [](void*, Control*, Event* e) { e->handled = 1; });
+    EXPECT_TRUE(byId(10)->addHandler(E::PreviewLButtonDown, nullptr, [](void*, Control*, Event* e) { e->handled = 1; }));
     send(WM_LBUTTONDOWN, MK_LBUTTON, at(10, 10));
     EXPECT_EQ(log.joined(), "");
     EXPECT_EQ(window->captureControl(), nullptr);
@@ -145,10 +145,10 @@ TEST_F(WindowTest, HandledPreviewStopsThePressAndHandledSetCursorIsAnswered) {
 
     // SetCursor goes Direct to the control under the real cursor; a handler
     // that sets the cursor makes the window answer TRUE.
-    leaf->addHandler(E::SetCursor, nullptr, [](void*, Control*, Event* e) {
+    EXPECT_TRUE(leaf->addHandler(E::SetCursor, nullptr, [](void*, Control*, Event* e) {
         SetCursor(LoadCursorW(nullptr, IDC_HAND));
         e->handled = 1;
-    });
+    }));
     RECT r;
     GetWindowRect(hwnd, &r);
     SetCursorPos(r.left + 10, r.top + 10);
@@ -224,11 +224,20 @@ TEST_F(WindowTest, DeepNestingDoesNotOverrunTheHoverChain) {
     for (int i = 0; i < 40; ++i) markup += "</Grid>";
     markup += "</Window>";
     open(markup);
+    auto hovered = [&] {
+        int n = 0;
+        for (Control* c = byId(7); c; c = c->parent()) n += c->hasFlag(ControlFlag::Hovered);
+        return n;
+    };
     send(WM_MOUSEMOVE, 0, at(5, 5));
     EXPECT_EQ(window->hoverTarget(), byId(7));
     EXPECT_TRUE(byId(7)->hasFlag(ControlFlag::Hovered));
+    // The target and its 31 nearest ancestors; the outer ten (the root
+    // among them) are not tracked.
+    EXPECT_EQ(hovered(), 32);
+    EXPECT_FALSE(window->root()->hasFlag(ControlFlag::Hovered));
     send(WM_MOUSELEAVE);
-    EXPECT_FALSE(byId(7)->hasFlag(ControlFlag::Hovered));
+    EXPECT_EQ(hovered(), 0);
 }
 
 TEST_F(WindowTest, DoubleClickIsASecondPressUnlessWanted) {

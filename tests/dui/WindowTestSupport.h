@@ -46,7 +46,7 @@ public:
         for (int32_t code : codes) {
             auto* entry = new Entry{this, name, code};
             entries_.emplace_back(entry);
-            c->addHandler(code, entry, &EventLog::record);
+            EXPECT_TRUE(c->addHandler(code, entry, &EventLog::record));
         }
     }
     std::vector<std::string> lines;

@@ -5,6 +5,7 @@
 #include "host/UniqueHandle.h"
 #include "tests/support/ProcessDriver.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/WizardDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -88,6 +89,15 @@ protected:
     RunResult run(const std::wstring& shot, const std::wstring& exe = setupExe()) {
         RunOptions o;
         o.screenshotPrefix = shot;
+        // A wizard that comes up is left as a person leaves it: its close
+        // button, then Yes to the question.
+        static const WizardLayout layout(setupExe());
+        o.onWindow = [](HWND window) {
+            if (describeWindow(window).caption != kWizardTitle) return;
+            const POINT close = layout.controlCentre(wizard::kClose);
+            clickAt(window, close.x, close.y);
+        };
+        o.chooseButton = [](const SeenWindow& box) { return box.caption == L"退出安装程序" ? IDYES : IDOK; };
         RunResult r = runAndAnswer(exe, o);
         EXPECT_TRUE(r.started) << "could not start the setup program";
         EXPECT_TRUE(r.finished) << "the setup program did not end in time";
@@ -189,11 +199,34 @@ TEST_F(StartupGuard, ScriptErrorIsShownAndTheExitCodeStaysZero) {
     EXPECT_NE(r.windows[0].text.find(L":3:"), std::wstring::npos) << r.windows[0].text;
 }
 
+// Watched from inside the process (tests/host/MutexProbe.cpp): the teardown
+// closes the mutex before the process ends; after releaseMutex a new copy
+// can take the mutex at once, and the teardown closes nothing, also not a
+// handle that took the released one's place.
+TEST_F(StartupGuard, TeardownClosesTheMutexOnlyWhenTheScriptDidNot) {
+    const std::wstring out = outDir() + L"\\tests\\mutex-probe.txt";
+    SetEnvironmentVariableW(L"NELVO_MUTEX_PROBE_OUT", out.c_str());
+    auto probe = [&](const wchar_t* release) {
+        DeleteFileW(out.c_str());
+        SetEnvironmentVariableW(L"NELVO_MUTEX_PROBE_RELEASE", release);
+        const RunResult r = run(std::wstring(L"guard-mutex-probe-") + release,
+                                outDir() + L"\\tests\\setup-mutex-probe.exe");
+        EXPECT_TRUE(r.windows.empty()) << r.windows[0].caption << ": " << r.windows[0].text;
+        std::string line(96, '\0');
+        UniqueFileHandle f(CreateFileW(out.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        DWORD read = 0;
+        if (f) ReadFile(f.get(), line.data(), DWORD(line.size()), &read, nullptr);
+        line.resize(read);
+        return line;
+    };
+    EXPECT_EQ(probe(L"0"), "fresh=0 ownKept=0 freeAtExit=1\n");
+    EXPECT_EQ(probe(L"1"), "fresh=1 ownKept=1 freeAtExit=1\n");
+    SetEnvironmentVariableW(L"NELVO_MUTEX_PROBE_OUT", nullptr);
+    SetEnvironmentVariableW(L"NELVO_MUTEX_PROBE_RELEASE", nullptr);
+}
+
 TEST_F(StartupGuard, NormalRunEndsWithExitCodeZero) {
     const RunResult r = run(L"setup-run");
     EXPECT_FALSE(r.sawCaption(L"提示"));
     EXPECT_FALSE(r.sawCaption(L"错误"));
-    // Nothing is left holding the instance mutex.
-    UniqueKernelHandle again(CreateMutexW(nullptr, TRUE, L"Global\\QUENTINSTALLER"));
-    EXPECT_NE(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
 }

@@ -100,7 +100,7 @@ protected:
         setCurrentFileSystem(&store_);
         ASSERT_TRUE(framework_.started());
         ASSERT_TRUE(MainThreadDispatcher::start());
-        UiContext::current()->addAppHandler(EventCode::AppNotify, nullptr, &wizard);
+        ASSERT_TRUE(UiContext::current()->addAppHandler(EventCode::AppNotify, nullptr, &wizard));
         g_seen.clear();
         g_answers.clear();
     }

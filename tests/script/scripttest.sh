@@ -69,12 +69,22 @@ files)
     rm -rf "$drive_c/A"
     ;;
 volumes)
-    missing=
+    # Four free letters: one left free, three mapped for the case as a CD
+    # drive, a removable drive and a network drive.
+    free=()
     for l in q r s t u v w x y; do
-        [ -e "$WINEPREFIX/dosdevices/$l:" ] || { missing=$l; break; }
+        [ -e "$WINEPREFIX/dosdevices/$l:" ] || free+=("$l")
     done
-    [ -n "$missing" ] || fail "no free drive letter"
-    luarun "$(echo "$missing" | tr a-z A-Z)"
+    [ ${#free[@]} -ge 4 ] || fail "fewer than four free drive letters"
+    mkdir -p "$scratch/volume"
+    unmap() { for l in "${free[@]:1:3}"; do wine "$probe" drive "$l" none >/dev/null 2>&1; done; }
+    trap unmap EXIT
+    types=(cdrom removable remote)
+    for i in 0 1 2; do
+        wine "$probe" drive "${free[$((i + 1))]}" "${types[$i]}" "$scratch/volume" ||
+            fail "cannot map ${free[$((i + 1))]}: as ${types[$i]}"
+    done
+    luarun $(printf '%s\n' "${free[@]:0:4}" | tr a-z A-Z)
     ;;
 folders)
     # What the system says its version is, e.g. "Microsoft Windows 6.1.7601".

@@ -1,6 +1,6 @@
 #include "tests/support/ProcessDriver.h"
 
-#include "host/UniqueHandle.h"
+#include "tests/support/RealInput.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestPaths.h"
 
@@ -36,69 +36,129 @@ std::wstring windowText(HWND hwnd) {
 
 } // namespace
 
-RunResult runAndAnswer(const std::wstring& exe, const RunOptions& options) {
-    RunResult result;
+bool ChildProcess::start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& currentFolder) {
+    kill();
+    const size_t slash = exe.find_last_of(L"\\/");
+    const std::wstring folder = !currentFolder.empty()      ? currentFolder
+                                : slash == std::wstring::npos ? std::wstring()
+                                                              : exe.substr(0, slash);
+    std::wstring cmd = L"\"" + exe + L"\"";
+    if (!arguments.empty()) cmd += L" " + arguments;
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    std::wstring cmd = L"\"" + exe + L"\"";
-    if (!options.arguments.empty()) cmd += L" " + options.arguments;
-    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return result;
+    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &si, &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    process_.reset(pi.hProcess);
+    id_ = pi.dwProcessId;
+    return true;
+}
+
+bool ChildProcess::running() const { return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+
+bool ChildProcess::waitForExit(DWORD timeoutMs) {
+    return process_ && WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+DWORD ChildProcess::exitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (process_) GetExitCodeProcess(process_.get(), &code);
+    return code;
+}
+
+void ChildProcess::kill() {
+    if (!running()) return;
+    TerminateProcess(process_.get(), 1);
+    WaitForSingleObject(process_.get(), 5000);
+}
+
+std::vector<HWND> visibleWindowsOf(DWORD processId) {
+    Search s{processId, {}};
+    EnumWindows(collect, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+bool isMessageBox(HWND window) {
+    wchar_t cls[256] = {};
+    GetClassNameW(window, cls, 256);
+    return std::wstring(cls) == L"#32770";
+}
+
+SeenWindow describeWindow(HWND window) {
+    SeenWindow seen;
+    wchar_t cls[256] = {};
+    GetClassNameW(window, cls, 256);
+    seen.className = cls;
+    seen.caption = windowText(window);
+    if (seen.className == L"#32770") {
+        if (HWND text = GetDlgItem(window, 0xFFFF)) seen.text = windowText(text);
+    }
+    return seen;
+}
+
+bool messageBoxButtonRect(HWND box, int buttonId, RECT& out) {
+    HWND button = GetDlgItem(box, buttonId);
+    return button && IsWindowVisible(button) && GetWindowRect(button, &out);
+}
+
+bool pressMessageBoxButton(HWND box, int buttonId) {
+    RECT r;
+    if (messageBoxButtonRect(box, buttonId, r)) {
+        clickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+        for (int i = 0; i < 40 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(50);
+        if (!IsWindow(box) || !IsWindowVisible(box)) return true;
+    }
+    // The click did not reach it (another window in the way, or no such
+    // button): press it by its command.
+    if (HWND button = GetDlgItem(box, buttonId))
+        SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
+    else
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
+    for (int i = 0; i < 40 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(50);
+    return !IsWindow(box) || !IsWindowVisible(box);
+}
+
+RunResult runAndAnswer(const std::wstring& exe, const RunOptions& options) {
+    RunResult result;
+    ChildProcess process;
+    if (!process.start(exe, options.arguments, options.folder)) return result;
     result.started = true;
-    UniqueKernelHandle process(pi.hProcess);
-    UniqueKernelHandle thread(pi.hThread);
 
     std::set<HWND> handled;
     int shot = 0;
     const DWORD start = GetTickCount();
     for (;;) {
-        if (WaitForSingleObject(process.get(), 100) == WAIT_OBJECT_0) {
+        if (process.waitForExit(100)) {
             result.finished = true;
             break;
         }
         if (GetTickCount() - start > options.timeoutMs) break;
 
-        Search s{pi.dwProcessId, {}};
-        EnumWindows(collect, reinterpret_cast<LPARAM>(&s));
-        for (HWND hwnd : s.found) {
+        for (HWND hwnd : visibleWindowsOf(process.id())) {
             if (handled.count(hwnd)) continue;
             // Let it finish drawing before it is looked at.
             Sleep(400);
             if (!IsWindow(hwnd)) continue;
             handled.insert(hwnd);
-            SeenWindow seen;
-            wchar_t cls[256] = {};
-            GetClassNameW(hwnd, cls, 256);
-            seen.className = cls;
-            seen.caption = windowText(hwnd);
-            if (seen.className == L"#32770") {
-                if (HWND text = GetDlgItem(hwnd, 0xFFFF)) seen.text = windowText(text);
-            }
+            const SeenWindow seen = describeWindow(hwnd);
             if (!options.screenshotPrefix.empty()) {
                 saveWindowPng(hwnd, screenshotDir() + L"\\" + options.screenshotPrefix +
                                         (shot ? L"-" + std::to_wstring(shot) : L"") + L".png");
                 ++shot;
             }
             result.windows.push_back(seen);
-            if (seen.className == L"#32770") {
-                HWND button = GetDlgItem(hwnd, options.messageBoxButton);
-                if (button)
-                    SendMessageW(button, BM_CLICK, 0, 0);
-                else
-                    PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(options.messageBoxButton, BN_CLICKED), 0);
-            } else if (options.onWindow) {
+            if (isMessageBox(hwnd))
+                pressMessageBoxButton(hwnd, options.chooseButton ? options.chooseButton(seen) : options.messageBoxButton);
+            else if (options.onWindow)
                 options.onWindow(hwnd);
-            } else {
+            else
                 PostMessageW(hwnd, WM_CLOSE, 0, 0);
-            }
         }
     }
-    if (!result.finished) {
-        TerminateProcess(process.get(), 1);
-        WaitForSingleObject(process.get(), 5000);
-    }
-    GetExitCodeProcess(process.get(), &result.exitCode);
+    process.kill();
+    result.exitCode = process.exitCode();
     return result;
 }
 
@@ -106,15 +166,7 @@ void clickAt(HWND window, int x, int y) {
     POINT p{x, y};
     ClientToScreen(window, &p);
     SetForegroundWindow(window);
-    SetCursorPos(p.x, p.y);
-    Sleep(50);
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_MOUSE;
-    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(1, &input[0], sizeof(INPUT));
-    Sleep(50);
-    SendInput(1, &input[1], sizeof(INPUT));
+    clickAt(p);
     Sleep(100);
 }
 

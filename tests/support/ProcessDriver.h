@@ -4,6 +4,8 @@
 // answered by pressing one of their buttons; other windows are closed. Every
 // wait is bounded, and a program that does not end in time is killed.
 
+#include "host/UniqueHandle.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -18,6 +20,44 @@ struct SeenWindow {
     std::wstring text;  // a message box's message
 };
 
+// A program started from its own folder, as a double-click starts it. The
+// owner ends it (and only it) if it still runs when the owner goes.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess() { kill(); }
+
+    // `folder` is the current folder it starts in; empty: its own folder.
+    bool start(const std::wstring& exe, const std::wstring& arguments = {}, const std::wstring& folder = {});
+    bool started() const { return bool(process_); }
+    DWORD id() const { return id_; }
+    bool running() const;
+    // True when the program has ended within the time.
+    bool waitForExit(DWORD timeoutMs);
+    // The exit code once ended; STILL_ACTIVE before.
+    DWORD exitCode() const;
+    // Ends the program if it runs and waits (bounded) until it has.
+    void kill();
+
+private:
+    UniqueKernelHandle process_;
+    DWORD id_ = 0;
+};
+
+// The visible top-level windows of a process.
+std::vector<HWND> visibleWindowsOf(DWORD processId);
+
+bool isMessageBox(HWND window);
+// Class, caption and, for a message box, its message.
+SeenWindow describeWindow(HWND window);
+// The screen rectangle of a message box's button (IDOK, IDCANCEL, ...).
+bool messageBoxButtonRect(HWND box, int buttonId, RECT& out);
+// Presses a message box's button with a real click on it, and by its
+// command only if the click did not close the box. True once it is gone.
+bool pressMessageBoxButton(HWND box, int buttonId);
+
 struct RunResult {
     bool started = false;
     bool finished = false;  // ended by itself within the time limit
@@ -30,6 +70,9 @@ struct RunResult {
 struct RunOptions {
     std::wstring arguments;  // the command line after the program's name
     int messageBoxButton = IDOK;  // the button pressed in message boxes
+    std::wstring folder;          // the program's current folder; empty: its own
+    // When given, chooses the button for each message box instead.
+    std::function<int(const SeenWindow&)> chooseButton;
     DWORD timeoutMs = 30000;
     std::wstring screenshotPrefix;  // empty: no screenshots
     // Called once for each window that is not a message box, after its

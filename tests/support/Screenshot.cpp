@@ -38,10 +38,8 @@ bool savePixelsPng(const void* bgra, int width, int height, const std::wstring& 
     return WriteFile(file.get(), png.data(), DWORD(png.size()), &written, nullptr) && written == png.size();
 }
 
-bool saveWindowPng(HWND window, const std::wstring& path) {
-    RECT r;
-    if (!GetWindowRect(window, &r)) return false;
-    const int w = r.right - r.left, h = r.bottom - r.top;
+bool captureScreen(const RECT& area, std::vector<uint32_t>& pixels) {
+    const int w = area.right - area.left, h = area.bottom - area.top;
     if (w <= 0 || h <= 0) return false;
     WindowDc screen(nullptr);
     UniqueDc mem(CreateCompatibleDC(screen.get()));
@@ -50,10 +48,24 @@ bool saveWindowPng(HWND window, const std::wstring& path) {
     if (!mem || !dib) return false;
     {
         SelectGuard select(mem.get(), dib.get());
-        if (!BitBlt(mem.get(), 0, 0, w, h, screen.get(), r.left, r.top, SRCCOPY)) return false;
+        if (!BitBlt(mem.get(), 0, 0, w, h, screen.get(), area.left, area.top, SRCCOPY)) return false;
     }
     GdiFlush();
-    return savePixelsPng(bits, w, h, path);
+    pixels.assign(bits, bits + size_t(w) * h);
+    return true;
+}
+
+bool saveWindowPng(HWND window, const std::wstring& path) {
+    RECT r;
+    if (!GetWindowRect(window, &r)) return false;
+    std::vector<uint32_t> pixels;
+    return captureScreen(r, pixels) && savePixelsPng(pixels.data(), r.right - r.left, r.bottom - r.top, path);
+}
+
+bool saveScreenPng(const std::wstring& path) {
+    const RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    std::vector<uint32_t> pixels;
+    return captureScreen(r, pixels) && savePixelsPng(pixels.data(), r.right, r.bottom, path);
 }
 
 } // namespace nelvo::test

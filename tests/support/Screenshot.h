@@ -4,12 +4,20 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace nelvo::test {
 
 // Captures the window's rectangle from the screen. False if it cannot.
 bool saveWindowPng(HWND window, const std::wstring& path);
+
+// The whole screen, for a test that fails with nothing else to show.
+bool saveScreenPng(const std::wstring& path);
+
+// Copies a screen rectangle as 32-bit top-down BGRA pixels.
+bool captureScreen(const RECT& area, std::vector<uint32_t>& pixels);
 
 // Saves a 32-bit top-down BGRA pixel block as a PNG.
 bool savePixelsPng(const void* bgra, int width, int height, const std::wstring& path);

@@ -23,6 +23,7 @@
 
 #include "HeadlessInstall.h"
 #include "ResourceFolder.h"
+#include "host/LibrarySearch.h"
 #include "host/TextConvert.h"
 #include "script/SystemFunctions.h"
 #include "script/WizardRun.h"
@@ -130,6 +131,7 @@ int runUi(int argc, wchar_t** argv) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    nelvo::hardenLibrarySearch();
     if (argc >= 2 && std::wstring(argv[1]) == L"--ui") {
         const int rc = runUi(argc, argv);
         if (rc == 2)

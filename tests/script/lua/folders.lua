@@ -25,6 +25,15 @@ for _, f in ipairs(shellFolders) do
   io.write(name, "=", path, "\n")
 end
 
+-- The folders of all users, not the user's own ones that end the same way.
+local common = assert(os.getenv("ProgramData") or os.getenv("ALLUSERSPROFILE"), "no ProgramData variable")
+local user = assert(os.getenv("APPDATA"), "no APPDATA variable")
+local programs = "\\Microsoft\\Windows\\Start Menu\\Programs"
+T.eq(getStartMenuFolder():lower(), (common .. programs):lower(), "the start menu of all users")
+T.check(getStartMenuFolder():lower() ~= (user .. programs):lower(), "not the user's own start menu")
+T.eq(getDesktopFolder():lower(), (assert(os.getenv("PUBLIC"), "no PUBLIC variable") .. "\\Desktop"):lower(),
+  "the desktop of all users")
+
 local temp = getTempFolder()
 T.check(type(temp) == "string" and temp:sub(-1) == "\\", "getTempFolder ends with a backslash")
 T.eq(fileExists(temp), true, "temp folder exists")

@@ -14,6 +14,11 @@
 //                                   and writes its exit code to FILE
 //   scriptprobe hold FILE MS        opens FILE without sharing, creates
 //                                   FILE.held and keeps FILE open for MS ms
+//   scriptprobe drive L TYPE [DIR]  (Wine only) maps drive letter L to the
+//                                   Unix folder DIR as a drive of TYPE
+//                                   (removable, fixed, remote, cdrom), or
+//                                   removes it (TYPE none); fails unless the
+//                                   system then reports that type
 
 #include "host/TextConvert.h"
 #include "host/UniqueHandle.h"
@@ -22,9 +27,11 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <winioctl.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -105,6 +112,49 @@ int holdFile(const wchar_t* path, DWORD ms) {
     return 0;
 }
 
+// Wine's mount manager request that defines a drive letter, as its
+// configuration tool makes it: the record, then the Unix folder it maps.
+struct UnixDriveRecord {
+    ULONG size;
+    ULONG type;
+    ULONG fsType;
+    DWORD serial;
+    ULONGLONG unixDevice;
+    WCHAR letter;
+    USHORT mountPointOffset;
+    USHORT deviceOffset;
+    USHORT labelOffset;
+};
+static_assert(sizeof(UnixDriveRecord) == 32, "the mount manager's layout");
+
+int defineDrive(wchar_t letter, const std::wstring& typeName, const wchar_t* unixFolder) {
+    UINT type = DRIVE_NO_ROOT_DIR;
+    if (typeName == L"removable") type = DRIVE_REMOVABLE;
+    if (typeName == L"fixed") type = DRIVE_FIXED;
+    if (typeName == L"remote") type = DRIVE_REMOTE;
+    if (typeName == L"cdrom") type = DRIVE_CDROM;
+    if (type != DRIVE_NO_ROOT_DIR && !unixFolder) return 2;
+    const std::string folder = unixFolder ? nelvo::wideToUtf8(unixFolder) : std::string();
+    std::string request(sizeof(UnixDriveRecord) + folder.size() + 1, '\0');
+    UnixDriveRecord record{};
+    record.size = static_cast<ULONG>(request.size());
+    record.type = type;
+    record.letter = static_cast<WCHAR>(towlower(letter));
+    record.mountPointOffset = folder.empty() ? 0 : sizeof(UnixDriveRecord);
+    std::memcpy(request.data(), &record, sizeof record);
+    std::memcpy(request.data() + sizeof record, folder.c_str(), folder.size());
+    nelvo::UniqueFileHandle manager(CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!manager) return 3;
+    constexpr DWORD kDefineUnixDrive = CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+    DWORD returned = 0;
+    if (!DeviceIoControl(manager.get(), kDefineUnixDrive, request.data(), static_cast<DWORD>(request.size()), nullptr,
+                         0, &returned, nullptr))
+        return 4;
+    const wchar_t root[] = {letter, L':', L'\\', 0};
+    return GetDriveTypeW(root) == type ? 0 : 5;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -130,5 +180,6 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"rawsz" && argc >= 5) return writeRawString(argv[2], argv[3], _wtoi(argv[4]));
     if (mode == L"runwait" && argc >= 4) return runAndWait(argv[2], argv[3]);
     if (mode == L"hold" && argc >= 4) return holdFile(argv[2], static_cast<DWORD>(_wtoi(argv[3])));
+    if (mode == L"drive" && argc >= 4) return defineDrive(argv[2][0], argv[3], argc >= 5 ? argv[4] : nullptr);
     return 2;
 }

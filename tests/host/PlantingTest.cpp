@@ -1,0 +1,148 @@
+// A download folder that others can write to: copies of setup.exe, the
+// uninstaller and luarun.exe beside libraries and programs planted under
+// system names, each of which leaves a marker when it is loaded or started
+// (planted/Planted.cpp). Wine is told to prefer such native libraries, so
+// that it searches for them the way Windows does: the program's own folder
+// first. Nothing planted may run; only the tool the script names that the
+// system does not have.
+//
+// setup.exe runs through start-up and its wizard script. The wizard's pages
+// and an installation join this scenario when the wizard script has them.
+
+#include "host/RegisteredProgram.h"
+#include "host/UniqueHandle.h"
+#include "tests/support/ProcessDriver.h"
+#include "tests/support/TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+using namespace nelvo;
+using namespace nelvo::test;
+
+namespace {
+
+const std::wstring kFolder = L"C:\\nelvo-planting";
+
+std::wstring environmentVariable(const wchar_t* name) {
+    wchar_t value[4096] = {};
+    const DWORD n = GetEnvironmentVariableW(name, value, 4096);
+    return n && n < 4096 ? std::wstring(value, n) : std::wstring();
+}
+
+// A program that has just ended may keep its file a moment longer, so the
+// removal is tried again for a few seconds.
+void removeFolder(const std::wstring& folder) {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        WIN32_FIND_DATAW entry;
+        UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &entry));
+        if (find) {
+            do {
+                if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                    DeleteFileW((folder + L"\\" + entry.cFileName).c_str());
+            } while (FindNextFileW(find.get(), &entry));
+        }
+        find.reset();
+        if (RemoveDirectoryW(folder.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) return;
+        Sleep(100);
+    }
+}
+
+// The markers the planted files have left.
+std::set<std::wstring> markers() {
+    std::set<std::wstring> found;
+    for (const wchar_t* pattern : {L"\\*.loaded", L"\\*.started"}) {
+        WIN32_FIND_DATAW entry;
+        UniqueFindHandle find(FindFirstFileW((kFolder + pattern).c_str(), &entry));
+        if (!find) continue;
+        do found.insert(entry.cFileName);
+        while (FindNextFileW(find.get(), &entry));
+    }
+    return found;
+}
+
+class Planting : public ::testing::Test {
+protected:
+    void SetUp() override {
+        removeFolder(kFolder);
+        ASSERT_TRUE(CreateDirectoryW(kFolder.c_str(), nullptr));
+        const std::wstring planted = outDir() + L"\\tests\\planted\\";
+        const struct {
+            std::wstring from, to;
+        } copies[] = {
+            {outDir() + L"\\setup.exe", L"setup.exe"},
+            {outDir() + L"\\luarun.exe", L"luarun.exe"},
+            {unixToWindows(L"" NELVO_UNINSTALLER), L"unins000.exe"},
+            {planted + L"msimg32.dll", L"msimg32.dll"},
+            {planted + L"uxtheme.dll", L"uxtheme.dll"},
+            {planted + L"planted.exe", L"regsvr32.exe"},
+            {planted + L"planted.exe", L"plantedtool.exe"},
+            {planted + L"planted.exe", L"iexplore.exe"},
+        };
+        for (const auto& c : copies)
+            ASSERT_TRUE(CopyFileW(c.from.c_str(), (kFolder + L"\\" + c.to).c_str(), FALSE)) << c.to;
+
+        // Without the overrides of CMakeLists.txt Wine would take its own
+        // libraries before any planted one, and the test could not fail.
+        ASSERT_NE(environmentVariable(L"WINEDLLOVERRIDES").find(L"msimg32,uxtheme=n,b"), std::wstring::npos);
+    }
+    void TearDown() override { removeFolder(kFolder); }
+};
+
+} // namespace
+
+TEST_F(Planting, NothingPlantedIsLoadedOrStarted) {
+    // Started as from the folder's window, with the folder current.
+    RunOptions setup;
+    setup.folder = kFolder;
+    setup.screenshotPrefix = L"planting-setup";
+    const RunResult r = runAndAnswer(kFolder + L"\\setup.exe", setup);
+    ASSERT_TRUE(r.started);
+    EXPECT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 0u);
+    // The wizard script ran: its first window came up.
+    EXPECT_FALSE(r.windows.empty());
+    EXPECT_FALSE(r.sawCaption(L"错误"));
+    EXPECT_EQ(markers(), std::set<std::wstring>()) << "after setup.exe";
+
+    RunOptions uninstaller;
+    uninstaller.folder = kFolder;
+    const RunResult u = runAndAnswer(kFolder + L"\\unins000.exe", uninstaller);
+    ASSERT_TRUE(u.started);
+    EXPECT_TRUE(u.finished);
+    EXPECT_TRUE(u.sawCaption(L"提示"));
+    EXPECT_EQ(markers(), std::set<std::wstring>()) << "after unins000.exe";
+
+    RunOptions script;
+    script.folder = kFolder;
+    const std::wstring source = unixToWindows(L"" NELVO_SOURCE_DIR);
+    script.arguments = L"\"" + source + L"\\tests\\host\\data\\planting.lua\" \"" + kFolder + L"\" \"" + source +
+                       L"\\tests\\script\\lua\\testlib.lua\"";
+    const RunResult s = runAndAnswer(kFolder + L"\\luarun.exe", script);
+    ASSERT_TRUE(s.started);
+    EXPECT_TRUE(s.finished);
+    EXPECT_EQ(s.exitCode, 0u) << "the scenario script failed: see its output above";
+    EXPECT_EQ(markers(), std::set<std::wstring>({L"plantedtool.exe.started"})) << "after luarun.exe";
+}
+
+// The link label's browser: the registered program, never a file of that
+// name in the folder the program runs in.
+TEST_F(Planting, BrowserIsTheRegisteredProgram) {
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(kFolder.c_str()));
+    const std::wstring browser = registeredProgramPath(L"IEXPLORE.EXE");
+    const std::wstring unknown = registeredProgramPath(L"plantedtool.exe");
+    SetCurrentDirectoryW(previous);
+
+    ASSERT_GT(browser.size(), 3u);
+    EXPECT_EQ(browser.substr(1, 2), L":\\") << browser;
+    EXPECT_EQ(CompareStringOrdinal(browser.c_str() + browser.size() - 12, 12, L"iexplore.exe", 12, TRUE), CSTR_EQUAL)
+        << browser;
+    EXPECT_NE(CompareStringOrdinal(browser.c_str(), int(kFolder.size()), kFolder.c_str(), int(kFolder.size()), TRUE),
+              CSTR_EQUAL)
+        << browser;
+    EXPECT_EQ(unknown, L"");
+}

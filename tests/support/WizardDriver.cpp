@@ -1,0 +1,236 @@
+#include "tests/support/WizardDriver.h"
+
+#include "tests/support/InstalledProduct.h"
+#include "tests/support/RealInput.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestPaths.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace nelvo::test {
+
+namespace {
+
+constexpr DWORD kPollMs = 50;
+
+// Same colour within a small tolerance per channel.
+bool similarColour(uint32_t a, uint32_t b) {
+    for (int shift = 0; shift < 24; shift += 8)
+        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > 6) return false;
+    return true;
+}
+
+} // namespace
+
+std::wstring setupProgram() { return outDir() + L"\\setup.exe"; }
+
+WizardSession::WizardSession(const WizardLayout& layout, std::wstring name, std::wstring exe)
+    : layout_(layout), name_(std::move(name)), exe_(std::move(exe)) {}
+
+WizardSession::~WizardSession() {
+    if (!process_.running()) return;
+    // Whatever kept it running is on the screen.
+    saveScreenPng(nextShotPath(L"left-running"));
+    process_.kill();
+}
+
+std::wstring WizardSession::nextShotPath(const std::wstring& what) {
+    ++shots_;
+    wchar_t number[8];
+    wsprintfW(number, L"%02d", shots_);
+    return screenshotDir() + L"\\" + name_ + L"-" + number + L"-" + what + L".png";
+}
+
+bool WizardSession::start(DWORD timeoutMs) {
+    CreateDirectoryW(screenshotDir().c_str(), nullptr);
+    const DWORD started = GetTickCount();
+    if (!process_.start(exe_)) return false;
+    // Pass 1: the window, by its title, among the program's own.
+    while (!window_) {
+        for (HWND w : visibleWindowsOf(process_.id()))
+            if (describeWindow(w).caption == kWizardTitle) window_ = w;
+        if (window_) break;
+        if (GetTickCount() - started > timeoutMs || !process_.running()) return false;
+        Sleep(kPollMs / 5);
+    }
+    // Pass 2: painted, when a spot that is background on every page shows
+    // the skin's background.
+    const POINT spot{10, 200};
+    const int64_t expected = layout_.backgroundPixel(spot.x, spot.y);
+    for (;;) {
+        const POINT p = screenPoint(spot);
+        std::vector<uint32_t> pixel;
+        if (expected >= 0 && captureScreen(RECT{p.x, p.y, p.x + 1, p.y + 1}, pixel) &&
+            similarColour(pixel[0] & 0xFFFFFF, uint32_t(expected)))
+            break;
+        if (GetTickCount() - started > timeoutMs || !process_.running()) return false;
+        Sleep(kPollMs / 5);
+    }
+    paintedMs_ = GetTickCount() - started;
+    startRect_ = windowRect();
+    return true;
+}
+
+RECT WizardSession::windowRect() const {
+    RECT r{0, 0, 0, 0};
+    if (window_) GetWindowRect(window_, &r);
+    return r;
+}
+
+POINT WizardSession::screenPoint(POINT windowPoint) const {
+    const RECT r = windowRect();
+    return {r.left + windowPoint.x, r.top + windowPoint.y};
+}
+
+void WizardSession::click(int32_t id) {
+    clickAt(screenPoint(layout_.controlCentre(id)));
+    // Let the click's handler run before anything looks at its result.
+    Sleep(150);
+}
+
+bool WizardSession::type(std::wstring_view text) {
+    const bool typed = typeText(text);
+    Sleep(100);
+    return typed;
+}
+
+bool WizardSession::replaceFolderText(std::wstring_view text) {
+    click(wizard::kFolderBox);
+    pressKey('A', VK_CONTROL);
+    pressKey(VK_BACK);
+    return type(text);
+}
+
+std::optional<WizardSession::Box> WizardSession::waitForMessageBox(DWORD timeoutMs) {
+    const DWORD started = GetTickCount();
+    do {
+        for (HWND w : visibleWindowsOf(process_.id())) {
+            if (!isMessageBox(w) || std::find(answered_.begin(), answered_.end(), w) != answered_.end()) continue;
+            // Let it finish drawing before it is looked at.
+            Sleep(300);
+            if (!IsWindow(w)) continue;
+            return Box{w, describeWindow(w)};
+        }
+        Sleep(kPollMs);
+    } while (GetTickCount() - started < timeoutMs && process_.running());
+    return std::nullopt;
+}
+
+void WizardSession::answer(const Box& box, int button, const std::wstring& what) {
+    saveWindowPng(box.window, nextShotPath(what));
+    answered_.push_back(box.window);
+    pressMessageBoxButton(box.window, button);
+    Sleep(150);
+}
+
+SeenWindow WizardSession::answerNext(int button, const std::wstring& what, DWORD timeoutMs) {
+    const std::optional<Box> box = waitForMessageBox(timeoutMs);
+    if (!box) {
+        saveScreenPng(nextShotPath(what + L"-missing"));
+        return {};
+    }
+    answer(*box, button, what);
+    return box->seen;
+}
+
+void WizardSession::shot(const std::wstring& what) {
+    if (window_ && IsWindow(window_) && IsWindowVisible(window_))
+        saveWindowPng(window_, nextShotPath(what));
+    else
+        saveScreenPng(nextShotPath(what));
+}
+
+double WizardSession::progressFill() const {
+    const RECT bar = layout_.controlRect(wizard::kProgressBar);
+    const int y = (bar.top + bar.bottom) / 2;
+    const POINT left = screenPoint({bar.left + 2, y});
+    std::vector<uint32_t> row;
+    const int width = bar.right - bar.left - 4;
+    if (width <= 0 || !captureScreen(RECT{left.x, left.y, left.x + width, left.y + 1}, row)) return -1;
+    // Pass 1: the bar is there when most of its row is not the window's
+    // background (the finish page draws nothing there).
+    int covered = 0;
+    for (int i = 0; i < width; ++i) {
+        const int64_t bg = layout_.backgroundPixel(bar.left + 2 + i, y);
+        if (bg < 0 || !similarColour(row[size_t(i)] & 0xFFFFFF, uint32_t(bg))) ++covered;
+    }
+    if (covered <= width / 2) return -1;
+    // Pass 2: the filled part runs from the left up to where the row takes
+    // the colour of its empty right end.
+    const uint32_t empty = row[size_t(width - 1)] & 0xFFFFFF;
+    int filled = 0;
+    while (filled < width && !similarColour(row[size_t(filled)] & 0xFFFFFF, empty)) ++filled;
+    return double(filled) / width;
+}
+
+std::optional<DWORD> WizardSession::watchInstall(DWORD clickTick, DWORD timeoutMs) {
+    bool partWay = false, sawBar = false;
+    DWORD endSeen = 0;
+    int endShots = 0;
+    for (;;) {
+        const DWORD now = GetTickCount();
+        if (now - clickTick > timeoutMs || !process_.running()) {
+            shot(L"install-stalled");
+            return std::nullopt;
+        }
+        if (!IsWindow(window_) || !IsWindowVisible(window_)) {
+            shot(L"window-gone");
+            return std::nullopt;
+        }
+        const double fill = progressFill();
+        if (fill >= 0) {
+            sawBar = true;
+        } else if (sawBar) {
+            break;
+        }
+        if (!partWay && fill >= 0.3 && fill <= 0.75) {
+            shot(L"progress-part-way");
+            partWay = true;
+        }
+        // The last step (87 % or 88 %) lasts while the driver or the filter
+        // is set up; a long one shows the turning status label.
+        if (fill >= 0.85 && (endShots == 0 || (endShots == 1 && now - endSeen > 1200))) {
+            shot(endShots == 0 ? L"progress-end" : L"progress-end-later");
+            endSeen = now;
+            ++endShots;
+        }
+        Sleep(kPollMs);
+    }
+    const DWORD elapsed = GetTickCount() - clickTick;
+    Sleep(300);
+    shot(L"finish-page");
+    return elapsed;
+}
+
+std::wstring defaultInstallFolder() { return specialFolder(CSIDL_PROGRAM_FILES) + L"\\QuentNelvo\\"; }
+
+WalkResult walkFreshInstall(WizardSession& session) {
+    WalkResult walk;
+    walk.installDir = defaultInstallFolder();
+    auto fail = [&](const char* step) {
+        walk.failure = step;
+        session.shot(L"failed");
+        return walk;
+    };
+    if (!session.start()) return fail("the wizard window did not show");
+    walk.paintedMs = session.startToPaintedMs();
+    session.shot(L"licence-page");
+    session.click(wizard::kAccept);
+    Sleep(300);
+    session.shot(L"folder-page");
+    const DWORD clicked = GetTickCount();
+    session.click(wizard::kInstall);
+    const std::optional<DWORD> installMs = session.watchInstall(clicked);
+    if (!installMs) return fail("the finish page did not come");
+    walk.installMs = *installMs;
+    session.click(wizard::kFinish);
+    if (!session.waitForExit(60000)) return fail("the setup program did not end after the finish button");
+    walk.ok = true;
+    return walk;
+}
+
+} // namespace nelvo::test
