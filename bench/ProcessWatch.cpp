@@ -6,11 +6,13 @@
 //
 // Prints one line:
 //   ms=<elapsed> peak_kb=<peak working set> exit=<code>
+// (with --window, exit is "-" and shown_ms=<time the window became visible>
+// follows).
 // Without --window, elapsed runs from CreateProcess until the program ends.
 // With --window, elapsed runs until the program shows a visible top-level
 // window whose own update region and those of all its visible children are
 // empty, i.e. every part of it has been painted once; the program is then
-// ended (exit=-) . --limit (default 60) ends the program and fails after so
+// ended. --limit (default 60) ends the program and fails after so
 // many seconds. Exit code: 0, or 1 when the program could not be started or
 // the limit was reached.
 
@@ -43,7 +45,8 @@ std::wstring quote(const std::wstring& a) {
 
 struct WindowSearch {
     DWORD pid;
-    bool painted = false;
+    bool shown = false;    // a visible window of the program exists
+    bool painted = false;  // and it is painted
 };
 
 BOOL CALLBACK childPending(HWND child, LPARAM pending) {
@@ -58,6 +61,7 @@ BOOL CALLBACK findPainted(HWND hwnd, LPARAM param) {
     if (pid != search->pid || !IsWindowVisible(hwnd)) return TRUE;
     RECT r;
     if (!GetWindowRect(hwnd, &r) || r.right <= r.left || r.bottom <= r.top) return TRUE;
+    search->shown = true;
     bool pending = GetUpdateRect(hwnd, nullptr, FALSE) != FALSE;
     if (!pending) EnumChildWindows(hwnd, childPending, reinterpret_cast<LPARAM>(&pending));
     if (pending) return TRUE;
@@ -110,7 +114,7 @@ int wmain(int argc, wchar_t** argv) {
     // counters are gone. The peak never falls, so the last reading before
     // the end is the whole run's up to the last few milliseconds.
     size_t peak = 0;
-    double ms = 0;
+    double ms = 0, shownMs = -1;
     bool ended = false, found = false;
     for (;;) {
         const DWORD wait = WaitForSingleObject(info.hProcess, window ? 0 : 2);
@@ -124,6 +128,7 @@ int wmain(int argc, wchar_t** argv) {
         if (window) {
             WindowSearch search{info.dwProcessId};
             EnumWindows(findPainted, reinterpret_cast<LPARAM>(&search));
+            if (search.shown && shownMs < 0) shownMs = elapsedMs();
             if (search.painted) {
                 ms = elapsedMs();
                 found = true;
@@ -145,7 +150,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "procwatch: %s within %.0f s\n", window ? "no painted window" : "did not end", limit);
         return 1;
     }
-    if (window) std::printf("ms=%.1f peak_kb=%zu exit=-\n", ms, peak / 1024);
+    if (window) std::printf("ms=%.1f peak_kb=%zu exit=- shown_ms=%.1f\n", ms, peak / 1024, shownMs);
     else std::printf("ms=%.1f peak_kb=%zu exit=%ld\n", ms, peak / 1024, long(code));
     return 0;
 }

@@ -30,7 +30,7 @@ int notifyMessage(lua_State* L) {
 }
 
 // Members decoded ahead of the script and not yet taken stay below this.
-constexpr size_t kDecodeAheadBudget = 4u << 20;
+constexpr size_t kDecodeAheadBudget = 2u << 20;
 
 // The registry key of the state's prefetcher.
 const char kPrefetcherKey = 0;
