@@ -184,7 +184,7 @@ settle() {
 # record NAME LINE: keeps ms and peak_kb of a procwatch line.
 record() {
   local ms peak shown
-  ms=$(sed -n 's/.*ms=\([0-9.]*\).*/\1/p' <<< "$2")
+  ms=$(sed -n 's/^ms=\([0-9.]*\).*/\1/p' <<< "$2")
   peak=$(sed -n 's/.*peak_kb=\([0-9]*\).*/\1/p' <<< "$2")
   [ -n "$ms" ] || { echo "bench: $1 failed: $2" >&2; return 1; }
   echo "$ms" >> "$results/$1.ms.txt"
@@ -204,7 +204,7 @@ check_installed() {
 install_ours() {
   clean
   local line
-  line=$(watch "$root/out/luarun.exe" --package "$(winpath "$program_lz")" "$(winpath "$root/resources/LG.lua")" \
+  line=$(watch "$luarun" --package "$(winpath "$program_lz")" "$(winpath "$root/resources/LG.lua")" \
     --config "{installPath=[[$target_dir\\]]}" | tail -1)
   settle
   [ "${1:-}" = warm ] || { check_installed ours; record install-ours "$line"; }
@@ -229,7 +229,7 @@ window() {
 # end is ended at once.
 install_wizard() {
   local line ms
-  line=$(timeout 300 wine "$root/out/tests/wizardwalk.exe" 2>>"$results/errors.txt" | tr -d '\r' \
+  line=$(NELVO_OUT=$root/out timeout 300 wine "$root/out/tests/wizardwalk.exe" 2>>"$results/errors.txt" | tr -d '\r' \
     | grep 'install click to finish page') || true
   wine taskkill /f /im Nelvo.exe >/dev/null 2>&1 || true
   ms=$(sed -n 's/.*install click to finish page: \([0-9]*\) ms.*/\1/p' <<< "$line")
@@ -257,6 +257,10 @@ extract_xz() {
 }
 
 rm -rf "$streams" && mkdir -p "$streams"
+# luarun as setup.exe ships: without debug information, which Wine would
+# otherwise keep in memory with the image.
+luarun=$work/luarun.exe
+i686-w64-mingw32-strip -o "$luarun" "$root/out/luarun.exe"
 unpacked=$("$root/build/native/bench/lzma_streams" "$program_lz" "$streams")
 
 echo "bench: warming up" >&2

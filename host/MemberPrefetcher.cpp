@@ -136,10 +136,21 @@ std::vector<std::u16string> MemberPrefetcher::quotedNames(std::string_view sourc
         while (i < source.size() && source[i] == '=') ++i;
         return i < source.size() && source[i] == '[' ? int(i - at - 1) : -1;
     };
+    // Where the long bracket opened at `at` closes; the end of the source
+    // when it does not.
+    auto closeOf = [&](size_t at, int level) {
+        const size_t close = source.find("]" + std::string(size_t(level), '=') + "]", at + size_t(level) + 2);
+        return close == std::string_view::npos ? source.size() : close;
+    };
     auto skipLong = [&](size_t at, int level) {
-        const std::string close = "]" + std::string(size_t(level), '=') + "]";
-        const size_t end = source.find(close, at + size_t(level) + 2);
-        return end == std::string_view::npos ? source.size() : end + close.size();
+        const size_t close = closeOf(at, level);
+        return close == source.size() ? close : close + size_t(level) + 2;
+    };
+    auto addName = [&](std::string text) {
+        std::replace(text.begin(), text.end(), '\\', '/');
+        bool ok = false;
+        std::u16string name = utf8ToUtf16(text, &ok);
+        if (ok && !name.empty()) names.push_back(std::move(name));
     };
     size_t i = 0;
     while (i < source.size()) {
@@ -153,7 +164,11 @@ std::vector<std::u16string> MemberPrefetcher::quotedNames(std::string_view sourc
                 i = end == std::string_view::npos ? source.size() : end + 1;
             }
         } else if (c == '[' && longLevel(i) >= 0) {
-            i = skipLong(i, longLevel(i));
+            // A long string: its text as it stands.
+            const int level = longLevel(i);
+            const size_t from = i + size_t(level) + 2;
+            addName(std::string(source.substr(from, closeOf(i, level) - from)));
+            i = skipLong(i, level);
         } else if (c == '\'' || c == '"') {
             std::string text;
             size_t k = i + 1;
@@ -170,10 +185,7 @@ std::vector<std::u16string> MemberPrefetcher::quotedNames(std::string_view sourc
                 default: text += e; break;  // \\, \', \" and the rest as written
                 }
             }
-            std::replace(text.begin(), text.end(), '\\', '/');
-            bool ok = false;
-            std::u16string name = utf8ToUtf16(text, &ok);
-            if (ok && !name.empty()) names.push_back(std::move(name));
+            addName(std::move(text));
             i = k + 1;
         } else {
             ++i;

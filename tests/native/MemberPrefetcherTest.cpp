@@ -36,10 +36,13 @@ TEST(MemberPrefetcher, FindsTheNamesAScriptQuotes) {
     const char* source =
         "-- don't read this comment's quotes\n"
         "local t = { { 1, 'Effect\\\\bg\\\\black.efc' }, { 1, \"a.dll\" } }\n"
-        "--[[ 'in a long comment' ]] local s = [==[ 'in a long string' ]==]\n"
+        "--[[ 'in a long comment' ]] local s = [==[Resource\\pic\\top.jpg]==]\n"
         "print('it\\'s', \"\\\"q\\\"\", '')\n"
-        "extractFile('unterminated\n";
-    const std::vector<std::u16string> want = {u"Effect/bg/black.efc", u"a.dll", u"it's", u"\"q\"", u"unterminated"};
+        "extractFile('unterminated\n"
+        "x = [[open";
+    const std::vector<std::u16string> want = {u"Effect/bg/black.efc", u"a.dll",        u"Resource/pic/top.jpg",
+                                              u"it's",                u"\"q\"",         u"unterminated",
+                                              u"open"};
     EXPECT_EQ(MemberPrefetcher::quotedNames(source), want);
 }
 
