@@ -17,10 +17,12 @@ namespace {
 //   ntmarta   security information of kernel objects (the low integrity
 //             label of the running-programs block)
 //   oleacc    accessibility, for the common controls' tooltips
+//   msimg32   AlphaBlend, which the common controls import too: loaded
+//             with them when the wizard's window makes its tooltips
 // One that a system lacks (Vista has no cryptbase or sspicli) is skipped.
 const wchar_t* const kLateLibraries[] = {
     L"uxtheme.dll", L"dwmapi.dll",    L"version.dll", L"propsys.dll", L"profapi.dll",
-    L"userenv.dll", L"cryptbase.dll", L"sspicli.dll", L"ntmarta.dll", L"oleacc.dll",
+    L"userenv.dll", L"cryptbase.dll", L"sspicli.dll", L"ntmarta.dll", L"oleacc.dll", L"msimg32.dll",
 };
 
 // Whether the system keeps every search in the system folder. Set once by

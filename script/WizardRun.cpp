@@ -23,14 +23,16 @@ void loadPackages(FileSystem& store) {
 
 } // namespace
 
-void runWizard(FileSystem& store, const char16_t* scriptName) {
+void runWizard(FileSystem& store, const char16_t* scriptName, void (*extend)(lua_State*)) {
     OleScope ole;
     // Stopped after the framework: its stop waits for the install worker.
     MainThreadDispatcherScope dispatcher;
     FrameworkScope framework;
     if (framework.started()) loadPackages(store);
     LuaHost host;
-    if (host.create()) host.run(scriptName);
+    if (!host.create()) return;
+    if (extend) extend(LuaHost::mainState());
+    host.run(scriptName);
 }
 
 } // namespace nelvo

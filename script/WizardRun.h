@@ -9,10 +9,13 @@
 
 #include <string_view>
 
+struct lua_State;
+
 namespace nelvo {
 
 // Runs the script resource `scriptName` of `store` (which must be the current
-// file system) to its end.
-void runWizard(FileSystem& store, const char16_t* scriptName);
+// file system) to its end. `extend` (optional) may add functions to the
+// interpreter's state before the script runs; tests use it to look inside.
+void runWizard(FileSystem& store, const char16_t* scriptName, void (*extend)(lua_State*) = nullptr);
 
 } // namespace nelvo

@@ -193,7 +193,7 @@ protected:
     void openFolderPage(WizardSession& s) {
         ASSERT_TRUE(s.start()) << "the wizard window did not show";
         s.click(wizard::kAccept);
-        Sleep(300);
+        ASSERT_TRUE(s.waitUntilHidden(wizard::kLicenceText)) << "the licence page stayed";
     }
 
     // The install button pressed with `text` in the folder box.
@@ -268,7 +268,7 @@ TEST_F(WizardEndToEnd, QuitQuestionsFolderChecksAndASecondCopy) {
         EXPECT_EQ(second.windows[0].text, L"检测到Quent安装或卸载程序正在运行，请结束后重试。");
 
         s.click(wizard::kAccept);
-        Sleep(300);
+        ASSERT_TRUE(s.waitUntilHidden(wizard::kLicenceText));
         s.shot(L"folder-page");
         s.click(wizard::kFolderCancel);
         EXPECT_EQ(s.answerNext(IDNO, L"folder-cancel-no").text, kQuitText);
@@ -315,7 +315,7 @@ TEST_F(WizardEndToEnd, QuitQuestionsFolderChecksAndASecondCopy) {
         ASSERT_TRUE(s.start());
         if (e.folderPage) {
             s.click(wizard::kAccept);
-            Sleep(300);
+            ASSERT_TRUE(s.waitUntilHidden(wizard::kLicenceText));
         }
         s.click(e.button);
         EXPECT_EQ(s.answerNext(IDYES, L"yes").text, kQuitText) << e.name;
@@ -579,6 +579,22 @@ TEST_F(WizardEndToEnd, FailingDriverInstallEndsTheWizard) {
     EXPECT_FALSE(fileExists(restartMarkerPath()));
     expectNothingRegistered();
     EXPECT_THAT(readFile(dir + L"NelvoCount.log"), HasSubstr("app err_driverins 2.0.0.69"));
+}
+
+// The install script itself fails: the worker hands the error to the wizard
+// (code 6), whose box is the only one, and the wizard ends.
+TEST_F(WizardEndToEnd, InstallScriptErrorEndsTheWizard) {
+    WizardSession s(*layout, L"e2e-script-error", outDir() + L"\\tests\\setup-failing-install.exe");
+    openFolderPage(s);
+    const std::wstring dir = kScratch + L"Broken\\";
+    installTo(s, dir);
+    const SeenWindow box = s.answerNext(IDOK, L"script-error", 60000);
+    EXPECT_EQ(box.caption, L"错误");
+    EXPECT_EQ(box.text.rfind(L"安装过程发生异常\r\n\r\n", 0), 0u) << box.text.c_str();
+    EXPECT_NE(box.text.find(L"LG.lua:10: attempt to index"), std::wstring::npos) << box.text.c_str();
+    EXPECT_TRUE(s.waitForExit()) << "no second box, no page without a way out";
+    EXPECT_TRUE(fileExists(dir + L"nelvo.cat"));
+    expectNothingRegistered();
 }
 
 } // namespace

@@ -6,15 +6,20 @@
 // first. Nothing planted may run; only the tool the script names that the
 // system does not have.
 //
-// setup.exe runs through start-up and its wizard script. The wizard's pages
-// and an installation join this scenario when the wizard script has them.
+// setup.exe walks a whole installation through its wizard, the uninstaller
+// runs and is answered No, and luarun starts system programs by bare name
+// with the folder current.
 
 #include "host/RegisteredProgram.h"
 #include "host/UniqueHandle.h"
+#include "tests/support/InstalledProduct.h"
 #include "tests/support/ProcessDriver.h"
+#include "tests/support/WizardDriver.h"
 #include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
+
+#include <shlobj.h>
 
 #include <set>
 #include <string>
@@ -88,27 +93,39 @@ protected:
         // libraries before any planted one, and the test could not fail.
         ASSERT_NE(environmentVariable(L"WINEDLLOVERRIDES").find(L"msimg32,uxtheme=n,b"), std::wstring::npos);
     }
-    void TearDown() override { removeFolder(kFolder); }
+    void TearDown() override {
+        forgetInstallation();
+        removeFolder(kFolder);
+    }
+
+    // What the walk installed and registered goes again.
+    static void forgetInstallation() {
+        endProcessesUnder(defaultInstallFolder());
+        removeTree(defaultInstallFolder());
+        removeTree(specialFolder(CSIDL_APPDATA) + L"\\Nelvo");
+        removeRegistration();
+    }
 };
 
 } // namespace
 
 TEST_F(Planting, NothingPlantedIsLoadedOrStarted) {
-    // Started as from the folder's window, with the folder current.
-    RunOptions setup;
-    setup.folder = kFolder;
-    setup.screenshotPrefix = L"planting-setup";
-    const RunResult r = runAndAnswer(kFolder + L"\\setup.exe", setup);
-    ASSERT_TRUE(r.started);
-    EXPECT_TRUE(r.finished);
-    EXPECT_EQ(r.exitCode, 0u);
-    // The wizard script ran: its first window came up.
-    EXPECT_FALSE(r.windows.empty());
-    EXPECT_FALSE(r.sawCaption(L"错误"));
+    // A whole installation through the wizard, started as from the folder's
+    // window: the folder is the program's own and its current one.
+    const WizardLayout layout(kFolder + L"\\setup.exe");
+    ASSERT_TRUE(layout.ok()) << layout.error();
+    {
+        WizardSession session(layout, L"planting-setup", kFolder + L"\\setup.exe");
+        const WalkResult walk = walkFreshInstall(session);
+        EXPECT_TRUE(walk.ok) << walk.failure;
+        EXPECT_EQ(session.process().exitCode(), 0u);
+    }
+    forgetInstallation();
     EXPECT_EQ(markers(), std::set<std::wstring>()) << "after setup.exe";
 
     RunOptions uninstaller;
     uninstaller.folder = kFolder;
+    uninstaller.messageBoxButton = IDNO;
     const RunResult u = runAndAnswer(kFolder + L"\\unins000.exe", uninstaller);
     ASSERT_TRUE(u.started);
     EXPECT_TRUE(u.finished);

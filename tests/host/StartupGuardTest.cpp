@@ -89,15 +89,7 @@ protected:
     RunResult run(const std::wstring& shot, const std::wstring& exe = setupExe()) {
         RunOptions o;
         o.screenshotPrefix = shot;
-        // A wizard that comes up is left as a person leaves it: its close
-        // button, then Yes to the question.
-        static const WizardLayout layout(setupExe());
-        o.onWindow = [](HWND window) {
-            if (describeWindow(window).caption != kWizardTitle) return;
-            const POINT close = layout.controlCentre(wizard::kClose);
-            clickAt(window, close.x, close.y);
-        };
-        o.chooseButton = [](const SeenWindow& box) { return box.caption == L"退出安装程序" ? IDYES : IDOK; };
+        closeWizardsOnSight(o);
         RunResult r = runAndAnswer(exe, o);
         EXPECT_TRUE(r.started) << "could not start the setup program";
         EXPECT_TRUE(r.finished) << "the setup program did not end in time";

@@ -4,7 +4,10 @@
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestPaths.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
+#include <map>
 #include <set>
 
 namespace nelvo::test {
@@ -13,10 +16,28 @@ bool RunResult::sawCaption(const std::wstring& caption) const {
     return std::any_of(windows.begin(), windows.end(), [&](const SeenWindow& w) { return w.caption == caption; });
 }
 
+std::vector<DWORD> processFamily(DWORD root) {
+    std::multimap<DWORD, DWORD> children;
+    UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (snapshot) {
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
+            if (entry.th32ProcessID != root) children.emplace(entry.th32ParentProcessID, entry.th32ProcessID);
+    }
+    std::vector<DWORD> family{root};
+    for (size_t i = 0; i < family.size(); ++i) {
+        auto [first, last] = children.equal_range(family[i]);
+        for (auto it = first; it != last; ++it)
+            if (std::find(family.begin(), family.end(), it->second) == family.end()) family.push_back(it->second);
+    }
+    return family;
+}
+
 namespace {
 
 struct Search {
-    DWORD pid;
+    std::vector<DWORD> pids;
     std::vector<HWND> found;
 };
 
@@ -24,8 +45,16 @@ BOOL CALLBACK collect(HWND hwnd, LPARAM lp) {
     auto* s = reinterpret_cast<Search*>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == s->pid && IsWindowVisible(hwnd)) s->found.push_back(hwnd);
+    if (std::find(s->pids.begin(), s->pids.end(), pid) != s->pids.end() && IsWindowVisible(hwnd))
+        s->found.push_back(hwnd);
     return TRUE;
+}
+
+void terminateProcess(DWORD pid) {
+    UniqueKernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+    if (!process) return;
+    TerminateProcess(process.get(), 1);
+    WaitForSingleObject(process.get(), 5000);
 }
 
 std::wstring windowText(HWND hwnd) {
@@ -74,8 +103,10 @@ void ChildProcess::kill() {
     WaitForSingleObject(process_.get(), 5000);
 }
 
-std::vector<HWND> visibleWindowsOf(DWORD processId) {
-    Search s{processId, {}};
+std::vector<HWND> visibleWindowsOf(DWORD processId) { return visibleWindowsOf(std::vector<DWORD>{processId}); }
+
+std::vector<HWND> visibleWindowsOf(const std::vector<DWORD>& processIds) {
+    Search s{processIds, {}};
     EnumWindows(collect, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
@@ -129,14 +160,19 @@ RunResult runAndAnswer(const std::wstring& exe, const RunOptions& options) {
     std::set<HWND> handled;
     int shot = 0;
     const DWORD start = GetTickCount();
+    std::vector<DWORD> family{process.id()};
     for (;;) {
-        if (process.waitForExit(100)) {
+        const bool ended = process.waitForExit(100);
+        // Looked at after the wait: a program may start another just before
+        // it ends.
+        if (options.followChildren) family = processFamily(process.id());
+        if (ended && family.size() == 1) {
             result.finished = true;
             break;
         }
         if (GetTickCount() - start > options.timeoutMs) break;
 
-        for (HWND hwnd : visibleWindowsOf(process.id())) {
+        for (HWND hwnd : visibleWindowsOf(family)) {
             if (handled.count(hwnd)) continue;
             // Let it finish drawing before it is looked at.
             Sleep(400);
@@ -157,6 +193,9 @@ RunResult runAndAnswer(const std::wstring& exe, const RunOptions& options) {
                 PostMessageW(hwnd, WM_CLOSE, 0, 0);
         }
     }
+    if (!result.finished)
+        for (DWORD pid : family)
+            if (pid != process.id()) terminateProcess(pid);
     process.kill();
     result.exitCode = process.exitCode();
     return result;

@@ -48,6 +48,7 @@ private:
 
 // The visible top-level windows of a process.
 std::vector<HWND> visibleWindowsOf(DWORD processId);
+std::vector<HWND> visibleWindowsOf(const std::vector<DWORD>& processIds);
 
 bool isMessageBox(HWND window);
 // Class, caption and, for a message box, its message.
@@ -78,7 +79,15 @@ struct RunOptions {
     // Called once for each window that is not a message box, after its
     // screenshot; without it such windows are closed.
     std::function<void(HWND)> onWindow;
+    // Also deals with the windows of the programs the program starts (and
+    // theirs): the run ends when the whole family has ended. The exit code
+    // stays the program's own.
+    bool followChildren = false;
 };
+
+// The program `root` (which may have ended) and the running programs it
+// started, directly or through others.
+std::vector<DWORD> processFamily(DWORD root);
 
 // Clicks with the real mouse at a point of a window (client coordinates):
 // the cursor moves there, then the left button goes down and up.

@@ -92,6 +92,22 @@ void WizardSession::click(int32_t id) {
     Sleep(150);
 }
 
+bool WizardSession::waitUntilHidden(int32_t id, DWORD timeoutMs) {
+    const RECT r = layout_.controlRect(id);
+    const POINT spot{r.left + 6, (r.top + r.bottom) / 2};
+    const int64_t expected = layout_.backgroundPixel(spot.x, spot.y);
+    const DWORD started = GetTickCount();
+    for (;;) {
+        const POINT p = screenPoint(spot);
+        std::vector<uint32_t> pixel;
+        if (expected >= 0 && captureScreen(RECT{p.x, p.y, p.x + 1, p.y + 1}, pixel) &&
+            similarColour(pixel[0] & 0xFFFFFF, uint32_t(expected)))
+            return true;
+        if (GetTickCount() - started > timeoutMs || !process_.running()) return false;
+        Sleep(kPollMs);
+    }
+}
+
 bool WizardSession::type(std::wstring_view text) {
     const bool typed = typeText(text);
     Sleep(100);
@@ -206,6 +222,16 @@ std::optional<DWORD> WizardSession::watchInstall(DWORD clickTick, DWORD timeoutM
     return elapsed;
 }
 
+void closeWizardsOnSight(RunOptions& options) {
+    options.onWindow = [](HWND window) {
+        if (describeWindow(window).caption != kWizardTitle) return;
+        static const WizardLayout layout(setupProgram());
+        const POINT close = layout.controlCentre(wizard::kClose);
+        clickAt(window, close.x, close.y);
+    };
+    options.chooseButton = [](const SeenWindow& box) { return box.caption == L"退出安装程序" ? IDYES : IDOK; };
+}
+
 std::wstring defaultInstallFolder() { return specialFolder(CSIDL_PROGRAM_FILES) + L"\\QuentNelvo\\"; }
 
 WalkResult walkFreshInstall(WizardSession& session) {
@@ -220,7 +246,7 @@ WalkResult walkFreshInstall(WizardSession& session) {
     walk.paintedMs = session.startToPaintedMs();
     session.shot(L"licence-page");
     session.click(wizard::kAccept);
-    Sleep(300);
+    if (!session.waitUntilHidden(wizard::kLicenceText)) return fail("the licence page stayed");
     session.shot(L"folder-page");
     const DWORD clicked = GetTickCount();
     session.click(wizard::kInstall);

@@ -22,7 +22,8 @@ inline constexpr wchar_t kWizardTitle[] = L"安装Nelvo";
 
 // Control ids of the shipped markup that the walks use.
 namespace wizard {
-constexpr int32_t kMinimise = 1000, kClose = 1001, kLicenceCancel = 2002, kAccept = 2003, kFolderBox = 3001,
+constexpr int32_t kMinimise = 1000, kClose = 1001, kLicenceText = 2001, kLicenceCancel = 2002, kAccept = 2003,
+                  kFolderBox = 3001,
                   kBrowse = 3002, kFolderCancel = 3003, kInstall = 3004, kProgressBar = 4001, kRunProduct = 5002,
                   kFinish = 5003;
 }
@@ -49,6 +50,9 @@ public:
 
     // A click on the middle of a control.
     void click(int32_t id);
+    // Waits until a control is no longer drawn: the window's background
+    // shows just inside its left edge. False when the time ran out.
+    bool waitUntilHidden(int32_t id, DWORD timeoutMs = 10000);
     // Replaces the folder box's text as a person does: click into it, Ctrl+A,
     // type. False when a character cannot be typed.
     bool replaceFolderText(std::wstring_view text);
@@ -94,6 +98,10 @@ private:
     int shots_ = 0;
     std::vector<HWND> answered_;
 };
+
+// Makes runAndAnswer leave a wizard that comes up as a person leaves it:
+// its close button, then Yes to the question.
+void closeWizardsOnSight(RunOptions& options);
 
 // The folder the wizard proposes: the program-files folder + "\QuentNelvo\".
 std::wstring defaultInstallFolder();

@@ -42,10 +42,23 @@ inline std::string toUtf8(std::wstring_view text) {
     return out;
 }
 
-// Appends one line (UTF-8, "\n") to the file `name` beside the program.
+// Where the stand-ins keep their logs and read what a test asks of them:
+// the folder named by the environment variable NELVO_STANDIN_DIR (so that a
+// test can keep them out of the install folder it compares), else the
+// program's own folder. Ends with a backslash.
+inline std::wstring standInFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    const DWORD n = GetEnvironmentVariableW(L"NELVO_STANDIN_DIR", folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return moduleFolder();
+    std::wstring out(folder, n);
+    if (out.back() != L'\\' && out.back() != L'/') out += L'\\';
+    return out;
+}
+
+// Appends one line (UTF-8, "\n") to the file `name` in standInFolder().
 // Several programs may append at once: every write goes to the end.
 inline bool appendLog(std::wstring_view name, std::wstring_view line) {
-    const std::wstring path = moduleFolder() + std::wstring(name);
+    const std::wstring path = standInFolder() + std::wstring(name);
     HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;

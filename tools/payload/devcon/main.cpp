@@ -7,10 +7,11 @@
 // Exit codes as the real tool's: 0 done, 1 done but the computer must be
 // restarted, -1 failed. An install whose INF file does not exist fails.
 //
-// A test chooses the outcome with "devcon-outcome.txt" beside the tool, one
+// A test chooses the outcome with "devcon-outcome.txt" beside the tool (or
+// in the folder NELVO_STANDIN_DIR names, see StandIn.h), one
 // line per verb:  <verb> <exit code> [<seconds to wait first>]
 // e.g. "install -1" or "remove 1 3". A verb without a line succeeds at once.
-// Every call is appended to "DevconExe.log" beside the tool as
+// Every call is appended to "DevconExe.log" in the same folder as
 //   <32|64>|<argument>|<argument>...
 // before the tool waits or decides.
 
@@ -32,7 +33,7 @@ struct Outcome {
 // The line of the outcome file for `verb`, if any.
 Outcome outcomeFor(const wchar_t* verb) {
     Outcome outcome;
-    const std::wstring path = nelvo::standin::moduleFolder() + L"devcon-outcome.txt";
+    const std::wstring path = nelvo::standin::standInFolder() + L"devcon-outcome.txt";
     FILE* file = _wfopen(path.c_str(), L"r");
     if (!file) return outcome;
     char line[256];

@@ -1,0 +1,34 @@
+#include "dui/StyleFile.h"
+
+#include "dui/ControlFactory.h"
+#include "dui/Markup.h"
+#include "dui/XmlDocument.h"
+
+#include <string>
+
+namespace nelvo {
+namespace {
+
+const XmlNode* firstElement(const XmlNode* parent) {
+    for (const XmlNode* n = parent ? parent->first_node() : nullptr; n; n = n->next_sibling())
+        if (n->type() == rapidxml::node_element) return n;
+    return nullptr;
+}
+
+} // namespace
+
+std::unique_ptr<Style> readStyleFile(const ControlFactory& factory, const SetterRegistry& setters,
+                                     std::string_view utf8) {
+    XmlDocument document;
+    if (!document.parse(utf8)) return nullptr;
+    const XmlNode* config = firstElement(document.firstNode());
+    std::u16string type;
+    if (config)
+        if (const XmlAttribute* a = config->first_attribute()) type = valueOf(*a);
+    std::unique_ptr<Style> style(factory.createStyle(type));
+    if (!style) style.reset(new Style);
+    if (const XmlNode* prop = firstElement(config)) applyAttributes(setters, *style, *prop);
+    return style;
+}
+
+} // namespace nelvo

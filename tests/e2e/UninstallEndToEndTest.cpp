@@ -1,0 +1,334 @@
+// unins000.exe end to end: the product is installed for real (the install
+// script headless, then what the wizard registers when the user finishes),
+// the uninstaller is started from the uninstall entry's UninstallString as
+// the system's program list starts it, its boxes are answered, and the
+// prefix is compared with its state before the installation.
+
+#include "host/RestartMarker.h"
+#include "host/TextConvert.h"
+#include "host/UniqueHandle.h"
+#include "tests/support/PrefixState.h"
+#include "tests/support/ProcessDriver.h"
+#include "tests/support/TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace nelvo;
+using namespace nelvo::test;
+
+namespace {
+
+const wchar_t* const kCaption = L"卸载 Nelvo";
+const wchar_t* const kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuentNelvo";
+
+std::wstring installFolder() {
+    wchar_t programs[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programs);
+    return std::wstring(programs) + L"\\QuentNelvo\\";
+}
+
+// The stand-ins' logs and the device tool's orders, kept out of the prefix.
+std::wstring standInFolder() { return outDir() + L"\\tests\\uninstall-standin\\"; }
+
+std::wstring quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+void removeTree(const std::wstring& path) {
+    std::wstring from = path;
+    while (!from.empty() && from.back() == L'\\') from.pop_back();
+    from.push_back(L'\0');  // a double-zero-terminated list of one
+    SHFILEOPSTRUCTW op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NO_UI;
+    SHFileOperationW(&op);
+}
+
+bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void writeText(const std::wstring& path, const std::string& text) {
+    UniqueFileHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    ASSERT_TRUE(file && WriteFile(file.get(), text.data(), DWORD(text.size()), &written, nullptr));
+}
+
+std::wstring regText(HKEY root, const wchar_t* key, const wchar_t* name) {
+    wchar_t text[1024] = {};
+    DWORD bytes = sizeof text - sizeof(wchar_t);
+    if (RegGetValueW(root, key, name, RRF_RT_REG_SZ, nullptr, text, &bytes) != ERROR_SUCCESS) return {};
+    return text;
+}
+
+// The prefix's own file system as Wine keeps it: the Unix path of a C:\ path.
+std::wstring unixPath(std::wstring path) {
+    wchar_t prefix[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH);
+    for (wchar_t& c : path)
+        if (c == L'\\') c = L'/';
+    return std::wstring(prefix) + L"/drive_c" + path.substr(2);
+}
+
+// Runs a program of the system under Wine (which does not follow it to its
+// end) and waits until `done` holds.
+bool runUnix(std::wstring commandLine, const std::function<bool()>& done) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+        return false;
+    UniqueKernelHandle process(started.hProcess), thread(started.hThread);
+    for (int i = 0; i < 100; ++i, Sleep(100))
+        if (done()) return true;
+    return false;
+}
+
+bool isFolderLink(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// A folder link as Wine knows one: a symbolic link of the file system.
+bool makeFolderLink(const std::wstring& link, const std::wstring& target) {
+    return runUnix(L"Z:\\bin\\ln -s " + quoted(unixPath(target)) + L" " + quoted(unixPath(link)),
+                   [&] { return isFolderLink(link); });
+}
+
+// Also a link whose folder is gone, which Wine cannot see.
+void removeFolderLink(const std::wstring& link) {
+    runUnix(L"Z:\\bin\\rm -f " + quoted(unixPath(link)), [&] { return !isFolderLink(link); });
+    Sleep(300);
+}
+
+// Takes away whatever an earlier installation in this prefix left, so that
+// the state before the installation holds none of the product.
+void forgetProduct() {
+    removeFolderLink(installFolder() + L"Resource\\pic");
+    removeTree(L"C:\\nelvo-outside-pic");
+    removeTree(installFolder());
+    for (auto [root, key] : {std::pair{HKEY_CURRENT_USER, L"Software\\QuentNelvo"},
+                             {HKEY_LOCAL_MACHINE, kUninstallKey},
+                             {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Internet Explorer\\Low Rights\\"
+                                                  L"ElevationPolicy\\{CACBA33C-A5E5-43CD-9287-8C075425FC26}"},
+                             {HKEY_CLASSES_ROOT, L"zhibo"},
+                             {HKEY_CLASSES_ROOT, L"qxflv"},
+                             {HKEY_CLASSES_ROOT, L"qxm4a"},
+                             {HKEY_CLASSES_ROOT, L"CLSID\\{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}"},
+                             {HKEY_CLASSES_ROOT, L"CLSID\\{4C7A1D52-9E3B-4F08-A6D1-5B2E8F90C317}"}})
+        RegDeleteTreeW(root, key);
+    for (auto [extension, type] : {std::pair{L".flv", L"qxflv"}, {L".m4a", L"qxm4a"}})
+        if (regText(HKEY_CLASSES_ROOT, extension, nullptr) == type) RegDeleteTreeW(HKEY_CLASSES_ROOT, extension);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", L"QuentNelvo Daemon");
+    wchar_t folder[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, folder);
+    removeTree(std::wstring(folder) + L"\\Nelvo");
+    SHGetFolderPathW(nullptr, CSIDL_COMMON_DESKTOPDIRECTORY, nullptr, 0, folder);
+    DeleteFileW((std::wstring(folder) + L"\\Nelvo.lnk").c_str());
+    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, folder);
+    removeTree(std::wstring(folder) + L"\\Nelvo");
+    DeleteFileW(restartMarkerPath().c_str());
+}
+
+int runLuarun(const std::wstring& arguments) {
+    RunOptions options;
+    options.arguments = arguments;
+    options.timeoutMs = 120000;
+    const RunResult run = runAndAnswer(outDir() + L"\\luarun.exe", options);
+    return run.finished ? int(run.exitCode) : -1;
+}
+
+// The install script headless, then the registration the wizard writes.
+void install() {
+    const std::wstring resources = outDir() + L"\\resources\\";
+    ASSERT_EQ(runLuarun(L"--package " + quoted(resources + L"program.lz") + L" " + quoted(resources + L"LG.lua") +
+                        L" --config \"{installPath=[[" + installFolder() + L"]]}\""),
+              0);
+    // The folder's last "\\" doubled, or it would escape the closing quote.
+    ASSERT_EQ(runLuarun(quoted(outDir() + L"\\tests\\uninstall\\register.lua") + L" " +
+                        quoted(installFolder() + L"\\")),
+              0);
+}
+
+struct Uninstall {
+    RunResult run;
+    std::vector<std::wstring> captions;
+};
+
+// Starts the program the uninstall entry names and answers its boxes.
+Uninstall uninstall(const std::wstring& screenshots, std::function<int(const SeenWindow&)> answer) {
+    RunOptions options;
+    options.followChildren = true;
+    options.timeoutMs = 120000;
+    options.screenshotPrefix = screenshots;
+    options.chooseButton = std::move(answer);
+    Uninstall result;
+    result.run = runAndAnswer(regText(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"), options);
+    for (const auto& window : result.run.windows) result.captions.push_back(window.caption);
+    return result;
+}
+
+class UninstallEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        removeTree(standInFolder());
+        CreateDirectoryW(standInFolder().c_str(), nullptr);
+        SetEnvironmentVariableW(L"NELVO_STANDIN_DIR", standInFolder().c_str());
+        forgetProduct();
+        before_ = capturePrefix();
+        ASSERT_FALSE(before_.registry.empty()) << "the registry could not be exported";
+        install();
+        if (HasFatalFailure()) return;
+        ASSERT_TRUE(exists(installFolder() + L"unins000.exe"));
+        ASSERT_EQ(regText(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"), installFolder() + L"unins000.exe");
+    }
+    void TearDown() override { forgetProduct(); }
+
+    PrefixState before_;
+};
+
+// The whole road: refused while another setup runs, No changes nothing, Yes
+// leaves the prefix as it was before the installation.
+TEST_F(UninstallEndToEnd, LeavesThePrefixAsBeforeTheInstallation) {
+    const PrefixState installed = capturePrefix();
+
+    {
+        // Another setup or uninstall program holds the instance mutex.
+        UniqueKernelHandle other(CreateMutexW(nullptr, TRUE, L"Global\\QUENTINSTALLER"));
+        ASSERT_TRUE(other);
+        const Uninstall refused = uninstall(L"uninstall-refused", nullptr);
+        ASSERT_TRUE(refused.run.finished);
+        EXPECT_EQ(refused.run.exitCode, 0u);
+        ASSERT_EQ(refused.captions, std::vector<std::wstring>{L"提示"});
+        EXPECT_EQ(refused.run.windows[0].text, L"检测到Quent安装或卸载程序正在运行，请结束后重试。");
+        EXPECT_EQ(describeChanges(prefixChanges(installed, capturePrefix())), "(none)");
+    }
+
+    {
+        // A copy of the uninstaller where nothing is installed touches
+        // nothing, not even files that share the install table's names.
+        const std::wstring elsewhere = standInFolder() + L"elsewhere\\";
+        CreateDirectoryW(elsewhere.c_str(), nullptr);
+        ASSERT_TRUE(CopyFileW((installFolder() + L"unins000.exe").c_str(), (elsewhere + L"unins000.exe").c_str(), FALSE));
+        writeText(elsewhere + L"nelvo.cat", "not the product's");
+        RunOptions options;
+        options.followChildren = true;
+        const RunResult stray = runAndAnswer(elsewhere + L"unins000.exe", options);
+        ASSERT_TRUE(stray.finished);
+        ASSERT_EQ(stray.windows.size(), 1u);
+        EXPECT_EQ(stray.windows[0].caption, L"提示");
+        EXPECT_EQ(stray.windows[0].text.find(L"在文件夹 " + elsewhere), 0u) << wideToUtf8(stray.windows[0].text);
+        EXPECT_TRUE(exists(elsewhere + L"nelvo.cat"));
+    }
+
+    const Uninstall declined = uninstall(L"uninstall-confirm", [](const SeenWindow&) { return IDNO; });
+    ASSERT_TRUE(declined.run.finished);
+    EXPECT_EQ(declined.run.exitCode, 0u);
+    ASSERT_EQ(declined.captions, std::vector<std::wstring>{kCaption});
+    EXPECT_EQ(declined.run.windows[0].text, L"您确定要完全移除 Nelvo 及其所有组件吗？");
+    EXPECT_EQ(describeChanges(prefixChanges(installed, capturePrefix())), "(none)");
+
+    const Uninstall done = uninstall(L"uninstall-done", [](const SeenWindow& box) {
+        return box.text.find(L"您确定") == 0 ? IDYES : IDOK;
+    });
+    ASSERT_TRUE(done.run.finished);
+    EXPECT_EQ(done.run.exitCode, 0u);
+    EXPECT_EQ(done.captions, (std::vector<std::wstring>{kCaption, kCaption}));
+    ASSERT_EQ(done.run.windows.size(), 2u);
+    EXPECT_EQ(done.run.windows[1].text, L"Nelvo 已成功地从您的电脑中移除。");
+    // Nothing of the product is left: files, folders, shortcuts, the moved
+    // settings file, every registry value and key, the libraries' classes,
+    // the copy of the uninstaller in the temporary folder.
+    EXPECT_EQ(describeChanges(prefixChanges(before_, capturePrefix())), "(none)");
+    // The device tool took the driver away.
+    const std::string calls = readFileBytes(standInFolder() + L"DevconExe.log");
+    EXPECT_NE(calls.find("|remove|nelvo\n"), std::string::npos) << calls;
+}
+
+// The user's own file keeps its folder; nothing is deleted through a folder
+// link; a file held open by another program is offered for retry and goes
+// once it is free; the device tool's request for a restart is passed on.
+TEST_F(UninstallEndToEnd, KeepsTheUsersFilesAndRetriesALockedOne) {
+    const std::wstring userFile = installFolder() + L"Resource\\我的皮肤.nz";
+    writeText(userFile, "mine");
+    // The pictures' folder now lies outside, behind a link of the same name.
+    const std::wstring pictures = installFolder() + L"Resource\\pic";
+    const std::wstring outside = L"C:\\nelvo-outside-pic";
+    ASSERT_TRUE(MoveFileW(pictures.c_str(), outside.c_str()));
+    ASSERT_TRUE(makeFolderLink(pictures, outside));
+    const std::wstring lockedFile = installFolder() + L"Effect\\bg\\black.efc";
+    UniqueFileHandle lock(
+        CreateFileW(lockedFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(lock);
+    writeText(standInFolder() + L"devcon-outcome.txt", "remove 1\n");
+
+    bool lockedWhenAsked = false;
+    std::wstring lockedText;
+    const Uninstall done = uninstall(L"uninstall-locked", [&](const SeenWindow& box) {
+        if (box.caption == L"异常") {
+            lockedText = box.text;
+            lockedWhenAsked = exists(lockedFile);
+            lock.reset();
+            return IDRETRY;
+        }
+        if (box.caption == L"提示") return IDCANCEL;  // the restart, later
+        return box.text.find(L"您确定") == 0 ? IDYES : IDOK;
+    });
+    ASSERT_TRUE(done.run.finished);
+    EXPECT_EQ(done.run.exitCode, 0u);
+    EXPECT_EQ(done.captions, (std::vector<std::wstring>{kCaption, L"异常", kCaption, L"提示"}));
+    EXPECT_TRUE(lockedWhenAsked);
+    EXPECT_NE(lockedText.find(lockedFile), std::wstring::npos) << wideToUtf8(lockedText);
+    ASSERT_EQ(done.run.windows.size(), 4u);
+    EXPECT_NE(done.run.windows[2].text.find(installFolder()), std::wstring::npos);
+    EXPECT_EQ(done.run.windows[3].text, L"Nelvo需要重启电脑才能完成卸载，是否立即重启?");
+
+    // Left: the user's file with the folders above it, and the marker that
+    // makes the next setup wait for the restart.
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::vector<std::wstring> changes = prefixChanges(before_, capturePrefix());
+    std::set<std::wstring> expected{L"+ " + std::wstring(temp) + L"nelvo_restart", L"+ " + installFolder(),
+                                    L"+ " + installFolder() + L"Resource\\", L"+ " + userFile,
+                                    L"+ " + pictures + L"\\", L"+ " + outside + L"\\"};
+    for (const wchar_t* picture : {L"bottom.jpg", L"filemiss.jpg", L"left.jpg", L"music.jpg", L"right.jpg", L"top.jpg"})
+        expected.insert(L"+ " + outside + L"\\" + picture);
+    EXPECT_EQ(std::set<std::wstring>(changes.begin(), changes.end()), expected) << describeChanges(changes);
+    EXPECT_EQ(readFileBytes(userFile), "mine");
+}
+
+// Without a temporary folder to copy itself to, the uninstaller removes in
+// place and leaves only its own file, for the next restart.
+TEST_F(UninstallEndToEnd, RemovesInPlaceWhenNoCopyCanRun) {
+    wchar_t tmp[MAX_PATH] = {}, temp[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"TMP", tmp, MAX_PATH);
+    GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
+    SetEnvironmentVariableW(L"TMP", L"C:\\nelvo-no-such-folder");
+    SetEnvironmentVariableW(L"TEMP", L"C:\\nelvo-no-such-folder");
+    const Uninstall done = uninstall(L"uninstall-in-place", [](const SeenWindow& box) {
+        return box.text.find(L"您确定") == 0 ? IDYES : IDOK;
+    });
+    SetEnvironmentVariableW(L"TMP", tmp);
+    SetEnvironmentVariableW(L"TEMP", temp);
+
+    ASSERT_TRUE(done.run.finished);
+    EXPECT_EQ(done.captions, (std::vector<std::wstring>{kCaption, kCaption}));
+    const std::vector<std::wstring> changes = prefixChanges(before_, capturePrefix());
+    EXPECT_EQ(std::set<std::wstring>(changes.begin(), changes.end()),
+              (std::set<std::wstring>{L"+ " + installFolder(), L"+ " + installFolder() + L"unins000.exe"}))
+        << describeChanges(changes);
+    std::wstring pending(32768, L'\0');
+    DWORD bytes = DWORD(pending.size() * sizeof(wchar_t));
+    ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                           L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, pending.data(), &bytes),
+              ERROR_SUCCESS);
+    EXPECT_NE(pending.find(installFolder() + L"unins000.exe"), std::wstring::npos);
+}
+
+} // namespace

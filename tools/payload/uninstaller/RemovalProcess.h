@@ -1,0 +1,52 @@
+#pragma once
+// A running program cannot delete its own file. So the uninstaller started
+// from the install folder (the first stage) copies itself to the temporary
+// folder and lets that copy (the second stage) do the removal:
+//
+//   unins000.exe                         first stage: guards, confirmation
+//     └─ <temp>\nelvo-uninstall-<pid>.exe /remove <mutex> <first stage> <copy> "<install folder>"
+//        (the folder without its last "\", which would escape the quote)
+//
+// The three numbers are handles the second stage inherits:
+//   mutex        the instance mutex "Global\QUENTINSTALLER": it keeps the
+//                name alive after the first stage ends, so no setup can start
+//                in between;
+//   first stage  the first stage's process (synchronize access): the second
+//                stage waits for it to end before it deletes its file;
+//   copy         the copy itself opened for deletion on close: the system
+//                deletes the file when the second stage ends. 0 when that
+//                could not be arranged; the copy then schedules its own
+//                deletion for the next restart.
+// The second stage marks them not inheritable again, so the programs it
+// starts get none of them.
+
+#include <windows.h>
+
+#include <string>
+
+namespace nelvo::uninstall {
+
+// What the second stage reads from its command line.
+struct SecondStage {
+    HANDLE mutex = nullptr;
+    HANDLE firstStage = nullptr;
+    HANDLE deleteOnClose = nullptr;
+    std::wstring installFolder;  // ends with "\"
+};
+
+// Parses the command line; false when it is not a second stage's.
+bool parseSecondStage(const wchar_t* commandLine, SecondStage& out);
+
+// First stage: copies the program to the temporary folder and starts it as
+// the second stage for `installFolder`, passing `mutex` on. True when it
+// runs; the caller then ends at once. On false nothing is left behind and
+// `mutex` is as before.
+bool startSecondStage(const std::wstring& installFolder, HANDLE mutex);
+
+// The full path of this program; empty when the system cannot tell.
+std::wstring programPath();
+
+// The folder of `path` with its trailing "\" ("C:\a\b.exe" gives "C:\a\").
+std::wstring folderOf(const std::wstring& path);
+
+} // namespace nelvo::uninstall

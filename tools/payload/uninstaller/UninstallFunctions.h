@@ -1,0 +1,34 @@
+#pragma once
+// The uninstaller's own script functions, registered beside the system
+// functions in the state that runs the uninstall script:
+//   removeEmptyDirectory(path) -> boolean   removes a folder only when it
+//                                           is empty (a folder link: the
+//                                           link itself, never its target)
+//   isFolderLink(path) -> boolean           whether the path is a reparse
+//                                           point (a junction or a link)
+//   regDeleteEmptyKey(root, key) -> boolean removes a key only when it has
+//                                           no values and no subkeys; true
+//                                           when the key is gone afterwards
+//   removeAtRestart(path) -> boolean        schedules a file or an empty
+//                                           folder for deletion at the next
+//                                           restart
+//   startRemoval() -> boolean               only while the program still runs
+//                                           from the install folder: hands
+//                                           the removal to a copy of the
+//                                           program in the temporary folder
+//                                           (see RemovalProcess.h)
+
+#include <functional>
+
+struct lua_State;
+
+namespace nelvo::uninstall {
+
+// Starts the removal elsewhere; true when it runs.
+using RemovalStarter = std::function<bool()>;
+
+// Registers the functions as globals; startRemoval only when `starter` is
+// given. `starter` must outlive the state. Stack unchanged.
+void registerUninstallFunctions(lua_State* L, const RemovalStarter* starter);
+
+} // namespace nelvo::uninstall
