@@ -4,23 +4,89 @@
 
 #include <algorithm>
 #include <new>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <condition_variable>
 #include <system_error>
+#include <thread>
+#endif
 
 namespace nelvo {
 
-MemberPrefetcher::MemberPrefetcher(const LzPackage& package, size_t budget) : package_(package), budget_(budget) {}
+#ifdef _WIN32
+// A slim lock, a condition variable and a plain thread: none of them leaves
+// a kernel object behind once it is done, where the threads library keeps
+// some for the rest of the process.
+struct MemberPrefetcher::Sync {
+    SRWLOCK srw = SRWLOCK_INIT;
+    CONDITION_VARIABLE changed = CONDITION_VARIABLE_INIT;
+    HANDLE thread = nullptr;
+
+    void lock() { AcquireSRWLockExclusive(&srw); }
+    void unlock() { ReleaseSRWLockExclusive(&srw); }
+    // Locked on entry and on return.
+    void wait() { SleepConditionVariableSRW(&changed, &srw, INFINITE, 0); }
+    void notifyAll() { WakeAllConditionVariable(&changed); }
+    static DWORD WINAPI entry(void* prefetcher) {
+        static_cast<MemberPrefetcher*>(prefetcher)->helperMain();
+        return 0;
+    }
+    bool start(MemberPrefetcher* prefetcher) {
+        thread = CreateThread(nullptr, 0, entry, prefetcher, 0, nullptr);
+        return thread != nullptr;
+    }
+    void join() {
+        if (!thread) return;
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        thread = nullptr;
+    }
+};
+#else
+struct MemberPrefetcher::Sync {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::thread thread;
+
+    void lock() { mutex.lock(); }
+    void unlock() { mutex.unlock(); }
+    // Locked on entry and on return.
+    void wait() {
+        std::unique_lock<std::mutex> held(mutex, std::adopt_lock);
+        changed.wait(held);
+        held.release();
+    }
+    void notifyAll() { changed.notify_all(); }
+    bool start(MemberPrefetcher* prefetcher) {
+        try {
+            thread = std::thread([prefetcher] { prefetcher->helperMain(); });
+            return true;
+        } catch (const std::system_error&) {
+            return false;
+        }
+    }
+    void join() {
+        if (thread.joinable()) thread.join();
+    }
+};
+#endif
+
+MemberPrefetcher::MemberPrefetcher(const LzPackage& package, size_t budget)
+    : package_(package), budget_(budget), sync_(new Sync) {}
 
 MemberPrefetcher::~MemberPrefetcher() {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<Sync> lock(*sync_);
         stop_ = true;
+        sync_->notifyAll();
     }
-    changed_.notify_all();
-    if (helper_.joinable()) helper_.join();
+    sync_->join();
 }
 
 void MemberPrefetcher::expect(const std::vector<std::u16string>& order) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<Sync> lock(*sync_);
     if (started_) return;
     started_ = true;
     for (const auto& name : order) {
@@ -31,12 +97,8 @@ void MemberPrefetcher::expect(const std::vector<std::u16string>& order) {
         slot.entry = e;
         slots_.push_back(std::move(slot));
     }
-    if (slots_.empty()) return;
-    try {
-        helper_ = std::thread(&MemberPrefetcher::helperMain, this);
-    } catch (const std::system_error&) {
-        // Members are then decoded when taken.
-    }
+    // Without a thread, members are decoded when taken.
+    if (!slots_.empty()) sync_->start(this);
 }
 
 size_t MemberPrefetcher::claimNext() {
@@ -50,7 +112,7 @@ size_t MemberPrefetcher::claimNext() {
     return next_++;
 }
 
-void MemberPrefetcher::decodeClaimed(size_t slot, std::unique_lock<std::mutex>& lock) {
+void MemberPrefetcher::decodeClaimed(size_t slot, std::unique_lock<Sync>& lock) {
     const LzPackage::Entry& entry = *slots_[slot].entry;
     lock.unlock();
     HeapBlock block;
@@ -60,7 +122,7 @@ void MemberPrefetcher::decodeClaimed(size_t slot, std::unique_lock<std::mutex>& 
     s.result = result;
     s.block = std::move(block);
     s.state = State::Ready;
-    changed_.notify_all();
+    sync_->notifyAll();
 }
 
 void MemberPrefetcher::dropBefore(size_t slot) {
@@ -78,11 +140,11 @@ void MemberPrefetcher::dropBefore(size_t slot) {
 }
 
 void MemberPrefetcher::helperMain() {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<Sync> lock(*sync_);
     while (!stop_) {
         const size_t slot = claimNext();
         if (slot == kNone) {
-            changed_.wait(lock);
+            sync_->wait();
             continue;
         }
         decodeClaimed(slot, lock);
@@ -90,7 +152,7 @@ void MemberPrefetcher::helperMain() {
 }
 
 LzPackage::Decode MemberPrefetcher::take(std::u16string_view name, HeapBlock& out) {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<Sync> lock(*sync_);
     const auto it = slotOf_.find(name);
     if (it == slotOf_.end() || slots_[it->second].state == State::Gone) {
         lock.unlock();
@@ -104,26 +166,26 @@ LzPackage::Decode MemberPrefetcher::take(std::u16string_view name, HeapBlock& ou
             out = std::move(s.block);
             held_ -= s.entry->unpackedSize;
             s.state = State::Gone;
-            changed_.notify_all();
+            sync_->notifyAll();
             return s.result;
         }
         if (s.state == State::Waiting) {
             // Not reached ahead yet: decoded here, and never ahead.
             s.state = State::Gone;
             const LzPackage::Entry& entry = *s.entry;
-            changed_.notify_all();
+            sync_->notifyAll();
             lock.unlock();
             return package_.decodeEntry(entry, out);
         }
         // Being decoded ahead: help with the next one meanwhile.
         const size_t other = claimNext();
         if (other != kNone) decodeClaimed(other, lock);
-        else changed_.wait(lock);
+        else sync_->wait();
     }
 }
 
 size_t MemberPrefetcher::peakHeld() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<Sync> lock(*sync_);
     return peak_;
 }
 

@@ -12,17 +12,17 @@
 // caller as LzPackage::lookupChecked() does. Stored members are never
 // decoded ahead: their bytes are in the package already.
 //
-// Free of any operating system (standard threads). One caller thread takes
-// members; the prefetcher's own thread only decodes.
+// One caller thread takes members; the prefetcher's own thread only
+// decodes. Windows' own lock, condition and thread where it runs there (see
+// MemberPrefetcher.cpp), the standard ones elsewhere.
 
 #include "host/LzPackage.h"
 
-#include <condition_variable>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 namespace nelvo {
@@ -64,13 +64,15 @@ private:
         HeapBlock block;
     };
     static constexpr size_t kNone = size_t(-1);
+    // The lock (a standard Lockable), the condition and the thread.
+    struct Sync;
 
     // The next waiting slot within the budget, now Decoding; kNone if none.
     // Under the lock.
     size_t claimNext();
     // Decodes a claimed slot without the lock and stores the result; the
     // lock is held again on return.
-    void decodeClaimed(size_t slot, std::unique_lock<std::mutex>& lock);
+    void decodeClaimed(size_t slot, std::unique_lock<Sync>& lock);
     // Slots before `slot` were skipped by the script: drop them. Under the
     // lock.
     void dropBefore(size_t slot);
@@ -85,9 +87,7 @@ private:
     size_t peak_ = 0;
     bool started_ = false;
     bool stop_ = false;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::thread helper_;
+    std::unique_ptr<Sync> sync_;
 };
 
 } // namespace nelvo

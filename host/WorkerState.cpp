@@ -76,11 +76,15 @@ void registerWorkerFunctions(lua_State* L, const LzPackage& package, Notificatio
     lua_setglobal(L, "notifyMessage");
     // The prefetcher lives as long as the state: its __gc ends its thread
     // before the package can go.
+    // The metatable is made first: nothing may raise an error between the
+    // construction and the __gc that undoes it.
     lua_pushlightuserdata(L, const_cast<LzPackage*>(&package));
-    new (lua_newuserdata(L, sizeof(MemberPrefetcher))) MemberPrefetcher(package, kDecodeAheadBudget);
     lua_createtable(L, 0, 1);
     lua_pushcfunction(L, collectPrefetcher);
     lua_setfield(L, -2, "__gc");
+    void* block = lua_newuserdata(L, sizeof(MemberPrefetcher));
+    new (block) MemberPrefetcher(package, kDecodeAheadBudget);
+    lua_insert(L, -2);
     lua_setmetatable(L, -2);
     lua_pushvalue(L, -1);
     lua_rawsetp(L, LUA_REGISTRYINDEX, &kPrefetcherKey);
