@@ -78,7 +78,7 @@ echo "bench: this system: isWin8 $win8, isWOW32 $wow32" >&2
 # write_nsi SOLID OUT.exe: the script, from members.txt in LG.lua's order: each
 # folder is made before the first file inside it.
 write_nsi() {
-  local solid=$1 out=$2 member folder part made=$'\n'
+  local solid=$1 out=$2 member folder part made=$'\n' out_folder=
   cat <<EOF
 Unicode true
 !include MUI2.nsh
@@ -117,7 +117,12 @@ EOF
         echo "  CreateDirectory \"\$INSTDIR\\$folder\""
       done
     fi
-    echo "  SetOutPath \"\$INSTDIR${folder:+\\$folder}\""
+    # Only where the folder changes (the header set $INSTDIR): NSIS is not
+    # slowed by needless calls.
+    if [ "$folder" != "$out_folder" ]; then
+      echo "  SetOutPath \"\$INSTDIR${folder:+\\$folder}\""
+      out_folder=$folder
+    fi
     echo "  File \"$stage/$member\""
   done < "$members_list"
   if [ "$win8" = true ]; then
