@@ -5,6 +5,7 @@
 #include "dui/Panel.h"
 #include "dui/PostedTask.h"
 #include "dui/RouteBuffer.h"
+#include "dui/SkinLookup.h"
 #include "dui/Style.h"
 #include "dui/UiContext.h"
 
@@ -37,10 +38,7 @@ void Control::destroy() {
 void Control::paint(DeviceContext dc, const Rect& bounds, const Rect&) {
     const std::u16string* name = findText(attr::style);
     if (!name) return;
-    UiContext* ctx = UiContext::current();
-    StyleSource* source = ctx ? ctx->styleSource() : nullptr;
-    if (!source) return;
-    if (Style* style = source->getStyle(*name)) style->draw(dc, bounds, this);
+    if (Style* style = findStyle(*name)) style->draw(dc, bounds, this);
 }
 
 Control* Control::hitTest(int32_t x, int32_t y) {

@@ -1,6 +1,13 @@
 #pragma once
-// ControlFactory: markup element name -> creator of a control, and style
-// type -> creator of a style. Names match exactly (case-sensitive).
+// ControlFactory: markup element name -> creator of a control (with the
+// control's own rule for its child elements, if any), and style type ->
+// creator of a style. Names match exactly (case-sensitive).
+//
+// The framework core registers only what lives beside it (the root, the
+// layout panels, the core styles); the concrete controls register
+// themselves through registerShippedControls.
+
+#include "dui/Control.h"
 
 #include <map>
 #include <memory>
@@ -9,8 +16,19 @@
 
 namespace nelvo {
 
-class Control;
 class Style;
+
+// What markup does with the child elements of a control whose registration
+// has a rule, in place of the default (a Panel adds every child it can
+// build; any other control ignores its children).
+struct ChildRule {
+    // Hands a built child to the control, which owns it from then on.
+    // Null: the default applies.
+    void (*adopt)(Control& control, ControlPtr child) = nullptr;
+    // Only the first child node is built at all; the others are skipped
+    // with their subtrees.
+    bool firstChildOnly = false;
+};
 
 namespace duiFactory {
 
@@ -36,16 +54,20 @@ public:
     ControlFactory(const ControlFactory&) = delete;
     ControlFactory& operator=(const ControlFactory&) = delete;
 
-    // Registers every element name and style type of the markup vocabulary.
+    // Registers what the framework core itself provides: the elements
+    // Window (the root of every window, a Grid), Grid, Canvas, StackPanel and
+    // DockPanel, and the style types Style, Background and Edit.
     void registerDefaults();
 
-    // Adds or replaces the creator of an element name / style type.
-    void registerControl(std::u16string_view element, std::unique_ptr<duiFactory::Creator<Control>> creator);
+    // Adds or replaces the creator (and child rule) of an element name /
+    // the creator of a style type.
+    void registerControl(std::u16string_view element, std::unique_ptr<duiFactory::Creator<Control>> creator,
+                         ChildRule rule = {});
     void registerStyle(std::u16string_view type, std::unique_ptr<duiFactory::Creator<Style>> creator);
 
     template <typename T>
-    void registerControl(std::u16string_view element) {
-        registerControl(element, std::make_unique<duiFactory::Creator_<Control, T>>());
+    void registerControl(std::u16string_view element, ChildRule rule = {}) {
+        registerControl(element, std::make_unique<duiFactory::Creator_<Control, T>>(), rule);
     }
     template <typename T>
     void registerStyle(std::u16string_view type) {
@@ -55,6 +77,9 @@ public:
     // A new control for the element name; null for an unknown name (or the
     // empty name of a text node). The caller owns the result.
     Control* createControl(std::u16string_view element) const;
+    // The child rule registered with the element name; the default rule
+    // (null adopt) for an unknown name or a registration without one.
+    ChildRule childRule(std::u16string_view element) const;
     // A new style for the type; null for an unknown type (the skin cache
     // then makes a plain Style).
     Style* createStyle(std::u16string_view type) const;
@@ -63,7 +88,11 @@ public:
     size_t styleCount() const { return styles_.size(); }
 
 private:
-    std::map<std::u16string, std::unique_ptr<duiFactory::Creator<Control>>, std::less<>> controls_;
+    struct ControlEntry {
+        std::unique_ptr<duiFactory::Creator<Control>> creator;
+        ChildRule rule;
+    };
+    std::map<std::u16string, ControlEntry, std::less<>> controls_;
     std::map<std::u16string, std::unique_ptr<duiFactory::Creator<Style>>, std::less<>> styles_;
 };
 

@@ -4,7 +4,6 @@
 #include "dui/Panel.h"
 #include "dui/SetterRegistry.h"
 #include "dui/UiContext.h"
-#include "dui/controls/TabItem.h"
 #include "host/TextConvert.h"
 
 #include <new>
@@ -33,12 +32,16 @@ void applyAttributes(const SetterRegistry& setters, Object& object, const XmlNod
 }
 
 ControlPtr buildControl(const ControlFactory& factory, const SetterRegistry& setters, const XmlNode& element) {
-    ControlPtr control(factory.createControl(nameOf(element)));
+    const std::u16string name = nameOf(element);
+    ControlPtr control(factory.createControl(name));
     if (!control) return nullptr;
     applyAttributes(setters, *control, element);
 
-    if (auto* item = dynamic_cast<TabItem*>(control.get())) {
-        if (const XmlNode* first = element.first_node()) item->setPage(buildControl(factory, setters, *first));
+    if (const ChildRule rule = factory.childRule(name); rule.adopt) {
+        for (const XmlNode* child = element.first_node(); child; child = child->next_sibling()) {
+            if (ControlPtr built = buildControl(factory, setters, *child)) rule.adopt(*control, std::move(built));
+            if (rule.firstChildOnly) break;
+        }
     } else if (Panel* panel = control->asPanel()) {
         for (const XmlNode* child = element.first_node(); child; child = child->next_sibling())
             if (ControlPtr built = buildControl(factory, setters, *child)) panel->addChild(std::move(built));

@@ -26,9 +26,11 @@ class UiContext;
 void applyAttributes(const SetterRegistry& setters, Object& object, const XmlNode& element);
 
 // The control for `element` with its attributes and its subtree; null for an
-// unknown element name or a text node (the subtree is skipped with it). A
-// TabItem's first child becomes its page; other children of a non-Panel are
-// ignored. May throw std::bad_alloc (loadLayout catches it).
+// unknown element name or a text node (the subtree is skipped with it). The
+// children go where the element's registered ChildRule says (a tab item's
+// first child becomes its page); without a rule a Panel adds them and any
+// other control ignores them. May throw std::bad_alloc (loadLayout catches
+// it).
 ControlPtr buildControl(const ControlFactory& factory, const SetterRegistry& setters, const XmlNode& element);
 
 // Parses the markup text and builds the tree from its first node. Null, with

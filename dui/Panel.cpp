@@ -3,6 +3,8 @@
 
 #include "dui/LiveSet.h"
 
+#include <cassert>
+
 #ifdef _WIN32
 #include "host/UniqueHandle.h"
 #endif
@@ -17,6 +19,7 @@ Panel::~Panel() {
 
 void Panel::addChild(Control* child) {
     if (!child) return;
+    assert(!child->parent_ && "a control has one parent: take it out of the old one first");
     child->parent_ = this;
     child->previous_ = last_;
     child->next_ = nullptr;

@@ -91,11 +91,6 @@ HFONT SkinManager::getFont(std::u16string_view name) {
     return it == fonts_.end() ? nullptr : it->second.get();
 }
 
-HFONT SkinManager::fontFor(const Control& control) {
-    const std::u16string* name = control.findText(attr::font);
-    return getFont(name ? std::u16string_view(*name) : std::u16string_view(u"Default"));
-}
-
 ImageRecord* SkinManager::getImage(std::u16string_view name) {
     if (auto it = images_.find(name); it != images_.end()) return it->second.get();
     HeapBlock bytes = member(name);

@@ -23,7 +23,6 @@
 
 namespace nelvo {
 
-class Control;
 class UiContext;
 
 class SkinManager final : public StyleSource {
@@ -54,9 +53,6 @@ public:
     ImageRecord* getImage(std::u16string_view name);
     // The font of that name from "font.xml", or null.
     HFONT getFont(std::u16string_view name);
-    // The font a control draws its text in: its `font` attribute, or
-    // "Default" when it has none. Null when the name is unknown.
-    HFONT fontFor(const Control& control);
     // The style of that member name (StyleSource), or null.
     Style* getStyle(std::u16string_view name) override;
 

@@ -3,7 +3,8 @@
 #include "dui/Control.h"
 
 #ifdef _WIN32
-#include "dui/SkinManager.h"
+#include "dui/ImageRecord.h"
+#include "dui/SkinLookup.h"
 #endif
 
 namespace nelvo {
@@ -30,9 +31,7 @@ void Style::drawSkin(DeviceContext dc, const Rect& rect, PropertyKey skinKey) co
 #ifdef _WIN32
 void Style::drawSkin(DeviceContext dc, const Rect& rect, PropertyKey skinKey, PropertyKey gridKey) const {
     const std::u16string* name = findText(skinKey);
-    SkinManager* skins = SkinManager::current();
-    if (!name || !skins) return;
-    ImageRecord* image = skins->getImage(*name);
+    ImageRecord* image = name ? findImage(*name) : nullptr;
     if (!image) return;
     Rect grid;
     if (getRect(gridKey, grid))

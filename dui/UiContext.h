@@ -25,7 +25,9 @@ class StyleSource;
 
 class UiContext {
 public:
-    // Fills the factory and the setters. There may be only one at a time.
+    // Fills the factory with the core's elements and styles (the shipped
+    // controls are registered by whoever starts the framework) and the
+    // setters. There may be only one at a time.
     UiContext();
     ~UiContext();
     UiContext(const UiContext&) = delete;

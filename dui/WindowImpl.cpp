@@ -3,7 +3,7 @@
 
 #include "dui/LiveSet.h"
 #include "dui/Markup.h"
-#include "dui/SkinManager.h"
+#include "dui/SkinLookup.h"
 #include "host/LibrarySearch.h"
 
 #include <imm.h>
@@ -231,8 +231,7 @@ bool WindowImpl::ensureBackBuffer(int32_t width, int32_t height) {
 }
 
 void WindowImpl::paintTree(HDC dc, const Rect& clip, bool withCaret) {
-    SkinManager* skins = SkinManager::current();
-    SelectGuard font(dc, skins ? skins->getFont(u"Default") : nullptr);
+    SelectGuard font(dc, findFont(kDefaultFontName));
     root_->paint(dc, root_->bounds(), clip);
     if (withCaret && caretVisible_) {
         UniqueBrush brush(CreateSolidBrush(kCaretColour));

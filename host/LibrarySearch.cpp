@@ -17,8 +17,9 @@ namespace {
 //   ntmarta   security information of kernel objects (the low integrity
 //             label of the running-programs block)
 //   oleacc    accessibility, for the common controls' tooltips
-//   msimg32   AlphaBlend, which the common controls import too: loaded
-//             with them when the wizard's window makes its tooltips
+//   msimg32   alpha blending, which the common controls of version 6
+//             import: loaded with them for the wizard's tooltips and for
+//             the icon of a message box
 // One that a system lacks (Vista has no cryptbase or sspicli) is skipped.
 const wchar_t* const kLateLibraries[] = {
     L"uxtheme.dll", L"dwmapi.dll",    L"version.dll", L"propsys.dll", L"profapi.dll",

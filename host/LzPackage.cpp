@@ -9,19 +9,8 @@ namespace nelvo {
 
 using namespace package;
 
-// What the reader refuses. The bytes come from our own executable, so any
-// inconsistency means the resource is damaged: the whole package is refused
-// rather than guessing which entries can still be trusted. A package is
-// malformed when
-//   - it is shorter than the 8-byte trailer;
-//   - the directory offset lies outside [0, size - 4);
-//   - an entry header or its name field does not fit before the final
-//     4-byte directory offset (the directory must end with a zero word);
-//   - entry_len is below 16 or its name field is over 1024 UTF-16 units;
-//   - a member's stored bytes do not lie inside the package;
-//   - a compressed member has fewer than the 5 property bytes.
-// A damaged LZMA stream inside a well-formed directory is not detected here:
-// lookups decode what they can (see LzPackage::lookup).
+// What the reader refuses is the contract in LzPackage.h; the whole package
+// is refused rather than guessing which entries can still be trusted.
 namespace {
 
 // Walks the directory, checking every entry, and calls `visit` for each in

@@ -28,9 +28,20 @@ public:
         bool stored() const { return unpackedSize == 0; }
     };
 
-    // Indexes the package. A malformed package is refused as a whole: the
-    // result is null and `error` (optional) says why. See LzPackage.cpp for
-    // what counts as malformed.
+    // Indexes the package. A malformed package is refused as a whole (the
+    // bytes come from our own executable, so any inconsistency means the
+    // resource is damaged): the result is null and `error` (optional) says
+    // why. A package is malformed when
+    //   - it is shorter than the 8-byte trailer (or `data` is null);
+    //   - the directory offset lies outside [0, size - 4);
+    //   - an entry header or its name field does not fit before the final
+    //     4-byte directory offset (the directory must end with a zero word);
+    //   - entry_len is below 16 or its name field is over 1024 UTF-16 units;
+    //   - a member's stored bytes do not lie inside the package;
+    //   - a compressed member has fewer than the 5 property bytes.
+    // A damaged LZMA stream inside a well-formed directory is not detected
+    // here: lookups decode what they can (see lookup and lookupChecked).
+    // A later entry of the same name replaces an earlier one.
     static std::unique_ptr<LzPackage> open(const uint8_t* data, size_t size, std::string* error = nullptr);
 
     // A fresh block with the member's content, or an empty block when the

@@ -21,6 +21,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
+#include <vector>
 
 namespace nelvo::package {
 
@@ -43,6 +45,43 @@ inline void writeLe32(uint8_t* p, uint32_t v) {
     p[1] = uint8_t(v >> 8);
     p[2] = uint8_t(v >> 16);
     p[3] = uint8_t(v >> 24);
+}
+
+// --- Writing the records (the packer, and tests that build packages by hand) ---
+
+// The scrambled name field of a directory entry: UTF-16LE name, at least one
+// zero unit, zero-padded to a multiple of 4 bytes, each word XOR kKey.
+inline std::vector<uint8_t> scrambledNameField(std::u16string_view name) {
+    const size_t bytes = (name.size() + 1) * 2;
+    std::vector<uint8_t> field((bytes + 3) & ~size_t(3), 0);
+    for (size_t i = 0; i < name.size(); ++i) {
+        field[2 * i] = uint8_t(name[i]);
+        field[2 * i + 1] = uint8_t(name[i] >> 8);
+    }
+    for (size_t i = 0; i < field.size(); i += 4) writeLe32(&field[i], readLe32(&field[i]) ^ kKey);
+    return field;
+}
+
+// Appends one directory entry: the 16-byte header (entry_len from the field's
+// size) and the name field as given.
+inline void appendEntry(std::vector<uint8_t>& out, uint32_t offset, uint32_t packedSize, uint32_t unpackedSize,
+                        const std::vector<uint8_t>& nameField) {
+    uint8_t header[kEntryHeaderSize];
+    writeLe32(header, uint32_t(kEntryHeaderSize + nameField.size()));
+    writeLe32(header + 4, offset);
+    writeLe32(header + 8, packedSize);
+    writeLe32(header + 12, unpackedSize);
+    out.insert(out.end(), header, header + sizeof header);
+    out.insert(out.end(), nameField.begin(), nameField.end());
+}
+
+// Appends the trailer: the zero word that ends the directory and the
+// scrambled directory offset.
+inline void appendTrailer(std::vector<uint8_t>& out, uint32_t directoryOffset) {
+    uint8_t trailer[kTrailerSize];
+    writeLe32(trailer, 0);
+    writeLe32(trailer + 4, directoryOffset ^ kKey);
+    out.insert(out.end(), trailer, trailer + sizeof trailer);
 }
 
 } // namespace nelvo::package

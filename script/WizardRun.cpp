@@ -3,6 +3,7 @@
 #include "dui/Framework.h"
 #include "dui/SkinManager.h"
 #include "dui/UiContext.h"
+#include "dui/controls/ShippedControls.h"
 #include "host/MainThreadDispatcher.h"
 #include "host/OleScope.h"
 #include "script/LuaHost.h"
@@ -28,7 +29,10 @@ void runWizard(FileSystem& store, const char16_t* scriptName, void (*extend)(lua
     // Stopped after the framework: its stop waits for the install worker.
     MainThreadDispatcherScope dispatcher;
     FrameworkScope framework;
-    if (framework.started()) loadPackages(store);
+    if (framework.started()) {
+        registerShippedControls(UiContext::current()->factory());
+        loadPackages(store);
+    }
     LuaHost host;
     if (!host.create()) return;
     if (extend) extend(LuaHost::mainState());

@@ -1,7 +1,8 @@
 #include "dui/controls/Drawing.h"
 
 #ifdef _WIN32
-#include "dui/SkinManager.h"
+#include "dui/ImageRecord.h"
+#include "dui/SkinLookup.h"
 #endif
 
 namespace nelvo {
@@ -11,8 +12,7 @@ namespace {
 
 ImageRecord* imageOf(const Control& c) {
     const std::u16string* src = c.findText(attr::src);
-    SkinManager* skins = SkinManager::current();
-    return src && skins ? skins->getImage(*src) : nullptr;
+    return src ? findImage(*src) : nullptr;
 }
 
 } // namespace

@@ -66,7 +66,7 @@ bool PowerPoint::playing() const { return timer_.running(); }
 uint32_t PowerPoint::interval() const { return timer_.interval(); }
 
 void PowerPoint::load() {
-    timer_.setInterval(30);
+    timer_.setInterval(kTickMs);
     const std::u16string* list = findText(attr::imagelist);
     frameNames_ = splitImageList(list ? std::u16string_view(*list) : std::u16string_view());
     current_ = 0;
@@ -133,7 +133,7 @@ void PowerPoint::paint(DeviceContext dc, const Rect& bounds, const Rect& clip) {
 }
 #else
 bool PowerPoint::playing() const { return false; }
-uint32_t PowerPoint::interval() const { return 30; }
+uint32_t PowerPoint::interval() const { return kTickMs; }
 void PowerPoint::load() {
     const std::u16string* list = findText(attr::imagelist);
     frameNames_ = splitImageList(list ? std::u16string_view(*list) : std::u16string_view());

@@ -1,7 +1,7 @@
 #pragma once
 // PowerPoint: a slideshow over the images named by `imagelist` (split at
-// every ";", empty pieces included). While playing, a timer ticks every 30
-// ms: each frame stays 151 ticks, and the first 40 ticks after a change
+// every ";", empty pieces included). While playing, a timer ticks every
+// kTickMs (30 ms): each frame stays 151 ticks, and the first 40 ticks after a change
 // cross-fade from the previous frame along a half sine. Drawn unscaled at
 // the control's top-left corner at the first frame's size. Takes no input.
 //
@@ -27,6 +27,7 @@ namespace nelvo {
 
 class PowerPoint : public Control {
 public:
+    static constexpr uint32_t kTickMs = 30;  // the timer's interval while playing
     static constexpr int32_t kFrameTicks = 150;  // a frame changes after the tick that reaches this
     static constexpr int32_t kFadeTicks = 40;
     static constexpr int32_t kStartCounter = 50;  // past the fade: a started show begins on a whole frame

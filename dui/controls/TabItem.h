@@ -15,6 +15,9 @@ public:
 
     // Takes ownership; a previous page is destroyed.
     void setPage(ControlPtr page) { page_ = std::move(page); }
+    // The markup child rule of TabItem elements: `item` (a TabItem) takes
+    // the child as its page.
+    static void adoptPage(Control& item, ControlPtr page) { static_cast<TabItem&>(item).setPage(std::move(page)); }
     Control* page() const { return page_.get(); }
 
 protected:

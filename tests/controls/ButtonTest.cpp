@@ -6,7 +6,9 @@
 #include "dui/controls/Button.h"
 #include "dui/controls/Style_IconButton.h"
 #include "dui/controls/TextBox.h"
-#include "tests/controls/ControlTestSupport.h"
+#include "tests/support/FrameworkTest.h"
+#include "tests/support/EventRecorder.h"
+#include "tests/support/MarkupWindow.h"
 
 namespace nelvo::test {
 namespace {
@@ -26,12 +28,12 @@ const std::string kButtons = R"(<Window initSize="320,200" style="background.xml
 class ButtonWindowTest : public ControlTest {};
 
 TEST_F(ButtonWindowTest, ClickNeedsPressAndReleaseInside) {
-    ControlWindowUnderTest w(kButtons);
+    MarkupWindow w(kButtons);
     Button* ok = w.child<Button>(1);
     ASSERT_TRUE(ok);
-    EventCounter clicks;
+    EventRecorder clicks;
     clicks.attach(*ok, EventCode::Click);
-    const POINT c = ControlWindowUnderTest::centre(*ok);
+    const POINT c = MarkupWindow::centre(*ok);
 
     w.click(c.x, c.y);
     EXPECT_EQ(clicks.count, 1);
@@ -61,12 +63,12 @@ TEST_F(ButtonWindowTest, ClickNeedsPressAndReleaseInside) {
 }
 
 TEST_F(ButtonWindowTest, ClickIsPostedAfterTheReleaseHasBeenHandled) {
-    ControlWindowUnderTest w(kButtons);
+    MarkupWindow w(kButtons);
     Button* ok = w.child<Button>(1);
-    EventCounter clicks, lostCapture;
+    EventRecorder clicks, lostCapture;
     clicks.attach(*ok, EventCode::Click);
     lostCapture.attach(*ok, EventCode::LostCapture);
-    const POINT c = ControlWindowUnderTest::centre(*ok);
+    const POINT c = MarkupWindow::centre(*ok);
     w.press(c.x, c.y);
     SendMessageW(w.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(c.x, c.y));
     EXPECT_EQ(lostCapture.count, 1);
@@ -76,11 +78,11 @@ TEST_F(ButtonWindowTest, ClickIsPostedAfterTheReleaseHasBeenHandled) {
 }
 
 TEST_F(ButtonWindowTest, ScriptReleaseHandlerSeesOnlyReleasesThatDidNotEndAPress) {
-    ControlWindowUnderTest w(kButtons);
+    MarkupWindow w(kButtons);
     Button* ok = w.child<Button>(1);
-    EventCounter releases;
+    EventRecorder releases;
     releases.attach(*ok, EventCode::LButtonUp);  // added after the click test, as a script would
-    const POINT c = ControlWindowUnderTest::centre(*ok);
+    const POINT c = MarkupWindow::centre(*ok);
     w.click(c.x, c.y);
     EXPECT_EQ(releases.count, 0) << "the click test marks its release handled";
     w.release(c.x, c.y);  // a release that no press on the button started
@@ -88,11 +90,11 @@ TEST_F(ButtonWindowTest, ScriptReleaseHandlerSeesOnlyReleasesThatDidNotEndAPress
 }
 
 TEST_F(ButtonWindowTest, DisabledButtonNeitherClicksNorChangesItsLook) {
-    ControlWindowUnderTest w(kButtons);
+    MarkupWindow w(kButtons);
     Button* off = w.child<Button>(2);
-    EventCounter clicks;
+    EventRecorder clicks;
     clicks.attach(*off, EventCode::Click);
-    const POINT c = ControlWindowUnderTest::centre(*off);
+    const POINT c = MarkupWindow::centre(*off);
     w.move(c.x, c.y);
     w.press(c.x, c.y);
     EXPECT_FALSE(off->hasFlag(ControlFlag::Pressed));
@@ -105,10 +107,10 @@ TEST_F(ButtonWindowTest, DisabledButtonNeitherClicksNorChangesItsLook) {
 }
 
 TEST_F(ButtonWindowTest, FourStateSkinFollowsHoverPressAndCheck) {
-    ControlWindowUnderTest w(kButtons);
+    MarkupWindow w(kButtons);
     Button* ok = w.child<Button>(1);
     Surface s(320, 200);
-    const POINT c = ControlWindowUnderTest::centre(*ok);
+    const POINT c = MarkupWindow::centre(*ok);
     auto skinAt = [&] {
         w.render(s);
         return s.rgb(ok->bounds().left + 2, ok->bounds().top + 2);
@@ -117,23 +119,23 @@ TEST_F(ButtonWindowTest, FourStateSkinFollowsHoverPressAndCheck) {
     EXPECT_EQ(skinAt(), kUp);
     w.move(c.x, c.y);
     EXPECT_EQ(skinAt(), kOver);
-    w.screenshot(L"button-hovered");
+    w.screenshot(L"controls-button-hovered");
     w.press(c.x, c.y);
     EXPECT_EQ(skinAt(), kDown);
-    w.screenshot(L"button-pressed");
+    w.screenshot(L"controls-button-pressed");
     w.release(c.x, c.y);
     w.move(300, 190);
     ok->setChecked(true);
     EXPECT_EQ(skinAt(), kDown) << "a checked button with a four-skin style shows its down skin";
-    w.screenshot(L"buttons");
+    w.screenshot(L"controls-buttons");
 }
 
 TEST_F(ButtonWindowTest, ToggleCheckBoxAndRadioButton) {
-    ControlWindowUnderTest w(kButtons);
+    MarkupWindow w(kButtons);
     Control* toggle = w.child(3);
     Control* check = w.child(4);
     Control* radio = w.child(5);
-    EventCounter toggleChanges, checkChanges, radioChanges, checkClicks;
+    EventRecorder toggleChanges, checkChanges, radioChanges, checkClicks;
     toggleChanges.attach(*toggle, EventCode::ValueChange);
     checkChanges.attach(*check, EventCode::ValueChange);
     radioChanges.attach(*radio, EventCode::ValueChange);
@@ -165,7 +167,7 @@ TEST_F(ButtonWindowTest, ToggleCheckBoxAndRadioButton) {
 }
 
 TEST_F(ButtonWindowTest, CheckBoxAlwaysDrawsWithCheckboxXml) {
-    ControlWindowUnderTest w(kButtons);
+    MarkupWindow w(kButtons);
     Control* check = w.child(4);
     Surface s(320, 200);
     const int x = check->bounds().left + 3, y = check->bounds().top + 3;
@@ -175,7 +177,7 @@ TEST_F(ButtonWindowTest, CheckBoxAlwaysDrawsWithCheckboxXml) {
     check->setChecked(true);
     w.render(s);
     EXPECT_EQ(s.rgb(x, y), kFrames[4]);
-    const POINT c = ControlWindowUnderTest::centre(*check);
+    const POINT c = MarkupWindow::centre(*check);
     w.move(c.x, c.y);
     w.render(s);
     EXPECT_EQ(s.rgb(x, y), kFrames[5]);
@@ -183,11 +185,11 @@ TEST_F(ButtonWindowTest, CheckBoxAlwaysDrawsWithCheckboxXml) {
     w.render(s);
     EXPECT_EQ(s.rgb(x, y), kFrames[7]);
     EXPECT_EQ(s.rgb(x, check->bounds().top + 16), 0x3A6EA5u) << "frames are drawn unscaled, 14 rows high";
-    w.screenshot(L"checkbox");
+    w.screenshot(L"controls-checkbox");
 }
 
 TEST_F(ButtonWindowTest, ButtonExShowsSeventeenRowFramesOfASeventyRowStrip) {
-    ControlWindowUnderTest w(kButtons);
+    MarkupWindow w(kButtons);
     Control* b = w.child(7);
     Surface s(320, 200);
     const Rect r = b->bounds();
@@ -200,7 +202,7 @@ TEST_F(ButtonWindowTest, ButtonExShowsSeventeenRowFramesOfASeventyRowStrip) {
     };
     w.move(300, 190);
     EXPECT_TRUE(rows(kFrames[0]));
-    const POINT c = ControlWindowUnderTest::centre(*b);
+    const POINT c = MarkupWindow::centre(*b);
     w.move(c.x, c.y);
     EXPECT_TRUE(rows(kFrames[1]));
     w.press(c.x, c.y);
@@ -223,7 +225,7 @@ int firstTextColumn(Surface& s, const Rect& r) {
 }
 
 TEST_F(ButtonWindowTest, DownOffsetOfOneMovesTheTextAndTwoDoesNot) {
-    ControlWindowUnderTest w(kButtons);
+    MarkupWindow w(kButtons);
     Control* one = w.child(8);
     Control* two = w.child(9);
     Surface s(320, 200);
@@ -232,12 +234,12 @@ TEST_F(ButtonWindowTest, DownOffsetOfOneMovesTheTextAndTwoDoesNot) {
     const int twoUp = firstTextColumn(s, two->bounds());
     ASSERT_GE(oneUp, 0);
     ASSERT_GE(twoUp, 0);
-    POINT c = ControlWindowUnderTest::centre(*one);
+    POINT c = MarkupWindow::centre(*one);
     w.press(c.x, c.y);
     w.render(s);
     EXPECT_EQ(firstTextColumn(s, one->bounds()), oneUp + 1);
     w.release(c.x, c.y);
-    c = ControlWindowUnderTest::centre(*two);
+    c = MarkupWindow::centre(*two);
     w.press(c.x, c.y);
     w.render(s);
     EXPECT_EQ(firstTextColumn(s, two->bounds()), twoUp);
@@ -245,9 +247,9 @@ TEST_F(ButtonWindowTest, DownOffsetOfOneMovesTheTextAndTwoDoesNot) {
 }
 
 TEST_F(ButtonWindowTest, PressingAButtonTakesTheFocusFromATextBox) {
-    ControlWindowUnderTest w(kButtons);
+    MarkupWindow w(kButtons);
     Control* box = w.child(6);
-    EventCounter lost;
+    EventRecorder lost;
     lost.attach(*box, EventCode::LostFocus);
     w.click(*box);
     EXPECT_EQ(w.window().focusControl(), box);
@@ -280,7 +282,7 @@ TEST(IconButtonPlacement, GroupsIconAndTextInTheMiddle) {
 }
 
 TEST_F(ButtonWindowTest, IconButtonDrawsItsIconWhereThePlacementSays) {
-    ControlWindowUnderTest w(R"(<Window initSize="300,60" style="background.xml"><Canvas>
+    MarkupWindow w(R"(<Window initSize="300,60" style="background.xml"><Canvas>
       <IconButton id="1" x="0" y="0" width="70" height="30" style="iconRight.xml" icon="icon.png" text="Go"/>
       <IconButton id="2" x="75" y="0" width="70" height="30" style="iconBottom.xml" icon="icon.png"/>
       <IconButton id="3" x="150" y="0" width="70" height="30" style="iconCenter.xml" icon="icon.png"/>
@@ -326,11 +328,11 @@ TEST_F(ButtonWindowTest, IconButtonDrawsItsIconWhereThePlacementSays) {
     ASSERT_TRUE(toggle->hasFlag(ControlFlag::Focused));
     w.render(s);
     EXPECT_EQ(s.rgb(toggle->bounds().left + 1, toggle->bounds().top + 1), 0xFFFFFFu) << "up skin while focused";
-    const POINT c = ControlWindowUnderTest::centre(*toggle);
+    const POINT c = MarkupWindow::centre(*toggle);
     w.move(c.x, c.y);
     w.render(s);
     EXPECT_EQ(s.rgb(toggle->bounds().left + 1, toggle->bounds().top + 1), kOver);
-    w.screenshot(L"iconbuttons");
+    w.screenshot(L"controls-iconbuttons");
 }
 
 std::vector<WPARAM> g_commands;
@@ -349,7 +351,7 @@ LRESULT CALLBACK recordSystemCommands(HWND hwnd, UINT message, WPARAM wParam, LP
 // The image button's picture lies under its style; the title bar's press
 // asks the window to be moved by its caption.
 TEST_F(ButtonWindowTest, ImageButtonAndTitleBar) {
-    ControlWindowUnderTest w(R"(<Window initSize="200,60" style="background.xml"><Canvas>
+    MarkupWindow w(R"(<Window initSize="200,60" style="background.xml"><Canvas>
       <ImageButton id="1" x="10" y="10" width="20" height="20" style="framed.xml" img="icon.png"/>
       <TitleBar id="2" x="40" y="0" width="160" height="24"/>
     </Canvas></Window>)");

@@ -3,7 +3,8 @@
 // TAB drawn as four spaces.
 
 #include "dui/controls/Edit.h"
-#include "tests/controls/ControlTestSupport.h"
+#include "tests/support/FrameworkTest.h"
+#include "tests/support/MarkupWindow.h"
 
 namespace nelvo::test {
 namespace {
@@ -27,7 +28,7 @@ std::u16string numberedLines(int n) {
 class EditWindowTest : public ControlTest {};
 
 TEST_F(EditWindowTest, StorageBlocksThroughSetTextAndTyping) {
-    ControlWindowUnderTest w(editWindow(""));
+    MarkupWindow w(editWindow(""));
     auto* edit = w.child<Edit>(1);
     edit->setText(std::u16string(1501, u'a'));
     EXPECT_EQ(edit->blocks().blockCount(), 2u);
@@ -45,7 +46,7 @@ TEST_F(EditWindowTest, StorageBlocksThroughSetTextAndTyping) {
 }
 
 TEST_F(EditWindowTest, EnterInsertsCrLfAndLeftAndBackspaceStepOverIt) {
-    ControlWindowUnderTest w(editWindow(""));
+    MarkupWindow w(editWindow(""));
     auto* edit = w.child<Edit>(1);
     w.click(*edit);
     w.type(u"ab\rcd");
@@ -71,7 +72,7 @@ TEST_F(EditWindowTest, EnterInsertsCrLfAndLeftAndBackspaceStepOverIt) {
 }
 
 TEST_F(EditWindowTest, ClipboardKeysKeepLineBreaks) {
-    ControlWindowUnderTest w(editWindow(""));
+    MarkupWindow w(editWindow(""));
     auto* edit = w.child<Edit>(1);
     edit->setText(u"one\r\ntwo");
     w.click(*edit);
@@ -91,7 +92,7 @@ TEST_F(EditWindowTest, ClipboardKeysKeepLineBreaks) {
 }
 
 TEST_F(EditWindowTest, ReadOnlyRefusesEditsButSelectsAndScrolls) {
-    ControlWindowUnderTest w(editWindow(R"(texteditable="0" textspace="6" textpadding="5,5")"));
+    MarkupWindow w(editWindow(R"(texteditable="0" textspace="6" textpadding="5,5")"));
     auto* edit = w.child<Edit>(1);
     const std::u16string text = numberedLines(40);
     edit->setText(text);
@@ -111,14 +112,14 @@ TEST_F(EditWindowTest, ReadOnlyRefusesEditsButSelectsAndScrolls) {
     EXPECT_EQ(edit->getText(), text);
     w.wheel(-120, *edit);
     EXPECT_GT(edit->firstVisibleLine(), 0) << "scrolls with the wheel";
-    w.screenshot(L"edit-selection");
+    w.screenshot(L"controls-edit-selection");
 }
 
 TEST_F(EditWindowTest, ReadOnlyScrollStopsAtTheLastPage) {
     // Line height = font height + 6 spacing; the height gives eight lines.
-    ControlWindowUnderTest probe(editWindow(R"(texteditable="0" textspace="6" textpadding="5,5")"));
+    MarkupWindow probe(editWindow(R"(texteditable="0" textspace="6" textpadding="5,5")"));
     const int32_t lh = probe.child<Edit>(1)->lineHeight();
-    ControlWindowUnderTest w(editWindow(R"(texteditable="0" textspace="6" textpadding="5,5")", 8 * lh + 10 + lh / 2));
+    MarkupWindow w(editWindow(R"(texteditable="0" textspace="6" textpadding="5,5")", 8 * lh + 10 + lh / 2));
     auto* edit = w.child<Edit>(1);
     edit->setText(numberedLines(20));
     ASSERT_EQ(edit->layout().count(), 20);
@@ -132,11 +133,11 @@ TEST_F(EditWindowTest, ReadOnlyScrollStopsAtTheLastPage) {
     EXPECT_EQ(edit->firstVisibleLine(), 0);
     w.key(VK_END);
     EXPECT_EQ(edit->firstVisibleLine(), 12);
-    w.screenshot(L"edit-scrolled");
+    w.screenshot(L"controls-edit-scrolled");
 }
 
 TEST_F(EditWindowTest, WheelScrollsOnlyWithTheFocus) {
-    ControlWindowUnderTest w(editWindow(""));
+    MarkupWindow w(editWindow(""));
     auto* edit = w.child<Edit>(1);
     edit->setText(numberedLines(60));
     w.wheel(-120, *edit);
@@ -149,7 +150,7 @@ TEST_F(EditWindowTest, WheelScrollsOnlyWithTheFocus) {
 }
 
 TEST_F(EditWindowTest, TabIsDrawnAsFourSpaces) {
-    ControlWindowUnderTest w(editWindow(R"(textpadding="0,0")", 60));
+    MarkupWindow w(editWindow(R"(textpadding="0,0")", 60));
     auto* edit = w.child<Edit>(1);
     Surface s(320, 80);
     auto firstInk = [&] {
@@ -167,7 +168,7 @@ TEST_F(EditWindowTest, TabIsDrawnAsFourSpaces) {
 }
 
 TEST_F(EditWindowTest, NarrowerThanOneCharacterStillShowsEveryUnit) {
-    ControlWindowUnderTest w(R"(<Window initSize="40,60"><Canvas>
+    MarkupWindow w(R"(<Window initSize="40,60"><Canvas>
       <Edit id="1" x="0" y="0" width="12" height="60" textpadding="5,0"/></Canvas></Window>)");
     auto* edit = w.child<Edit>(1);
     edit->setText(u"WWW");

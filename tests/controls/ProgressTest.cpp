@@ -4,7 +4,8 @@
 
 #include "dui/controls/PowerPoint.h"
 #include "dui/controls/ProgressBar.h"
-#include "tests/controls/ControlTestSupport.h"
+#include "tests/support/FrameworkTest.h"
+#include "tests/support/MarkupWindow.h"
 
 namespace nelvo::test {
 namespace {
@@ -28,7 +29,7 @@ int fillWidth(Surface& s, int left, int y) {
 }
 
 TEST_F(ProgressWindowTest, FillIsClippedToPositionOverRange) {
-    ControlWindowUnderTest w(kBars);
+    MarkupWindow w(kBars);
     auto* bar = w.child<ProgressBar>(1);
     auto* margined = w.child<ProgressBar>(2);
     Surface s(470, 60);
@@ -49,7 +50,7 @@ TEST_F(ProgressWindowTest, FillIsClippedToPositionOverRange) {
     EXPECT_EQ(s.rgb(31, 30), kTrack) << "the margin keeps the top row";
     EXPECT_EQ(s.rgb(31, 40), kTrack) << "and the bottom row";
     EXPECT_EQ(s.rgb(31, 31), kFill);
-    w.screenshot(L"progress-37");
+    w.screenshot(L"controls-progress-37");
 
     bar->setRange(5);
     bar->setPosition(7);
@@ -60,7 +61,7 @@ TEST_F(ProgressWindowTest, FillIsClippedToPositionOverRange) {
     bar->setRange(10);
     w.render(s);
     EXPECT_EQ(fillWidth(s, 30, 15), 205) << "a new range, the same position";
-    w.screenshot(L"progress-100");
+    w.screenshot(L"controls-progress-100");
 
     bar->setRange(0);
     margined->setRange(-7);
@@ -79,7 +80,7 @@ TEST_F(ProgressWindowTest, FillIsClippedToPositionOverRange) {
     bar->setPosition(0);
     margined->setRange(100);
     margined->setPosition(0);
-    w.screenshot(L"progress-0");
+    w.screenshot(L"controls-progress-0");
 }
 
 class SlideshowTest : public ControlTest {
@@ -95,7 +96,7 @@ protected:
 };
 
 TEST_F(SlideshowTest, ThreeFramesFromTwoNamesAndTwoSemicolons) {
-    ControlWindowUnderTest w(R"(<Window initSize="40,30"><Canvas>
+    MarkupWindow w(R"(<Window initSize="40,30"><Canvas>
       <PowerPoint id="1" x="0" y="0" width="20" height="10" imagelist="a.png;;b.png"/></Canvas></Window>)");
     auto* show = w.child<PowerPoint>(1);
     EXPECT_EQ(show->frameCount(), 3u);
@@ -112,7 +113,7 @@ TEST_F(SlideshowTest, ThreeFramesFromTwoNamesAndTwoSemicolons) {
 }
 
 TEST_F(SlideshowTest, FramesStep151TicksAndFadeFromThePreviousFrame) {
-    ControlWindowUnderTest w(R"(<Window initSize="40,30"><Canvas>
+    MarkupWindow w(R"(<Window initSize="40,30"><Canvas>
       <PowerPoint id="1" x="5" y="5" width="20" height="10" imagelist="a.png;b.png;c.png"/></Canvas></Window>)");
     auto* show = w.child<PowerPoint>(1);
     Surface s(40, 30);
@@ -133,7 +134,7 @@ TEST_F(SlideshowTest, FramesStep151TicksAndFadeFromThePreviousFrame) {
     const uint32_t mid = s.rgb(10, 10);
     EXPECT_NEAR(static_cast<int>(mid >> 16), 0x70, 2) << "half of the old frame's red";
     EXPECT_NEAR(static_cast<int>(mid & 0xFF), 0x70, 2) << "half of the new frame's blue";
-    w.screenshot(L"slideshow-fade");
+    w.screenshot(L"controls-slideshow-fade");
     for (int i = 0; i < 20; ++i) show->step();
     w.render(s);
     EXPECT_EQ(s.rgb(10, 10), 0x0000E0u) << "from counter 40 the frame itself";
@@ -143,7 +144,7 @@ TEST_F(SlideshowTest, FramesStep151TicksAndFadeFromThePreviousFrame) {
 }
 
 TEST_F(SlideshowTest, KeepsNoImageAcrossASkinReload) {
-    ControlWindowUnderTest w(R"(<Window initSize="40,30"><Canvas>
+    MarkupWindow w(R"(<Window initSize="40,30"><Canvas>
       <PowerPoint id="1" x="0" y="0" width="20" height="10" imagelist="a.png;b.png"/></Canvas></Window>)");
     auto* show = w.child<PowerPoint>(1);
     show->playStart();
@@ -158,7 +159,7 @@ TEST_F(SlideshowTest, KeepsNoImageAcrossASkinReload) {
 }
 
 TEST_F(SlideshowTest, MissingFirstFrameNeverStarts) {
-    ControlWindowUnderTest w(R"(<Window initSize="40,30"><Canvas>
+    MarkupWindow w(R"(<Window initSize="40,30"><Canvas>
       <PowerPoint id="1" x="0" y="0" width="20" height="10" imagelist=";a.png"/>
       <PowerPoint id="2" x="0" y="0" width="20" height="10"/></Canvas></Window>)");
     w.child<PowerPoint>(1)->playStart();

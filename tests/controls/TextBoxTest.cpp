@@ -5,7 +5,9 @@
 #include "dui/controls/Label.h"
 #include "dui/controls/LinkLabel.h"
 #include "dui/controls/TextBox.h"
-#include "tests/controls/ControlTestSupport.h"
+#include "tests/support/FrameworkTest.h"
+#include "tests/support/EventRecorder.h"
+#include "tests/support/MarkupWindow.h"
 
 namespace nelvo::test {
 namespace {
@@ -20,7 +22,7 @@ const std::string kForm = R"(<Window initSize="320,120" style="background.xml"><
 
 class TextBoxWindowTest : public ControlTest {
 protected:
-    void focusBox(ControlWindowUnderTest& w) { w.click(*w.child(1)); }
+    void focusBox(MarkupWindow& w) { w.click(*w.child(1)); }
 };
 
 bool putClipboard(HWND owner, const std::u16string& text) {
@@ -48,9 +50,9 @@ std::u16string readClipboard(HWND owner) {
 }
 
 TEST_F(TextBoxWindowTest, TypingBackspaceAndArrows) {
-    ControlWindowUnderTest w(kForm);
+    MarkupWindow w(kForm);
     auto* box = w.child<TextBox>(1);
-    EventCounter changes;
+    EventRecorder changes;
     changes.attach(*box, EventCode::ValueChange);
     focusBox(w);
     EXPECT_TRUE(w.window().caretBlinking()) << "the focused box shows the window's caret";
@@ -77,11 +79,11 @@ TEST_F(TextBoxWindowTest, TypingBackspaceAndArrows) {
     w.key(VK_RIGHT);
     EXPECT_FALSE(box->buffer().hasSelection()) << "arrows collapse the selection";
     EXPECT_EQ(box->buffer().caret(), 5);
-    w.screenshot(L"textbox-typed");
+    w.screenshot(L"controls-textbox-typed");
 }
 
 TEST_F(TextBoxWindowTest, ClipboardKeys) {
-    ControlWindowUnderTest w(kForm);
+    MarkupWindow w(kForm);
     auto* box = w.child<TextBox>(1);
     focusBox(w);
     w.type(u"hello world");
@@ -89,7 +91,7 @@ TEST_F(TextBoxWindowTest, ClipboardKeys) {
     w.ctrlKey('C');
     EXPECT_EQ(readClipboard(w.hwnd()), u"hello world");
     EXPECT_EQ(box->getText(), u"hello world");
-    w.screenshot(L"textbox-selection");
+    w.screenshot(L"controls-textbox-selection");
     // While another owner holds the clipboard open the cut copies nothing,
     // so it must not delete anything either.
     ASSERT_TRUE(OpenClipboard(nullptr));
@@ -108,10 +110,10 @@ TEST_F(TextBoxWindowTest, ClipboardKeys) {
 }
 
 TEST_F(TextBoxWindowTest, HoldsAtMost1999Units) {
-    ControlWindowUnderTest w(kForm);
+    MarkupWindow w(kForm);
     auto* box = w.child<TextBox>(1);
     box->setText(std::u16string(1997, u'x'));
-    EventCounter changes;
+    EventRecorder changes;
     changes.attach(*box, EventCode::ValueChange);
     focusBox(w);
     w.key(VK_END);
@@ -135,9 +137,9 @@ TEST_F(TextBoxWindowTest, HoldsAtMost1999Units) {
 }
 
 TEST_F(TextBoxWindowTest, SetTextWithTheSameTextRaisesNothing) {
-    ControlWindowUnderTest w(kForm);
+    MarkupWindow w(kForm);
     auto* box = w.child<TextBox>(1);
-    EventCounter changes;
+    EventRecorder changes;
     changes.attach(*box, EventCode::ValueChange);
     box->setText(u"C:\\Program Files");
     EXPECT_EQ(changes.count, 1);
@@ -152,7 +154,7 @@ TEST_F(TextBoxWindowTest, SetTextWithTheSameTextRaisesNothing) {
 // A re-layout that moves a focused text box or editor (here by their
 // parent's margin) moves the caret with it.
 TEST_F(TextBoxWindowTest, TheCaretFollowsARelayout) {
-    ControlWindowUnderTest w(R"(<Window initSize="320,200" style="background.xml"><Grid id="9"><Canvas>
+    MarkupWindow w(R"(<Window initSize="320,200" style="background.xml"><Grid id="9"><Canvas>
       <TextBox id="1" x="10" y="10" width="200" height="25" style="textbox.xml" text="abc"/>
       <Edit id="2" x="10" y="60" width="200" height="80" text="one"/>
     </Canvas></Grid></Window>)");
@@ -176,11 +178,11 @@ std::vector<std::u16string> g_opened;
 // A link shows the hand and opens its address on the press; one without an
 // address does nothing.
 TEST_F(TextBoxWindowTest, LinkLabelOpensItsAddressOnThePress) {
-    ControlWindowUnderTest w(kForm);
+    MarkupWindow w(kForm);
     g_opened.clear();
     LinkLabel::setAddressOpener([](std::u16string_view url) { g_opened.emplace_back(url); });
     Control* link = w.child(5);
-    const POINT at = ControlWindowUnderTest::centre(*link);
+    const POINT at = MarkupWindow::centre(*link);
     POINT screen = at;
     ClientToScreen(w.hwnd(), &screen);
     SetCursorPos(screen.x, screen.y);
@@ -202,7 +204,7 @@ TEST_F(TextBoxWindowTest, LinkLabelOpensItsAddressOnThePress) {
 // screen is what the tree draws, only inside the update rectangle, with the
 // caret on top in its own colour.
 TEST_F(TextBoxWindowTest, PaintingThroughTheBackBuffer) {
-    ControlWindowUnderTest w(kForm);
+    MarkupWindow w(kForm);
     const Size size = w.clientSize();
     auto screen = [&](Surface& s) {
         HDC dc = GetDC(w.hwnd());
@@ -256,7 +258,7 @@ TEST_F(TextBoxWindowTest, PaintingThroughTheBackBuffer) {
 }
 
 TEST_F(TextBoxWindowTest, PreviewKeyPressHandlerStopsTheCharacter) {
-    ControlWindowUnderTest w(kForm);
+    MarkupWindow w(kForm);
     auto* box = w.child<TextBox>(1);
     // Like the folder box's script: refuse a second ':'.
     struct Filter {
@@ -273,7 +275,7 @@ TEST_F(TextBoxWindowTest, PreviewKeyPressHandlerStopsTheCharacter) {
 }
 
 TEST_F(TextBoxWindowTest, LosingTheFocusHidesTheCaretAndCollapsesTheSelection) {
-    ControlWindowUnderTest w(kForm);
+    MarkupWindow w(kForm);
     auto* box = w.child<TextBox>(1);
     focusBox(w);
     w.type(u"abc");
@@ -285,7 +287,7 @@ TEST_F(TextBoxWindowTest, LosingTheFocusHidesTheCaretAndCollapsesTheSelection) {
 }
 
 TEST_F(TextBoxWindowTest, MouseSelectsByDraggingAndDoubleClick) {
-    ControlWindowUnderTest w(kForm);
+    MarkupWindow w(kForm);
     auto* box = w.child<TextBox>(1);
     box->setText(u"abcdefgh");
     Rect r;
@@ -303,7 +305,7 @@ TEST_F(TextBoxWindowTest, MouseSelectsByDraggingAndDoubleClick) {
 }
 
 TEST_F(TextBoxWindowTest, LabelMeasuresItsTextAndNeverWraps) {
-    ControlWindowUnderTest w(kForm);
+    MarkupWindow w(kForm);
     auto* label = w.child<Label>(2);
     const Size d = label->desiredSize();
     EXPECT_GT(d.cx, 30);
@@ -321,7 +323,7 @@ TEST_F(TextBoxWindowTest, LabelMeasuresItsTextAndNeverWraps) {
     for (int y = 50; y < 50 + d.cy; ++y)
         for (int x = 10; x < 10 + d.cx; ++x) white += s.rgb(x, y) == 0xFFFFFF;
     EXPECT_GT(white, 10) << "the label's text is drawn in its colour";
-    w.screenshot(L"labels");
+    w.screenshot(L"controls-labels");
 }
 
 } // namespace

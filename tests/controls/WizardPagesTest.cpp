@@ -7,15 +7,16 @@
 #include "dui/controls/ProgressBar.h"
 #include "dui/controls/TextBox.h"
 #include "host/ResourceFileSystem.h"
-#include "tests/controls/ControlTestSupport.h"
+#include "tests/support/FrameworkTest.h"
+#include "tests/support/MarkupWindow.h"
 
 namespace nelvo::test {
 namespace {
 
-class WizardPagesTest : public ::testing::Test {
+class WizardPagesTest : public FrameworkTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(framework_.started());
+        FrameworkTest::SetUp();
         // The test runs in out/tests; setup.exe lies beside that folder.
         HMODULE exe = LoadLibraryExW(L"..\\setup.exe", nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         ASSERT_TRUE(exe) << "cannot open ..\\setup.exe";
@@ -55,7 +56,6 @@ protected:
         saveWindowPng(window_->nativeHandle(), screenshotDir() + L"\\controls-wizard-" + name + L"-screen.png");
     }
 
-    FrameworkScope framework_;
     WindowImpl* window_ = nullptr;
 };
 

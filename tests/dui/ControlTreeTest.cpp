@@ -1,7 +1,8 @@
 // The control tree: property bag, pools, routed and posted delivery,
 // attach and detach, invalidation, hit-testing, painting order, destruction.
 
-#include "tests/dui/DuiTestSupport.h"
+#include "tests/support/EventRecorder.h"
+#include "tests/support/StandInWindow.h"
 
 #include "dui/Grid.h"
 #include "dui/LiveSet.h"
@@ -18,7 +19,7 @@
 namespace nelvo {
 namespace {
 
-using test::Recorder;
+using test::EventRecorder;
 using test::TestWindow;
 using Log = std::vector<std::string>;
 
@@ -85,11 +86,11 @@ TEST(SmallObjectPoolTest, ReleasedSlotsGoBackToTheirOwnList) {
 TEST(DelegatePoolTest, ExhaustionFailsCleanlyAndCellsComeBack) {
     DelegatePool pool(3);
     int obj = 0;
-    DelegateRef a = pool.acquire(&obj, &Recorder::handle);
-    DelegateRef b = pool.acquire(&obj, &Recorder::handle);
-    DelegateRef c = pool.acquire(&obj, &Recorder::handle);
+    DelegateRef a = pool.acquire(&obj, &EventRecorder::handle);
+    DelegateRef b = pool.acquire(&obj, &EventRecorder::handle);
+    DelegateRef c = pool.acquire(&obj, &EventRecorder::handle);
     EXPECT_EQ(pool.available(), 0u);
-    EXPECT_FALSE(pool.acquire(&obj, &Recorder::handle));
+    EXPECT_FALSE(pool.acquire(&obj, &EventRecorder::handle));
     {
         DelegateRef copy = b;
         EXPECT_EQ(b.useCount(), 2u);
@@ -97,7 +98,7 @@ TEST(DelegatePoolTest, ExhaustionFailsCleanlyAndCellsComeBack) {
         EXPECT_EQ(pool.available(), 0u) << "a copy still holds the cell";
     }
     EXPECT_EQ(pool.available(), 1u);
-    DelegateRef d = pool.acquire(&obj, &Recorder::handle);
+    DelegateRef d = pool.acquire(&obj, &EventRecorder::handle);
     ASSERT_TRUE(d);
     EXPECT_EQ(d->object(), &obj);
 }
@@ -108,21 +109,21 @@ TEST(DelegatePoolTest, AddHandlerReportsTheSharedPoolRunningOut) {
     Grid* root = new Grid;
     attach(w, *root);
     Log log;
-    Recorder rec{"r", &log};
+    EventRecorder rec{"r", &log};
 
     DelegatePool& pool = DelegatePool::shared();
     std::vector<DelegateRef> hog;
     hog.reserve(pool.available());
-    while (DelegateRef d = pool.acquire(nullptr, &Recorder::handle)) hog.push_back(std::move(d));
+    while (DelegateRef d = pool.acquire(nullptr, &EventRecorder::handle)) hog.push_back(std::move(d));
 
-    EXPECT_FALSE(root->addHandler(EventCode::Click, &rec, &Recorder::handle));
+    EXPECT_FALSE(root->addHandler(EventCode::Click, &rec, &EventRecorder::handle));
     EXPECT_EQ(root->handlers().find(EventCode::Click), nullptr) << "nothing half-registered";
     Event e = makeEvent(EventCode::Click, Routing::Direct);
     root->raiseEvent(e);
     EXPECT_TRUE(log.empty());
 
     hog.pop_back();
-    EXPECT_TRUE(root->addHandler(EventCode::Click, &rec, &Recorder::handle));
+    EXPECT_TRUE(root->addHandler(EventCode::Click, &rec, &EventRecorder::handle));
     hog.clear();
     root->raiseEvent(e);
     EXPECT_EQ(log, Log{"r"});
@@ -149,12 +150,12 @@ public:
         }
     }
     void listen(int32_t code) {
-        EXPECT_TRUE(root->addHandler(code, &root1, &Recorder::handle));
-        EXPECT_TRUE(root->addHandler(code, &root2, &Recorder::handle));
-        EXPECT_TRUE(panel->addHandler(code, &panel1, &Recorder::handle));
-        EXPECT_TRUE(panel->addHandler(code, &panel2, &Recorder::handle));
-        EXPECT_TRUE(button->addHandler(code, &button1, &Recorder::handle));
-        EXPECT_TRUE(button->addHandler(code, &button2, &Recorder::handle));
+        EXPECT_TRUE(root->addHandler(code, &root1, &EventRecorder::handle));
+        EXPECT_TRUE(root->addHandler(code, &root2, &EventRecorder::handle));
+        EXPECT_TRUE(panel->addHandler(code, &panel1, &EventRecorder::handle));
+        EXPECT_TRUE(panel->addHandler(code, &panel2, &EventRecorder::handle));
+        EXPECT_TRUE(button->addHandler(code, &button1, &EventRecorder::handle));
+        EXPECT_TRUE(button->addHandler(code, &button2, &EventRecorder::handle));
     }
 
     UiContext ctx;
@@ -163,7 +164,7 @@ public:
     Grid* panel = nullptr;
     Control* button = nullptr;
     Log log;
-    Recorder root1{"root1"}, root2{"root2"}, panel1{"panel1"}, panel2{"panel2"}, button1{"button1"},
+    EventRecorder root1{"root1"}, root2{"root2"}, panel1{"panel1"}, panel2{"panel2"}, button1{"button1"},
         button2{"button2"};
 };
 
@@ -219,18 +220,18 @@ TEST_F(RoutingTest, HandledStopsTheRestOfTheRoute) {
 TEST_F(RoutingTest, HandlerRemovedDuringDeliveryIsSkipped) {
     listen(EventCode::MouseMove);
     button1.context = this;
-    button1.action = [](Recorder& self, Control*, Event*) {
+    button1.action = [](EventRecorder& self, Control*, Event*) {
         auto* t = static_cast<RoutingTest*>(self.context);
-        t->button->removeHandler(EventCode::MouseMove, &t->button2, &Recorder::handle);
-        t->root->removeHandler(EventCode::MouseMove, &t->root1, &Recorder::handle);
+        t->button->removeHandler(EventCode::MouseMove, &t->button2, &EventRecorder::handle);
+        t->root->removeHandler(EventCode::MouseMove, &t->root1, &EventRecorder::handle);
     };
     Event e = makeEvent(EventCode::MouseMove, Routing::Bubble);
     button->raiseEvent(e);
     EXPECT_EQ(log, (Log{"button1", "panel1", "panel2", "root2"}));
 
     // Removing what is not registered does nothing.
-    button->removeHandler(EventCode::MouseMove, &button2, &Recorder::handle);
-    button->removeHandler(EventCode::Click, &button1, &Recorder::handle);
+    button->removeHandler(EventCode::MouseMove, &button2, &EventRecorder::handle);
+    button->removeHandler(EventCode::Click, &button1, &EventRecorder::handle);
     log.clear();
     button->raiseEvent(e = makeEvent(EventCode::MouseMove, Routing::Bubble));
     EXPECT_EQ(log, (Log{"button1", "panel1", "panel2", "root2"}));
@@ -238,10 +239,10 @@ TEST_F(RoutingTest, HandlerRemovedDuringDeliveryIsSkipped) {
 
 TEST_F(RoutingTest, ControlDestroyedByItsOwnHandlerWhileTheEventIsInFlight) {
     listen(EventCode::LButtonUp);
-    Recorder detached{"button detached", &log};
-    EXPECT_TRUE(button->addHandler(EventCode::Detached, &detached, &Recorder::handle));
+    EventRecorder detached{"button detached", &log};
+    EXPECT_TRUE(button->addHandler(EventCode::Detached, &detached, &EventRecorder::handle));
     button1.context = this;
-    button1.action = [](Recorder& self, Control*, Event*) {
+    button1.action = [](EventRecorder& self, Control*, Event*) {
         auto* t = static_cast<RoutingTest*>(self.context);
         t->button->destroy();
         t->button = nullptr;
@@ -259,12 +260,12 @@ TEST_F(RoutingTest, ControlDestroyedByItsOwnHandlerWhileTheEventIsInFlight) {
 }
 
 TEST_F(RoutingTest, RoutesLongerThanSixteenDelegatesReachEveryHandlerInOrder) {
-    std::vector<Recorder> recorders(45);
+    std::vector<EventRecorder> recorders(45);
     Control* owners[3] = {root, panel, button};
     for (int i = 0; i < 45; ++i) {
         recorders[i].name = std::to_string(i);
         recorders[i].log = &log;
-        EXPECT_TRUE(owners[i / 15]->addHandler(EventCode::KeyUp, &recorders[i], &Recorder::handle));
+        EXPECT_TRUE(owners[i / 15]->addHandler(EventCode::KeyUp, &recorders[i], &EventRecorder::handle));
     }
     Event e = makeEvent(EventCode::KeyUp, Routing::Tunnel);
     button->raiseEvent(e);
@@ -325,14 +326,14 @@ TEST_F(RoutingTest, PostedEventToAControlThatLeftItsWindowIsDropped) {
 
 TEST_F(RoutingTest, ClickPostedBeforeTheWindowWentIsNotDeliveredToAControlReusingTheSlot) {
     button1.context = this;
-    button1.action = [](Recorder& self, Control*, Event*) {
+    button1.action = [](EventRecorder& self, Control*, Event*) {
         // A click handler that tears the whole tree down.
         auto* t = static_cast<RoutingTest*>(self.context);
         detach(*t->root);
         t->root->destroy();
         t->root = nullptr;
     };
-    EXPECT_TRUE(button->addHandler(EventCode::LButtonUp, &button1, &Recorder::handle));
+    EXPECT_TRUE(button->addHandler(EventCode::LButtonUp, &button1, &EventRecorder::handle));
     button->postEvent(makeEvent(EventCode::Click, Routing::Direct));
     Event up = makeEvent(EventCode::LButtonUp, Routing::Direct);
     Control* old = button;
@@ -343,8 +344,8 @@ TEST_F(RoutingTest, ClickPostedBeforeTheWindowWentIsNotDeliveredToAControlReusin
     Grid* newRoot = new Grid;
     newRoot->addChild(fresh);
     attach(window, *newRoot);
-    Recorder clicked{"clicked", &log};
-    EXPECT_TRUE(fresh->addHandler(EventCode::Click, &clicked, &Recorder::handle));
+    EventRecorder clicked{"clicked", &log};
+    EXPECT_TRUE(fresh->addHandler(EventCode::Click, &clicked, &EventRecorder::handle));
     ASSERT_EQ(fresh, old) << "the pool hands the freed slot out again, which is what makes this case real";
     ctx.runPostedTasks();
     EXPECT_EQ(log, (Log{"button1"})) << "the Click belonged to the destroyed button";
@@ -357,8 +358,8 @@ TEST(PostedEvent, WithoutARunningFrameworkNothingHappens) {
     Grid* g = new Grid;
     attach(w, *g);
     ASSERT_EQ(UiContext::current(), nullptr);
-    Recorder r;
-    EXPECT_TRUE(g->addHandler(static_cast<int32_t>(EventCode::Click), &r, Recorder::handle));
+    EventRecorder r;
+    EXPECT_TRUE(g->addHandler(static_cast<int32_t>(EventCode::Click), &r, EventRecorder::handle));
     g->postEvent(makeEvent(EventCode::Click, Routing::Direct));  // freed, not leaked (LeakSanitizer)
     EXPECT_TRUE(r.senders.empty()) << "not delivered at once";
     {
@@ -421,10 +422,10 @@ TEST(AttachDetach, OrderIdMapAndForget) {
     page->addChild(a);
     page->addChild(b);
     root->addChild(page);
-    Recorder rRoot{"root", &log}, rPage{"page", &log}, rA{"a", &log}, rB{"b", &log};
-    for (auto [c, r] : {std::pair<Control*, Recorder*>{root, &rRoot}, {page, &rPage}, {a, &rA}, {b, &rB}}) {
-        EXPECT_TRUE(c->addHandler(EventCode::Attached, r, &Recorder::handle));
-        EXPECT_TRUE(c->addHandler(EventCode::Detached, r, &Recorder::handle));
+    EventRecorder rRoot{"root", &log}, rPage{"page", &log}, rA{"a", &log}, rB{"b", &log};
+    for (auto [c, r] : {std::pair<Control*, EventRecorder*>{root, &rRoot}, {page, &rPage}, {a, &rA}, {b, &rB}}) {
+        EXPECT_TRUE(c->addHandler(EventCode::Attached, r, &EventRecorder::handle));
+        EXPECT_TRUE(c->addHandler(EventCode::Detached, r, &EventRecorder::handle));
     }
 
     attach(w, *root);
@@ -467,6 +468,22 @@ TEST(AttachDetach, ChildAddedToAnAttachedPanelJoinsTheWindow) {
     EXPECT_EQ(w.childById(42), nullptr);
 }
 
+#if !defined(NDEBUG) && GTEST_HAS_DEATH_TEST
+// A control is in one child list at a time: adding it to a second panel
+// would leave the first one's list pointing at it.
+TEST(AttachDetachDeathTest, AddingAControlThatHasAParentIsABrokenInvariant) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    Grid* first = new Grid;
+    Grid* second = new Grid;
+    Control* child = new Control;
+    first->addChild(child);
+    EXPECT_DEATH(second->addChild(child), "one parent");
+    EXPECT_EQ(child->parent(), first);
+    first->destroy();
+    second->destroy();
+}
+#endif
+
 TEST(ControlState, SetCheckedRaisesOnlyOnChange) {
     UiContext ctx;
     TestWindow w;
@@ -477,8 +494,8 @@ TEST(ControlState, SetCheckedRaisesOnlyOnChange) {
     root->setBounds({0, 0, 504, 366});
     box->setBounds({10, 10, 30, 30});
     Log log;
-    Recorder r{"changed", &log};
-    EXPECT_TRUE(box->addHandler(EventCode::ValueChange, &r, &Recorder::handle));
+    EventRecorder r{"changed", &log};
+    EXPECT_TRUE(box->addHandler(EventCode::ValueChange, &r, &EventRecorder::handle));
     box->setChecked(true);
     box->setChecked(true);
     EXPECT_EQ(log, Log{"changed"});
@@ -652,8 +669,8 @@ TEST(Destruction, ClearsHandlersReleasesScriptObjectsChildrenLastToFirst) {
     root->addChild(b);
     root->addChild(c);
     for (Control* x : {static_cast<Control*>(root), a, b, c}) x->setFlag(ControlFlag::ScriptBound, true);
-    Recorder r{"r"};
-    DelegateRef kept = b->addHandler(EventCode::Click, &r, &Recorder::handle);
+    EventRecorder r{"r"};
+    DelegateRef kept = b->addHandler(EventCode::Click, &r, &EventRecorder::handle);
     ASSERT_TRUE(kept);
     EXPECT_FALSE(kept->cleared());
 
@@ -667,11 +684,11 @@ TEST(Destruction, ClearsHandlersReleasesScriptObjectsChildrenLastToFirst) {
 TEST(AppEvents, RegistrationOrderNullSenderAndHandled) {
     UiContext ctx;
     Log log;
-    Recorder first{"first", &log}, second{"second", &log}, third{"third", &log};
-    EXPECT_TRUE(ctx.addAppHandler(EventCode::AppNotify, &first, &Recorder::handle));
-    EXPECT_TRUE(ctx.addAppHandler(EventCode::AppNotify, &second, &Recorder::handle));
-    EXPECT_TRUE(ctx.addAppHandler(EventCode::AppNotify, &third, &Recorder::handle));
-    EXPECT_TRUE(ctx.addAppHandler(EventCode::Click, &third, &Recorder::handle));
+    EventRecorder first{"first", &log}, second{"second", &log}, third{"third", &log};
+    EXPECT_TRUE(ctx.addAppHandler(EventCode::AppNotify, &first, &EventRecorder::handle));
+    EXPECT_TRUE(ctx.addAppHandler(EventCode::AppNotify, &second, &EventRecorder::handle));
+    EXPECT_TRUE(ctx.addAppHandler(EventCode::AppNotify, &third, &EventRecorder::handle));
+    EXPECT_TRUE(ctx.addAppHandler(EventCode::Click, &third, &EventRecorder::handle));
 
     Event e = makeEvent(EventCode::AppNotify, Routing::Direct);
     ctx.raiseAppEvent(e);
@@ -685,7 +702,7 @@ TEST(AppEvents, RegistrationOrderNullSenderAndHandled) {
     EXPECT_EQ(log, (Log{"first", "second"}));
 
     log.clear();
-    ctx.removeAppHandler(EventCode::AppNotify, &second, &Recorder::handle);
+    ctx.removeAppHandler(EventCode::AppNotify, &second, &EventRecorder::handle);
     e = makeEvent(EventCode::AppNotify, Routing::Direct);
     ctx.raiseAppEvent(e);
     EXPECT_EQ(log, (Log{"first", "third"}));
@@ -693,9 +710,9 @@ TEST(AppEvents, RegistrationOrderNullSenderAndHandled) {
 
 TEST(AppEvents, AnswerTravelsBackInTheRecord) {
     UiContext ctx;
-    Recorder answer{"answer"};
-    answer.action = [](Recorder&, Control*, Event* e) { e->param2 = 1; };
-    EXPECT_TRUE(ctx.addAppHandler(EventCode::AppNotify, &answer, &Recorder::handle));
+    EventRecorder answer{"answer"};
+    answer.action = [](EventRecorder&, Control*, Event* e) { e->param2 = 1; };
+    EXPECT_TRUE(ctx.addAppHandler(EventCode::AppNotify, &answer, &EventRecorder::handle));
     static const char text[] = "{code=4}";
     Event e = makeEvent(EventCode::AppNotify, Routing::Direct, reinterpret_cast<intptr_t>(text), 0);
     ctx.raiseAppEvent(e);

@@ -1,7 +1,8 @@
 // Image decoding and the image and text drawing operations, drawn into
 // 32-bit DIB sections and read back pixel by pixel.
 
-#include "tests/dui/SkinTestSupport.h"
+#include "tests/support/PngBytes.h"
+#include "tests/support/Surface.h"
 
 #include "dui/AlphaBlendLibrary.h"
 #include "dui/ImageRecord.h"

@@ -1,7 +1,7 @@
 // Layout: measure and arrange with margins, sizes and alignment, and the
 // four panels, with the figures worked out by hand.
 
-#include "tests/dui/DuiTestSupport.h"
+#include "tests/support/StandInWindow.h"
 
 #include "dui/Canvas.h"
 #include "dui/DockPanel.h"

@@ -5,12 +5,13 @@
 #include "dui/Grid.h"
 #include "dui/Markup.h"
 #include "dui/SetterRegistry.h"
-#include "dui/StyleClasses.h"
 #include "dui/UiContext.h"
 #include "dui/controls/Button.h"
+#include "dui/controls/ShippedControls.h"
+#include "dui/controls/Style_ButtonEx.h"
 #include "dui/controls/TabItem.h"
 #include "dui/XmlDocument.h"
-#include "tests/dui/DuiTestSupport.h"
+#include "tests/support/StandInWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -161,9 +162,10 @@ TEST_F(SetterTest, KeywordsMatchExactly) {
     EXPECT_EQ(intValue(attr::verticalAlign), 0);
 }
 
-// Loads markup with a fresh context.
+// Loads markup with a fresh context and the shipped controls.
 class MarkupTest : public ::testing::Test {
 protected:
+    void SetUp() override { registerShippedControls(ctx.factory()); }
     ControlPtr load(std::string_view text) { return loadMarkup(ctx, text, &error); }
     UiContext ctx;
     std::string error;
@@ -346,8 +348,16 @@ TEST_F(MarkupTest, MissingLayoutMemberFails) {
 }
 
 TEST(Factory, EveryElementNameMapsToItsClass) {
+    // The core alone knows its panels and styles and no concrete control.
     ControlFactory f;
     f.registerDefaults();
+    EXPECT_EQ(f.controlCount(), 5u);
+    EXPECT_EQ(f.styleCount(), 3u);
+    EXPECT_EQ(f.createControl(u"Button"), nullptr);
+    EXPECT_EQ(f.createStyle(u"ButtonEx"), nullptr);
+    EXPECT_EQ(f.childRule(u"Grid").adopt, nullptr);
+
+    registerShippedControls(f);
     const std::pair<std::u16string_view, std::u16string_view> elements[] = {
         {u"Window", u"Panel"},          {u"Grid", u"Panel"},         {u"Canvas", u"Panel"},
         {u"StackPanel", u"Panel"},      {u"DockPanel", u"Panel"},    {u"Image", u"Image"},
@@ -369,6 +379,10 @@ TEST(Factory, EveryElementNameMapsToItsClass) {
     }
     EXPECT_EQ(f.createControl(u"grid"), nullptr);
     EXPECT_EQ(f.createControl(u""), nullptr);
+    // Only the tab item brings its own rule for its children.
+    for (auto [name, type] : elements)
+        EXPECT_EQ(f.childRule(name).adopt != nullptr, name == u"TabItem") << std::string(name.begin(), name.end());
+    EXPECT_TRUE(f.childRule(u"TabItem").firstChildOnly);
 
     EXPECT_EQ(f.styleCount(), 13u);
     Style* s = f.createStyle(u"ButtonEx");

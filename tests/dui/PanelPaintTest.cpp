@@ -3,8 +3,8 @@
 // is restored after every child.
 
 #include "dui/Grid.h"
-#include "dui/DibSection.h"
 #include "host/UniqueHandle.h"
+#include "tests/support/Surface.h"
 
 #include <gtest/gtest.h>
 
@@ -29,12 +29,8 @@ private:
 
 TEST(PanelPaint, ChildrenAreClippedToTheirVisiblePart) {
     constexpr int W = 100, H = 80;
-    UniqueDc dc(CreateCompatibleDC(nullptr));
-    uint32_t* pixels = nullptr;
-    UniqueBitmap bitmap = createDibSection32(W, H, &pixels);
-    ASSERT_TRUE(bitmap);
-    SelectGuard selected(dc.get(), bitmap.get());
-    std::fill(pixels, pixels + W * H, 0u);
+    test::Surface surface(W, H);
+    ASSERT_TRUE(surface.valid());
 
     Grid* root = new Grid;
     Grid* panel = new Grid;
@@ -47,8 +43,8 @@ TEST(PanelPaint, ChildrenAreClippedToTheirVisiblePart) {
     panel->addChild(red);
     panel->addChild(blue);
 
-    root->paint(dc.get(), {0, 0, W, H}, {0, 0, 90, 70});
-    auto at = [&](int x, int y) { return pixels[y * W + x] & 0xFFFFFF; };
+    root->paint(surface.dc(), {0, 0, W, H}, {0, 0, 90, 70});
+    auto at = [&](int x, int y) { return surface.rgb(x, y); };
     EXPECT_EQ(at(10, 10), 0xFF0000u);
     EXPECT_EQ(at(29, 29), 0xFF0000u);
     EXPECT_EQ(at(30, 30), 0u);
@@ -61,7 +57,7 @@ TEST(PanelPaint, ChildrenAreClippedToTheirVisiblePart) {
 
     // The context's state was restored after each child.
     HRGN region = CreateRectRgn(0, 0, 0, 0);
-    EXPECT_EQ(GetClipRgn(dc.get(), region), 0) << "no clip region left selected";
+    EXPECT_EQ(GetClipRgn(surface.dc(), region), 0) << "no clip region left selected";
     DeleteObject(region);
     root->destroy();
 }

@@ -2,14 +2,19 @@
 // four-state and edit skin rules drawn for real, images, fonts from
 // "font.xml", and the Image element's size.
 
-#include "tests/dui/SkinTestSupport.h"
-
 #include "dui/Grid.h"
+#include "dui/SkinLookup.h"
 #include "dui/SkinManager.h"
-#include "dui/StyleClasses.h"
+#include "dui/Style_Background.h"
+#include "dui/Style_Edit.h"
 #include "dui/UiContext.h"
 #include "dui/controls/Drawing.h"
-#include "tests/dui/DuiTestSupport.h"
+#include "dui/controls/ShippedControls.h"
+#include "dui/controls/Style_ButtonEx.h"
+#include "tests/support/PackageBytes.h"
+#include "tests/support/PngBytes.h"
+#include "tests/support/StandInWindow.h"
+#include "tests/support/Surface.h"
 
 #include <gtest/gtest.h>
 
@@ -37,6 +42,7 @@ const char* const kFonts =
 class SkinTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        registerShippedControls(ctx.factory());
         ctx.setSkinManager(&skins);
         ctx.setStyleSource(&skins);
         ASSERT_TRUE(skins.loadSkinBytes(package()));
@@ -203,9 +209,9 @@ TEST_F(SkinTest, FontsComeFromTheFontFile) {
     EXPECT_EQ(skins.fontCount(), 6u);
 
     ControlPtr c(new Control);
-    EXPECT_EQ(skins.fontFor(*c), skins.getFont(u"Default"));
+    EXPECT_EQ(controlFont(*c), skins.getFont(u"Default"));
     c->setText(attr::font, u"Bold");
-    EXPECT_EQ(skins.fontFor(*c), skins.getFont(u"Bold"));
+    EXPECT_EQ(controlFont(*c), skins.getFont(u"Bold"));
 }
 
 TEST_F(SkinTest, ImageElementMeasuresAsItsImage) {

@@ -2,7 +2,9 @@
 // sizing and region, capture, hover, double clicks, focus, keyboard, modal
 // loop, timers, caret, tooltips and posted events through the dispatcher.
 
-#include "tests/dui/WindowTestSupport.h"
+#include "tests/support/EventRecorder.h"
+#include "tests/support/FrameworkTest.h"
+#include "tests/support/MarkupWindow.h"
 
 #include "dui/DispatcherWindow.h"
 #include "dui/Grid.h"
@@ -16,12 +18,41 @@
 namespace nelvo {
 namespace {
 
-using test::at;
 using test::EventLog;
 using test::pump;
 using test::pumpUntil;
-using test::WindowTest;
 namespace E = EventCode;
+
+LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
+
+// A window from markup, at (100, 100) and not activated, for each test.
+class WindowTest : public test::FrameworkTest {
+protected:
+    void SetUp() override {
+        FrameworkTest::SetUp();
+        // The real pointer stays in a corner, away from every test window.
+        SetCursorPos(2, 2);
+    }
+    void TearDown() override {
+        if (window && IsWindow(hwnd)) DestroyWindow(hwnd);
+        pump(20);
+    }
+
+    // Builds a window from markup, shown without being activated unless
+    // `show` is false.
+    WindowImpl* open(const std::string& markup, bool show = true) {
+        window = test::openMarkupWindow(markup, 100, 100, show ? SW_SHOWNOACTIVATE : SW_HIDE, false);
+        hwnd = window ? window->handle() : nullptr;
+        return window;
+    }
+    Control* byId(int32_t id) { return window->childById(id); }
+    LRESULT send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+        return SendMessageW(hwnd, message, wParam, lParam);
+    }
+
+    WindowImpl* window = nullptr;
+    HWND hwnd = nullptr;
+};
 
 // A 200 × 100 window: panel 10 on the left half holds leaves 11 (0-50) and
 // 12 (50-100); leaf 20 covers x 100-150.

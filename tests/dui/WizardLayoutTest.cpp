@@ -7,12 +7,13 @@
 // labels measure 12 pixels per UTF-16 unit by 12 high and images 16 x 16, so
 // the figures depend on the layout arithmetic alone.
 
-#include "tests/dui/DuiTestSupport.h"
+#include "tests/support/StandInWindow.h"
 
 #include "dui/Markup.h"
 #include "dui/UiContext.h"
 #include "dui/controls/Drawing.h"
 #include "dui/controls/Label.h"
+#include "dui/controls/ShippedControls.h"
 
 #include <gtest/gtest.h>
 
@@ -74,6 +75,7 @@ HeapBlock layoutPackage(std::string* why) {
 class WizardLayoutTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        registerShippedControls(ctx.factory());
         ctx.factory().registerControl<FixedMetricsLabel>(u"Label");
         ctx.factory().registerControl<FixedMetricsImage>(u"Image");
         std::string why;

@@ -2,15 +2,21 @@
 // setup.exe, the window made from "mainframe.xml", its four pages shown one
 // at a time in a real window and photographed into out/screenshots.
 
-#include "tests/dui/SkinTestSupport.h"
-#include "tests/dui/WindowTestSupport.h"
-#include "tests/support/Screenshot.h"
-#include "tests/support/TestPaths.h"
-
+#include "dui/Framework.h"
+#include "dui/Markup.h"
 #include "dui/Panel.h"
 #include "dui/SkinManager.h"
+#include "dui/UiContext.h"
+#include "dui/WindowImpl.h"
 #include "dui/controls/ProgressBar.h"
+#include "dui/controls/ShippedControls.h"
 #include "host/ResourceFileSystem.h"
+#include "tests/support/MessagePump.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/Surface.h"
+#include "tests/support/TestPaths.h"
+
+#include <gtest/gtest.h>
 
 namespace nelvo {
 namespace {
@@ -38,6 +44,7 @@ protected:
         setCurrentFileSystem(store_.get());
         framework_ = std::make_unique<FrameworkScope>();
         ASSERT_TRUE(framework_->started());
+        registerShippedControls(UiContext::current()->factory());
         // The order of start-up: the skin first, then the layouts.
         std::string error;
         ASSERT_TRUE(SkinManager::current()->loadSkinPackage(u"style.lz", &error)) << error;

@@ -1,19 +1,20 @@
-// unins000.exe end to end: the product is installed for real (the install
-// script headless, then what the wizard registers when the user finishes),
-// the uninstaller is started from the uninstall entry's UninstallString as
-// the system's program list starts it, its boxes are answered, and the
-// prefix is compared with its state before the installation.
+// unins000.exe end to end: the product is installed through the wizard as a
+// person installs it (leaving "run Nelvo" checked, so the product runs), the
+// uninstaller is started from the uninstall entry's UninstallString as the
+// system's program list starts it, its boxes are answered, and the prefix is
+// compared with its state before the installation.
 
 #include "host/RestartMarker.h"
 #include "host/TextConvert.h"
 #include "host/UniqueHandle.h"
+#include "tests/support/InstalledProduct.h"
 #include "tests/support/PrefixState.h"
 #include "tests/support/ProcessDriver.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/WizardDriver.h"
 
 #include <gtest/gtest.h>
 
-#include <shellapi.h>
 #include <shlobj.h>
 
 #include <functional>
@@ -29,27 +30,12 @@ namespace {
 const wchar_t* const kCaption = L"卸载 Nelvo";
 const wchar_t* const kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuentNelvo";
 
-std::wstring installFolder() {
-    wchar_t programs[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programs);
-    return std::wstring(programs) + L"\\QuentNelvo\\";
-}
+std::wstring installFolder() { return defaultInstallFolder(); }
 
 // The stand-ins' logs and the device tool's orders, kept out of the prefix.
 std::wstring standInFolder() { return outDir() + L"\\tests\\uninstall-standin\\"; }
 
 std::wstring quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
-
-void removeTree(const std::wstring& path) {
-    std::wstring from = path;
-    while (!from.empty() && from.back() == L'\\') from.pop_back();
-    from.push_back(L'\0');  // a double-zero-terminated list of one
-    SHFILEOPSTRUCTW op{};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NO_UI;
-    SHFileOperationW(&op);
-}
 
 bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -60,11 +46,8 @@ void writeText(const std::wstring& path, const std::string& text) {
     ASSERT_TRUE(file && WriteFile(file.get(), text.data(), DWORD(text.size()), &written, nullptr));
 }
 
-std::wstring regText(HKEY root, const wchar_t* key, const wchar_t* name) {
-    wchar_t text[1024] = {};
-    DWORD bytes = sizeof text - sizeof(wchar_t);
-    if (RegGetValueW(root, key, name, RRF_RT_REG_SZ, nullptr, text, &bytes) != ERROR_SUCCESS) return {};
-    return text;
+std::wstring uninstallString() {
+    return readRegValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString").text;
 }
 
 // The prefix's own file system as Wine keeps it: the Unix path of a C:\ path.
@@ -112,48 +95,11 @@ void removeFolderLink(const std::wstring& link) {
 void forgetProduct() {
     removeFolderLink(installFolder() + L"Resource\\pic");
     removeTree(L"C:\\nelvo-outside-pic");
+    endProcessesUnder(installFolder());
     removeTree(installFolder());
-    for (auto [root, key] : {std::pair{HKEY_CURRENT_USER, L"Software\\QuentNelvo"},
-                             {HKEY_LOCAL_MACHINE, kUninstallKey},
-                             {HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Internet Explorer\\Low Rights\\"
-                                                  L"ElevationPolicy\\{CACBA33C-A5E5-43CD-9287-8C075425FC26}"},
-                             {HKEY_CLASSES_ROOT, L"zhibo"},
-                             {HKEY_CLASSES_ROOT, L"qxflv"},
-                             {HKEY_CLASSES_ROOT, L"qxm4a"},
-                             {HKEY_CLASSES_ROOT, L"CLSID\\{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}"},
-                             {HKEY_CLASSES_ROOT, L"CLSID\\{4C7A1D52-9E3B-4F08-A6D1-5B2E8F90C317}"}})
-        RegDeleteTreeW(root, key);
-    for (auto [extension, type] : {std::pair{L".flv", L"qxflv"}, {L".m4a", L"qxm4a"}})
-        if (regText(HKEY_CLASSES_ROOT, extension, nullptr) == type) RegDeleteTreeW(HKEY_CLASSES_ROOT, extension);
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", L"QuentNelvo Daemon");
-    wchar_t folder[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, folder);
-    removeTree(std::wstring(folder) + L"\\Nelvo");
-    SHGetFolderPathW(nullptr, CSIDL_COMMON_DESKTOPDIRECTORY, nullptr, 0, folder);
-    DeleteFileW((std::wstring(folder) + L"\\Nelvo.lnk").c_str());
-    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, folder);
-    removeTree(std::wstring(folder) + L"\\Nelvo");
+    removeRegistration();
+    removeTree(specialFolder(CSIDL_APPDATA) + L"\\Nelvo");
     DeleteFileW(restartMarkerPath().c_str());
-}
-
-int runLuarun(const std::wstring& arguments) {
-    RunOptions options;
-    options.arguments = arguments;
-    options.timeoutMs = 120000;
-    const RunResult run = runAndAnswer(outDir() + L"\\luarun.exe", options);
-    return run.finished ? int(run.exitCode) : -1;
-}
-
-// The install script headless, then the registration the wizard writes.
-void install() {
-    const std::wstring resources = outDir() + L"\\resources\\";
-    ASSERT_EQ(runLuarun(L"--package " + quoted(resources + L"program.lz") + L" " + quoted(resources + L"LG.lua") +
-                        L" --config \"{installPath=[[" + installFolder() + L"]]}\""),
-              0);
-    // The folder's last "\\" doubled, or it would escape the closing quote.
-    ASSERT_EQ(runLuarun(quoted(outDir() + L"\\tests\\uninstall\\register.lua") + L" " +
-                        quoted(installFolder() + L"\\")),
-              0);
 }
 
 struct Uninstall {
@@ -169,29 +115,39 @@ Uninstall uninstall(const std::wstring& screenshots, std::function<int(const See
     options.screenshotPrefix = screenshots;
     options.chooseButton = std::move(answer);
     Uninstall result;
-    result.run = runAndAnswer(regText(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"), options);
+    result.run = runAndAnswer(uninstallString(), options);
     for (const auto& window : result.run.windows) result.captions.push_back(window.caption);
     return result;
 }
 
 class UninstallEndToEnd : public ::testing::Test {
 protected:
+    static void SetUpTestSuite() { layout = new WizardLayout(setupProgram()); }
+    static void TearDownTestSuite() {
+        delete layout;
+        layout = nullptr;
+    }
     void SetUp() override {
+        ASSERT_TRUE(layout->ok()) << layout->error();
         removeTree(standInFolder());
         CreateDirectoryW(standInFolder().c_str(), nullptr);
         SetEnvironmentVariableW(L"NELVO_STANDIN_DIR", standInFolder().c_str());
         forgetProduct();
         before_ = capturePrefix();
         ASSERT_FALSE(before_.registry.empty()) << "the registry could not be exported";
-        install();
-        if (HasFatalFailure()) return;
-        ASSERT_TRUE(exists(installFolder() + L"unins000.exe"));
-        ASSERT_EQ(regText(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"), installFolder() + L"unins000.exe");
+        WizardSession wizard(*layout, L"uninstall-setup");
+        const WalkResult walk = walkFreshInstall(wizard);
+        ASSERT_TRUE(walk.ok) << walk.failure;
+        ASSERT_EQ(uninstallString(), installFolder() + L"unins000.exe");
+        ASSERT_TRUE(exists(uninstallString()));
     }
     void TearDown() override { forgetProduct(); }
 
+    static WizardLayout* layout;
     PrefixState before_;
 };
+
+WizardLayout* UninstallEndToEnd::layout = nullptr;
 
 // The whole road: refused while another setup runs, No changes nothing, Yes
 // leaves the prefix as it was before the installation.
@@ -199,10 +155,12 @@ TEST_F(UninstallEndToEnd, LeavesThePrefixAsBeforeTheInstallation) {
     const PrefixState installed = capturePrefix();
 
     {
-        // Another setup or uninstall program holds the instance mutex.
-        UniqueKernelHandle other(CreateMutexW(nullptr, TRUE, L"Global\\QUENTINSTALLER"));
-        ASSERT_TRUE(other);
+        // The wizard is open (at its licence page) and holds the instance
+        // mutex.
+        WizardSession wizard(*layout, L"uninstall-beside-setup");
+        ASSERT_TRUE(wizard.start());
         const Uninstall refused = uninstall(L"uninstall-refused", nullptr);
+        wizard.process().kill();
         ASSERT_TRUE(refused.run.finished);
         EXPECT_EQ(refused.run.exitCode, 0u);
         ASSERT_EQ(refused.captions, std::vector<std::wstring>{L"提示"});
@@ -227,11 +185,18 @@ TEST_F(UninstallEndToEnd, LeavesThePrefixAsBeforeTheInstallation) {
         EXPECT_TRUE(exists(elsewhere + L"nelvo.cat"));
     }
 
+    // The wizard started the product, which lists itself as a program that
+    // uses the camera: the question names it.
+    const std::wstring product = installFolder() + L"Nelvo.exe";
+    ASSERT_TRUE(processRunningFrom(product));
+    const std::wstring question = L"您确定要完全移除 Nelvo 及其所有组件吗？\r\n\r\n以下程序将被结束：\r\n" + product + L"\r\n";
+
     const Uninstall declined = uninstall(L"uninstall-confirm", [](const SeenWindow&) { return IDNO; });
     ASSERT_TRUE(declined.run.finished);
     EXPECT_EQ(declined.run.exitCode, 0u);
     ASSERT_EQ(declined.captions, std::vector<std::wstring>{kCaption});
-    EXPECT_EQ(declined.run.windows[0].text, L"您确定要完全移除 Nelvo 及其所有组件吗？");
+    EXPECT_EQ(declined.run.windows[0].text, question);
+    EXPECT_TRUE(processRunningFrom(product));
     EXPECT_EQ(describeChanges(prefixChanges(installed, capturePrefix())), "(none)");
 
     const Uninstall done = uninstall(L"uninstall-done", [](const SeenWindow& box) {
@@ -241,6 +206,8 @@ TEST_F(UninstallEndToEnd, LeavesThePrefixAsBeforeTheInstallation) {
     EXPECT_EQ(done.run.exitCode, 0u);
     EXPECT_EQ(done.captions, (std::vector<std::wstring>{kCaption, kCaption}));
     ASSERT_EQ(done.run.windows.size(), 2u);
+    EXPECT_EQ(done.run.windows[0].text, question);
+    EXPECT_FALSE(processRunningFrom(product));
     EXPECT_EQ(done.run.windows[1].text, L"Nelvo 已成功地从您的电脑中移除。");
     // Nothing of the product is left: files, folders, shortcuts, the moved
     // settings file, every registry value and key, the libraries' classes,

@@ -11,6 +11,7 @@
 #include "tests/support/RealInput.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WizardDriver.h"
+#include "tests/support/WizardScenario.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -29,7 +30,6 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
-const std::wstring kScratch = L"C:\\NelvoE2E\\";
 const wchar_t kQuitCaption[] = L"退出安装程序";
 const wchar_t kQuitText[] =
     L"安装程序未完成安装。如果您现在退出，您的程序将不能安装。\n\n您可以以后再运行安装程序完成安装。\n\n退出安装程序吗？";
@@ -37,32 +37,6 @@ const wchar_t kQuitText[] =
 std::wstring lower(std::wstring s) {
     for (wchar_t& c : s) c = wchar_t(std::towlower(c));
     return s;
-}
-
-bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string readFile(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-bool writeFile(const std::wstring& path, const std::string& text) {
-    std::ofstream out(std::filesystem::path(path), std::ios::binary);
-    out << text;
-    return bool(out);
-}
-
-// Polls until the condition holds; false when the time ran out.
-template <typename F>
-bool within(DWORD timeoutMs, F condition) {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(100);
-    }
-    return true;
 }
 
 // A drive letter with nothing behind it.
@@ -87,35 +61,12 @@ void expectNumber(HKEY root, const std::wstring& key, const std::wstring& name, 
     EXPECT_EQ(v.number, value) << key.c_str() << " / " << name.c_str();
 }
 
-// The Windows version that Wine reports to setup.exe while it lives: "win7"
-// takes the install script's driver-removal branch, "win8" its
-// driver-installation branch.
-class ReportedVersion {
-public:
-    explicit ReportedVersion(const wchar_t* version) {
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-            return;
-        RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                       DWORD((wcslen(version) + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
-    }
-    ~ReportedVersion() { RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"Version"); }
-    ReportedVersion(const ReportedVersion&) = delete;
-    ReportedVersion& operator=(const ReportedVersion&) = delete;
-
-private:
-    static constexpr wchar_t kKey[] = L"Software\\Wine\\AppDefaults\\setup.exe";
-};
-
 // The in-process server registered for a class, in the 32-bit view.
 std::wstring classServer(const wchar_t* clsid) {
     return readRegValue(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + clsid + L"\\InprocServer32", L"").text;
 }
 const wchar_t kDumperClass[] = L"{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}";
 const wchar_t kFilterClass[] = L"{4C7A1D52-9E3B-4F08-A6D1-5B2E8F90C317}";
-
-RegValue savedInstallPath() { return readRegValue(HKEY_CURRENT_USER, L"Software\\QuentNelvo", L"InstallPath"); }
 
 // Everything RegisterNelvo writes, for an installation in `dir`.
 void expectRegistration(const std::wstring& dir, const std::wstring& source = L"web") {
@@ -155,57 +106,7 @@ void expectRegistration(const std::wstring& dir, const std::wstring& source = L"
     EXPECT_EQ(lower(shortcutTarget(specialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Nelvo.lnk")), lower(program));
 }
 
-void expectNothingRegistered() {
-    EXPECT_FALSE(savedInstallPath().exists);
-    EXPECT_FALSE(regKeyExists(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuentNelvo"));
-    EXPECT_FALSE(regKeyExists(HKEY_CLASSES_ROOT, L"zhibo"));
-    EXPECT_FALSE(fileExists(specialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Nelvo.lnk"));
-}
-
-class WizardEndToEnd : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { layout = new WizardLayout(setupProgram()); }
-    static void TearDownTestSuite() {
-        delete layout;
-        layout = nullptr;
-    }
-    void SetUp() override {
-        ASSERT_TRUE(layout->ok()) << layout->error();
-        cleanMachine();
-        CreateDirectoryW(kScratch.c_str(), nullptr);
-    }
-    void TearDown() override { cleanMachine(); }
-
-    // A machine without the product: no installation, no registration, no
-    // pending restart.
-    static void cleanMachine() {
-        for (const std::wstring& dir : {defaultInstallFolder(), kScratch, std::wstring(L"C:\\QuentNelvo\\")}) {
-            endProcessesUnder(dir);
-            removeTree(dir);
-        }
-        removeTree(specialFolder(CSIDL_APPDATA) + L"\\Nelvo");
-        removeRegistration();
-        DeleteFileW(restartMarkerPath().c_str());
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\setup.exe", L"Version");
-    }
-
-    // A wizard started and on its folder page.
-    void openFolderPage(WizardSession& s) {
-        ASSERT_TRUE(s.start()) << "the wizard window did not show";
-        s.click(wizard::kAccept);
-        ASSERT_TRUE(s.waitUntilHidden(wizard::kLicenceText)) << "the licence page stayed";
-    }
-
-    // The install button pressed with `text` in the folder box.
-    void installTo(WizardSession& s, const std::wstring& text) {
-        ASSERT_TRUE(s.replaceFolderText(text)) << "cannot type the folder";
-        s.click(wizard::kInstall);
-    }
-
-    static WizardLayout* layout;
-};
-
-WizardLayout* WizardEndToEnd::layout = nullptr;
+class WizardEndToEnd : public WizardTest {};
 
 TEST_F(WizardEndToEnd, FreshInstallWithTheProposedFolder) {
     const ReportedVersion windows7(L"win7");

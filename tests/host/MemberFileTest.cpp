@@ -5,6 +5,7 @@
 #include "host/MemberFile.h"
 #include "host/PackageFormat.h"
 #include "host/UniqueHandle.h"
+#include "tests/support/PackageBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -15,40 +16,14 @@ using namespace nelvo;
 
 namespace {
 
-// A package with a stored member "a/b.txt" = "stored text" and, when
-// `damaged`, a compressed member "bad.bin" whose stream is garbage.
+// A package with a stored member "a/b.txt" = "stored text" and a
+// compressed member "bad.bin" whose stream is garbage.
 std::vector<uint8_t> makePackage() {
     using namespace nelvo::package;
-    const std::string content = "stored text";
-    std::vector<uint8_t> p(content.begin(), content.end());
-    const size_t badAt = p.size();
-    p.push_back(kPropsByte);
-    for (int i = 0; i < 4; ++i) p.push_back(uint8_t(kAnnouncedDictionary >> (8 * i)));
-    for (int i = 0; i < 32; ++i) p.push_back(uint8_t(0xFF - i));
-    const uint32_t dir = uint32_t(p.size());
-    auto put = [&](uint32_t v) {
-        uint8_t b[4];
-        writeLe32(b, v);
-        p.insert(p.end(), b, b + 4);
-    };
-    auto entry = [&](const std::u16string& name, uint32_t off, uint32_t packed, uint32_t unpacked) {
-        std::vector<uint8_t> field(((name.size() + 1) * 2 + 3) & ~size_t(3), 0);
-        for (size_t i = 0; i < name.size(); ++i) {
-            field[2 * i] = uint8_t(name[i]);
-            field[2 * i + 1] = uint8_t(name[i] >> 8);
-        }
-        for (size_t i = 0; i < field.size(); i += 4) writeLe32(&field[i], readLe32(&field[i]) ^ kKey);
-        put(uint32_t(16 + field.size()));
-        put(off);
-        put(packed);
-        put(unpacked);
-        p.insert(p.end(), field.begin(), field.end());
-    };
-    entry(u"a/b.txt", 0, uint32_t(content.size()), 0);
-    entry(u"bad.bin", uint32_t(badAt), 37, 5000);
-    put(0);
-    put(dir ^ kKey);
-    return p;
+    std::string garbage(1, char(kPropsByte));
+    for (int i = 0; i < 4; ++i) garbage.push_back(char(kAnnouncedDictionary >> (8 * i)));
+    for (int i = 0; i < 32; ++i) garbage.push_back(char(0xFF - i));
+    return test::PackageBytes().add(u"a/b.txt", "stored text").addRaw(u"bad.bin", garbage, 5000).bytes();
 }
 
 std::wstring tempFile(const wchar_t* name) {

@@ -11,7 +11,7 @@
 #include "host/ResourceFileSystem.h"
 #include "host/TextConvert.h"
 #include "host/WorkerState.h"
-#include "tests/dui/WindowTestSupport.h"
+#include "tests/support/MessagePump.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

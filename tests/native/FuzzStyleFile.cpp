@@ -4,13 +4,18 @@
 #include "dui/AttributeNames.h"
 #include "dui/StyleFile.h"
 #include "dui/UiContext.h"
+#include "dui/controls/ShippedControls.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static nelvo::UiContext* context = new nelvo::UiContext;
+    static nelvo::UiContext* context = [] {
+        auto* c = new nelvo::UiContext;
+        nelvo::registerShippedControls(c->factory());
+        return c;
+    }();
     auto style = nelvo::readStyleFile(context->factory(), context->setters(),
                                       {reinterpret_cast<const char*>(data), size});
     if (!style) return 0;

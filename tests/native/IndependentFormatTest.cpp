@@ -5,7 +5,7 @@
 
 #include "host/LzPackage.h"
 #include "tools/lzpack/PackageWriter.h"
-#include "tests/native/NativeTestSupport.h"
+#include "tests/support/ScratchFiles.h"
 
 #include <gtest/gtest.h>
 #include <lzma.h>

@@ -28,31 +28,12 @@ std::string sampleText(size_t n) {
     return s;
 }
 
-// Appends one directory entry with the given raw fields.
-void appendEntry(Bytes& out, uint32_t entryLen, uint32_t offset, uint32_t packed, uint32_t unpacked,
-                 const Bytes& field) {
-    uint8_t h[16];
-    writeLe32(h, entryLen);
-    writeLe32(h + 4, offset);
-    writeLe32(h + 8, packed);
-    writeLe32(h + 12, unpacked);
-    out.insert(out.end(), h, h + 16);
-    out.insert(out.end(), field.begin(), field.end());
-}
-
-void appendTrailer(Bytes& out, uint32_t dirOffset) {
-    uint8_t t[8];
-    writeLe32(t, 0);
-    writeLe32(t + 4, dirOffset ^ kKey);
-    out.insert(out.end(), t, t + 8);
-}
-
 // A package of one stored member "a.txt" = "hello", built by hand so that
 // single fields can be broken.
 Bytes handMade() {
     Bytes p = {'h', 'e', 'l', 'l', 'o'};
     const Bytes field = scrambledNameField(u"a.txt");
-    appendEntry(p, uint32_t(16 + field.size()), 0, 5, 0, field);
+    appendEntry(p, 0, 5, 0, field);
     appendTrailer(p, 5);
     return p;
 }
@@ -134,7 +115,7 @@ TEST(LzPackage, PaddedNameFieldGivesTheSameName) {
         writeLe32(k, kKey);
         field.insert(field.end(), k, k + 4);
     }
-    appendEntry(p, uint32_t(16 + field.size()), 0, 2, 0, field);
+    appendEntry(p, 0, 2, 0, field);
     appendTrailer(p, 2);
     auto index = openBytes(p);
     ASSERT_TRUE(index);
@@ -152,7 +133,7 @@ TEST(LzPackage, NameFieldLimits) {
     Bytes p = {'x'};
     Bytes field = scrambledNameField(std::u16string(1025, u'n'));
     ASSERT_GT(field.size(), kMaxNameFieldBytes);
-    appendEntry(p, uint32_t(16 + field.size()), 0, 1, 0, field);
+    appendEntry(p, 0, 1, 0, field);
     appendTrailer(p, 1);
     std::string error;
     EXPECT_FALSE(openBytes(p, &error));

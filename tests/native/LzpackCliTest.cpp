@@ -2,7 +2,8 @@
 
 #include "host/LzPackage.h"
 #include "host/PackageFormat.h"
-#include "tests/native/NativeTestSupport.h"
+#include "tests/support/PackageBytes.h"
+#include "tests/support/ScratchFiles.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -77,31 +78,10 @@ TEST(Lzpack, RefusesNamesThatLeaveTheTargetFolder) {
     // Written with the package format directly: the packer never makes such
     // names, but a package from elsewhere may hold them.
     std::vector<std::u16string> names = {u"../evil", u"/abs", u"a/../../evil", u"ok.txt", u"a\\b"};
-    std::string pkg;
-    for (size_t i = 0; i < names.size(); ++i) pkg += "x";
-    const uint32_t dirOffset = uint32_t(pkg.size());
-    auto put = [&](uint32_t v) {
-        for (int k = 0; k < 4; ++k) pkg.push_back(char(v >> (8 * k)));
-    };
-    for (size_t i = 0; i < names.size(); ++i) {
-        std::string field;
-        for (char16_t c : names[i]) field += {char(c), char(c >> 8)};
-        field.append(2, '\0');
-        while (field.size() % 4) field.push_back('\0');
-        for (size_t k = 0; k < field.size(); k += 4) {
-            uint32_t w = 0;
-            for (int j = 0; j < 4; ++j) w |= uint32_t(uint8_t(field[k + j])) << (8 * j);
-            w ^= nelvo::package::kKey;
-            for (int j = 0; j < 4; ++j) field[k + j] = char(w >> (8 * j));
-        }
-        put(uint32_t(16 + field.size()));
-        put(uint32_t(i));
-        put(1);
-        put(0);
-        pkg += field;
-    }
-    put(0);
-    put(dirOffset ^ nelvo::package::kKey);
+    PackageBytes package;
+    for (const std::u16string& name : names) package.add(name, "x");
+    const std::vector<uint8_t> bytes = package.bytes();
+    const std::string pkg(bytes.begin(), bytes.end());
     spit(dir / "bad.lz", pkg);
 
     const CommandResult r = lzpack("extract " + (dir / "bad.lz").string() + " -C " + (dir / "out").string());

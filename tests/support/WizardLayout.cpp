@@ -7,6 +7,7 @@
 #include "dui/Markup.h"
 #include "dui/Panel.h"
 #include "dui/UiContext.h"
+#include "dui/controls/ShippedControls.h"
 #include "host/LzPackage.h"
 #include "host/ResourceFileSystem.h"
 
@@ -55,6 +56,7 @@ WizardLayout::WizardLayout(const std::wstring& setupExe) {
     registerSetupResources(fs);
 
     UiContext context;
+    registerShippedControls(context.factory());
     std::string why;
     if (!context.layouts().load(fs.load(u"frame.lz"), &why)) {
         error_ = "no layout package: " + why;

@@ -31,8 +31,4 @@ private:
     std::vector<Member> members_;
 };
 
-// The scrambled name field of a directory entry: UTF-16LE name, at least one
-// zero unit, zero-padded to a multiple of 4 bytes, each word XOR the key.
-std::vector<uint8_t> scrambledNameField(std::u16string_view name);
-
 } // namespace nelvo

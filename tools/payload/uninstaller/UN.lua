@@ -106,7 +106,7 @@ local function removeOpenCommand(root, class, command)
     return true
 end
 
-local function removeRegistration(appData)
+local function removeRegistration()
     local program = installPath .. 'Nelvo.exe'
     local command = '"' .. program .. '" %1'
 
@@ -272,7 +272,7 @@ local function removeProduct(inPlace)
             markRestart()
         end
         unregisterLibraries()
-        removeRegistration(appData)
+        removeRegistration()
     end
 
     -- Deleted until nothing is left or the user gives up.

@@ -1,0 +1,52 @@
+#pragma once
+// A 32-bit DIB surface to draw into and read back, for pixel tests
+// (Windows build).
+
+#include "dui/DibSection.h"
+#include "host/UniqueHandle.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace nelvo::test {
+
+// A memory device context with a 32-bit top-down DIB section selected.
+class Surface {
+public:
+    Surface(int width, int height, uint32_t fill = 0) : width_(width), height_(height) {
+        dc_.reset(CreateCompatibleDC(nullptr));
+        bitmap_ = createDibSection32(width, height, &pixels_);
+        old_ = SelectObject(dc_.get(), bitmap_.get());
+        SetBkMode(dc_.get(), TRANSPARENT);
+        clear(fill);
+    }
+    ~Surface() { SelectObject(dc_.get(), old_); }
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+
+    HDC dc() const { return dc_.get(); }
+    bool valid() const { return pixels_ != nullptr; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    const uint32_t* pixels() const { return pixels_; }
+    void clear(uint32_t value) {
+        GdiFlush();
+        for (int i = 0; i < width_ * height_; ++i) pixels_[i] = value;
+    }
+    // 0xAARRGGBB as stored.
+    uint32_t at(int x, int y) const {
+        GdiFlush();
+        return pixels_[y * width_ + x];
+    }
+    uint32_t rgb(int x, int y) const { return at(x, y) & 0xFFFFFF; }
+
+private:
+    int width_, height_;
+    UniqueDc dc_;
+    UniqueBitmap bitmap_;
+    HGDIOBJ old_ = nullptr;
+    uint32_t* pixels_ = nullptr;
+};
+
+} // namespace nelvo::test

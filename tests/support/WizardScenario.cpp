@@ -1,0 +1,93 @@
+#include "tests/support/WizardScenario.h"
+
+#include "host/RestartMarker.h"
+
+#include <shlobj.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace nelvo::test {
+namespace {
+
+constexpr wchar_t kVersionKey[] = L"Software\\Wine\\AppDefaults\\setup.exe";
+
+} // namespace
+
+bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string readFile(const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool writeFile(const std::wstring& path, const std::string& text) {
+    std::ofstream out(std::filesystem::path(path), std::ios::binary);
+    out << text;
+    return bool(out);
+}
+
+void cleanMachine() {
+    for (const std::wstring& dir : {defaultInstallFolder(), kScratch, std::wstring(L"C:\\QuentNelvo\\")}) {
+        endProcessesUnder(dir);
+        removeTree(dir);
+    }
+    removeTree(specialFolder(CSIDL_APPDATA) + L"\\Nelvo");
+    removeRegistration();
+    DeleteFileW(restartMarkerPath().c_str());
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kVersionKey, L"Version");
+}
+
+void openFolderPage(WizardSession& s) {
+    ASSERT_TRUE(s.start()) << "the wizard window did not show";
+    s.click(wizard::kAccept);
+    ASSERT_TRUE(s.waitUntilHidden(wizard::kLicenceText)) << "the licence page stayed";
+}
+
+void installTo(WizardSession& s, const std::wstring& text) {
+    ASSERT_TRUE(s.replaceFolderText(text)) << "cannot type the folder";
+    s.click(wizard::kInstall);
+}
+
+RegValue savedInstallPath() { return readRegValue(HKEY_CURRENT_USER, L"Software\\QuentNelvo", L"InstallPath"); }
+
+void expectNothingRegistered() {
+    EXPECT_FALSE(savedInstallPath().exists);
+    EXPECT_FALSE(regKeyExists(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuentNelvo"));
+    EXPECT_FALSE(regKeyExists(HKEY_CLASSES_ROOT, L"zhibo"));
+    EXPECT_FALSE(fileExists(specialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Nelvo.lnk"));
+}
+
+WizardLayout* WizardTest::layout = nullptr;
+
+void WizardTest::SetUpTestSuite() { layout = new WizardLayout(setupProgram()); }
+
+void WizardTest::TearDownTestSuite() {
+    delete layout;
+    layout = nullptr;
+}
+
+void WizardTest::SetUp() {
+    ASSERT_TRUE(layout->ok()) << layout->error();
+    cleanMachine();
+    CreateDirectoryW(kScratch.c_str(), nullptr);
+}
+
+void WizardTest::TearDown() { cleanMachine(); }
+
+ReportedVersion::ReportedVersion(const wchar_t* version) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kVersionKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                   DWORD((wcslen(version) + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+ReportedVersion::~ReportedVersion() { RegDeleteKeyValueW(HKEY_CURRENT_USER, kVersionKey, L"Version"); }
+
+} // namespace nelvo::test

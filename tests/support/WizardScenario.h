@@ -1,0 +1,75 @@
+#pragma once
+// The common ground of the end-to-end walks: a clean machine before and
+// after each, the steps to the folder page and the install button, the
+// Windows version the prefix reports, and the small file and polling helpers
+// the checks use. Built on WizardDriver (the session) and InstalledProduct
+// (what an installation leaves).
+
+#include "tests/support/InstalledProduct.h"
+#include "tests/support/WizardDriver.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+namespace nelvo::test {
+
+// The scratch folder of the walks; cleanMachine() removes it.
+inline const std::wstring kScratch = L"C:\\NelvoE2E\\";
+
+bool fileExists(const std::wstring& path);
+std::string readFile(const std::wstring& path);
+bool writeFile(const std::wstring& path, const std::string& text);
+
+// Polls until the condition holds; false when the time ran out.
+template <typename F>
+bool within(DWORD timeoutMs, F condition) {
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(100);
+    }
+    return true;
+}
+
+// A machine without the product: no installation (in the proposed folder,
+// the scratch folder or C:\QuentNelvo), no data folder, no registration, no
+// pending restart, no reported Windows version.
+void cleanMachine();
+
+// A wizard started and on its folder page (a fatal test failure if it does
+// not show).
+void openFolderPage(WizardSession& s);
+// The install button pressed with `text` in the folder box.
+void installTo(WizardSession& s, const std::wstring& text);
+
+// The install path the wizard saves for the next setup.
+RegValue savedInstallPath();
+// No saved install path, uninstall entry, URL protocol or desktop shortcut.
+void expectNothingRegistered();
+
+// The Windows version that Wine reports to setup.exe while it lives: "win7"
+// takes the install script's driver-removal branch, "win8" its
+// driver-installation branch.
+class ReportedVersion {
+public:
+    explicit ReportedVersion(const wchar_t* version);
+    ~ReportedVersion();
+    ReportedVersion(const ReportedVersion&) = delete;
+    ReportedVersion& operator=(const ReportedVersion&) = delete;
+};
+
+// The fixture of a walk: the shipped layout read once for the suite, and a
+// clean machine with the scratch folder before each case and after it.
+class WizardTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void SetUp() override;
+    void TearDown() override;
+
+    static WizardLayout* layout;
+};
+
+} // namespace nelvo::test
