@@ -31,4 +31,5 @@ set_source_files_properties(${lua_sources} PROPERTIES LANGUAGE CXX)
 add_library(lua52 STATIC ${lua_sources})
 target_include_directories(lua52 SYSTEM PUBLIC ${LUA_SRC_DIR})
 target_compile_definitions(lua52 PUBLIC LUA_COMPAT_ALL)
-target_compile_options(lua52 PRIVATE -w -x c++)
+# The interpreter runs small scripts: optimised for size.
+target_compile_options(lua52 PRIVATE -w -x c++ -Os)

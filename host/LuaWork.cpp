@@ -5,6 +5,7 @@
 #include "host/FileSystem.h"
 #include "host/MainThreadDispatcher.h"
 #include "host/OleScope.h"
+#include "host/ResourceFileSystem.h"
 #include "host/TextConvert.h"
 #include "host/UniqueHandle.h"
 
@@ -13,6 +14,7 @@
 #include <atomic>
 #include <memory>
 #include <new>
+#include <span>
 
 namespace nelvo {
 namespace {
@@ -54,11 +56,20 @@ void runWork() {
     DispatcherSink sink;
 
     FileSystem* store = currentFileSystem();
-    HeapBlock packageBytes = store ? store->load(work.packageName) : HeapBlock();
+    // The package is indexed where it lies among the program's resources;
+    // only another kind of store has it copied.
+    std::span<const uint8_t> packageBytes;
+    if (auto* resources = dynamic_cast<ResourceFileSystem*>(store)) packageBytes = resources->view(work.packageName);
+    HeapBlock packageCopy;
+    if (packageBytes.empty() && store) {
+        packageCopy = store->load(work.packageName);
+        packageBytes = {packageCopy.data(), packageCopy.size()};
+    }
+    const bool found = !packageBytes.empty() || packageCopy;
     std::unique_ptr<LzPackage> package;
-    if (packageBytes) package = LzPackage::open(packageBytes.data(), packageBytes.size());
+    if (found) package = LzPackage::open(packageBytes.data(), packageBytes.size());
     if (!package) {
-        reportFailure(sink, (packageBytes ? "安装资源已损坏：" : "找不到安装资源：") + utf16ToUtf8(work.packageName));
+        reportFailure(sink, (found ? "安装资源已损坏：" : "找不到安装资源：") + utf16ToUtf8(work.packageName));
         return;
     }
 

@@ -57,6 +57,8 @@ public:
     Decode lookupChecked(std::u16string_view name, HeapBlock& out) const;
 
     const Entry* find(std::u16string_view name) const;
+    // The stored bytes of an entry of this package, inside the package.
+    const uint8_t* storedBytes(const Entry& e) const { return base_ + e.offset; }
     // Decodes one directory entry of this package (also one that a later
     // entry of the same name shadows).
     Decode decodeEntry(const Entry& e, HeapBlock& out) const { return decode(e, out); }

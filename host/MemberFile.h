@@ -13,4 +13,8 @@ namespace nelvo {
 // member is written as far as it decodes and reported as false.
 bool extractMember(const LzPackage& package, std::u16string_view name, const std::wstring& path);
 
+// The file side of it: replaces whatever is at `path` with `size` bytes at
+// `data`, in one write. True when the file now holds them all.
+bool writeMemberFile(const std::wstring& path, const uint8_t* data, size_t size);
+
 } // namespace nelvo

@@ -10,7 +10,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <map>
+#include <span>
 #include <string>
 
 namespace nelvo {
@@ -28,6 +30,11 @@ public:
     // registered (case matters) or the module has no such resource.
     HeapBlock load(std::u16string_view name) override;
     void release(HeapBlock block) override;
+
+    // The named resource where it lies in the module, without a copy: valid
+    // as long as the module stays loaded. Empty when the name is not
+    // registered, the module has no such resource, or it is empty.
+    std::span<const uint8_t> view(std::u16string_view name) const;
 
 private:
     HMODULE module_;

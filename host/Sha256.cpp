@@ -3,6 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__i386__) || defined(__x86_64__)
+#include <cpuid.h>
+#include <immintrin.h>
+#define NELVO_SHA_EXTENSIONS 1
+#endif
+
 namespace nelvo {
 
 namespace {
@@ -19,6 +25,55 @@ constexpr uint32_t kRound[64] = {
 };
 
 constexpr uint32_t rotr(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
+
+#ifdef NELVO_SHA_EXTENSIONS
+// The processor's SHA extensions hash the start-up check's five megabytes
+// about ten times faster than the portable rounds. Asked once.
+bool hasShaExtensions() {
+    static const bool has = [] {
+        unsigned a, b, c, d;
+        if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_SSE4_1) || !(c & bit_SSSE3)) return false;
+        return __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & (1u << 29));
+    }();
+    return has;
+}
+
+// `count` whole blocks with the SHA extensions. The state is kept as the
+// instructions want it: ABEF and CDGH.
+__attribute__((target("sha,sse4.1,ssse3"))) void hardwareBlocks(uint32_t state[8], const uint8_t* p, size_t count) {
+    const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
+    __m128i dcba = _mm_loadu_si128(reinterpret_cast<const __m128i*>(state));
+    __m128i hgfe = _mm_loadu_si128(reinterpret_cast<const __m128i*>(state + 4));
+    const __m128i cdab = _mm_shuffle_epi32(dcba, 0xB1);
+    const __m128i efgh = _mm_shuffle_epi32(hgfe, 0x1B);
+    __m128i abef = _mm_alignr_epi8(cdab, efgh, 8);
+    __m128i cdgh = _mm_blend_epi16(efgh, cdab, 0xF0);
+    for (; count > 0; --count, p += 64) {
+        const __m128i abefStart = abef, cdghStart = cdgh;
+        __m128i w[4];
+        for (int i = 0; i < 4; ++i)
+            w[i] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i)), byteSwap);
+        // Four rounds per group; w[g % 4] holds the words of group g and is
+        // then replaced by those of group g + 4.
+        for (int g = 0; g < 16; ++g) {
+            __m128i k = _mm_add_epi32(w[g & 3], _mm_loadu_si128(reinterpret_cast<const __m128i*>(kRound + 4 * g)));
+            cdgh = _mm_sha256rnds2_epu32(cdgh, abef, k);
+            abef = _mm_sha256rnds2_epu32(abef, cdgh, _mm_shuffle_epi32(k, 0x0E));
+            if (g < 12) {
+                __m128i next = _mm_sha256msg1_epu32(w[g & 3], w[(g + 1) & 3]);
+                next = _mm_add_epi32(next, _mm_alignr_epi8(w[(g + 3) & 3], w[(g + 2) & 3], 4));
+                w[g & 3] = _mm_sha256msg2_epu32(next, w[(g + 3) & 3]);
+            }
+        }
+        abef = _mm_add_epi32(abef, abefStart);
+        cdgh = _mm_add_epi32(cdgh, cdghStart);
+    }
+    const __m128i feba = _mm_shuffle_epi32(abef, 0x1B);
+    const __m128i dchg = _mm_shuffle_epi32(cdgh, 0xB1);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(state), _mm_blend_epi16(feba, dchg, 0xF0));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(state + 4), _mm_alignr_epi8(dchg, feba, 8));
+}
+#endif
 
 } // namespace
 
@@ -59,6 +114,13 @@ void Sha256::update(const void* data, size_t size) {
         block(buffer_);
         buffered_ = 0;
     }
+#ifdef NELVO_SHA_EXTENSIONS
+    if (size >= 64 && hasShaExtensions()) {
+        hardwareBlocks(state_, p, size / 64);
+        p += size & ~size_t(63);
+        size &= 63;
+    }
+#endif
     for (; size >= 64; p += 64, size -= 64) block(p);
     std::memcpy(buffer_, p, size);
     buffered_ = size;

@@ -1,6 +1,7 @@
 #include "host/WorkerState.h"
 
 #include "host/MemberFile.h"
+#include "host/MemberPrefetcher.h"
 #include "host/TextConvert.h"
 #include "script/LuaConvert.h"
 #include "script/NativeBoundary.h"
@@ -13,6 +14,7 @@
 #include <lualib.h>
 
 #include <algorithm>
+#include <new>
 
 namespace nelvo {
 namespace {
@@ -27,16 +29,43 @@ int notifyMessage(lua_State* L) {
     return 1;
 }
 
+// Members decoded ahead of the script and not yet taken stay below this.
+constexpr size_t kDecodeAheadBudget = 2u << 20;
+
+// The registry key of the state's prefetcher.
+const char kPrefetcherKey = 0;
+
 // [-0, +1] extractFile(member, path) -> boolean
 int extractFile(lua_State* L) {
     const auto* package = static_cast<const LzPackage*>(lua_touserdata(L, lua_upvalueindex(1)));
+    auto* prefetcher = static_cast<MemberPrefetcher*>(lua_touserdata(L, lua_upvalueindex(2)));
     // The install script names members as paths of the install folder;
     // packages separate folders with "/".
     std::u16string name = argText(L, 1);
     std::replace(name.begin(), name.end(), u'\\', u'/');
     const std::wstring path = argWideText(L, 2);
-    lua_pushboolean(L, !path.empty() && extractMember(*package, name, path));
+    const LzPackage::Entry* entry = package->find(name);
+    bool ok = false;
+    if (path.empty() || !entry) {
+        // Nothing on disk changes.
+    } else if (entry->stored()) {
+        ok = writeMemberFile(path, package->storedBytes(*entry), entry->packedSize);
+    } else {
+        HeapBlock block;
+        const LzPackage::Decode decoded = prefetcher->take(name, block);
+        // A member that did not decode to its full size is written as far
+        // as it goes but is not a whole member.
+        ok = decoded != LzPackage::Decode::NoMemory && writeMemberFile(path, block.data(), block.size()) &&
+             decoded == LzPackage::Decode::Ok;
+    }
+    lua_pushboolean(L, ok);
     return 1;
+}
+
+// [-0, +0] __gc of the prefetcher: stops its thread and frees its members.
+int collectPrefetcher(lua_State* L) {
+    static_cast<MemberPrefetcher*>(lua_touserdata(L, 1))->~MemberPrefetcher();
+    return 0;
 }
 
 } // namespace
@@ -45,8 +74,21 @@ void registerWorkerFunctions(lua_State* L, const LzPackage& package, Notificatio
     lua_pushlightuserdata(L, &sink);
     lua_pushcclosure(L, nativeBoundary<notifyMessage>, 1);
     lua_setglobal(L, "notifyMessage");
+    // The prefetcher lives as long as the state: its __gc ends its thread
+    // before the package can go.
+    // The metatable is made first: nothing may raise an error between the
+    // construction and the __gc that undoes it.
     lua_pushlightuserdata(L, const_cast<LzPackage*>(&package));
-    lua_pushcclosure(L, nativeBoundary<extractFile>, 1);
+    lua_createtable(L, 0, 1);
+    lua_pushcfunction(L, collectPrefetcher);
+    lua_setfield(L, -2, "__gc");
+    void* block = lua_newuserdata(L, sizeof(MemberPrefetcher));
+    new (block) MemberPrefetcher(package, kDecodeAheadBudget);
+    lua_insert(L, -2);
+    lua_setmetatable(L, -2);
+    lua_pushvalue(L, -1);
+    lua_rawsetp(L, LUA_REGISTRYINDEX, &kPrefetcherKey);
+    lua_pushcclosure(L, nativeBoundary<extractFile>, 2);
     lua_setglobal(L, "extractFile");
 }
 
@@ -71,6 +113,12 @@ void runConfiguration(lua_State* L, std::string_view configuration) {
 
 bool runInstallScript(lua_State* L, std::string_view script, const char* chunkName, std::string& error) {
     const int top = lua_gettop(L);
+    // The members the script names, in the order it names them, are the
+    // order it will most likely extract them in.
+    lua_rawgetp(L, LUA_REGISTRYINDEX, &kPrefetcherKey);
+    if (auto* prefetcher = static_cast<MemberPrefetcher*>(lua_touserdata(L, -1)))
+        prefetcher->expect(MemberPrefetcher::quotedNames(script));
+    lua_settop(L, top);
     int status = luaL_loadbuffer(L, script.data(), script.size(), chunkName);
     if (status == LUA_OK) status = lua_pcall(L, 0, LUA_MULTRET, 0);
     if (status != LUA_OK) {

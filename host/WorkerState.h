@@ -11,6 +11,9 @@
 //                                   writes a member of the worker package to
 //                                   a file; "\" in the member name is read
 //                                   as "/"
+// Members are decoded ahead of the script on a thread of the state's own,
+// in the order the script being run names them (see MemberPrefetcher.h);
+// what reaches the disk, and when, is still up to extractFile.
 // It has no window functions, no startWork and no registries.
 
 #include "host/LzPackage.h"
@@ -53,7 +56,8 @@ void registerWorkerFunctions(lua_State* L, const LzPackage& package, Notificatio
 // Stack unchanged.
 void runConfiguration(lua_State* L, std::string_view configuration);
 
-// Compiles `script` as one chunk named `chunkName` (the interpreter's
+// Tells the state's decode-ahead the order `script` names its members in,
+// then compiles `script` as one chunk named `chunkName` (the interpreter's
 // convention: "@LG.lua" gives messages that start "LG.lua:") and calls it
 // protected with no arguments. False on a compile or run error, with its
 // message in `error` as valid UTF-8 (a malformed sequence in it becomes
