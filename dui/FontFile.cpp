@@ -29,31 +29,31 @@ int32_t leadingInteger(std::u16string_view s) {
 
 } // namespace
 
-std::vector<FontSpec> readFontFile(std::string_view utf8) {
-    std::vector<FontSpec> fonts;
+std::vector<FontEntry> readFontFile(std::string_view utf8) {
+    std::vector<FontEntry> fonts;
     try {
         XmlDocument document;
         if (!document.parse(utf8)) return fonts;
         for (const XmlNode* f = firstElement(document.firstNode()); f; f = f->next_sibling()) {
             if (f->type() != rapidxml::node_element || nameOf(*f) != u"Font") continue;
-            FontSpec spec;
+            FontEntry entry;
             for (const XmlAttribute* a = f->first_attribute(); a; a = a->next_attribute()) {
                 const std::u16string key = nameOf(*a);
                 std::u16string value = valueOf(*a);
                 if (key == u"name") {
-                    spec.name = std::move(value);
+                    entry.name = std::move(value);
                 } else if (key == u"face") {
-                    if (value.size() > FontSpec::kMaxFaceLength) value.resize(FontSpec::kMaxFaceLength);
-                    spec.face = std::move(value);
+                    if (value.size() > FontEntry::kMaxFaceLength) value.resize(FontEntry::kMaxFaceLength);
+                    entry.face = std::move(value);
                 } else if (key == u"size") {
-                    spec.height = -leadingInteger(value);
+                    entry.height = -leadingInteger(value);
                 } else if (key == u"bold") {
-                    spec.bold = value == u"true";
+                    entry.bold = value == u"true";
                 } else if (key == u"underline") {
-                    spec.underline = value == u"true";
+                    entry.underline = value == u"true";
                 }
             }
-            fonts.push_back(std::move(spec));
+            fonts.push_back(std::move(entry));
         }
     } catch (const std::bad_alloc&) {
         // The fonts read so far stay; the rest are unknown names.

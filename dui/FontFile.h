@@ -13,7 +13,7 @@ namespace nelvo {
 
 // What one `Font` element asks for. An absent attribute leaves the system
 // GUI font's value in place; when an attribute is repeated, the last wins.
-struct FontSpec {
+struct FontEntry {
     std::u16string name;                  // `name`; empty when absent
     std::optional<std::u16string> face;   // `face`, cut to kMaxFaceLength units
     std::optional<int32_t> height;        // minus `size` read like wtol
@@ -29,6 +29,6 @@ struct FontSpec {
 // first element; other children are skipped. Empty when the text does not
 // parse or has no root element. Never throws: when memory runs out, the
 // fonts read so far are returned.
-std::vector<FontSpec> readFontFile(std::string_view utf8);
+std::vector<FontEntry> readFontFile(std::string_view utf8);
 
 } // namespace nelvo

@@ -12,7 +12,7 @@
 
 namespace nelvo {
 
-static_assert(FontSpec::kMaxFaceLength < LF_FACESIZE, "a face name and its terminator fit the font record");
+static_assert(FontEntry::kMaxFaceLength < LF_FACESIZE, "a face name and its terminator fit the font record");
 
 SkinManager::SkinManager(const UiContext& context) : context_(context) {}
 
@@ -66,20 +66,20 @@ HeapBlock SkinManager::member(std::u16string_view name) const {
 void SkinManager::buildFonts() {
     HeapBlock text = member(u"font.xml");
     if (!text) return;
-    for (const FontSpec& spec : readFontFile(text.text())) {
+    for (const FontEntry& entry : readFontFile(text.text())) {
         LOGFONTW lf{};
         GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
-        if (spec.face) {
-            std::wmemcpy(lf.lfFaceName, asWide(*spec.face).data(), spec.face->size());
-            lf.lfFaceName[spec.face->size()] = L'\0';
+        if (entry.face) {
+            std::wmemcpy(lf.lfFaceName, asWide(*entry.face).data(), entry.face->size());
+            lf.lfFaceName[entry.face->size()] = L'\0';
         }
-        if (spec.height) lf.lfHeight = *spec.height;
-        if (spec.bold) lf.lfWeight = *spec.bold ? FW_BOLD : FW_NORMAL;
-        if (spec.underline) lf.lfUnderline = *spec.underline ? TRUE : FALSE;
+        if (entry.height) lf.lfHeight = *entry.height;
+        if (entry.bold) lf.lfWeight = *entry.bold ? FW_BOLD : FW_NORMAL;
+        if (entry.underline) lf.lfUnderline = *entry.underline ? TRUE : FALSE;
         UniqueFont font(CreateFontIndirectW(&lf));
         if (!font) continue;
         try {
-            fonts_.insert_or_assign(spec.name, std::move(font));
+            fonts_.insert_or_assign(entry.name, std::move(font));
         } catch (const std::bad_alloc&) {
             return;  // the rest are unknown names
         }

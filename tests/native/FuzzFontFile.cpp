@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t named = 0;
     for (size_t at = text.find("Font"); at != std::string_view::npos; at = text.find("Font", at + 1)) ++named;
     if (fonts.size() > named) __builtin_trap();
-    for (const nelvo::FontSpec& f : fonts) {
-        if (f.face && f.face->size() > nelvo::FontSpec::kMaxFaceLength) __builtin_trap();
+    for (const nelvo::FontEntry& f : fonts) {
+        if (f.face && f.face->size() > nelvo::FontEntry::kMaxFaceLength) __builtin_trap();
         if (f.height && *f.height == INT32_MIN) __builtin_trap();
     }
     return 0;
