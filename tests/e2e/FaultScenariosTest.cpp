@@ -107,6 +107,20 @@ protected:
     }
 
     static std::wstring faultSetup(const wchar_t* name) { return outDir() + L"\\tests\\fault\\" + name; }
+
+    // An installation into `dir` (made here, so the wizard asks about a
+    // non-empty folder) whose device tool takes `seconds` to install the
+    // driver; returns once the tool runs.
+    void installUntilTheDeviceToolRuns(WizardSession& s, const std::wstring& dir, int seconds) {
+        ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+        ASSERT_TRUE(writeFile(dir + L"devcon-outcome.txt", "install 0 " + std::to_string(seconds) + "\n"));
+        openFolderPage(s);
+        installTo(s, dir);
+        EXPECT_EQ(s.answerNext(IDOK, L"not-empty-ok").caption, L"提示");
+        ASSERT_TRUE(within(120000, [&] { return processRunningFrom(dir + L"DevconExe.exe") ||
+                                                processRunningFrom(dir + L"DevconExe64.exe"); }))
+            << "the device tool did not start";
+    }
 };
 
 TEST_F(FaultScenarios, DriveFillsUpDuringExtraction) {
@@ -151,15 +165,9 @@ TEST_F(FaultScenarios, ReadOnlyInstallFolder) {
 TEST_F(FaultScenarios, HangingDeviceToolAndASecondCopy) {
     const ReportedVersion windows8(L"win8");
     const std::wstring dir = kScratch + L"Hang\\";
-    ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
-    ASSERT_TRUE(writeFile(dir + L"devcon-outcome.txt", "install 0 60\n"));
     WizardSession s(*layout, L"fault-hang");
-    openFolderPage(s);
-    installTo(s, dir);
-    EXPECT_EQ(s.answerNext(IDOK, L"not-empty-ok").caption, L"提示");
-    ASSERT_TRUE(within(120000, [&] { return processRunningFrom(dir + L"DevconExe.exe") ||
-                                            processRunningFrom(dir + L"DevconExe64.exe"); }))
-        << "the device tool did not start";
+    installUntilTheDeviceToolRuns(s, dir, 60);
+    if (HasFatalFailure()) return;
     const DWORD hangStart = GetTickCount();
     s.shot(L"device-tool-runs");
 
@@ -224,15 +232,9 @@ TEST_F(FaultScenarios, HangingDeviceToolAndASecondCopy) {
 TEST_F(FaultScenarios, QuitMessageWhileTheWorkerRuns) {
     const ReportedVersion windows8(L"win8");
     const std::wstring dir = kScratch + L"Quit\\";
-    ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
-    ASSERT_TRUE(writeFile(dir + L"devcon-outcome.txt", "install 0 8\n"));
     WizardSession s(*layout, L"fault-quit");
-    openFolderPage(s);
-    installTo(s, dir);
-    EXPECT_EQ(s.answerNext(IDOK, L"not-empty-ok").caption, L"提示");
-    ASSERT_TRUE(within(120000, [&] { return processRunningFrom(dir + L"DevconExe.exe") ||
-                                            processRunningFrom(dir + L"DevconExe64.exe"); }))
-        << "the device tool did not start";
+    installUntilTheDeviceToolRuns(s, dir, 8);
+    if (HasFatalFailure()) return;
     const DWORD thread = GetWindowThreadProcessId(s.window(), nullptr);
     const DWORD quitTick = GetTickCount();
     ASSERT_TRUE(PostThreadMessageW(thread, WM_QUIT, 0, 0));
