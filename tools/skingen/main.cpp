@@ -1,7 +1,10 @@
-// skingen OUTDIR: draws the wizard's skin images (the window background, the
-// button, check box, edit box and progress strips, the title-bar logo) as
-// PNG files into OUTDIR. Deterministic: the same program always writes the
-// same bytes, so the committed images can be checked against a fresh run.
+// skingen SKINDIR CONTROLSDIR: draws the wizard's skin images (the window
+// background, the button, check box, edit box and progress strips, the
+// title-bar logo) into SKINDIR, and the images of the controls the wizard
+// does not use (scroll bars, slider, combo box, list items, tabs, toggle and
+// icon buttons) into CONTROLSDIR, as PNG files. Deterministic: the same
+// program always writes the same bytes, so the committed images can be
+// checked against a fresh run.
 //
 // Every picture is a function from a point to a straight-alpha colour,
 // sampled 4 × 4 times per pixel. Edges that must be crisp sit on whole
@@ -302,40 +305,232 @@ Image logo() {
     return img;
 }
 
+
+// --- Controls the wizard does not use ------------------------------------------
+// Light parts on the dark page, accent colours for what is pressed or chosen.
+
+const Rgba kTrack = withAlpha(kWhite, 0.08), kTrackEdge = withAlpha(kWhite, 0.18);
+
+// The colour of a glyph or thumb in a state.
+Rgba partColour(State s) {
+    switch (s) {
+    case Hover: return hex(0xCFE3FA);
+    case Down: return kAccentTop;
+    case Off: return withAlpha(kWhite, 0.25);
+    default: return withAlpha(kWhite, 0.70);
+    }
+}
+
+// A scroll-bar arrow: a filled triangle pointing to `direction` (0 up,
+// 1 down, 2 left, 3 right) on a plate that shows when hovered or pressed.
+Image arrow(int size, int direction, State s) {
+    Image img(size, size);
+    img.paint(0, size, [=](double x, double y) {
+        Rgba c;
+        if ((s == Hover || s == Down) && inRoundRect(x, y, 1, 1, size - 1, size - 1, 2))
+            c = withAlpha(kWhite, s == Down ? 0.22 : 0.12);
+        // Work in the "up" frame: u across, v along the arrow.
+        double u = x, v = y;
+        if (direction == 1) v = size - y;
+        if (direction == 2) u = y, v = x;
+        if (direction == 3) u = y, v = size - x;
+        const double cx = size / 2.0, top = size * 0.34, bottom = size * 0.64;
+        const double half = (v - top) / (bottom - top) * size * 0.28;
+        if (v >= top && v <= bottom && std::fabs(u - cx) <= half) c = over(c, s == Down ? kWhite : partColour(s));
+        return c;
+    });
+    return img;
+}
+
+// The thumb of a scroll bar, drawn as a nine-grid (4 pixels each side).
+Image thumb(int w, int h, State s) {
+    Image img(w, h);
+    img.paint(0, h, [=](double x, double y) {
+        if (!inRoundRect(x, y, 1, 1, w - 1, h - 1, 3)) return Rgba{};
+        return partColour(s);
+    });
+    return img;
+}
+
+// Three grip lines centred on the thumb, across it.
+Image grip(bool vertical, State s) {
+    const int w = vertical ? 6 : 5, h = vertical ? 5 : 6;
+    Image img(w, h);
+    const Rgba c = s == Down ? withAlpha(kWhite, 0.9) : withAlpha(hex(0x173D73), 0.55);
+    img.paint(0, h, [=](double x, double y) {
+        const double along = vertical ? y : x;
+        return int(along) % 2 == 0 ? c : Rgba{};
+    });
+    return img;
+}
+
+// The slider's bar (the part after the thumb) and track (the part before).
+Image sliderBar(bool filled) {
+    const int w = 8, h = 4;
+    Image img(w, h);
+    img.paint(0, h, [=](double x, double y) {
+        if (!inRoundRect(x, y, 0, 0, w, h, 2)) return Rgba{};
+        return filled ? mix(kAccentTop, kAccentBottom, y / h) : withAlpha(kWhite, 0.25);
+    });
+    return img;
+}
+
+Image sliderThumb(State s) {
+    const int d = 14;
+    Image img(d, d);
+    img.paint(0, d, [=](double x, double y) {
+        const double dx = x - d / 2.0, dy = y - d / 2.0, r = std::sqrt(dx * dx + dy * dy);
+        if (r > 6.5) return Rgba{};
+        const Rgba rim = s == Down ? kDownEdge : kAccentEdge;
+        if (r > 5.5) return rim;
+        return s == Hover ? hex(0xE6F1FD) : (s == Down ? hex(0xCFE3FA) : kWhite);
+    });
+    return img;
+}
+
+// The combo box's drop button: a chevron on transparent ground.
+Image dropButton() {
+    const int w = 20, h = 20;
+    Image img(w, h);
+    img.paint(0, h, [=](double x, double y) {
+        const double d = std::fmin(segmentDistance(x, y, 6, 8, 10, 12), segmentDistance(x, y, 10, 12, 14, 8));
+        const double cover = std::fmax(0.0, std::fmin(1.0, 1.4 - d));
+        return withAlpha(kAccentEdge, cover);
+    });
+    return img;
+}
+
+// A flat 8 × 8 cell in one colour (list items, tab headers).
+Image cell(Rgba fill) {
+    Image img(8, 8);
+    img.paint(0, 8, [=](double, double) { return fill; });
+    return img;
+}
+
+// A tab header: rounded on top, open at the bottom where the page begins.
+Image tabHeader(State s, bool chosen) {
+    const int w = 12, h = 12;
+    Image img(w, h);
+    img.paint(0, h, [=](double x, double y) {
+        if (!inRoundRect(x, y, 0, 0, w, h + 4, 3)) return Rgba{};
+        if (chosen) return kBodyTop;
+        return withAlpha(kWhite, s == Hover ? 0.16 : (s == Off ? 0.03 : 0.07));
+    });
+    return img;
+}
+
+// A switch for the toggle button, drawn at the size it is shown (36 × 18):
+// the knob sits left when off and right when on.
+Image switchImage(State s, bool on) {
+    const int w = 36, h = 18;
+    Image img(w, h);
+    img.paint(0, h, [=](double x, double y) {
+        if (!inRoundRect(x, y, 0, 0, w, h, h / 2.0)) return Rgba{};
+        Rgba c = on ? (s == Hover ? kHoverTop : (s == Down ? kDownTop : kAccentTop)) : withAlpha(kWhite, s == Hover ? 0.30 : 0.20);
+        if (s == Off) c = on ? kOffTop : withAlpha(kWhite, 0.08);
+        const double kx = on ? w - h / 2.0 : h / 2.0, dx = x - kx, dy = y - h / 2.0;
+        if (dx * dx + dy * dy <= 6.5 * 6.5) c = over(c, withAlpha(kWhite, s == Off ? 0.5 : 1.0));
+        return c;
+    });
+    return img;
+}
+
+// A radio button's icon, 17 × 19 like the check box's frames: a ring, and a
+// dot when chosen.
+Image radio(State s, bool chosen) {
+    const int w = 17, h = 19;
+    Image img(w, h);
+    img.paint(0, h, [=](double x, double y) {
+        const double dx = x - 8, dy = y - 10, r = std::sqrt(dx * dx + dy * dy);
+        if (r > 7) return Rgba{};
+        Rgba edge = s == Hover || s == Down ? kAccentTop : hex(0x9DB6D6);
+        Rgba fill = s == Down ? hex(0xD8E7F8) : kWhite;
+        if (s == Off) edge = withAlpha(kWhite, 0.45), fill = withAlpha(kWhite, 0.35);
+        Rgba c = r > 6 ? edge : fill;
+        if (chosen && r <= 3.5) c = s == Off ? kOffTop : (s == Hover ? kHoverTop : kAccentTop);
+        return c;
+    });
+    return img;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: skingen OUTDIR\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: skingen SKINDIR CONTROLSDIR\n");
         return 2;
     }
-    const std::string dir = std::string(argv[1]) + "/";
+    const std::string dir = std::string(argv[1]) + "/", controlsDir = std::string(argv[2]) + "/";
     const State states[] = {Normal, Hover, Down, Off};
     struct Output {
-        const char* name;
+        std::string path;
         Image image;
     };
     std::vector<Output> outputs;
-    outputs.push_back({"mainbkg.png", mainBackground()});
-    outputs.push_back({"button.png", strip(62, 26, 4, [&](int i) { return pushButton(62, 26, states[i]); })});
-    outputs.push_back({"close.png", strip(25, 17, 4, [&](int i) { return captionButton(25, 17, states[i], true); })});
-    outputs.push_back({"min.png", strip(25, 17, 4, [&](int i) { return captionButton(25, 17, states[i], false); })});
-    outputs.push_back(
-        {"browserbtn.png", strip(72, 28, 4, [&](int i) { return browseButton(72, 28, states[i]); })});
-    outputs.push_back(
-        {"check.png", strip(17, 19, 8, [&](int i) { return checkFrame(17, 19, states[i % 4], i >= 4); })});
-    outputs.push_back({"editnormal.png", box(9, 9, kWhite, hex(0x8EA9CC), 2.5)});
-    outputs.push_back({"editfocus.png", box(9, 9, kWhite, hex(0x3D98F2), 2.5)});
+    auto skin = [&](const char* name, Image image) { outputs.push_back({dir + name, std::move(image)}); };
+    auto control = [&](const std::string& name, Image image) {
+        outputs.push_back({controlsDir + name, std::move(image)});
+    };
+    skin("mainbkg.png", mainBackground());
+    skin("button.png", strip(62, 26, 4, [&](int i) { return pushButton(62, 26, states[i]); }));
+    skin("close.png", strip(25, 17, 4, [&](int i) { return captionButton(25, 17, states[i], true); }));
+    skin("min.png", strip(25, 17, 4, [&](int i) { return captionButton(25, 17, states[i], false); }));
+    skin("browserbtn.png", strip(72, 28, 4, [&](int i) { return browseButton(72, 28, states[i]); }));
+    skin("check.png", strip(17, 19, 8, [&](int i) { return checkFrame(17, 19, states[i % 4], i >= 4); }));
+    skin("editnormal.png", box(9, 9, kWhite, hex(0x8EA9CC), 2.5));
+    skin("editfocus.png", box(9, 9, kWhite, hex(0x3D98F2), 2.5));
     // A read-only text on the page itself (the finish text) shows no box.
-    outputs.push_back({"editdisable.png", box(9, 9, hex(0x0A1C36, 0), withAlpha(kWhite, 0), 2.5)});
-    outputs.push_back({"seldirbkg.png", box(8, 8, withAlpha(kWhite, 0.08), withAlpha(kWhite, 0.24), 2)});
-    outputs.push_back({"pro_bg.png", progressTrack()});
-    outputs.push_back({"pro_fg.png", progressFill()});
-    outputs.push_back({"logo.png", logo()});
+    skin("editdisable.png", box(9, 9, hex(0x0A1C36, 0), withAlpha(kWhite, 0), 2.5));
+    skin("seldirbkg.png", box(8, 8, withAlpha(kWhite, 0.08), withAlpha(kWhite, 0.24), 2));
+    skin("pro_bg.png", progressTrack());
+    skin("pro_fg.png", progressFill());
+    skin("logo.png", logo());
+
+    const char* stateNames[] = {"up", "over", "down", "disabled"};
+    const char* arrowNames[] = {"up", "down", "left", "right"};
+    for (int direction = 0; direction < 4; ++direction)
+        for (int s = 0; s < 4; ++s)
+            control(std::string("arrow_") + arrowNames[direction] + "_" + stateNames[s] + ".png",
+                    arrow(14, direction, states[s]));
+    for (int s = 0; s < 3; ++s) {
+        control(std::string("thumb_") + stateNames[s] + ".png", thumb(12, 12, states[s]));
+        control(std::string("grip_v_") + stateNames[s] + ".png", grip(true, states[s]));
+        control(std::string("grip_h_") + stateNames[s] + ".png", grip(false, states[s]));
+        control(std::string("slider_thumb_") + stateNames[s] + ".png", sliderThumb(states[s]));
+    }
+    control("scrollbar_v.png", box(14, 14, kTrack, kTrackEdge, 3));
+    control("scrollbar_h.png", box(14, 14, kTrack, kTrackEdge, 3));
+    control("slider_bar.png", sliderBar(false));
+    control("slider_track.png", sliderBar(true));
+    for (int s = 0; s < 4; ++s)
+        control(std::string("combo_") + stateNames[s] + ".png",
+                box(9, 9, s == 3 ? hex(0xD5DDE8) : kWhite, s == 0 ? hex(0x8EA9CC) : (s == 3 ? hex(0xA9B6C6) : kAccentTop), 2.5));
+    control("combo_drop.png", dropButton());
+    control("combo_list.png", box(8, 8, kWhite, kAccentEdge, 2));
+    control("listbkg.png", box(8, 8, kWhite, hex(0x8EA9CC), 2));
+    control("listitem_over.png", cell(hex(0xE6F1FD)));
+    control("listitem_chosen.png", cell(hex(0xCFE3FA)));
+    for (int s = 0; s < 4; ++s) control(std::string("tab_") + stateNames[s] + ".png", tabHeader(states[s], false));
+    control("tab_chosen.png", tabHeader(Normal, true));
+    control("tabpage.png", box(8, 8, kBodyTop, kDivider, 2));
+    for (int s = 0; s < 4; ++s)
+        control(std::string("toggle_") + stateNames[s] + ".png",
+                box(9, 9, withAlpha(kWhite, s == 3 ? 0.04 : (s == 1 ? 0.16 : 0.10)), withAlpha(kWhite, 0.3), 3));
+    control("toggle_checked.png", box(9, 9, kAccentTop, kAccentEdge, 3));
+
+    for (int s = 0; s < 4; ++s) {
+        control(std::string("radio_") + stateNames[s] + ".png", radio(states[s], false));
+        control(std::string("radio_chosen_") + stateNames[s] + ".png", radio(states[s], true));
+    }
+    control("separator.png", cell(withAlpha(kWhite, 0.24)));
+    for (int s = 0; s < 4; ++s) {
+        control(std::string("switch_off_") + stateNames[s] + ".png", switchImage(states[s], false));
+        control(std::string("switch_on_") + stateNames[s] + ".png", switchImage(states[s], true));
+    }
 
     for (const Output& o : outputs) {
-        if (!o.image.save(dir + o.name)) {
-            std::fprintf(stderr, "skingen: cannot write %s%s\n", dir.c_str(), o.name);
+        if (!o.image.save(o.path)) {
+            std::fprintf(stderr, "skingen: cannot write %s\n", o.path.c_str());
             return 1;
         }
     }
