@@ -1,0 +1,158 @@
+// The control gallery (resources/gallery) as skin authors see it: the
+// window with every control of the framework, in the gallery's skin, shown
+// in a real window, driven by window messages and photographed into
+// out/screenshots/controls-*.png: each control at rest, hovered, pressed
+// and disabled, the combo box's list open downwards and upwards, a tab page
+// sliding in.
+
+#include "dui/LayoutHolder.h"
+#include "dui/Markup.h"
+#include "dui/Panel.h"
+#include "dui/SkinManager.h"
+#include "dui/UiContext.h"
+#include "dui/WindowImpl.h"
+#include "dui/controls/ComboBox.h"
+#include "dui/controls/ListBox.h"
+#include "dui/controls/ScrollPanel.h"
+#include "dui/controls/Slider.h"
+#include "dui/controls/TabControl.h"
+#include "dui/controls/WebBrowser.h"
+#include "tests/support/FrameworkTest.h"
+#include "tests/support/MessagePump.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <typeinfo>
+
+namespace nelvo {
+namespace {
+
+using test::pump;
+
+HeapBlock galleryFile(const wchar_t* name) {
+    // out/ lies under an ASCII path in every build tree.
+    const std::wstring path = test::outDir() + L"\\resources\\gallery\\" + name;
+    std::ifstream in(std::string(path.begin(), path.end()), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    HeapBlock block = HeapBlock::allocate(bytes.size());
+    if (!bytes.empty()) std::memcpy(block.data(), bytes.data(), bytes.size());
+    return block;
+}
+
+void collect(Control& c, std::set<std::string>& types) {
+    types.insert(typeid(c).name());
+    if (Panel* p = c.asPanel())
+        for (Control* child = p->firstChild(); child; child = child->nextSibling()) collect(*child, types);
+}
+
+class GalleryTest : public test::FrameworkTest {
+protected:
+    void SetUp() override {
+        FrameworkTest::SetUp();
+        std::string error;
+        ASSERT_TRUE(SkinManager::current()->loadSkinBytes(galleryFile(L"style.lz"), &error)) << error;
+        ASSERT_TRUE(UiContext::current()->layouts().load(galleryFile(L"frame.lz"), &error)) << error;
+        ControlPtr root = loadLayout(u"gallery.xml", &error);
+        ASSERT_TRUE(root) << error;
+        window_ = WindowImpl::create(std::move(root), WS_POPUP, 0, &error);
+        ASSERT_TRUE(window_) << error;
+        hwnd_ = window_->handle();
+        SetCursorPos(2, 2);
+        SetWindowPos(hwnd_, nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        ShowWindow(hwnd_, SW_SHOWNORMAL);
+        UpdateWindow(hwnd_);
+        pump(50);
+    }
+    void TearDown() override {
+        if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+        pump(20);
+    }
+
+    Control& control(int32_t id) {
+        Control* c = window_->childById(id);
+        EXPECT_TRUE(c) << "no control " << id;
+        return c ? *c : *window_->root();
+    }
+    // A client point `dx`, `dy` from the control's top-left corner (negative:
+    // from the right or bottom edge).
+    POINT at(Control& c, int dx, int dy) {
+        Rect r;
+        c.windowRect(r);
+        return {dx >= 0 ? r.left + dx : r.right + dx, dy >= 0 ? r.top + dy : r.bottom + dy};
+    }
+    void send(UINT message, WPARAM wp, POINT p) {
+        SendMessageW(hwnd_, message, wp, MAKELPARAM(p.x, p.y));
+        pump(5);
+    }
+    // The control and 4 pixels around it, as it is on screen.
+    void photograph(Control& c, const std::wstring& name) {
+        UpdateWindow(hwnd_);
+        pump(10);
+        Rect r;
+        c.windowRect(r);
+        POINT origin{0, 0};
+        ClientToScreen(hwnd_, &origin);
+        const RECT area{origin.x + r.left - 4, origin.y + r.top - 4, origin.x + r.right + 4, origin.y + r.bottom + 4};
+        std::vector<uint32_t> pixels;
+        ASSERT_TRUE(test::captureScreen(area, pixels));
+        EXPECT_TRUE(test::savePixelsPng(pixels.data(), area.right - area.left, area.bottom - area.top,
+                                        test::screenshotDir() + L"\\controls-" + name + L".png"));
+    }
+    // At rest, hovered at `p`, pressed there, released away from it.
+    void photographStates(Control& c, POINT p, const std::wstring& name) {
+        photograph(c, name + L"-rest");
+        send(WM_MOUSEMOVE, 0, p);
+        photograph(c, name + L"-hovered");
+        send(WM_LBUTTONDOWN, MK_LBUTTON, p);
+        photograph(c, name + L"-pressed");
+        send(WM_LBUTTONUP, 0, p);
+        send(WM_MOUSEMOVE, 0, {1, 1});
+    }
+
+    WindowImpl* window_ = nullptr;
+    HWND hwnd_ = nullptr;
+};
+
+TEST_F(GalleryTest, EveryElementOfTheVocabularyBuildsItsOwnControl) {
+    std::set<std::string> types;
+    collect(*window_->root(), types);
+    // The list box, the combo box's list and the tab pages hold controls
+    // that are not children of panels; the types that matter are here.
+    for (const std::type_info* t : {&typeid(ScrollPanel), &typeid(ListBox), &typeid(Slider), &typeid(ComboBox),
+                                    &typeid(TabControl), &typeid(WebBrowser)})
+        EXPECT_TRUE(types.count(t->name())) << t->name();
+    EXPECT_TRUE(test::saveWindowPng(hwnd_, test::screenshotDir() + L"\\controls-gallery.png"));
+}
+
+TEST_F(GalleryTest, NewControlsAtRestHoveredPressedAndDisabled) {
+    Control& list = control(202);
+    // The vertical bar at the list's right edge: its thumb, then an item.
+    photographStates(list, at(list, -7, 22), L"listbox-thumb");
+    photographStates(list, at(list, 40, 12), L"listbox-item");
+    Control& panel = control(201);
+    photographStates(panel, at(panel, -7, 4), L"scrollpanel-arrow");
+    Control& slider = control(203);
+    photographStates(slider, at(slider, 110, 10), L"slider");
+    photograph(control(204), L"slider-disabled");
+    photograph(control(205), L"slider-vertical");
+    Control& tabs = control(301);
+    photographStates(tabs, at(tabs, 108, 14), L"tabs");
+    photograph(control(302), L"tabs-left");
+    photograph(control(303), L"webbrowser");
+    Control& combo = control(206);
+    photograph(combo, L"combobox-rest");
+    send(WM_MOUSEMOVE, 0, at(combo, 40, 14));
+    photograph(combo, L"combobox-hovered");
+    send(WM_MOUSEMOVE, 0, {1, 1});
+    photograph(control(207), L"combobox-disabled");
+}
+
+} // namespace
+} // namespace nelvo
