@@ -45,7 +45,8 @@ public:
     // Scrolls so that `item` is inside the visible range.
     void makeVisible(Control* item);
 
-    // The `itemHeight` attribute; 0 when absent.
+    // The `itemHeight` attribute; 0 when absent. Without a positive one the
+    // list scrolls by single pixels.
     int32_t itemHeight() const;
     StackPanel& stack() const { return *stack_; }
 
@@ -60,7 +61,14 @@ private:
     void onLButtonUp(Event& e);
     void onMouseWheel(Event& e);
     void onKeyDown(Event& e);
-    void onBarNotify(Event& e);
+    // A bar's Notify: arrows step one item, the track one page of whole
+    // items, and a dragged thumb snaps to a whole item.
+    static void barNotify(void* object, Control* sender, Event* e);
+    void onBarNotify(ScrollBar& bar, Event& e);
+    // `itemHeight`, or 1 (pixels) when it is absent or not positive.
+    int32_t step() const;
+    // The whole items that fit into the list's height, in pixels.
+    int32_t pageStep() const;
 
     // The item under a client point, or null.
     Control* itemAt(Point p) const;

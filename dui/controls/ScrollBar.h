@@ -20,6 +20,8 @@
 
 namespace nelvo {
 
+class Style;
+
 class ScrollBar : public Control {
 public:
     // The hover bits (low byte) and the pressed bits (the same parts, one
@@ -101,7 +103,7 @@ private:
     bool localPoint(const Event& e, Point& out) const;
     void notify(int32_t step, int32_t value);
     // The style the bar draws and measures its arrows with.
-    const Object* barStyle() const;
+    Style* barStyle() const;
 
     int32_t maximum_ = 0;
     int32_t position_ = 0;

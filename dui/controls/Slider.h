@@ -21,24 +21,23 @@ public:
     // and repaints.
     void setValue(int32_t value);
     int32_t value() const { return value_; }
-    // Sets the maximum (negative counts as 0); the value is kept.
-    void setMaximum(int32_t maximum);
     int32_t maximum() const { return maximum_; }
     bool horizontal() const;
 
     // The thumb in the slider's own coordinates for a size of `width` x
     // `height`; false without a style or thumb image.
     bool thumbRect(int32_t width, int32_t height, Rect& out) const;
-    // The value a point (own coordinates) stands for, before clamping.
-    int32_t valueAt(int32_t width, int32_t height, Point p) const;
+    // The value a point (own coordinates) stands for, before clamping;
+    // false when the track leaves the thumb no room to move.
+    bool valueAt(int32_t width, int32_t height, Point p, int32_t& out) const;
+    // The thumb image's size; false without style or image.
+    bool thumbSize(Size& out) const;
 
 private:
     void onLButtonDown(Event& e);
     void onMouseMove(Event& e);
     void onMouseLeave(Event& e);
     void onMouseWheel(Event& e);
-    // The thumb image's size; false without one.
-    bool thumbSize(Size& out) const;
     void valueFromPointer(const Event& e);
 
     int32_t value_ = 50;
