@@ -12,6 +12,7 @@
 // param1 = 0 and param2 = the item's index. Nothing selects a first item by
 // itself.
 
+#include "dui/StackPanel.h"
 #include "dui/controls/ScrollPanel.h"
 
 #include <cstddef>
@@ -19,8 +20,6 @@
 #include <string>
 
 namespace nelvo {
-
-class StackPanel;
 
 class ListBox : public ScrollPanel {
 public:

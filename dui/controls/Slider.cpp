@@ -33,10 +33,18 @@ Slider::Slider() {
 
 bool Slider::horizontal() const { return keywordOr(attr::orientation, Keyword::Horizontal) == Keyword::Horizontal; }
 
+Style* Slider::sliderStyle() const {
+    const std::u16string* name = findText(attr::style);
+    return findStyle(name ? std::u16string_view(*name) : u"slider.xml");
+}
+
+void Slider::paint(DeviceContext dc, const Rect& bounds, const Rect&) {
+    if (Style* style = sliderStyle()) style->draw(dc, bounds, this);
+}
+
 bool Slider::thumbSize(Size& out) const {
 #ifdef _WIN32
-    const std::u16string* styleName = findText(attr::style);
-    const Style* style = findStyle(styleName ? std::u16string_view(*styleName) : u"slider.xml");
+    const Style* style = sliderStyle();
     const std::u16string* name = style ? style->findText(attr::thumbUpSkin) : nullptr;
     ImageRecord* image = name ? findImage(*name) : nullptr;
     if (!image || !image->bitmap()) return false;

@@ -11,10 +11,14 @@
 
 namespace nelvo {
 
+class Style;
+
 class Slider : public Control {
 public:
     Slider();
 
+    // Draws the slider's `style`, or "slider.xml".
+    void paint(DeviceContext dc, const Rect& bounds, const Rect& clip) override;
     Size measureOverride(int32_t availableWidth, int32_t availableHeight) override;
 
     // Clamps into [0, maximum]; on a change stores it, raises ValueChange
@@ -39,6 +43,7 @@ private:
     void onMouseLeave(Event& e);
     void onMouseWheel(Event& e);
     void valueFromPointer(const Event& e);
+    Style* sliderStyle() const;
 
     int32_t value_ = 50;
     int32_t maximum_ = 100;
