@@ -209,6 +209,25 @@ TEST_F(ScrollBarTest, ArrowsRepeatWhileOnThePressedPartAndTheThumbDrags) {
     EXPECT_EQ(bar->parts(), 0u);
 }
 
+class BareScrollBarTest : public FrameworkTest {};
+
+TEST_F(BareScrollBarTest, WithoutSkinBarsAre17AndTheArrowsEmpty) {
+    MarkupWindow w(R"(<Window initSize="120,220"><Canvas>
+      <ScrollPanel id="1" x="0" y="0" width="100" height="200"><Canvas height="1000"/></ScrollPanel></Canvas></Window>)");
+    auto* panel = w.child<ScrollPanel>(1);
+    ASSERT_TRUE(panel);
+    EXPECT_EQ(panel->verticalBarWidth(), 17);
+    EXPECT_EQ(panel->horizontalBarHeight(), 17);
+    ScrollBar* bar = panel->verticalBar();
+    ASSERT_TRUE(bar);
+    EXPECT_EQ(bar->bounds(), (Rect{83, 0, 100, 200}));
+    EXPECT_TRUE(bar->upArrow().empty());
+    EXPECT_TRUE(bar->downArrow().empty());
+    Rect thumb;
+    ASSERT_TRUE(bar->thumbRect(thumb));
+    EXPECT_EQ(thumb, (Rect{0, 0, 17, 41})) << "the track is the whole bar: 200 x 200 / 1000 + 1";
+}
+
 class ListBoxTest : public ControlTest {};
 
 const std::string kLists = R"(<Window initSize="300,300" style="background.xml"><Canvas>
