@@ -17,8 +17,6 @@ class ScrollBar;
 
 class ScrollPanel : public Panel {
 public:
-    // The offer on an axis that is measured unbounded.
-    static constexpr int32_t kUnbounded = 0x10000;
     // The bar size when the skin gives none.
     static constexpr int32_t kDefaultBarSize = 17;
 
