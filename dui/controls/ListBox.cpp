@@ -154,11 +154,19 @@ void ListBox::makeVisible(Control* item) {
 
 void ListBox::select(Control* item) {
     if (item && indexOf(item) < 0) return;
+    // The new selection is stored first: the checked states raise
+    // ValueChange, whose handlers may look at the list or destroy things.
+    // Events reach only attached controls, so a list outside a window
+    // cannot go away meanwhile.
+    const bool attachedBefore = LiveSet::contains(this);
+    auto gone = [&] { return attachedBefore && !LiveSet::contains(this); };
     Control* old = selectedItem();
     selected_ = item;
     if (old && old != item) old->setChecked(false);
-    if (item && LiveSet::contains(item)) {
+    if (gone()) return;
+    if (item && indexOf(item) >= 0) {
         item->setChecked(true);
+        if (gone()) return;
         makeVisible(item);
     }
     invalidate(false);

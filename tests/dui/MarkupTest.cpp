@@ -231,6 +231,9 @@ TEST_F(MarkupTest, ChildrenOfALeafAreIgnoredATabItemKeepsItsFirstChildAsPageALis
     EXPECT_EQ(list->item(1)->intOr(attr::id, 0), 9);
     EXPECT_EQ(list->item(1)->parent(), &list->stack());
     EXPECT_FALSE(list->selectedItem());
+    list->select(list->item(1));
+    EXPECT_EQ(list->selectedItem(), list->item(1)) << "a list outside a window selects too";
+    EXPECT_TRUE(list->item(1)->checked());
     auto* item = dynamic_cast<TabItem*>(p->lastChild());
     ASSERT_NE(item, nullptr);
     ASSERT_NE(item->page(), nullptr);
