@@ -9,6 +9,10 @@
 // a position. Arrow and track presses repeat every 100 ms while the pointer
 // stays on the pressed part. The bar is enabled exactly when its page is
 // less than its maximum; a disabled bar has no thumb.
+//
+// It draws with the style its `style` names, else "vscrollbar.xml" (vertical)
+// or "hscrollbar.xml" (horizontal); the arrows are as large as that style's
+// `upArrowUpSkin` and `downArrowUpSkin` images (empty without them).
 
 #include "dui/Control.h"
 
@@ -24,8 +28,8 @@ class Style;
 
 class ScrollBar : public Control {
 public:
-    // The hover bits (low byte) and the pressed bits (the same parts, one
-    // nibble up) of the part word.
+    // The part word: each part's hover bit, and its pressed bit four places
+    // higher.
     enum Part : uint32_t {
         UpArrow = 0x1,
         DownArrow = 0x2,
@@ -71,7 +75,8 @@ public:
 
     // The part word (hover and pressed bits).
     uint32_t parts() const { return parts_; }
-    // Arrow rectangles in the bar's own coordinates, from the last arrange.
+    // Arrow rectangles in the bar's own coordinates, from the last arrange
+    // (a horizontal bar's up arrow is the left one).
     const Rect& upArrow() const { return upArrow_; }
     const Rect& downArrow() const { return downArrow_; }
 
@@ -83,12 +88,15 @@ public:
     uint32_t hitPart(int32_t x, int32_t y) const;
 
     // The thumb's start and length along a track from `trackStart` to
-    // `trackEnd` (window-independent arithmetic, exposed for tests). False
-    // when there is no thumb: page >= maximum, or an empty track.
+    // `trackEnd`: length page x track / maximum + 1, at least 20; start
+    // trackStart + (track - length) x position / (maximum - page),
+    // truncating. False when there is no thumb: page >= maximum, or an
+    // empty track.
     static bool thumbSpan(int32_t trackStart, int32_t trackEnd, int32_t maximum, int32_t page, int32_t position,
                           int32_t& start, int32_t& length);
 
-    // One tick of the auto-repeat: raises the Notify of the pressed part.
+    // One tick of the auto-repeat: raises the Notify of the pressed arrow,
+    // or of the pressed track part while the cursor is still on it.
     void repeatStep();
     // Whether the auto-repeat is running (tests).
     bool repeating() const;
