@@ -7,6 +7,7 @@
 #include "dui/SetterRegistry.h"
 #include "dui/UiContext.h"
 #include "dui/controls/Button.h"
+#include "dui/controls/ListBox.h"
 #include "dui/controls/ShippedControls.h"
 #include "dui/controls/Style_ButtonEx.h"
 #include "dui/controls/TabItem.h"
@@ -62,7 +63,7 @@ TEST_F(SetterTest, TheWholeTableInRegistrationOrder) {
         u"offIcon", u"offText", u"src", u"tabHeight", u"tabPlacement", u"initSize", u"roundCorner",
         u"textAlign", u"itemHeight", u"progressbkimg", u"progressbkScaleGrid", u"progressmargin",
         u"progressimg", u"progressScaleGrid", u"imagelist", u"url", u"textspace", u"texteditable",
-        u"textpadding"};
+        u"textpadding", u"scrollvertical", u"scrollhorizontal"};
     const auto& order = setters.registrationOrder();
     ASSERT_EQ(order.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
@@ -213,14 +214,26 @@ TEST_F(MarkupTest, UnknownElementsAreSkippedWithTheirChildren) {
     EXPECT_EQ(p->firstChild()->parent(), root.get());
 }
 
-TEST_F(MarkupTest, ChildrenOfALeafAreIgnoredAndATabItemKeepsItsFirstChildAsPage) {
+TEST_F(MarkupTest, ChildrenOfALeafAreIgnoredATabItemKeepsItsFirstChildAsPageAListBoxItsItems) {
     ControlPtr root = load(R"(<Window>
         <Button id="1"><Button id="2"/></Button>
+        <ListBox id="7"><Label id="8"/><Button id="9"/></ListBox>
         <TabItem id="3"><Grid id="4"><Label id="5"/></Grid><Grid id="6"/></TabItem>
     </Window>)");
     ASSERT_TRUE(root) << error;
     Panel* p = root->asPanel();
-    ASSERT_EQ(p->childCount(), 2);
+    ASSERT_EQ(p->childCount(), 3);
+    auto* list = dynamic_cast<ListBox*>(p->firstChild()->nextSibling());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->childCount(), 1) << "the stack, and no bar before an arrange";
+    ASSERT_EQ(list->itemCount(), 2u);
+    EXPECT_EQ(list->item(0)->intOr(attr::id, 0), 8);
+    EXPECT_EQ(list->item(1)->intOr(attr::id, 0), 9);
+    EXPECT_EQ(list->item(1)->parent(), &list->stack());
+    EXPECT_FALSE(list->selectedItem());
+    list->select(list->item(1));
+    EXPECT_EQ(list->selectedItem(), list->item(1)) << "a list outside a window selects too";
+    EXPECT_TRUE(list->item(1)->checked());
     auto* item = dynamic_cast<TabItem*>(p->lastChild());
     ASSERT_NE(item, nullptr);
     ASSERT_NE(item->page(), nullptr);
@@ -379,10 +392,13 @@ TEST(Factory, EveryElementNameMapsToItsClass) {
     }
     EXPECT_EQ(f.createControl(u"grid"), nullptr);
     EXPECT_EQ(f.createControl(u""), nullptr);
-    // Only the tab item brings its own rule for its children.
+    // Only the tab item and the list box bring their own rules for their
+    // children.
     for (auto [name, type] : elements)
-        EXPECT_EQ(f.childRule(name).adopt != nullptr, name == u"TabItem") << std::string(name.begin(), name.end());
+        EXPECT_EQ(f.childRule(name).adopt != nullptr, name == u"TabItem" || name == u"ListBox")
+            << std::string(name.begin(), name.end());
     EXPECT_TRUE(f.childRule(u"TabItem").firstChildOnly);
+    EXPECT_FALSE(f.childRule(u"ListBox").firstChildOnly);
 
     EXPECT_EQ(f.styleCount(), 13u);
     Style* s = f.createStyle(u"ButtonEx");

@@ -69,6 +69,14 @@ public:
     }
 
     void move(int x, int y, WPARAM keys = 0) { send(WM_MOUSEMOVE, keys, x, y); }
+    // The system's cursor to a client point too, for controls that read
+    // the cursor themselves (timers), then the move.
+    void moveCursor(int x, int y, WPARAM keys = 0) {
+        POINT screen{x, y};
+        ClientToScreen(hwnd_, &screen);
+        SetCursorPos(screen.x, screen.y);
+        move(x, y, keys);
+    }
     void press(int x, int y) { send(WM_LBUTTONDOWN, MK_LBUTTON, x, y); }
     void release(int x, int y) { send(WM_LBUTTONUP, 0, x, y); }
     void doubleClick(int x, int y) { send(WM_LBUTTONDBLCLK, MK_LBUTTON, x, y); }
@@ -86,6 +94,14 @@ public:
         POINT screen = p;
         ClientToScreen(hwnd_, &screen);
         SetCursorPos(screen.x, screen.y);
+        SendMessageW(hwnd_, WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(screen.x, screen.y));
+        pump();
+    }
+    // The wheel where the cursor already is, without moving it (the system
+    // sends a move of its own when the cursor is set).
+    void wheelAtCursor(int delta) {
+        POINT screen;
+        GetCursorPos(&screen);
         SendMessageW(hwnd_, WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(screen.x, screen.y));
         pump();
     }

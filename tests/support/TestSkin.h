@@ -17,6 +17,9 @@ inline constexpr uint32_t kUp = 0xC00000, kOver = 0x00C000, kDown = 0x0000C0, kD
 inline constexpr uint32_t kCheckedUp = 0xC0C000, kCheckedOver = 0x00C0C0, kCheckedDown = 0xC000C0,
                           kCheckedDisabled = 0x404040;
 inline constexpr uint32_t kIcon = 0xFFFF00, kNever = 0xFF00FF;
+// The scroll bar's and the slider's own parts (the arrows draw kUp ...
+// kDisabled, the thumbs kCheckedUp ... kCheckedDown and kIcon).
+inline constexpr uint32_t kBar = 0x203040, kSliderBar = 0x2040A0, kSliderTrack = 0x20A040;
 // The frames of the strips: normal, hovered, pressed, disabled (then the
 // same four checked for the eight-frame strip).
 inline constexpr uint32_t kFrames[8] = {0x100000, 0x200000, 0x300000, 0x400000,
@@ -92,6 +95,29 @@ inline std::vector<std::pair<std::u16string, std::string>> testSkinMembers() {
         {u"framed.xml", styleXml("Button", "upSkin=\"frame.png\" overSkin=\"frame.png\" downSkin=\"frame.png\" "
                                            "scaleGrid=\"2,2,2,2\"")},
         {u"bg.png", solid(4, 4, 0x3A6EA5)},
+        // Scrolling: bars 15 wide (vertical) and 15 high (horizontal) with
+        // arrows of 15 x 25 and 25 x 15, thumbs with an icon, the slider
+        // with a 10 x 20 thumb, and list items drawn by the four-state skin.
+        {u"sb_bar.png", solid(15, 15, kBar)},
+        {u"sb_up.png", solid(15, 25, kUp)},
+        {u"sb_over.png", solid(15, 25, kOver)},
+        {u"sb_down.png", solid(15, 25, kDown)},
+        {u"sb_disabled.png", solid(15, 25, kDisabled)},
+        {u"sb_across.png", solid(25, 15, kUp)},
+        {u"vscrollbar.xml", styleXml("ScrollBar", "barSkin=\"sb_bar.png\" upArrowUpSkin=\"sb_up.png\" "
+            "upArrowOverSkin=\"sb_over.png\" upArrowDownSkin=\"sb_down.png\" upArrowDisabledSkin=\"sb_disabled.png\" "
+            "downArrowUpSkin=\"sb_up.png\" downArrowOverSkin=\"sb_over.png\" downArrowDownSkin=\"sb_down.png\" "
+            "downArrowDisabledSkin=\"sb_disabled.png\" thumbUpSkin=\"cup.png\" thumbOverSkin=\"cover.png\" "
+            "thumbDownSkin=\"cdown.png\" thumbScaleGrid=\"2,2,2,2\" thumbUpIcon=\"icon.png\" thumbOverIcon=\"icon.png\" "
+            "thumbDownIcon=\"icon.png\"")},
+        {u"hscrollbar.xml", styleXml("ScrollBar", "barSkin=\"sb_bar.png\" upArrowUpSkin=\"sb_across.png\" "
+            "downArrowUpSkin=\"sb_across.png\" thumbUpSkin=\"cup.png\"")},
+        {u"sl_bar.png", solid(4, 6, kSliderBar)},
+        {u"sl_track.png", solid(4, 6, kSliderTrack)},
+        {u"sl_thumb.png", solid(10, 20, kUp)},
+        {u"slider.xml", styleXml("Slider", "barSkin=\"sl_bar.png\" trackSkin=\"sl_track.png\" "
+            "thumbUpSkin=\"sl_thumb.png\" thumbOverSkin=\"over.png\" thumbDownSkin=\"down.png\"")},
+        {u"listitem.xml", styleXml("Style", "upSkin=\"white.png\" downSkin=\"down.png\"")},
     };
 }
 
