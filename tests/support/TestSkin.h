@@ -92,6 +92,12 @@ inline std::vector<std::pair<std::u16string, std::string>> testSkinMembers() {
         {u"framed.xml", styleXml("Button", "upSkin=\"frame.png\" overSkin=\"frame.png\" downSkin=\"frame.png\" "
                                            "scaleGrid=\"2,2,2,2\"")},
         {u"bg.png", solid(4, 4, 0x3A6EA5)},
+        // Tabs and the combo box: a white header strip, pages in colours of
+        // their own, the combo box's fallback style and its list's frame.
+        {u"tabstrip.xml", styleXml("Background", "img=\"white.png\"")},
+        {u"page1.xml", styleXml("Background", "img=\"cover.png\"")},
+        {u"page2.xml", styleXml("Background", "img=\"cdown.png\"")},
+        {u"page3.xml", styleXml("Background", "img=\"cdisabled.png\"")},
     };
 }
 
