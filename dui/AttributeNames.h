@@ -86,6 +86,8 @@ NELVO_ATTRIBUTE(url)
 NELVO_ATTRIBUTE(textspace)
 NELVO_ATTRIBUTE(texteditable)
 NELVO_ATTRIBUTE(textpadding)
+NELVO_ATTRIBUTE(scrollvertical)
+NELVO_ATTRIBUTE(scrollhorizontal)
 #undef NELVO_ATTRIBUTE
 } // namespace attr
 

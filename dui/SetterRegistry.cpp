@@ -197,6 +197,8 @@ void SetterRegistry::registerDefaults() {
     add<IntSetter>(attr::textspace);
     add<IntSetter>(attr::texteditable);
     add<SizeSetter>(attr::textpadding);
+    add<EnumSetter>(attr::scrollvertical);
+    add<EnumSetter>(attr::scrollhorizontal);
 }
 
 } // namespace nelvo

@@ -55,7 +55,7 @@ void registerShippedControls(ControlFactory& factory) {
     factory.registerControl<ProgressBar>(u"ProgressBar");
     factory.registerControl<PowerPoint>(u"PowerPoint");
     factory.registerControl<ScrollPanel>(u"ScrollPanel");
-    factory.registerControl<ListBox>(u"ListBox");
+    factory.registerControl<ListBox>(u"ListBox", ChildRule{&ListBox::adoptItem, false});
     factory.registerControl<Slider>(u"Slider");
     factory.registerControl<ComboBox>(u"ComboBox");
     factory.registerControl<TabControl>(u"TabControl");

@@ -8,8 +8,9 @@ namespace nelvo {
 
 class ControlFactory;
 
-// Registers every shipped control (with the tab item's child rule: its
-// first child element is its page) and every style type beyond the core's.
+// Registers every shipped control (with the child rules of the tab item,
+// whose first child element is its page, and of the list box, whose child
+// elements are its items) and every style type beyond the core's.
 void registerShippedControls(ControlFactory& factory);
 
 } // namespace nelvo
