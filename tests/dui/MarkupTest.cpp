@@ -379,10 +379,14 @@ TEST(Factory, EveryElementNameMapsToItsClass) {
     }
     EXPECT_EQ(f.createControl(u"grid"), nullptr);
     EXPECT_EQ(f.createControl(u""), nullptr);
-    // Only the tab item brings its own rule for its children.
-    for (auto [name, type] : elements)
-        EXPECT_EQ(f.childRule(name).adopt != nullptr, name == u"TabItem") << std::string(name.begin(), name.end());
+    // The tab item, the combo box and the list box bring their own rules
+    // for their children.
+    for (auto [name, type] : elements) {
+        const bool own = name == u"TabItem" || name == u"ComboBox" || name == u"ListBox";
+        EXPECT_EQ(f.childRule(name).adopt != nullptr, own) << std::string(name.begin(), name.end());
+    }
     EXPECT_TRUE(f.childRule(u"TabItem").firstChildOnly);
+    EXPECT_FALSE(f.childRule(u"ComboBox").firstChildOnly);
 
     EXPECT_EQ(f.styleCount(), 13u);
     Style* s = f.createStyle(u"ButtonEx");

@@ -98,6 +98,8 @@ inline std::vector<std::pair<std::u16string, std::string>> testSkinMembers() {
         {u"page1.xml", styleXml("Background", "img=\"cover.png\"")},
         {u"page2.xml", styleXml("Background", "img=\"cdown.png\"")},
         {u"page3.xml", styleXml("Background", "img=\"cdisabled.png\"")},
+        {u"combobox.xml", styleXml("ComboBox", fourSkins + " dropBtn=\"icon.png\"")},
+        {u"ComboDropped_Bkgnd.xml", styleXml("Background", "img=\"white.png\"")},
     };
 }
 
