@@ -1,6 +1,8 @@
+// The popup window is a native window: there is nothing of it in the native
+// build.
+#ifdef _WIN32
 #include "dui/controls/ComboHelperWnd.h"
 
-#ifdef _WIN32
 #include "dui/Grid.h"
 #include "dui/MemberHandler.h"
 #include "dui/controls/ComboBox.h"
