@@ -56,10 +56,10 @@ void ComboHelperWnd::open(int32_t x, int32_t y, int32_t width, bool downwards, c
     root->measure(width, height);
     root->arrange({0, 0, width, height});
     MoveWindow(hwnd_, x, y, width, height, TRUE);
-    Control* chosen = nullptr;
-    for (size_t i = 0; i < entries && !chosen; ++i)
-        if (Control* item = list_->item(i); item && item->text() == current) chosen = item;
+    Control* chosen = list_->item(0);
+    while (chosen && chosen->text() != current) chosen = chosen->nextSibling();
     list_->select(chosen);
+    open_ = true;
     const HWND before = GetActiveWindow();
     AnimateWindow(hwnd_, kSlideMs, downwards ? kSlideDown : kSlideUp);
     setFocus(list_);
@@ -67,7 +67,6 @@ void ComboHelperWnd::open(int32_t x, int32_t y, int32_t width, bool downwards, c
         UpdateWindow(hwnd_);
         g_shownHook(*combo_, hwnd_);
     }
-    open_ = true;
     const HWND self = hwnd_;
     if (!runLoop()) return;
     open_ = false;

@@ -1,12 +1,8 @@
 // The combo box in a real window: what its style draws, and its popup list
 // opened by a press and driven with real mouse and keyboard input while the
-// popup loop runs: the popup's size for three and for ten entries, opening
-// upwards near the bottom of the screen, a click or Enter committing an
-// entry (ValueChange only when the text changes), Escape and a click on
-// another window closing it unchanged, WM_QUIT ending the loop and posted
-// again, and the popup window closed with its combo box. Every opening is
-// bounded: a popup still open after five seconds is deactivated and the
-// test fails.
+// popup loop runs. Every opening is bounded: a popup still open after five
+// seconds is deactivated from a timer and the test fails; one that stays
+// open ends the program.
 
 #include "dui/controls/ComboBox.h"
 #include "dui/controls/ComboHelperWnd.h"
@@ -16,6 +12,7 @@
 #include "tests/support/MarkupWindow.h"
 #include "tests/support/RealInput.h"
 
+#include <cstdio>
 #include <functional>
 
 namespace nelvo::test {
@@ -33,56 +30,51 @@ std::string combos() {
 </Canvas></Window>)";
 }
 
-// What one opening saw while its popup was shown.
+// One opening: what runs while the popup is open, and what it showed then.
 struct Opening {
-    std::function<void(const RECT& popup)> action;  // runs inside, queues real input
-    std::wstring picture;                           // a screenshot's name, or none
+    std::function<void(const RECT& popup)> action;  // queues real input
+    std::wstring picture;
     HWND owner = nullptr;
     RECT popup{};
-    bool visible = false, active = false, focused = false, downwards = false, timedOut = false;
+    bool shownActiveFocused = false, downwards = false, timedOut = false;
     std::u16string selected;
     UINT_PTR timer = 0;
 };
 Opening* g_opening = nullptr;
 
+// First the owner takes the activation back, which ends a working loop;
+// a loop still running two seconds later ends the test program.
 void CALLBACK deactivateStuckPopup(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     if (!g_opening) return;
+    if (g_opening->timedOut) {
+        std::fprintf(stderr, "the popup loop does not end: giving up\n");
+        std::fflush(stderr);
+        ExitProcess(3);
+    }
     g_opening->timedOut = true;
-    g_opening->timer = 0;
-    SetActiveWindow(g_opening->owner);  // the loop ends when the popup is no longer active
-}
-
-void savePicture(HWND owner, const RECT& popup, const std::wstring& name) {
-    // Under Wine the picture reaches the screen when the thread next waits.
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
-    RECT area;
-    GetWindowRect(owner, &area);
-    UnionRect(&area, &area, &popup);
-    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    IntersectRect(&area, &area, &screen);
-    std::vector<uint32_t> pixels;
-    if (!captureScreen(area, pixels)) return;
-    CreateDirectoryW(screenshotDir().c_str(), nullptr);
-    savePixelsPng(pixels.data(), area.right - area.left, area.bottom - area.top, screenshotDir() + L"\\" + name + L".png");
+    SetActiveWindow(g_opening->owner);
+    g_opening->timer = SetTimer(nullptr, 0, 2000, &deactivateStuckPopup);
 }
 
 void onShown(ComboBox& combo, HWND popup) {
     if (!g_opening) return;
     Opening& o = *g_opening;
     GetWindowRect(popup, &o.popup);
-    o.visible = IsWindowVisible(popup);
-    o.active = GetActiveWindow() == popup;
-    o.focused = GetFocus() == popup;
-    if (ListBox* list = combo.list()) o.selected = list->selectedText();
-    if (auto* helper = dynamic_cast<ComboHelperWnd*>(WindowBase::fromHandle(popup))) o.downwards = helper->openedDownwards();
-    if (!o.picture.empty()) savePicture(o.owner, o.popup, o.picture);
+    o.shownActiveFocused = IsWindowVisible(popup) && GetActiveWindow() == popup && GetFocus() == popup;
+    o.selected = combo.list()->selectedText();
+    o.downwards = static_cast<ComboHelperWnd*>(WindowBase::fromHandle(popup))->openedDownwards();
+    if (!o.picture.empty()) {
+        RECT area;
+        GetWindowRect(o.owner, &area);
+        UnionRect(&area, &area, &o.popup);
+        photographBusyArea(area, o.picture);
+    }
     o.timer = SetTimer(nullptr, 0, 5000, &deactivateStuckPopup);
     if (o.action) o.action(o.popup);
 }
 
-// The screen point of row `row` of an open popup.
-POINT row(const RECT& popup, int row) { return {popup.left + 40, popup.top + 2 + row * 24 + 12}; }
+POINT row(const RECT& popup, int index) { return {popup.left + 40, popup.top + 2 + index * 24 + 12}; }
 
 class ComboBoxTest : public ControlTest {
 protected:
@@ -93,15 +85,14 @@ protected:
     }
     void TearDown() override { ComboHelperWnd::setShownHook(nullptr); }
 
-    // Presses the combo box (a window message, which returns when the popup
-    // has closed) with `action` run while the popup is open. Without `pump`
-    // nothing queued afterwards is handled.
+    // Presses the box with a window message, which returns once the popup
+    // has closed; then, with `pump`, handles what is queued.
     static Opening open(MarkupWindow& w, ComboBox& combo, std::function<void(const RECT&)> action,
                         std::wstring picture = {}, bool pump = true) {
         Opening o;
-        o.owner = w.hwnd();
         o.action = std::move(action);
         o.picture = std::move(picture);
+        o.owner = w.hwnd();
         SetForegroundWindow(w.hwnd());
         g_opening = &o;
         const POINT c = MarkupWindow::centre(combo);
@@ -111,6 +102,7 @@ protected:
             SendMessageW(w.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.x, c.y));
         if (o.timer) KillTimer(nullptr, o.timer);
         g_opening = nullptr;
+        EXPECT_TRUE(o.shownActiveFocused);
         EXPECT_FALSE(o.timedOut) << "the popup had to be closed from outside";
         EXPECT_FALSE(IsWindowVisible(combo.popupWindow())) << "hidden when the press returns";
         return o;
@@ -147,40 +139,32 @@ TEST_F(ComboBoxTest, PopupOpensCommitsAndClosesUnderRealInput) {
         MarkupWindow w(combos());
         auto* three = w.child<ComboBox>(1);
         auto* ten = w.child<ComboBox>(2);
-        ASSERT_TRUE(three && ten && three->popupWindow() && ten->popupWindow());
-        for (int i = 0; i < 3; ++i) popups[i] = w.child<ComboBox>(i + 1)->popupWindow();
+        for (int i = 0; i < 3; ++i) ASSERT_TRUE(popups[i] = w.child<ComboBox>(i + 1)->popupWindow());
         EXPECT_EQ(ten->itemCount(), 10u) << "the markup children are the entries";
-        EXPECT_FALSE(IsWindowVisible(three->popupWindow()));
         EventRecorder changes;
         changes.attach(*three, EventCode::ValueChange);
         changes.attach(*ten, EventCode::ValueChange);
 
-        // Ten entries: six rows and the frame, under the box, the current
-        // entry selected, the list focused; a click on another entry.
+        // Ten entries: six rows and the frame under the box, the current
+        // entry selected; a click on another commits it.
         Opening o = open(w, *ten, [](const RECT& p) { clickAt(row(p, 3)); }, L"combobox-open-down");
-        const POINT tenCorner = screenCorner(w, *ten);
-        EXPECT_TRUE(o.visible && o.active && o.focused && o.downwards);
+        EXPECT_TRUE(o.downwards);
         EXPECT_EQ(o.popup.bottom - o.popup.top, 148);
         EXPECT_EQ(o.popup.right - o.popup.left, 200);
-        EXPECT_EQ(o.popup.left, tenCorner.x);
-        EXPECT_EQ(o.popup.top, tenCorner.y + 24);
+        const POINT corner = screenCorner(w, *ten);
+        EXPECT_EQ(o.popup.left, corner.x);
+        EXPECT_EQ(o.popup.top, corner.y + 24);
         EXPECT_EQ(o.selected, u"Item 1");
         EXPECT_EQ(ten->text(), u"Item 3");
         EXPECT_EQ(changes.count, 1);
         EXPECT_EQ(GetActiveWindow(), w.hwnd()) << "the box's window is active again after a commit";
 
-        // Three entries: 76 high; Escape closes it unchanged.
+        // Three entries: 76 high; Escape closes it unchanged, so does
+        // choosing the current entry, so does a click on the window behind.
         o = open(w, *three, [](const RECT&) { pressKey(VK_ESCAPE); });
         EXPECT_EQ(o.popup.bottom - o.popup.top, 76);
         EXPECT_EQ(o.selected, u"Two");
-        EXPECT_EQ(three->text(), u"Two");
-        EXPECT_EQ(changes.count, 1);
-
-        // Choosing the current entry closes without a change.
         open(w, *three, [](const RECT& p) { clickAt(row(p, 1)); });
-        EXPECT_EQ(changes.count, 1);
-
-        // A click on the window behind activates it: closed, unchanged.
         const HWND owner = w.hwnd();
         open(w, *three, [owner](const RECT&) {
             POINT p{280, 130};
@@ -190,20 +174,15 @@ TEST_F(ComboBoxTest, PopupOpensCommitsAndClosesUnderRealInput) {
         EXPECT_EQ(three->text(), u"Two");
         EXPECT_EQ(changes.count, 1);
 
-        // Near the bottom of the screen it opens upwards; the keyboard
-        // moves the selection and Enter commits it.
-        const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-        SetWindowPos(w.hwnd(), nullptr, 40, screenHeight - 124, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        o = open(
-            w, *three,
-            [](const RECT&) {
-                pressKey(VK_DOWN);
-                pressKey(VK_RETURN);
-            },
-            L"combobox-open-up");
+        // Near the bottom of the screen it opens upwards; Down and Enter.
+        SetWindowPos(w.hwnd(), nullptr, 40, GetSystemMetrics(SM_CYSCREEN) - 124, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        const auto downEnter = [](const RECT&) {
+            pressKey(VK_DOWN);
+            pressKey(VK_RETURN);
+        };
+        o = open(w, *three, downEnter, L"combobox-open-up");
         EXPECT_FALSE(o.downwards);
         EXPECT_EQ(o.popup.bottom, screenCorner(w, *three).y);
-        EXPECT_EQ(o.popup.bottom - o.popup.top, 76);
         EXPECT_EQ(three->text(), u"Three");
         EXPECT_EQ(changes.count, 2);
 
@@ -212,7 +191,6 @@ TEST_F(ComboBoxTest, PopupOpensCommitsAndClosesUnderRealInput) {
         MSG quit{};
         EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
         EXPECT_EQ(quit.wParam, 7u);
-        EXPECT_EQ(changes.count, 2);
     }
     pump();
     for (HWND popup : popups) EXPECT_FALSE(IsWindow(popup)) << "closed with its combo box";
