@@ -20,28 +20,26 @@ TabControl::SlideStepHook g_slideStepHook = nullptr;
 
 constexpr int kSlideSteps = 10;
 
-// Busy-waits for what is left of a slide step that started at `started`
-// (GetTickCount), on the high-resolution counter: the step's repaint counts
-// towards the step.
-void finishSlideStep([[maybe_unused]] uint32_t started) {
+// The high-resolution counter, in counts; 0 where there is none.
+int64_t counterNow() {
 #ifdef _WIN32
-    constexpr DWORD kSlideStepMs = 10;
-    const DWORD spent = GetTickCount() - started;
-    if (spent >= kSlideStepMs) return;
-    LARGE_INTEGER frequency, start, now;
-    if (!QueryPerformanceFrequency(&frequency) || !QueryPerformanceCounter(&start)) return;
-    const LONGLONG wait = frequency.QuadPart * (kSlideStepMs - spent) / 1000;
-    do
-        QueryPerformanceCounter(&now);
-    while (now.QuadPart - start.QuadPart < wait);
+    LARGE_INTEGER now;
+    if (QueryPerformanceCounter(&now)) return now.QuadPart;
 #endif
+    return 0;
 }
 
-uint32_t tickCount() {
+// Busy-waits until a slide step that began at `started` (counterNow) has
+// lasted 10 ms: the step's repaint counts towards it. Both ends are read on
+// the high-resolution counter, since the tick count moves in steps as coarse
+// as the step itself.
+void finishSlideStep([[maybe_unused]] int64_t started) {
 #ifdef _WIN32
-    return GetTickCount();
-#else
-    return 0;
+    LARGE_INTEGER frequency;
+    if (!started || !QueryPerformanceFrequency(&frequency)) return;
+    const int64_t step = frequency.QuadPart / 100;
+    while (counterNow() - started < step) {
+    }
 #endif
 }
 
@@ -118,7 +116,7 @@ void TabControl::slide(Control& page, bool forward) {
         const auto shift = static_cast<int32_t>(forward ? width * (kSlideSteps - step) / kSlideSteps
                                                         : width * step / kSlideSteps - width);
         page.setBounds({add(home.left, shift), home.top, add(home.right, shift), home.bottom});
-        const uint32_t started = tickCount();
+        const int64_t started = counterNow();
         page.invalidate(true);
         finishSlideStep(started);
         if (g_slideStepHook) g_slideStepHook(*this, page, step);
