@@ -40,7 +40,6 @@ public:
     // gone).
     void open(int32_t x, int32_t y, int32_t width, bool downwards, const std::u16string& current);
     bool openedDownwards() const { return downwards_; }
-    bool isOpen() const { return open_; }
 
     // Called once the popup is shown and painted, before its loop runs, with
     // the combo box and the popup window: a picture of the open list can be
@@ -73,7 +72,7 @@ private:
     ListBox* list_;
     bool downwards_ = true;
     bool done_ = false;
-    bool open_ = false;
+    bool open_ = false;  // guards against opening again from inside the loop
 };
 
 static_assert(ComboHelperWnd::kSlideDown == 0x60004 && ComboHelperWnd::kSlideUp == 0x60008);
