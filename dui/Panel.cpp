@@ -54,18 +54,20 @@ void Panel::unlinkChild(Control* child) {
 
 void Panel::paint(DeviceContext dc, const Rect& bounds, const Rect& clip) {
     Control::paint(dc, bounds, clip);
-    for (Control* child = first_; child; child = child->nextSibling()) {
-        if (!child->visible()) continue;
-        const Rect childBounds = child->bounds().offset(bounds.left, bounds.top);
-        const Rect childClip = intersect(childBounds, clip);
-        if (childClip.empty()) continue;
+    for (Control* child = first_; child; child = child->nextSibling())
+        if (child->visible()) paintChild(dc, *child, bounds, clip);
+}
+
+void Panel::paintChild(DeviceContext dc, Control& child, const Rect& panelBounds, const Rect& clip) {
+    const Rect childBounds = child.bounds().offset(panelBounds.left, panelBounds.top);
+    const Rect childClip = intersect(childBounds, clip);
+    if (childClip.empty()) return;
 #ifdef _WIN32
-        SaveDcGuard saved(dc);
-        UniqueRegion region(CreateRectRgn(childClip.left, childClip.top, childClip.right, childClip.bottom));
-        SelectClipRgn(dc, region.get());
+    SaveDcGuard saved(dc);
+    UniqueRegion region(CreateRectRgn(childClip.left, childClip.top, childClip.right, childClip.bottom));
+    SelectClipRgn(dc, region.get());
 #endif
-        child->paint(dc, childBounds, childClip);
-    }
+    child.paint(dc, childBounds, childClip);
 }
 
 Control* Panel::hitTest(int32_t x, int32_t y) {

@@ -16,6 +16,12 @@ public:
     void addChild(Control* child);
     void addChild(ControlPtr child) { addChild(child.release()); }
 
+    // Makes this panel the parent of `control` without making it a child:
+    // it stays out of the child list, so the panel neither paints, hit-tests,
+    // attaches nor destroys it, but its window coordinates and bubbling
+    // events go through this panel (a tab page, owned by its tab item).
+    void parentWithoutOwning(Control& control) { control.parent_ = this; }
+
     Control* firstChild() const { return first_; }
     Control* lastChild() const { return last_; }
     int32_t childCount() const { return count_; }
@@ -25,6 +31,11 @@ public:
     std::u16string_view typeName() const override;
 
 protected:
+    // Paints `child` as a child of a panel painted at `panelBounds` (window
+    // coordinates): its bounds offset by the panel's origin, clipped to
+    // `clip` and to its own bounds; nothing when that is empty.
+    static void paintChild(DeviceContext dc, Control& child, const Rect& panelBounds, const Rect& clip);
+
     // Destroys the children, last to first.
     ~Panel() override;
 

@@ -109,11 +109,16 @@ WindowImpl* WindowImpl::create(ControlPtr root, DWORD style, DWORD exStyle, std:
         if (error) *error = "no control tree";
         return nullptr;
     }
-    if (!registerWindowClass()) {
-        if (error) *error = "the window class cannot be registered";
-        return nullptr;
-    }
     auto* window = new WindowImpl(std::move(root));
+    return createNative(window, style, exStyle, error) ? window : nullptr;
+}
+
+bool WindowImpl::createNative(WindowImpl* window, DWORD style, DWORD exStyle, std::string* error) {
+    if (!registerWindowClass()) {
+        delete window;
+        if (error) *error = "the window class cannot be registered";
+        return false;
+    }
     t_creating = window;
     t_cbtHook = SetWindowsHookExW(WH_CBT, &WindowCreationHook::proc, nullptr, GetCurrentThreadId());
     HWND hwnd = CreateWindowExW(exStyle, kClassName, nullptr, style, 0, 0, 0, 0, nullptr, nullptr,
@@ -132,9 +137,9 @@ WindowImpl* WindowImpl::create(ControlPtr root, DWORD style, DWORD exStyle, std:
         // which deleted the object on WM_DESTROY.
         if (!bound) delete window;
         if (error) *error = "the window cannot be created";
-        return nullptr;
+        return false;
     }
-    return window;
+    return true;
 }
 
 // --- Layout and size -------------------------------------------------------

@@ -9,7 +9,9 @@
 //
 // Lifetime: the object lives from create() until WM_DESTROY, when it
 // deletes itself together with its control tree. runModal() destroys the
-// window it ran. Windows build only; UI thread.
+// window it ran. A window with messages of its own (a combo box's popup)
+// derives from it and is made with createNative(). Windows build only; UI
+// thread.
 
 #include "dui/Control.h"
 #include "dui/ControlWindow.h"
@@ -25,7 +27,7 @@
 
 namespace nelvo {
 
-class WindowImpl final : public WindowBase, public ControlWindow {
+class WindowImpl : public WindowBase, public ControlWindow {
 public:
     static constexpr wchar_t kClassName[] = L"WINDOW:234:000";
     static constexpr UINT kUpdateMessage = WM_USER + 1;  // 1025: UpdateWindow
@@ -99,6 +101,15 @@ public:
 
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
+protected:
+    explicit WindowImpl(ControlPtr root);
+    ~WindowImpl() override;
+
+    // Creates the native window of `window` (a new object of this class or
+    // a derived one, which the caller hands over). False, with the reason
+    // in `error`, when it cannot be made: the object is then gone.
+    static bool createNative(WindowImpl* window, DWORD style, DWORD exStyle, std::string* error);
+
 private:
     friend class WindowCreationHook;
     void bindHandle(HWND hwnd);
@@ -111,9 +122,6 @@ private:
     private:
         WindowImpl& owner_;
     };
-
-    explicit WindowImpl(ControlPtr root);
-    ~WindowImpl() override;
 
     // Message handlers (WindowImpl.cpp and WindowInput.cpp).
     LRESULT onCreate();

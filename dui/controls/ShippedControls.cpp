@@ -57,7 +57,7 @@ void registerShippedControls(ControlFactory& factory) {
     factory.registerControl<ScrollPanel>(u"ScrollPanel");
     factory.registerControl<ListBox>(u"ListBox", ChildRule{&ListBox::adoptItem, false});
     factory.registerControl<Slider>(u"Slider");
-    factory.registerControl<ComboBox>(u"ComboBox");
+    factory.registerControl<ComboBox>(u"ComboBox", ChildRule{&ComboBox::adoptItem, false});
     factory.registerControl<TabControl>(u"TabControl");
     factory.registerControl<TabItem>(u"TabItem", ChildRule{&TabItem::adoptPage, true});
     factory.registerControl<WebBrowser>(u"WebBrowser");

@@ -1,10 +1,21 @@
 #pragma once
+// Style_ComboBox (style type ComboBox): the four-state skin over the whole
+// combo box, the `dropBtn` image at its natural size against the right
+// edge, centred vertically, and the control's `text` in black, 12 pixels in
+// from the left and clear of the button, on one line in the surface's font.
 
 #include "dui/Style.h"
 
 namespace nelvo {
 
-// Until its drawing arrives it draws as the base style does.
-class Style_ComboBox : public Style {};
+class Style_ComboBox : public Style {
+public:
+    void draw(DeviceContext dc, const Rect& rect, Control* control) override;
+
+    // Left edge of the text after the skin.
+    static constexpr int32_t kTextIndent = 12;
+    // Space kept between the text and the drop button.
+    static constexpr int32_t kButtonGap = 2;
+};
 
 } // namespace nelvo

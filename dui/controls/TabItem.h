@@ -1,9 +1,13 @@
 #pragma once
-// TabItem: one tab of a TabControl. It owns its page (the first child element
-// in markup), which is not one of its children; the page is destroyed with
-// the item. Takes the button bits but does not capture the mouse.
-// Placeholder until the control itself is built: the right base class, type
-// name, flags and page ownership, no behaviour of its own yet.
+// TabItem: one header of a TabControl. It owns its page (in markup, its first
+// child element), which is not one of its children: while the item is in a
+// window the page names the tab control as its parent and is attached with
+// the item, and the tab control paints and hit-tests it when the item is
+// selected. The page is destroyed with the item.
+//
+// The item takes the button bits but does not capture the mouse, so it is
+// never pressed and raises no Click: a press selects it in its tab control.
+// Selection shows as the item's checked state.
 
 #include "dui/controls/Button.h"
 
@@ -11,10 +15,11 @@ namespace nelvo {
 
 class TabItem : public Button {
 public:
-    TabItem() { setFlag(ControlFlag::CaptureOnPress, false); }
+    TabItem();
 
-    // Takes ownership; a previous page is destroyed.
-    void setPage(ControlPtr page) { page_ = std::move(page); }
+    // Takes ownership; a previous page is destroyed. A page set while the
+    // item is in a window joins it at once.
+    void setPage(ControlPtr page);
     // The markup child rule of TabItem elements: `item` (a TabItem) takes
     // the child as its page.
     static void adoptPage(Control& item, ControlPtr page) { static_cast<TabItem&>(item).setPage(std::move(page)); }
@@ -24,6 +29,15 @@ protected:
     ~TabItem() override { page_.reset(); }
 
 private:
+    // LButtonDown: an unchecked item is selected by its tab control; the
+    // press is handled either way.
+    void onPress(Event& e);
+    // Attached: the page takes the item's parent as its own and joins the
+    // window. Detached: the page leaves the window too.
+    void onAttached(Event& e);
+    void onDetached(Event& e);
+    void joinPage();
+
     ControlPtr page_;
 };
 

@@ -392,12 +392,14 @@ TEST(Factory, EveryElementNameMapsToItsClass) {
     }
     EXPECT_EQ(f.createControl(u"grid"), nullptr);
     EXPECT_EQ(f.createControl(u""), nullptr);
-    // Only the tab item and the list box bring their own rules for their
-    // children.
-    for (auto [name, type] : elements)
-        EXPECT_EQ(f.childRule(name).adopt != nullptr, name == u"TabItem" || name == u"ListBox")
-            << std::string(name.begin(), name.end());
+    // The tab item, the combo box and the list box bring their own rules
+    // for their children.
+    for (auto [name, type] : elements) {
+        const bool own = name == u"TabItem" || name == u"ComboBox" || name == u"ListBox";
+        EXPECT_EQ(f.childRule(name).adopt != nullptr, own) << std::string(name.begin(), name.end());
+    }
     EXPECT_TRUE(f.childRule(u"TabItem").firstChildOnly);
+    EXPECT_FALSE(f.childRule(u"ComboBox").firstChildOnly);
     EXPECT_FALSE(f.childRule(u"ListBox").firstChildOnly);
 
     EXPECT_EQ(f.styleCount(), 13u);

@@ -3,6 +3,7 @@
 #include "dui/DibSection.h"
 #include "host/TextConvert.h"
 #include "host/UniqueHandle.h"
+#include "tests/support/TestPaths.h"
 
 #include <cstdio>
 #include <vector>
@@ -60,6 +61,19 @@ bool saveWindowPng(HWND window, const std::wstring& path) {
     if (!GetWindowRect(window, &r)) return false;
     std::vector<uint32_t> pixels;
     return captureScreen(r, pixels) && savePixelsPng(pixels.data(), r.right - r.left, r.bottom - r.top, path);
+}
+
+bool photographBusyArea(RECT area, const std::wstring& name, std::vector<uint32_t>* pixels) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (!IntersectRect(&area, &area, &screen)) return false;
+    std::vector<uint32_t> own;
+    std::vector<uint32_t>& out = pixels ? *pixels : own;
+    if (!captureScreen(area, out)) return false;
+    CreateDirectoryW(screenshotDir().c_str(), nullptr);
+    const std::wstring path = screenshotDir() + L"\\" + name + L".png";
+    savePixelsPng(out.data(), area.right - area.left, area.bottom - area.top, path);
+    return true;
 }
 
 bool saveScreenPng(const std::wstring& path) {

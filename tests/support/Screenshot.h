@@ -19,6 +19,14 @@ bool saveScreenPng(const std::wstring& path);
 // Copies a screen rectangle as 32-bit top-down BGRA pixels.
 bool captureScreen(const RECT& area, std::vector<uint32_t>& pixels);
 
+// Takes a picture of `area` (clipped to the screen) from inside a call that
+// keeps this thread busy, such as a popup's loop or a page's slide, and
+// saves it as out/screenshots/<name>.png. Under Wine a window's picture
+// reaches the screen only when its thread waits: this waits once without
+// taking a message. The pixels, rows as wide as the clipped area, go to
+// `pixels` when given. False if the screen cannot be read.
+bool photographBusyArea(RECT area, const std::wstring& name, std::vector<uint32_t>* pixels = nullptr);
+
 // Saves a 32-bit top-down BGRA pixel block as a PNG.
 bool savePixelsPng(const void* bgra, int width, int height, const std::wstring& path);
 

@@ -118,6 +118,14 @@ inline std::vector<std::pair<std::u16string, std::string>> testSkinMembers() {
         {u"slider.xml", styleXml("Slider", "barSkin=\"sl_bar.png\" trackSkin=\"sl_track.png\" "
             "thumbUpSkin=\"sl_thumb.png\" thumbOverSkin=\"over.png\" thumbDownSkin=\"down.png\"")},
         {u"listitem.xml", styleXml("Style", "upSkin=\"white.png\" downSkin=\"down.png\"")},
+        // Tabs and the combo box: a white header strip, pages in colours of
+        // their own, the combo box's fallback style and its list's frame.
+        {u"tabstrip.xml", styleXml("Background", "img=\"white.png\"")},
+        {u"page1.xml", styleXml("Background", "img=\"cover.png\"")},
+        {u"page2.xml", styleXml("Background", "img=\"cdown.png\"")},
+        {u"page3.xml", styleXml("Background", "img=\"cdisabled.png\"")},
+        {u"combobox.xml", styleXml("ComboBox", fourSkins + " dropBtn=\"icon.png\"")},
+        {u"ComboDropped_Bkgnd.xml", styleXml("Background", "img=\"white.png\"")},
     };
 }
 
