@@ -12,10 +12,12 @@
 #include "dui/UiContext.h"
 #include "dui/WindowImpl.h"
 #include "dui/controls/ComboBox.h"
+#include "dui/controls/ComboHelperWnd.h"
 #include "dui/controls/ListBox.h"
 #include "dui/controls/ScrollPanel.h"
 #include "dui/controls/Slider.h"
 #include "dui/controls/TabControl.h"
+#include "dui/controls/TabItem.h"
 #include "dui/controls/WebBrowser.h"
 #include "tests/support/FrameworkTest.h"
 #include "tests/support/MessagePump.h"
@@ -44,6 +46,29 @@ HeapBlock galleryFile(const wchar_t* name) {
     HeapBlock block = HeapBlock::allocate(bytes.size());
     if (!bytes.empty()) std::memcpy(block.data(), bytes.data(), bytes.size());
     return block;
+}
+
+// What the hooks photograph: the picture's name; the window whose area is
+// taken with the popup's.
+std::wstring g_picture;
+HWND g_window = nullptr;
+
+void photographOpenList(ComboBox&, HWND popup) {
+    RECT area, list;
+    GetWindowRect(g_window, &area);
+    GetWindowRect(popup, &list);
+    UnionRect(&area, &area, &list);
+    test::photographBusyArea(area, g_picture);
+    PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
+void photographHalfWay(TabControl& tabs, Control&, int step) {
+    if (step != 5) return;
+    Rect r;
+    tabs.windowRect(r);
+    POINT origin{0, 0};
+    ClientToScreen(g_window, &origin);
+    test::photographBusyArea({origin.x + r.left, origin.y + r.top, origin.x + r.right, origin.y + r.bottom}, g_picture);
 }
 
 void collect(Control& c, std::set<std::string>& types) {
@@ -152,6 +177,45 @@ TEST_F(GalleryTest, NewControlsAtRestHoveredPressedAndDisabled) {
     photograph(combo, L"combobox-hovered");
     send(WM_MOUSEMOVE, 0, {1, 1});
     photograph(control(207), L"combobox-disabled");
+}
+
+TEST_F(GalleryTest, ComboListOpenDownAndUpAndATabSlidingIn) {
+    g_window = hwnd_;
+    std::vector<std::wstring> pictures;
+    for (const wchar_t* name : {L"combobox-open-down", L"combobox-open-up", L"tabs-slide-half-way"}) {
+        pictures.push_back(test::screenshotDir() + L"\\controls-" + name + L".png");
+        DeleteFileW(pictures.back().c_str());
+    }
+    ComboHelperWnd::setShownHook(&photographOpenList);
+    TabControl::setSlideStepHook(&photographHalfWay);
+    Control& combo = control(206);
+    g_picture = L"controls-combobox-open-down";
+    send(WM_LBUTTONDOWN, MK_LBUTTON, at(combo, 40, 14));
+    send(WM_LBUTTONUP, 0, at(combo, 40, 14));
+    // The window low on the screen: the list opens upwards.
+    RECT w;
+    GetWindowRect(hwnd_, &w);
+    SetWindowPos(hwnd_, nullptr, w.left, GetSystemMetrics(SM_CYSCREEN) - (w.bottom - w.top) + 60, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER);
+    pump(20);
+    g_picture = L"controls-combobox-open-up";
+    send(WM_LBUTTONDOWN, MK_LBUTTON, at(combo, 40, 14));
+    send(WM_LBUTTONUP, 0, at(combo, 40, 14));
+    SetWindowPos(hwnd_, nullptr, w.left, w.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    pump(20);
+    g_picture = L"controls-tabs-slide-half-way";
+    Control& tabs = control(301);
+    send(WM_LBUTTONDOWN, MK_LBUTTON, at(tabs, 180, 14));
+    send(WM_LBUTTONUP, 0, at(tabs, 180, 14));
+    ComboHelperWnd::setShownHook(nullptr);
+    TabControl::setSlideStepHook(nullptr);
+    // The list closed unchanged both times; the third tab is chosen.
+    EXPECT_EQ(*combo.findText(attr::text), u"简体中文");
+    const std::u16string* chosen = static_cast<TabControl&>(tabs).selectedItem()->findText(attr::text);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(*chosen, u"关于");
+    for (const std::wstring& picture : pictures)
+        EXPECT_NE(GetFileAttributesW(picture.c_str()), INVALID_FILE_ATTRIBUTES) << "no picture taken";
 }
 
 } // namespace

@@ -307,17 +307,18 @@ Image logo() {
 
 
 // --- Controls the wizard does not use ------------------------------------------
-// Light parts on the dark page, accent colours for what is pressed or chosen.
+// Scroll bars sit on the light lists and panels; the slider, tabs and
+// toggles on the dark page. Accent colours mark what is pressed or chosen.
 
-const Rgba kTrack = withAlpha(kWhite, 0.08), kTrackEdge = withAlpha(kWhite, 0.18);
+const Rgba kBarTrack = hex(0xEEF3F9);
 
-// The colour of a glyph or thumb in a state.
+// The colour of a scroll-bar glyph or thumb in a state.
 Rgba partColour(State s) {
     switch (s) {
-    case Hover: return hex(0xCFE3FA);
+    case Hover: return hex(0x8FB0DA);
     case Down: return kAccentTop;
-    case Off: return withAlpha(kWhite, 0.25);
-    default: return withAlpha(kWhite, 0.70);
+    case Off: return hex(0xC9D3E0);
+    default: return hex(0xB9CBE3);
     }
 }
 
@@ -328,7 +329,7 @@ Image arrow(int size, int direction, State s) {
     img.paint(0, size, [=](double x, double y) {
         Rgba c;
         if ((s == Hover || s == Down) && inRoundRect(x, y, 1, 1, size - 1, size - 1, 2))
-            c = withAlpha(kWhite, s == Down ? 0.22 : 0.12);
+            c = s == Down ? hex(0xCFE3FA) : hex(0xDDE7F3);
         // Work in the "up" frame: u across, v along the arrow.
         double u = x, v = y;
         if (direction == 1) v = size - y;
@@ -336,7 +337,8 @@ Image arrow(int size, int direction, State s) {
         if (direction == 3) u = y, v = size - x;
         const double cx = size / 2.0, top = size * 0.34, bottom = size * 0.64;
         const double half = (v - top) / (bottom - top) * size * 0.28;
-        if (v >= top && v <= bottom && std::fabs(u - cx) <= half) c = over(c, s == Down ? kWhite : partColour(s));
+        const Rgba glyph = s == Off ? hex(0xC9D3E0) : (s == Normal ? hex(0x7D97BA) : kAccentEdge);
+        if (v >= top && v <= bottom && std::fabs(u - cx) <= half) c = over(c, glyph);
         return c;
     });
     return img;
@@ -356,7 +358,7 @@ Image thumb(int w, int h, State s) {
 Image grip(bool vertical, State s) {
     const int w = vertical ? 6 : 5, h = vertical ? 5 : 6;
     Image img(w, h);
-    const Rgba c = s == Down ? withAlpha(kWhite, 0.9) : withAlpha(hex(0x173D73), 0.55);
+    const Rgba c = withAlpha(kWhite, s == Normal ? 0.75 : 0.9);
     img.paint(0, h, [=](double x, double y) {
         const double along = vertical ? y : x;
         return int(along) % 2 == 0 ? c : Rgba{};
@@ -498,8 +500,8 @@ int main(int argc, char** argv) {
         control(std::string("grip_h_") + stateNames[s] + ".png", grip(false, states[s]));
         control(std::string("slider_thumb_") + stateNames[s] + ".png", sliderThumb(states[s]));
     }
-    control("scrollbar_v.png", box(14, 14, kTrack, kTrackEdge, 3));
-    control("scrollbar_h.png", box(14, 14, kTrack, kTrackEdge, 3));
+    control("scrollbar_v.png", box(14, 14, kBarTrack, kBarTrack, 3));
+    control("scrollbar_h.png", box(14, 14, kBarTrack, kBarTrack, 3));
     control("slider_bar.png", sliderBar(false));
     control("slider_track.png", sliderBar(true));
     for (int s = 0; s < 4; ++s)
@@ -508,7 +510,6 @@ int main(int argc, char** argv) {
     control("combo_drop.png", dropButton());
     control("combo_list.png", box(8, 8, kWhite, kAccentEdge, 2));
     control("listbkg.png", box(8, 8, kWhite, hex(0x8EA9CC), 2));
-    control("listitem_over.png", cell(hex(0xE6F1FD)));
     control("listitem_chosen.png", cell(hex(0xCFE3FA)));
     for (int s = 0; s < 4; ++s) control(std::string("tab_") + stateNames[s] + ".png", tabHeader(states[s], false));
     control("tab_chosen.png", tabHeader(Normal, true));

@@ -1,0 +1,15 @@
+# Every image a style file names is in its skin: the shipped styles name
+# images of resources/skin, the gallery's those of either folder.
+foreach(dir ${SKIN_DIR} ${CONTROLS_SKIN_DIR})
+  file(GLOB styles ${dir}/*.xml)
+  foreach(style ${styles})
+    file(READ ${style} text)
+    string(REGEX MATCHALL "\"[^\"]+\\.png\"" images "${text}")
+    foreach(quoted ${images})
+      string(REPLACE "\"" "" image ${quoted})
+      if(NOT EXISTS ${dir}/${image} AND NOT EXISTS ${SKIN_DIR}/${image})
+        message(FATAL_ERROR "${style} names ${image}, which the skin does not have")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
