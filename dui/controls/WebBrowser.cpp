@@ -90,9 +90,11 @@ HRESULT WebBrowser::createBrowser() {
     if (FAILED(hr)) return hr;
 
     ComPtr<IOleWindow> oleWindow;
+    HWND window = nullptr;
     hr = browser_.query(IID_IOleWindow, oleWindow);
-    if (SUCCEEDED(hr)) hr = oleWindow->GetWindow(&browserWindow_);
+    if (SUCCEEDED(hr)) hr = oleWindow->GetWindow(&window);
     setAttachStep(AttachStep::OleWindow, hr);
+    if (SUCCEEDED(hr)) browserWindow_ = window;
     return hr;
 }
 
@@ -113,11 +115,14 @@ HRESULT WebBrowser::connectEvents() {
     return hr;
 }
 
+void WebBrowser::dropActiveObject() {
+    if (!activeObject_) return;
+    ActiveObjectSet::remove(activeObject_.get());
+    activeObject_.reset();
+}
+
 void WebBrowser::tearDown() {
-    if (activeObject_) {
-        ActiveObjectSet::remove(activeObject_.get());
-        activeObject_.reset();
-    }
+    dropActiveObject();
     // The browser is told to let go of the site and its events before its
     // pointers are dropped, so nothing calls into this control once it is
     // gone even if the browser object outlives it.
@@ -135,6 +140,8 @@ void WebBrowser::tearDown() {
     connectionPoint_.reset();
     // Usually gone with the browser object already.
     if (browserWindow_ && IsWindow(browserWindow_)) DestroyWindow(browserWindow_);
+    // Closing may have handed over another active object.
+    dropActiveObject();
     browserWindow_ = nullptr;
     subclassed_ = false;
     inPlaceActive_ = false;
@@ -157,11 +164,12 @@ void WebBrowser::placeBrowser(const Rect& rect) {
 }
 
 void WebBrowser::subclassInnerWindow() {
-    if (subclassed_ || !browserWindow_) return;
-    // The page's window: the first child of the browser's first child.
+    if (!browserWindow_) return;
+    // The page's window: the first child of the browser's first child. It
+    // is looked for at every event, not only the first: there is none before
+    // a page is shown, and a new page may bring a new one.
     HWND view = ::GetWindow(browserWindow_, GW_CHILD);
     HWND inner = view ? ::GetWindow(view, GW_CHILD) : nullptr;
-    // Not there yet (no page shown): a later event tries again.
     subclassed_ = inner && BrowserWindowSubclass::install(inner);
 }
 

@@ -8,9 +8,11 @@
 // reference count. When it joins a window it creates the browser, hands it
 // the site, activates it in place over the window's client area and
 // connects its events; any step that fails tears the browser down again and
-// the control stays an empty skinned rectangle. The browser shows no
-// context menu and no 3-D border, and every file download it starts is
-// cancelled. The control never navigates: the browser starts empty.
+// the control stays an empty skinned rectangle. Once the control is painted
+// where layout put it, the browser is moved over the control's rectangle,
+// and follows it when it moves. The browser shows no context menu and no
+// 3-D border, and every file download it starts is cancelled. The control
+// never navigates: the browser starts empty.
 //
 // Messages to the host window:
 //   kBeforeNavigateMessage (0x466), sent: wParam = the target URL (the
@@ -76,6 +78,7 @@ public:
     HWND hostWindow() const { return hostWindow_; }
     HWND browserWindow() const { return browserWindow_; }
     bool inPlaceActive() const { return inPlaceActive_; }
+    // Whether the inner window the last event found is subclassed.
     bool innerWindowSubclassed() const { return subclassed_; }
     IOleInPlaceActiveObject* activeObject() const { return activeObject_.get(); }
     LONG referenceCount() const { return references_; }
@@ -154,8 +157,8 @@ public:
     // BeforeNavigate2 (250) sends kBeforeNavigateMessage with the URL,
     // NavigateComplete2 (252) posts kNavigateCompleteMessage, FileDownload
     // (270) sets its Cancel argument: S_OK. Every other event E_NOTIMPL.
-    // The first event that finds the browser's inner window subclasses it
-    // (BrowserWindowSubclass).
+    // Each event first makes sure the browser's inner window, once there is
+    // one, is subclassed (BrowserWindowSubclass).
     STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* parameters, VARIANT* result,
                         EXCEPINFO* exception, UINT* argumentError) override;
 
@@ -171,7 +174,11 @@ private:
     // The steps up to the browser's window; the first failing result.
     HRESULT createBrowser();
     HRESULT connectEvents();
+    // Takes the browser down: the active object out of the process-wide
+    // set, the events disconnected, the browser closed and cut off from the
+    // site, its pointers released, its window destroyed.
     void tearDown();
+    void dropActiveObject();
     void subclassInnerWindow();
     // Hands the browser `rect` (window coordinates) as its place.
     void placeBrowser(const Rect& rect);
