@@ -334,8 +334,10 @@ STDMETHODIMP WebBrowser::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* param
     switch (id) {
     case DISPID_BEFORENAVIGATE2: {
         // (pDisp, URL, Flags, TargetFrameName, PostData, Headers, Cancel)
+        // A call without a URL (never from a browser) passes an empty one, so
+        // the window can always read the text.
         const VARIANT* url = dereference(argument(parameters, 1));
-        const BSTR text = url && V_VT(url) == VT_BSTR ? V_BSTR(url) : nullptr;
+        const wchar_t* text = url && V_VT(url) == VT_BSTR && V_BSTR(url) ? V_BSTR(url) : L"";
         if (hostWindow_) SendMessageW(hostWindow_, kBeforeNavigateMessage, reinterpret_cast<WPARAM>(text), 0);
         return S_OK;
     }

@@ -17,6 +17,7 @@
 #include <exdispid.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <set>
@@ -60,16 +61,13 @@ public:
 
     std::vector<UINT> messages;
     std::wstring url;  // the text of the last kBeforeNavigateMessage
-    bool urlWasNull = false;
 
 private:
     static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         if (auto* self = reinterpret_cast<RecordingWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))) {
             self->messages.push_back(message);
-            if (message == WebBrowser::kBeforeNavigateMessage) {
-                self->urlWasNull = wParam == 0;
-                self->url = wParam ? reinterpret_cast<const wchar_t*>(wParam) : L"";
-            }
+            if (message == WebBrowser::kBeforeNavigateMessage)
+                self->url = wParam ? reinterpret_cast<const wchar_t*>(wParam) : L"(null)";
         }
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
@@ -264,70 +262,74 @@ TEST_F(WebBrowserTest, SiteAnswersEveryInterfaceOnOneObjectWithOneCount) {
     EXPECT_EQ(inPlace->OnInPlaceDeactivate(), S_OK);
     EXPECT_FALSE(b->inPlaceActive());
 
-    // Every fixed answer. Out-pointers start as garbage and must come back
-    // null where the answer hands out nothing.
+    // Every fixed answer. An out-pointer given (poisoned) must come back
+    // null: the answer hands out nothing.
     MSG msg{};
     SIZE extent{};
     RECT rect{};
     BORDERWIDTHS widths{};
     POINT point{};
-    void* out = reinterpret_cast<void*>(1);
-    auto poisoned = [&out]() -> void* {
+    void* out = nullptr;
+    bool outGiven = false;
+    auto poisoned = [&]() -> void* {
         out = reinterpret_cast<void*>(1);
+        outGiven = true;
         return &out;
     };
     const struct {
         const char* name;
         std::function<HRESULT()> call;
         HRESULT expected;
-        bool nullsOut;
     } answers[] = {
-        {"SaveObject", [&] { return site->SaveObject(); }, E_NOTIMPL, false},
-        {"GetMoniker", [&] { return site->GetMoniker(0, 0, nullptr); }, E_NOTIMPL, false},
-        {"GetContainer", [&] { return site->GetContainer(static_cast<IOleContainer**>(poisoned())); }, E_NOINTERFACE, true},
-        {"ShowObject", [&] { return site->ShowObject(); }, S_OK, false},
-        {"OnShowWindow", [&] { return site->OnShowWindow(TRUE); }, S_OK, false},
-        {"RequestNewObjectLayout", [&] { return site->RequestNewObjectLayout(); }, E_NOTIMPL, false},
-        {"site ContextSensitiveHelp", [&] { return inPlace->ContextSensitiveHelp(TRUE); }, E_NOTIMPL, false},
-        {"CanInPlaceActivate", [&] { return inPlace->CanInPlaceActivate(); }, S_OK, false},
-        {"OnUIActivate", [&] { return inPlace->OnUIActivate(); }, S_OK, false},
-        {"Scroll", [&] { return inPlace->Scroll(extent); }, E_NOTIMPL, false},
-        {"OnUIDeactivate", [&] { return inPlace->OnUIDeactivate(FALSE); }, S_OK, false},
-        {"DiscardUndoState", [&] { return inPlace->DiscardUndoState(); }, E_NOTIMPL, false},
-        {"DeactivateAndUndo", [&] { return inPlace->DeactivateAndUndo(); }, E_NOTIMPL, false},
-        {"OnPosRectChange", [&] { return inPlace->OnPosRectChange(&rect); }, E_NOTIMPL, false},
-        {"frame ContextSensitiveHelp", [&] { return frame->ContextSensitiveHelp(FALSE); }, E_NOTIMPL, false},
-        {"GetBorder", [&] { return frame->GetBorder(&rect); }, E_NOTIMPL, false},
-        {"RequestBorderSpace", [&] { return frame->RequestBorderSpace(&widths); }, E_NOTIMPL, false},
-        {"SetBorderSpace", [&] { return frame->SetBorderSpace(&widths); }, E_NOTIMPL, false},
-        {"InsertMenus", [&] { return frame->InsertMenus(nullptr, nullptr); }, E_NOTIMPL, false},
-        {"SetMenu", [&] { return frame->SetMenu(nullptr, nullptr, nullptr); }, E_NOTIMPL, false},
-        {"RemoveMenus", [&] { return frame->RemoveMenus(nullptr); }, E_NOTIMPL, false},
-        {"SetStatusText", [&] { return frame->SetStatusText(L"x"); }, E_NOTIMPL, false},
-        {"frame EnableModeless", [&] { return frame->EnableModeless(TRUE); }, S_OK, false},
-        {"frame TranslateAccelerator", [&] { return frame->TranslateAccelerator(&msg, 0); }, E_NOTIMPL, false},
-        {"ShowContextMenu", [&] { return docHost->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr); }, S_OK, false},
-        {"ShowUI", [&] { return docHost->ShowUI(0, nullptr, nullptr, nullptr, nullptr); }, S_OK, false},
-        {"HideUI", [&] { return docHost->HideUI(); }, S_OK, false},
-        {"UpdateUI", [&] { return docHost->UpdateUI(); }, S_OK, false},
-        {"host EnableModeless", [&] { return docHost->EnableModeless(FALSE); }, S_OK, false},
-        {"OnDocWindowActivate", [&] { return docHost->OnDocWindowActivate(TRUE); }, S_OK, false},
-        {"OnFrameWindowActivate", [&] { return docHost->OnFrameWindowActivate(TRUE); }, S_OK, false},
-        {"ResizeBorder", [&] { return docHost->ResizeBorder(&rect, nullptr, TRUE); }, S_OK, false},
-        {"host TranslateAccelerator", [&] { return docHost->TranslateAccelerator(&msg, nullptr, 0); }, S_FALSE, false},
-        {"GetOptionKeyPath", [&] { return docHost->GetOptionKeyPath(nullptr, 0); }, S_FALSE, false},
-        {"GetDropTarget", [&] { return docHost->GetDropTarget(nullptr, nullptr); }, S_FALSE, false},
-        {"GetExternal", [&] { return docHost->GetExternal(static_cast<IDispatch**>(poisoned())); }, S_FALSE, true},
-        {"TranslateUrl", [&] { return docHost->TranslateUrl(0, nullptr, static_cast<LPWSTR*>(poisoned())); }, S_FALSE, true},
-        {"FilterDataObject", [&] { return docHost->FilterDataObject(nullptr, static_cast<IDataObject**>(poisoned())); }, S_FALSE, true},
-        {"GetTypeInfoCount", [&] { return events->GetTypeInfoCount(nullptr); }, E_NOTIMPL, false},
-        {"GetTypeInfo", [&] { return events->GetTypeInfo(0, 0, nullptr); }, E_NOTIMPL, false},
-        {"GetIDsOfNames", [&] { return events->GetIDsOfNames(IID_NULL, nullptr, 0, 0, nullptr); }, E_NOTIMPL, false},
+        {"SaveObject", [&] { return site->SaveObject(); }, E_NOTIMPL},
+        {"GetMoniker", [&] { return site->GetMoniker(0, 0, nullptr); }, E_NOTIMPL},
+        {"GetContainer", [&] { return site->GetContainer(static_cast<IOleContainer**>(poisoned())); },
+         E_NOINTERFACE},
+        {"ShowObject", [&] { return site->ShowObject(); }, S_OK},
+        {"OnShowWindow", [&] { return site->OnShowWindow(TRUE); }, S_OK},
+        {"RequestNewObjectLayout", [&] { return site->RequestNewObjectLayout(); }, E_NOTIMPL},
+        {"site ContextSensitiveHelp", [&] { return inPlace->ContextSensitiveHelp(TRUE); }, E_NOTIMPL},
+        {"CanInPlaceActivate", [&] { return inPlace->CanInPlaceActivate(); }, S_OK},
+        {"OnUIActivate", [&] { return inPlace->OnUIActivate(); }, S_OK},
+        {"Scroll", [&] { return inPlace->Scroll(extent); }, E_NOTIMPL},
+        {"OnUIDeactivate", [&] { return inPlace->OnUIDeactivate(FALSE); }, S_OK},
+        {"DiscardUndoState", [&] { return inPlace->DiscardUndoState(); }, E_NOTIMPL},
+        {"DeactivateAndUndo", [&] { return inPlace->DeactivateAndUndo(); }, E_NOTIMPL},
+        {"OnPosRectChange", [&] { return inPlace->OnPosRectChange(&rect); }, E_NOTIMPL},
+        {"frame ContextSensitiveHelp", [&] { return frame->ContextSensitiveHelp(FALSE); }, E_NOTIMPL},
+        {"GetBorder", [&] { return frame->GetBorder(&rect); }, E_NOTIMPL},
+        {"RequestBorderSpace", [&] { return frame->RequestBorderSpace(&widths); }, E_NOTIMPL},
+        {"SetBorderSpace", [&] { return frame->SetBorderSpace(&widths); }, E_NOTIMPL},
+        {"InsertMenus", [&] { return frame->InsertMenus(nullptr, nullptr); }, E_NOTIMPL},
+        {"SetMenu", [&] { return frame->SetMenu(nullptr, nullptr, nullptr); }, E_NOTIMPL},
+        {"RemoveMenus", [&] { return frame->RemoveMenus(nullptr); }, E_NOTIMPL},
+        {"SetStatusText", [&] { return frame->SetStatusText(L"x"); }, E_NOTIMPL},
+        {"frame EnableModeless", [&] { return frame->EnableModeless(TRUE); }, S_OK},
+        {"frame TranslateAccelerator", [&] { return frame->TranslateAccelerator(&msg, 0); }, E_NOTIMPL},
+        {"ShowContextMenu", [&] { return docHost->ShowContextMenu(0, &point, nullptr, nullptr); }, S_OK},
+        {"ShowUI", [&] { return docHost->ShowUI(0, nullptr, nullptr, nullptr, nullptr); }, S_OK},
+        {"HideUI", [&] { return docHost->HideUI(); }, S_OK},
+        {"UpdateUI", [&] { return docHost->UpdateUI(); }, S_OK},
+        {"host EnableModeless", [&] { return docHost->EnableModeless(FALSE); }, S_OK},
+        {"OnDocWindowActivate", [&] { return docHost->OnDocWindowActivate(TRUE); }, S_OK},
+        {"OnFrameWindowActivate", [&] { return docHost->OnFrameWindowActivate(TRUE); }, S_OK},
+        {"ResizeBorder", [&] { return docHost->ResizeBorder(&rect, nullptr, TRUE); }, S_OK},
+        {"host TranslateAccelerator", [&] { return docHost->TranslateAccelerator(&msg, nullptr, 0); }, S_FALSE},
+        {"GetOptionKeyPath", [&] { return docHost->GetOptionKeyPath(nullptr, 0); }, S_FALSE},
+        {"GetDropTarget", [&] { return docHost->GetDropTarget(nullptr, nullptr); }, S_FALSE},
+        {"GetExternal", [&] { return docHost->GetExternal(static_cast<IDispatch**>(poisoned())); }, S_FALSE},
+        {"TranslateUrl", [&] { return docHost->TranslateUrl(0, nullptr, static_cast<LPWSTR*>(poisoned())); },
+         S_FALSE},
+        {"FilterDataObject",
+         [&] { return docHost->FilterDataObject(nullptr, static_cast<IDataObject**>(poisoned())); }, S_FALSE},
+        {"GetTypeInfoCount", [&] { return events->GetTypeInfoCount(nullptr); }, E_NOTIMPL},
+        {"GetTypeInfo", [&] { return events->GetTypeInfo(0, 0, nullptr); }, E_NOTIMPL},
+        {"GetIDsOfNames", [&] { return events->GetIDsOfNames(IID_NULL, nullptr, 0, 0, nullptr); }, E_NOTIMPL},
     };
     for (const auto& a : answers) {
-        out = reinterpret_cast<void*>(1);
+        outGiven = false;
         EXPECT_EQ(a.call(), a.expected) << a.name;
-        if (a.nullsOut) {
+        if (outGiven) {
             EXPECT_EQ(out, nullptr) << a.name;
         }
     }
@@ -381,11 +383,11 @@ TEST_F(WebBrowserTest, SiteAnswersEveryInterfaceOnOneObjectWithOneCount) {
               S_OK);
     EXPECT_EQ(cancel, VARIANT_TRUE) << "the download is cancelled";
 
-    // Arguments missing: no crash, the message still goes, without a URL.
+    // Arguments missing: no crash, the message still goes, with an empty URL.
     host.messages.clear();
     EXPECT_EQ(events->Invoke(DISPID_BEFORENAVIGATE2, none, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr),
               S_OK);
-    EXPECT_TRUE(host.urlWasNull);
+    EXPECT_EQ(host.url, L"");
     EXPECT_EQ(events->Invoke(DISPID_FILEDOWNLOAD, none, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr), S_OK);
     EXPECT_EQ(events->Invoke(DISPID_DOCUMENTCOMPLETE, none, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr),
               E_NOTIMPL);
@@ -407,7 +409,8 @@ TEST_F(WebBrowserTest, InnerWindowOffersItsMessagesToTheActiveObjects) {
     auto* frame = static_cast<IOleInPlaceFrame*>(b);
 
     // No page, so no page window yet: an event changes nothing.
-    EXPECT_EQ(events->Invoke(DISPID_NAVIGATECOMPLETE2, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr),
+    EXPECT_EQ(events->Invoke(DISPID_NAVIGATECOMPLETE2, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr,
+                             nullptr),
               S_OK);
     EXPECT_FALSE(b->innerWindowSubclassed());
     // The windows a shown page has: a view inside the browser's window and
@@ -428,14 +431,9 @@ TEST_F(WebBrowserTest, InnerWindowOffersItsMessagesToTheActiveObjects) {
     EXPECT_EQ(SendMessageW(inner.hwnd(), WM_KEYDOWN, VK_TAB, 0x000F0001), 0);
     EXPECT_FALSE(inner.saw(WM_KEYDOWN)) << "translated: the previous procedure never sees it";
     ASSERT_EQ(active.offered.size(), 1u);
-    const MSG& record = active.offered[0];
-    EXPECT_EQ(record.hwnd, inner.hwnd());
-    EXPECT_EQ(record.message, UINT(WM_KEYDOWN));
-    EXPECT_EQ(record.wParam, WPARAM(VK_TAB));
-    EXPECT_EQ(record.lParam, LPARAM(0x000F0001));
-    EXPECT_LE(GetTickCount() - record.time, 5000u);
-    EXPECT_EQ(record.pt.x, cursor.x);
-    EXPECT_EQ(record.pt.y, cursor.y);
+    const MSG& r = active.offered[0];
+    EXPECT_TRUE(r.hwnd == inner.hwnd() && r.message == WM_KEYDOWN && r.wParam == VK_TAB && r.lParam == 0x000F0001);
+    EXPECT_TRUE(GetTickCount() - r.time < 5000 && r.pt.x == cursor.x && r.pt.y == cursor.y) << "time and cursor";
 
     SendMessageW(inner.hwnd(), WM_KEYDOWN, 'A', 0x001E0001);
     EXPECT_TRUE(inner.saw(WM_KEYDOWN)) << "not translated: passed on";
@@ -465,8 +463,8 @@ TEST_F(WebBrowserTest, InnerWindowOffersItsMessagesToTheActiveObjects) {
 // What the system's browser did at each step, for the record.
 void printAttach(WebBrowser& b) {
     std::printf("attach: step %d, result 0x%08lx, browser window %p, in place %d, site references %ld\n",
-                int(b.attachStep()), static_cast<unsigned long>(b.attachResult()), static_cast<void*>(b.browserWindow()),
-                b.inPlaceActive(), b.referenceCount());
+                int(b.attachStep()), static_cast<unsigned long>(b.attachResult()),
+                static_cast<void*>(b.browserWindow()), b.inPlaceActive(), b.referenceCount());
 }
 
 TEST_F(WebBrowserTest, AttachesTheSystemBrowserOverTheControlAndTakesItDown) {
@@ -506,7 +504,6 @@ TEST_F(WebBrowserTest, AttachesTheSystemBrowserOverTheControlAndTakesItDown) {
         GetWindowRect(browserWindow, &placed);
         MapWindowPoints(nullptr, w.hwnd(), reinterpret_cast<POINT*>(&placed), 2);
         EXPECT_EQ(fromRECT(placed), kControlRect);
-        EXPECT_EQ(GetModuleHandleW(L"mshtml.dll"), nullptr) << "no page, no engine";
         saveWindowPng(w.hwnd(), screenshotDir() + L"\\controls-browser-attached.png");
     }
     pump();
