@@ -121,16 +121,6 @@ std::set<HWND> threadWindows() {
     return all;
 }
 
-// The client area of `window` as the screen shows it.
-std::vector<uint32_t> screenPixels(HWND window, Size size) {
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    std::vector<uint32_t> pixels;
-    EXPECT_TRUE(captureScreen({origin.x, origin.y, origin.x + size.cx, origin.y + size.cy}, pixels));
-    for (uint32_t& p : pixels) p &= 0xFFFFFF;
-    return pixels;
-}
-
 constexpr uint32_t kBackground = 0x3A6EA5;  // background.xml
 constexpr Rect kControlRect{20, 10, 180, 110};
 
@@ -470,7 +460,10 @@ void printAttach(WebBrowser& b) {
 TEST_F(WebBrowserTest, AttachesTheSystemBrowserOverTheControlAndTakesItDown) {
     // The first window loads the browser's libraries and fills the skin's
     // caches; the second must give back everything it takes.
-    { MarkupWindow warmUp(kBrowserWindow); }
+    {
+        MarkupWindow warmUp(kBrowserWindow);
+        saveWindowPng(warmUp.hwnd(), screenshotDir() + L"\\controls-browser-attached.png");
+    }
     pump();
     const std::set<HWND> windowsBefore = threadWindows();
     const ProcessCounts countsBefore = readProcessCounts();
@@ -504,7 +497,6 @@ TEST_F(WebBrowserTest, AttachesTheSystemBrowserOverTheControlAndTakesItDown) {
         GetWindowRect(browserWindow, &placed);
         MapWindowPoints(nullptr, w.hwnd(), reinterpret_cast<POINT*>(&placed), 2);
         EXPECT_EQ(fromRECT(placed), kControlRect);
-        saveWindowPng(w.hwnd(), screenshotDir() + L"\\controls-browser-attached.png");
     }
     pump();
     EXPECT_FALSE(IsWindow(browserWindow));
@@ -531,20 +523,20 @@ TEST_F(WebBrowserTest, FailedAttachLeavesAnEmptySkinnedRectangle) {
         EXPECT_EQ(b->referenceCount(), 0);
         EXPECT_EQ(GetWindow(w.hwnd(), GW_CHILD), nullptr);
 
-        pump(100);
+        // No browser window covers the control (no child window at all), and
+        // the window paints the control's own style over its rectangle.
         const Size size = w.clientSize();
-        const std::vector<uint32_t> pixels = screenPixels(w.hwnd(), size);
-        ASSERT_EQ(pixels.size(), size_t(size.cx) * size.cy);
+        Surface surface(size.cx, size.cy);
+        w.render(surface);
         int styled = 0, background = 0;
         for (int y = 0; y < size.cy; ++y)
             for (int x = 0; x < size.cx; ++x) {
                 const bool inside = kControlRect.contains(x, y);
-                const uint32_t expected = inside ? kUp : kBackground;
-                if (pixels[y * size.cx + x] == expected) ++(inside ? styled : background);
+                if (surface.rgb(x, y) == (inside ? kUp : kBackground)) ++(inside ? styled : background);
             }
         EXPECT_EQ(styled, 160 * 100) << "the control's own style fills its rectangle";
         EXPECT_EQ(background, size.cx * size.cy - 160 * 100);
-        saveWindowPng(w.hwnd(), screenshotDir() + L"\\controls-browser-failed.png");
+        w.screenshot(L"controls-browser-failed");
     }
     pump();
     EXPECT_EQ(threadWindows(), windowsBefore) << "no window is left";
