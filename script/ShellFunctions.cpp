@@ -1,6 +1,7 @@
 // Starting programs through the shell, shell links and the owner-less
 // message box.
 
+#include "host/ComPtr.h"
 #include "host/LibrarySearch.h"
 #include "host/UniqueHandle.h"
 #include "script/LuaConvert.h"
@@ -28,24 +29,6 @@ public:
 
 private:
     HRESULT result_;
-};
-
-// Releases a COM interface at scope end.
-template <typename T>
-class ComRef {
-public:
-    ComRef() = default;
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    ~ComRef() {
-        if (p_) p_->Release();
-    }
-    T* operator->() const { return p_; }
-    T* get() const { return p_; }
-    void** put() { return reinterpret_cast<void**>(&p_); }
-
-private:
-    T* p_ = nullptr;
 };
 
 std::wstring windowsFolder() {
@@ -115,12 +98,12 @@ int createShortCut(lua_State* L) {
     const std::wstring target = argWideText(L, 1);
     const std::wstring linkFile = argWideText(L, 2);
     const ComApartment apartment;
-    ComRef<IShellLinkW> link;
-    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put());
+    ComPtr<IShellLinkW> link;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.putVoid());
     if (SUCCEEDED(hr)) {
         link->SetPath(target.c_str());
-        ComRef<IPersistFile> file;
-        hr = link->QueryInterface(IID_IPersistFile, file.put());
+        ComPtr<IPersistFile> file;
+        hr = link.query(IID_IPersistFile, file);
         if (SUCCEEDED(hr)) hr = file->Save(linkFile.c_str(), TRUE);
     }
     lua_pushboolean(L, SUCCEEDED(hr));

@@ -6,13 +6,17 @@ WINE_SESSION_XVFB_PID=
 
 # wine_prefix_init PREFIX: creates the prefix once (64-bit, no Mono or Gecko
 # offers), with Chinese fonts linked so that message boxes and our windows
-# show Chinese text instead of boxes.
+# show Chinese text instead of boxes. Wine's .NET runtime and HTML engine
+# (mscoree, mshtml) are disabled by the environment and, for programs started
+# without it, by the prefix's own DLL overrides: the prefix has no Mono or
+# Gecko, and a disabled engine cannot offer to download one (a dialog that
+# would wait for ever). The web browser control still comes up, empty.
 wine_prefix_init() {
   local prefix=$1
   export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   # The stamp names the version of the settings below: a prefix made with
   # older settings gets the new ones.
-  local stamp="$prefix/.nelvo-settings-2"
+  local stamp="$prefix/.nelvo-settings-3"
   [ -f "$stamp" ] && return 0
   if [ ! -f "$prefix/system.reg" ]; then
     echo "wine: creating the prefix $prefix (once; takes a minute)" >&2
@@ -30,6 +34,7 @@ wine_prefix_init() {
     # Wine draws title bars itself, so screenshots on a display without a
     # window manager show them.
     printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n"Decorated"="N"\r\n'
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\DllOverrides]\r\n"mscoree"=""\r\n"mshtml"=""\r\n'
     printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
     for face in 宋体 新宋体 微软雅黑 黑体 SimSun NSimSun "Microsoft YaHei" SimHei; do
       printf '"%s"="WenQuanYi Micro Hei"\r\n' "$face"

@@ -20,6 +20,7 @@ public:
     int deferredUpdates = 0;
     Rect client{0, 0, 504, 366};
     Point cursor;
+    NativeWindow native = nullptr;  // what the tree sees as the native window
 
     void forget(Control& c) override { forgotten.push_back(&c); }
     bool clientRect(Rect& out) const override {
@@ -32,6 +33,7 @@ public:
         out = cursor;
         return true;
     }
+    NativeWindow nativeHandle() const override { return native; }
 };
 
 // Attaches `root` to a stand-in window, lays it out at 504 x 366, and asks
