@@ -112,11 +112,8 @@ protected:
     // non-empty folder) whose device tool takes `seconds` to install the
     // driver; returns once the tool runs.
     void installUntilTheDeviceToolRuns(WizardSession& s, const std::wstring& dir, int seconds) {
-        ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
-        ASSERT_TRUE(writeFile(dir + L"devcon-outcome.txt", "install 0 " + std::to_string(seconds) + "\n"));
-        openFolderPage(s);
-        installTo(s, dir);
-        EXPECT_EQ(s.answerNext(IDOK, L"not-empty-ok").caption, L"提示");
+        installWithDeviceOutcome(s, dir, "install 0 " + std::to_string(seconds) + "\n");
+        if (HasFatalFailure()) return;
         ASSERT_TRUE(within(120000, [&] { return processRunningFrom(dir + L"DevconExe.exe") ||
                                                 processRunningFrom(dir + L"DevconExe64.exe"); }))
             << "the device tool did not start";

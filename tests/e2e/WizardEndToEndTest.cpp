@@ -423,15 +423,12 @@ TEST_F(WizardEndToEnd, UpdateWithASavedPath) {
 TEST_F(WizardEndToEnd, RestartNeededAndThenPending) {
     const ReportedVersion windows8(L"win8");
     const std::wstring dir = kScratch + L"Restart\\";
-    ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
-    // The device tool asks for a restart, after two seconds of work.
-    ASSERT_TRUE(writeFile(dir + L"devcon-outcome.txt", "install 1 2\n"));
     {
         WizardSession s(*layout, L"e2e-restart");
-        openFolderPage(s);
-        installTo(s, L"C:\\NelvoE2E\\Restart");
-        const DWORD clicked = GetTickCount();
-        EXPECT_EQ(s.answerNext(IDOK, L"not-empty-ok").caption, L"提示");
+        // The device tool asks for a restart, after two seconds of work.
+        DWORD clicked = 0;
+        installWithDeviceOutcome(s, dir, "install 1 2\n", &clicked);
+        if (HasFatalFailure()) return;
         ASSERT_TRUE(s.watchInstall(clicked));
         s.click(wizard::kFinish);  // "run Nelvo" stays checked
         const std::optional<WizardSession::Box> box = s.waitForMessageBox(30000);
@@ -467,12 +464,9 @@ TEST_F(WizardEndToEnd, RestartNeededAndThenPending) {
 TEST_F(WizardEndToEnd, FailingDriverInstallEndsTheWizard) {
     const ReportedVersion windows8(L"win8");
     const std::wstring dir = kScratch + L"Failing\\";
-    ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
-    ASSERT_TRUE(writeFile(dir + L"devcon-outcome.txt", "install -1\n"));
     WizardSession s(*layout, L"e2e-driver-fails");
-    openFolderPage(s);
-    installTo(s, L"C:\\NelvoE2E\\Failing");
-    EXPECT_EQ(s.answerNext(IDOK, L"not-empty-ok").caption, L"提示");
+    installWithDeviceOutcome(s, dir, "install -1\n");
+    if (HasFatalFailure()) return;
     const SeenWindow box = s.answerNext(IDOK, L"driver-failed", 60000);
     EXPECT_EQ(box.caption, L"错误");
     EXPECT_EQ(box.text, L"安装过程发生异常\r\n\r\n安装虚拟摄像头驱动失败");

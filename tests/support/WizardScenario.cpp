@@ -52,6 +52,17 @@ void installTo(WizardSession& s, const std::wstring& text) {
     s.click(wizard::kInstall);
 }
 
+void installWithDeviceOutcome(WizardSession& s, const std::wstring& dir, const std::string& outcome,
+                              DWORD* clickedAt) {
+    ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+    ASSERT_TRUE(writeFile(dir + L"devcon-outcome.txt", outcome));
+    openFolderPage(s);
+    if (::testing::Test::HasFatalFailure()) return;
+    installTo(s, dir.substr(0, dir.size() - 1));
+    if (clickedAt) *clickedAt = GetTickCount();
+    EXPECT_EQ(s.answerNext(IDOK, L"not-empty-ok").caption, L"提示");
+}
+
 RegValue savedInstallPath() { return readRegValue(HKEY_CURRENT_USER, L"Software\\QuentNelvo", L"InstallPath"); }
 
 void expectNothingRegistered() {

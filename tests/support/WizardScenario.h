@@ -44,6 +44,14 @@ void openFolderPage(WizardSession& s);
 // The install button pressed with `text` in the folder box.
 void installTo(WizardSession& s, const std::wstring& text);
 
+// An installation into the new folder `dir` (its path, with the trailing
+// separator, is typed without it) whose device tool answers with `outcome`,
+// a line of devcon-outcome.txt: the folder page, the install button (its
+// tick count to `clickedAt` when given), the question about the folder not
+// being empty answered OK. Fatal failures when a step fails.
+void installWithDeviceOutcome(WizardSession& s, const std::wstring& dir, const std::string& outcome,
+                              DWORD* clickedAt = nullptr);
+
 // The install path the wizard saves for the next setup.
 RegValue savedInstallPath();
 // No saved install path, uninstall entry, URL protocol or desktop shortcut.
