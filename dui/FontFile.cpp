@@ -7,12 +7,6 @@
 namespace nelvo {
 namespace {
 
-const XmlNode* firstElement(const XmlNode* parent) {
-    for (const XmlNode* n = parent ? parent->first_node() : nullptr; n; n = n->next_sibling())
-        if (n->type() == rapidxml::node_element) return n;
-    return nullptr;
-}
-
 // As wtol: leading white space, an optional sign, decimal digits; 0 without.
 // Saturates at the 32-bit limits instead of wrapping.
 int32_t leadingInteger(std::u16string_view s) {

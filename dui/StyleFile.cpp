@@ -7,15 +7,6 @@
 #include <string>
 
 namespace nelvo {
-namespace {
-
-const XmlNode* firstElement(const XmlNode* parent) {
-    for (const XmlNode* n = parent ? parent->first_node() : nullptr; n; n = n->next_sibling())
-        if (n->type() == rapidxml::node_element) return n;
-    return nullptr;
-}
-
-} // namespace
 
 std::unique_ptr<Style> readStyleFile(const ControlFactory& factory, const SetterRegistry& setters,
                                      std::string_view utf8) {

@@ -54,4 +54,12 @@ std::u16string nameOf(const XmlNode& n);
 std::u16string nameOf(const XmlAttribute& a);
 std::u16string valueOf(const XmlAttribute& a);
 
+// The first child of `parent` that is an element (comments and text are
+// skipped), or null; null when `parent` is null.
+inline const XmlNode* firstElement(const XmlNode* parent) {
+    for (const XmlNode* n = parent ? parent->first_node() : nullptr; n; n = n->next_sibling())
+        if (n->type() == rapidxml::node_element) return n;
+    return nullptr;
+}
+
 } // namespace nelvo
