@@ -117,28 +117,38 @@ protected:
         pump(5);
     }
     // The control and 4 pixels around it, as it is on screen.
-    void photograph(Control& c, const std::wstring& name) {
+    std::vector<uint32_t> photograph(Control& c, const std::wstring& name) {
         UpdateWindow(hwnd_);
         pump(10);
         Rect r;
         c.windowRect(r);
         POINT origin{0, 0};
         ClientToScreen(hwnd_, &origin);
-        const RECT area{origin.x + r.left - 4, origin.y + r.top - 4, origin.x + r.right + 4, origin.y + r.bottom + 4};
         std::vector<uint32_t> pixels;
-        ASSERT_TRUE(test::captureScreen(area, pixels));
-        EXPECT_TRUE(test::savePixelsPng(pixels.data(), area.right - area.left, area.bottom - area.top,
-                                        test::screenshotDir() + L"\\controls-" + name + L".png"));
+        EXPECT_TRUE(test::photographBusyArea(
+            {origin.x + r.left - 4, origin.y + r.top - 4, origin.x + r.right + 4, origin.y + r.bottom + 4},
+            L"controls-" + name, &pixels));
+        return pixels;
     }
+    struct States {
+        std::vector<uint32_t> rest, hovered, pressed;
+    };
     // At rest, hovered at `p`, pressed there, released away from it.
-    void photographStates(Control& c, POINT p, const std::wstring& name) {
-        photograph(c, name + L"-rest");
+    States photographStates(Control& c, POINT p, const std::wstring& name) {
+        States seen;
+        seen.rest = photograph(c, name + L"-rest");
         send(WM_MOUSEMOVE, 0, p);
-        photograph(c, name + L"-hovered");
+        seen.hovered = photograph(c, name + L"-hovered");
         send(WM_LBUTTONDOWN, MK_LBUTTON, p);
-        photograph(c, name + L"-pressed");
+        seen.pressed = photograph(c, name + L"-pressed");
         send(WM_LBUTTONUP, 0, p);
         send(WM_MOUSEMOVE, 0, {1, 1});
+        return seen;
+    }
+    // Each state draws differently from the one before it.
+    static void expectThreeLooks(const States& seen, const char* what) {
+        EXPECT_NE(seen.rest, seen.hovered) << what << ": hovering shows";
+        EXPECT_NE(seen.hovered, seen.pressed) << what << ": pressing shows";
     }
 
     WindowImpl* window_ = nullptr;
@@ -157,24 +167,27 @@ TEST_F(GalleryTest, EveryElementOfTheVocabularyBuildsItsOwnControl) {
 }
 
 TEST_F(GalleryTest, NewControlsAtRestHoveredPressedAndDisabled) {
-    Control& list = control(202);
-    // The vertical bar at the list's right edge: its thumb, then an item.
-    photographStates(list, at(list, -7, 22), L"listbox-thumb");
-    photographStates(list, at(list, 40, 12), L"listbox-item");
+    auto& list = static_cast<ListBox&>(control(202));
+    // The vertical bar at the list's right edge: its thumb, then an item
+    // (labels take no hover; the click chooses it).
+    expectThreeLooks(photographStates(list, at(list, -7, 22), L"listbox-thumb"), "list thumb");
+    const States item = photographStates(list, at(list, 40, 12), L"listbox-item");
+    EXPECT_EQ(list.selectedText(), u"Nelvo 主程序");
+    EXPECT_NE(item.rest, photograph(list, L"listbox-item-chosen")) << "the chosen item shows";
     Control& panel = control(201);
-    photographStates(panel, at(panel, -7, 4), L"scrollpanel-arrow");
+    expectThreeLooks(photographStates(panel, at(panel, -7, 4), L"scrollpanel-arrow"), "panel arrow");
     Control& slider = control(203);
-    photographStates(slider, at(slider, 110, 10), L"slider");
+    expectThreeLooks(photographStates(slider, at(slider, 110, 10), L"slider"), "slider");
     photograph(control(204), L"slider-disabled");
     photograph(control(205), L"slider-vertical");
     Control& tabs = control(301);
-    photographStates(tabs, at(tabs, 108, 14), L"tabs");
+    expectThreeLooks(photographStates(tabs, at(tabs, 108, 14), L"tabs"), "tab header");
     photograph(control(302), L"tabs-left");
     photograph(control(303), L"webbrowser");
     Control& combo = control(206);
-    photograph(combo, L"combobox-rest");
+    const std::vector<uint32_t> rest = photograph(combo, L"combobox-rest");
     send(WM_MOUSEMOVE, 0, at(combo, 40, 14));
-    photograph(combo, L"combobox-hovered");
+    EXPECT_NE(rest, photograph(combo, L"combobox-hovered")) << "combo box: hovering shows";
     send(WM_MOUSEMOVE, 0, {1, 1});
     photograph(control(207), L"combobox-disabled");
 }
