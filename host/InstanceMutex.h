@@ -9,9 +9,13 @@ namespace nelvo {
 
 enum class InstanceGuard { First, AlreadyRunning };
 
-// Creates the mutex with initial ownership. AlreadyRunning when another
-// process holds it (the handle is closed again). When no handle comes back
-// at all, the program carries on as the first instance without a mutex.
+// Creates the mutex with initial ownership, owned by Administrators and
+// opened only by SYSTEM and Administrators (ProtectedAccess.h).
+// AlreadyRunning when another elevated program holds it (the handle is
+// closed again). A mutex of that name whose owner is anyone else was not
+// made by a setup or uninstall program: it is ignored, and the program
+// carries on as the first instance without a mutex, as it does when no
+// handle comes back at all.
 InstanceGuard acquireInstanceMutex();
 
 // The process-wide mutex handle, or null.

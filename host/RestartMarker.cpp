@@ -1,5 +1,6 @@
 #include "host/RestartMarker.h"
 
+#include "host/PathChecks.h"
 #include "host/UniqueHandle.h"
 
 #include <windows.h>
@@ -29,6 +30,9 @@ bool readShutdownTime(uint8_t (&buffer)[8]) {
 bool restartPending() {
     const std::wstring path = restartMarkerPath();
     if (path.empty() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    // A marker reached through a link is not one this program wrote: it is
+    // neither believed nor deleted (the delete would act on the link's target).
+    if (passesThroughLink(path)) return false;
 
     bool pending = false;
     {

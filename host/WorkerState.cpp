@@ -2,6 +2,7 @@
 
 #include "host/MemberFile.h"
 #include "host/MemberPrefetcher.h"
+#include "host/PathChecks.h"
 #include "host/TextConvert.h"
 #include "script/LuaConvert.h"
 #include "script/NativeBoundary.h"
@@ -46,7 +47,9 @@ int extractFile(lua_State* L) {
     const std::wstring path = argWideText(L, 2);
     const LzPackage::Entry* entry = package->find(name);
     bool ok = false;
-    if (path.empty() || !entry) {
+    // The elevated worker writes no member through a link in the target's
+    // path (host/PathChecks.h): such a target fails like one it cannot write.
+    if (path.empty() || !entry || passesThroughLink(path)) {
         // Nothing on disk changes.
     } else if (entry->stored()) {
         ok = writeMemberFile(path, package->storedBytes(*entry), entry->packedSize);

@@ -130,11 +130,13 @@ if codecsFolder then
     killProcess(codecsFolder .. 'nelvomon.exe')
 end
 
-if not createDirectory(installPath) then
+-- 安装目录只属于这次安装：新建时就带上受保护的访问列表（只有系统和管理员能写入），
+-- 已有的文件夹（用户已确认安装到其中）换成同样的列表。
+if not createProtectedDirectory(installPath) then
     notify(6, 'error', '创建文件夹' .. installPath .. '失败')
     return
 end
--- 之后不带路径启动的程序都在安装目录中查找。
+-- 之后不带路径启动的程序：系统的程序从系统文件夹启动，其余的只在安装目录中查找。
 setCurrentDirectory(installPath)
 
 -- 卸载旧的驱动。设备工具来自上一次安装，首次安装时它还不存在，启动失败即可。

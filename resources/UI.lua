@@ -391,8 +391,11 @@ local function RegisterNelvo(installPath)
 
     -- A library that another installation registered under the crash-dump
     -- class is unregistered; the one just registered stays.
-    local old = regQueryString(HKEY_CLASSES_ROOT,
-        "CLSID\\{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}\\InprocServer32", "")
+    -- Read from the machine's own classes only: the user's part of the
+    -- classes root is anyone's to write, and what it names would be run as
+    -- administrator.
+    local old = regQueryString(HKEY_LOCAL_MACHINE,
+        "Software\\Classes\\CLSID\\{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}\\InprocServer32", "")
     if old and old ~= "" and string.lower(old) ~= string.lower(dumper) then
         shellExecuteEx("regsvr32", "/s /u \"" .. old .. "\"", "open", 0, 64)
     end
@@ -437,6 +440,34 @@ local function getInstallPath(text)
         return nil
     end
     return regularPathString(parts[1], names)
+end
+
+-- Why a folder cannot take the installation, or nothing: the Windows
+-- folder, the system folders, anything inside them and a drive root are
+-- the system's, also when a short name or a link leads there.
+local function systemFolderRefusal(path)
+    if isSystemPath(path) then
+        return "不能安装到系统文件夹"
+    end
+end
+
+-- The saved install path is the user's to change, and this program runs as
+-- administrator: it is used only when the machine-wide uninstall entry
+-- names the same folder, that folder still holds the installation's
+-- uninstaller and it is no system folder. Otherwise nothing, and the
+-- folder page shows.
+local function trustedInstallPath(path)
+    if not path or systemFolderRefusal(path) then
+        return nil
+    end
+    local entry = regQueryString(HKEY_LOCAL_MACHINE,
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuentNelvo", "UninstallString")
+    local uninstaller = path .. "unins000.exe"
+    entry = entry and string.match(entry, '^"?([^"]*)"?$')
+    if not entry or string.lower(entry) ~= string.lower(uninstaller) or not fileExists(uninstaller) then
+        return nil
+    end
+    return path
 end
 
 local licenceText = [==[
@@ -580,7 +611,8 @@ local function setupWindow()
     end
 
     window:getChild(2003):addHandler(event.Click, function()
-        local saved = getInstallPath(regQueryString(HKEY_CURRENT_USER, "Software\\QuentNelvo", "InstallPath"))
+        local saved = trustedInstallPath(
+            getInstallPath(regQueryString(HKEY_CURRENT_USER, "Software\\QuentNelvo", "InstallPath")))
         if saved then
             -- An update: the product stays where it is.
             installPath = saved
@@ -637,6 +669,10 @@ local function setupWindow()
             return refuse("不能安装到盘符根路径")
         end
         local path = regularPathString(parts[1], names)
+        local refusal = systemFolderRefusal(path)
+        if refusal then
+            return refuse(refusal)
+        end
         if not directoryEmpty(path) then
             local answer = window:showMessageBox(
                 "文件夹:\r\n\r\n" .. path .. "\r\n\r\n不为空。您一定要安装到该文件夹中么?", "提示",

@@ -1,5 +1,12 @@
 // Files and folders.
+//
+// The functions that delete, move, copy or write refuse, with false, a path
+// that passes through a link (host/PathChecks.h): the install script runs
+// them elevated on folders of the user's (the application-data folder) and
+// on paths the wizard took from the user.
 
+#include "host/PathChecks.h"
+#include "host/ProtectedAccess.h"
 #include "script/FolderTree.h"
 #include "script/LuaConvert.h"
 #include "script/SystemBindings.h"
@@ -9,6 +16,10 @@ namespace nelvo::bindings {
 // [-0, +1] removeFile(path) -> boolean
 int removeFile(lua_State* L) {
     const std::wstring path = argWideText(L, 1);
+    if (passesThroughLink(path)) {
+        lua_pushboolean(L, false);
+        return 1;
+    }
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
@@ -20,6 +31,10 @@ int removeFile(lua_State* L) {
 int moveFile(lua_State* L) {
     const std::wstring source = argWideText(L, 1);
     const std::wstring target = argWideText(L, 2);
+    if (passesThroughLink(source) || passesThroughLink(target)) {
+        lua_pushboolean(L, false);
+        return 1;
+    }
     lua_pushboolean(L, MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED));
     return 1;
 }
@@ -28,19 +43,46 @@ int moveFile(lua_State* L) {
 int copyFile(lua_State* L) {
     const std::wstring source = argWideText(L, 1);
     const std::wstring target = argWideText(L, 2);
+    if (passesThroughLink(source) || passesThroughLink(target)) {
+        lua_pushboolean(L, false);
+        return 1;
+    }
     lua_pushboolean(L, CopyFileW(source.c_str(), target.c_str(), FALSE));
     return 1;
 }
 
 // [-0, +0] removeDirectory(path)
 int removeDirectory(lua_State* L) {
-    removeFolderTree(argWideText(L, 1));
+    const std::wstring path = argWideText(L, 1);
+    if (!path.empty() && !passesThroughLink(path)) removeFolderTree(path);
     return 0;
 }
 
 // [-0, +1] createDirectory(path) -> boolean
 int createDirectory(lua_State* L) {
     lua_pushboolean(L, createFolderPath(argWideText(L, 1)));
+    return 1;
+}
+
+// [-0, +1] createProtectedDirectory(path) -> boolean
+//
+// The install folder: made with every missing folder above it, and given
+// the protected access list of host/ProtectedAccess.h whether it is new or
+// was there before. False when the path passes through a link.
+int createProtectedDirectory(lua_State* L) {
+    std::wstring path = argWideText(L, 1);
+    while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+    const size_t slash = path.find_last_of(L"\\/");
+    const bool made = !path.empty() && !passesThroughLink(path) && slash != std::wstring::npos &&
+                      createFolderPath(path.substr(0, slash + 1)) &&
+                      createProtectedFolder(path, kInstallFolderAccess);
+    lua_pushboolean(L, made);
+    return 1;
+}
+
+// [-0, +1] isSystemPath(path) -> boolean
+int isSystemPath(lua_State* L) {
+    lua_pushboolean(L, nelvo::isSystemPath(argWideText(L, 1)));
     return 1;
 }
 

@@ -1,6 +1,7 @@
 // Restarting the computer, the pending-restart marker and the instance guard.
 
 #include "host/InstanceMutex.h"
+#include "host/PathChecks.h"
 #include "host/RestartMarker.h"
 #include "host/UniqueHandle.h"
 #include "script/SystemBindings.h"
@@ -17,7 +18,9 @@ int reboot(lua_State*) {
 // [-0, +0] markRestart()
 int markRestart(lua_State*) {
     const std::wstring path = restartMarkerPath();
-    if (path.empty()) return 0;
+    // The temporary folder is the user's: a link put in place of the marker
+    // (or on its way) would turn the elevated write onto another file.
+    if (path.empty() || passesThroughLink(path)) return 0;
     uint8_t shutdownTime[8] = {};
     readShutdownTime(shutdownTime);
     {

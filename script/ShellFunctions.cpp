@@ -38,34 +38,65 @@ std::wstring windowsFolder() {
     return std::wstring(path, n);
 }
 
-// The full path of the system's program of that bare name, or `file` as it
-// is (see shellExecuteEx).
-std::wstring systemProgramOr(const std::wstring& file) {
-    if (file.empty() || file.find_first_of(L"\\/:") != std::wstring::npos) return file;
+bool isFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring currentFolder() {
+    std::wstring folder(MAX_PATH, L'\0');
+    DWORD n = GetCurrentDirectoryW(DWORD(folder.size()), folder.data());
+    if (n >= folder.size()) {
+        folder.resize(n);
+        n = GetCurrentDirectoryW(DWORD(folder.size()), folder.data());
+    }
+    if (n == 0 || n >= folder.size()) return {};
+    folder.resize(n);
+    if (folder.back() == L'\\') folder.pop_back();
+    return folder;
+}
+
+// The full path of the file to start (see shellExecuteEx); empty when
+// there is none to start.
+std::wstring programPath(const std::wstring& file) {
+    if (file.empty()) return {};
+    const bool bare = file.find_first_of(L"\\/:") == std::wstring::npos;
+    if (!bare) {
+        // A path: a relative one is taken from the current folder, by name.
+        const bool absolute = file.size() > 2 && (file[1] == L':' || (file[0] == L'\\' && file[1] == L'\\'));
+        if (absolute) return file;
+        const std::wstring folder = currentFolder();
+        return folder.empty() ? std::wstring() : folder + L"\\" + file;
+    }
     const std::wstring name = file.find(L'.') == std::wstring::npos ? file + L".exe" : file;
-    for (const std::wstring& folder : {systemFolder(), windowsFolder()}) {
+    for (const std::wstring& folder : {systemFolder(), windowsFolder(), currentFolder()}) {
         if (folder.empty()) continue;
         const std::wstring path = folder + L"\\" + name;
-        const DWORD attributes = GetFileAttributesW(path.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return path;
+        if (isFile(path)) return path;
     }
-    return file;
+    return {};
 }
 
 } // namespace
 
 // [-0, +(1|2)] shellExecuteEx(file, parameters, verb, show, mask) -> boolean [, exit code]
 //
-// A bare program name (no folder separator, no drive) that names a file of
-// the system folder or else of the Windows folder, with ".exe" added when it
-// has no extension, starts that file by its full path: "regsvr32" and
-// "explorer" are always the system's, whatever lies beside this program or
-// in the current folder, which may be a download folder or a folder the
-// user chose. Any other name goes to the shell as it is, so a program that
-// the system does not have (the payload's tools) is found in the current
-// folder as before.
+// Nothing is started by a name that the shell would look up: the shell
+// searches the program's own folder first, a download folder that anyone
+// may write to, then the system's search path. A bare program name (no
+// folder separator, no drive), with ".exe" added when it has no extension,
+// starts the file of that name in the system folder, else in the Windows
+// folder, else in the current folder, by its full path; "regsvr32" and
+// "explorer" are always the system's, the payload's tools (the install
+// script makes the install folder current) the installation's. A bare name
+// found in none of them starts nothing and gives false. A relative path is
+// taken from the current folder; a full path is started as it is.
 int shellExecuteEx(lua_State* L) {
-    const std::wstring file = systemProgramOr(argWideText(L, 1));
+    const std::wstring file = programPath(argWideText(L, 1));
+    if (file.empty()) {
+        lua_pushboolean(L, false);
+        return 1;
+    }
     const std::wstring parameters = argWideText(L, 2);
     const std::wstring verb = argWideText(L, 3);
     const int show = argInteger(L, 4);

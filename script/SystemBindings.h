@@ -12,6 +12,8 @@ int removeFile(lua_State* L);
 int moveFile(lua_State* L);
 int copyFile(lua_State* L);
 int removeDirectory(lua_State* L);
+int createProtectedDirectory(lua_State* L);
+int isSystemPath(lua_State* L);
 int createDirectory(lua_State* L);
 int fileExists(lua_State* L);
 int volumeExists(lua_State* L);

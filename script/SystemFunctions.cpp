@@ -59,11 +59,13 @@ constexpr SystemFunction kSystemFunctions[] = {
     NELVO_SYSTEM_FUNCTION(isWin8),
     NELVO_SYSTEM_FUNCTION(getRunningProcess),
     NELVO_SYSTEM_FUNCTION(killRunningProcess),
+    NELVO_SYSTEM_FUNCTION(createProtectedDirectory),
+    NELVO_SYSTEM_FUNCTION(isSystemPath),
 };
 
 #undef NELVO_SYSTEM_FUNCTION
 
-static_assert(std::size(kSystemFunctions) == 37);
+static_assert(std::size(kSystemFunctions) == 39);
 
 int32_t rootNumber(HKEY root) { return static_cast<int32_t>(reinterpret_cast<intptr_t>(root)); }
 

@@ -7,6 +7,7 @@
 #include "host/RestartMarker.h"
 #include "host/TextConvert.h"
 #include "host/UniqueHandle.h"
+#include "tests/support/FolderLink.h"
 #include "tests/support/InstalledProduct.h"
 #include "tests/support/PrefixState.h"
 #include "tests/support/ProcessDriver.h"
@@ -35,7 +36,6 @@ std::wstring installFolder() { return defaultInstallFolder(); }
 // The stand-ins' logs and the device tool's orders, kept out of the prefix.
 std::wstring standInFolder() { return outDir() + L"\\tests\\uninstall-standin\\"; }
 
-std::wstring quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -48,46 +48,6 @@ void writeText(const std::wstring& path, const std::string& text) {
 
 std::wstring uninstallString() {
     return readRegValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString").text;
-}
-
-// The prefix's own file system as Wine keeps it: the Unix path of a C:\ path.
-std::wstring unixPath(std::wstring path) {
-    wchar_t prefix[MAX_PATH] = {};
-    GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH);
-    for (wchar_t& c : path)
-        if (c == L'\\') c = L'/';
-    return std::wstring(prefix) + L"/drive_c" + path.substr(2);
-}
-
-// Runs a program of the system under Wine (which does not follow it to its
-// end) and waits until `done` holds.
-bool runUnix(std::wstring commandLine, const std::function<bool()>& done) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
-        return false;
-    UniqueKernelHandle process(started.hProcess), thread(started.hThread);
-    for (int i = 0; i < 100; ++i, Sleep(100))
-        if (done()) return true;
-    return false;
-}
-
-bool isFolderLink(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-// A folder link as Wine knows one: a symbolic link of the file system.
-bool makeFolderLink(const std::wstring& link, const std::wstring& target) {
-    return runUnix(L"Z:\\bin\\ln -s " + quoted(unixPath(target)) + L" " + quoted(unixPath(link)),
-                   [&] { return isFolderLink(link); });
-}
-
-// Also a link whose folder is gone, which Wine cannot see.
-void removeFolderLink(const std::wstring& link) {
-    runUnix(L"Z:\\bin\\rm -f " + quoted(unixPath(link)), [&] { return !isFolderLink(link); });
-    Sleep(300);
 }
 
 // Takes away whatever an earlier installation in this prefix left, so that

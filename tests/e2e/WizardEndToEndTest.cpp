@@ -7,6 +7,7 @@
 
 #include "host/RestartMarker.h"
 #include "host/TextConvert.h"
+#include "tests/support/FolderLink.h"
 #include "tests/support/InstalledProduct.h"
 #include "tests/support/RealInput.h"
 #include "tests/support/TestPaths.h"
@@ -104,6 +105,23 @@ void expectRegistration(const std::wstring& dir, const std::wstring& source = L"
     EXPECT_EQ(lower(shortcutTarget(menu + L"Nelvo.lnk")), lower(program));
     EXPECT_EQ(lower(shortcutTarget(menu + L"卸载 Nelvo.lnk")), lower(dir + L"unins000.exe"));
     EXPECT_EQ(lower(shortcutTarget(specialFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Nelvo.lnk")), lower(program));
+}
+
+void setString(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+    HKEY k = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr), ERROR_SUCCESS);
+    RegSetValueExW(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), DWORD((value.size() + 1) * 2));
+    RegCloseKey(k);
+}
+
+void setSavedInstallPath(const std::wstring& path) {
+    setString(HKEY_CURRENT_USER, L"Software\\QuentNelvo", L"InstallPath", path);
+}
+
+// The machine-wide uninstall entry of an earlier installation.
+void setUninstallEntry(const std::wstring& uninstaller) {
+    setString(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuentNelvo",
+              L"UninstallString", uninstaller);
 }
 
 class WizardEndToEnd : public WizardTest {};
@@ -385,6 +403,9 @@ TEST_F(WizardEndToEnd, UpdateWithASavedPath) {
     RegSetValueExW(key, L"InstallPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved.c_str()),
                    DWORD((saved.size() + 1) * 2));
     RegCloseKey(key);
+    // The installation is there, as the machine-wide entry says.
+    setUninstallEntry(dir + L"unins000.exe");
+    ASSERT_TRUE(extractPayloadMember(setupProgram(), L"unins000.exe", dir + L"unins000.exe"));
     const std::wstring question = L"Nelvo正在运行中，是否停止Nelvo？";
 
     {
@@ -418,6 +439,54 @@ TEST_F(WizardEndToEnd, UpdateWithASavedPath) {
     DeleteFileW(copy.c_str());
     EXPECT_THAT(compareWithPayload(setupProgram(), dir, movedMembers()), IsEmpty());
     expectRegistration(dir, L"partner");
+}
+
+// What anyone could have written never chooses where the elevated setup
+// writes: a saved install path naming the 32-bit system folder, or a
+// folder the machine-wide entry does not name, brings the folder page; a
+// system folder is refused there typed, and through a link; nothing is
+// written into the system folder.
+TEST_F(WizardEndToEnd, UntrustedPlacesNeverChooseTheFolder) {
+    wchar_t systemText[MAX_PATH] = {};
+    ASSERT_GT(GetSystemWow64DirectoryW(systemText, MAX_PATH), 0u);
+    const std::wstring system = systemText;
+    const std::string runtimeBefore = readFile(system + L"\\msvcr110.dll");
+    const std::wstring other = kScratch + L"Other\\";
+    ASSERT_TRUE(CreateDirectoryW(other.c_str(), nullptr));
+    ASSERT_TRUE(extractPayloadMember(setupProgram(), L"unins000.exe", other + L"unins000.exe"));
+    setUninstallEntry(kScratch + L"Elsewhere\\unins000.exe");
+    const std::wstring link = kScratch + L"sys";
+    struct LinkGone {
+        std::wstring link;
+        ~LinkGone() { removeFolderLink(link); }
+    } gone{link};
+    ASSERT_TRUE(makeFolderLink(link, L"C:\\windows\\system32"));
+
+    for (const std::wstring& saved : {system + L"\\", other}) {
+        setSavedInstallPath(saved);
+        WizardSession s(*layout, L"e2e-untrusted-" + std::to_wstring(saved.size()));
+        ASSERT_TRUE(s.start());
+        s.click(wizard::kAccept);
+        ASSERT_TRUE(s.waitUntilHidden(wizard::kLicenceText)) << "the folder page";
+        s.shot(L"folder-page");
+        for (const std::wstring& typed : {system, std::wstring(L"c:\\windows\\system32\\Nelvo"), link + L"\\QuentNelvo"}) {
+            installTo(s, typed);
+            const SeenWindow box = s.answerNext(IDOK, L"refused");
+            EXPECT_EQ(box.caption, L"错误") << wideToUtf8(typed);
+            EXPECT_EQ(box.text, L"不能安装到系统文件夹") << wideToUtf8(typed);
+        }
+        EXPECT_TRUE(s.process().running());
+        s.click(wizard::kClose);
+        EXPECT_EQ(s.answerNext(IDYES, L"quit").caption, kQuitCaption);
+        EXPECT_TRUE(s.waitForExit());
+    }
+    EXPECT_EQ(readFile(system + L"\\msvcr110.dll"), runtimeBefore);
+    EXPECT_FALSE(fileExists(system + L"\\nelvo.cat"));
+    EXPECT_FALSE(fileExists(system + L"\\unins000.exe"));
+    EXPECT_FALSE(fileExists(other + L"nelvo.cat"));
+    EXPECT_EQ(readRegValue(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuentNelvo",
+                           L"UninstallString").text,
+              kScratch + L"Elsewhere\\unins000.exe");
 }
 
 TEST_F(WizardEndToEnd, RestartNeededAndThenPending) {

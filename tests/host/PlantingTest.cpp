@@ -11,10 +11,14 @@
 // with the folder current.
 
 #include "host/RegisteredProgram.h"
+#include "host/RestartMarker.h"
 #include "host/UniqueHandle.h"
+#include "tests/support/FolderLink.h"
 #include "tests/support/InstalledProduct.h"
 #include "tests/support/ProcessDriver.h"
+#include "host/TextConvert.h"
 #include "tests/support/WizardDriver.h"
+#include "tests/support/WizardScenario.h"
 #include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
@@ -55,12 +59,29 @@ void removeFolder(const std::wstring& folder) {
     }
 }
 
+// The payload's tools and the registration tool, under the names the
+// scripts start them by.
+const wchar_t* const kToolNames[] = {L"devconexe64.exe", L"devconexe.exe", L"nelvocount.exe", L"regsvr32.exe"};
+
+// The temporary folders: the user's, where the uninstaller's copy used to
+// run, and the Windows folder's, where its private folder is made.
+std::wstring userTemp() {
+    wchar_t temp[MAX_PATH] = {};
+    const DWORD n = GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp, n ? n - 1 : 0);
+}
+std::wstring windowsTemp() {
+    wchar_t windows[MAX_PATH] = {};
+    GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    return std::wstring(windows) + L"\\Temp";
+}
+
 // The markers the planted files have left.
-std::set<std::wstring> markers() {
+std::set<std::wstring> markers(const std::wstring& folder = kFolder) {
     std::set<std::wstring> found;
     for (const wchar_t* pattern : {L"\\*.loaded", L"\\*.started"}) {
         WIN32_FIND_DATAW entry;
-        UniqueFindHandle find(FindFirstFileW((kFolder + pattern).c_str(), &entry));
+        UniqueFindHandle find(FindFirstFileW((folder + pattern).c_str(), &entry));
         if (!find) continue;
         do found.insert(entry.cFileName);
         while (FindNextFileW(find.get(), &entry));
@@ -88,6 +109,10 @@ protected:
         };
         for (const auto& c : copies)
             ASSERT_TRUE(CopyFileW(c.from.c_str(), (kFolder + L"\\" + c.to).c_str(), FALSE)) << c.to;
+        for (const std::wstring& folder : {kFolder, userTemp(), windowsTemp()})
+            for (const wchar_t* name : kToolNames)
+                ASSERT_TRUE(CopyFileW((planted + L"planted.exe").c_str(), (folder + L"\\" + name).c_str(), FALSE))
+                    << name;
 
         // Without the overrides of CMakeLists.txt Wine would take its own
         // libraries before any planted one, and the test could not fail.
@@ -95,7 +120,15 @@ protected:
     }
     void TearDown() override {
         forgetInstallation();
+        removeFolderLink(kFolder + L"\\linked");
+        removeFolderLink(restartMarkerPath());
+        removeTree(L"C:\\nelvo-planting-victim");
         removeFolder(kFolder);
+        for (const std::wstring& folder : {userTemp(), windowsTemp()})
+            for (const wchar_t* name : kToolNames) {
+                DeleteFileW((folder + L"\\" + name).c_str());
+                DeleteFileW((folder + L"\\" + name + L".started").c_str());
+            }
     }
 
     // What the walk installed and registered goes again.
@@ -111,17 +144,45 @@ protected:
 
 TEST_F(Planting, NothingPlantedIsLoadedOrStarted) {
     // A whole installation through the wizard, started as from the folder's
-    // window: the folder is the program's own and its current one.
+    // window: the folder is the program's own and its current one. The
+    // first installation takes the driver-removal branch, which starts the
+    // device tool before the installation has one.
     const WizardLayout layout(kFolder + L"\\setup.exe");
     ASSERT_TRUE(layout.ok()) << layout.error();
     {
+        const ReportedVersion windows7(L"win7");
         WizardSession session(layout, L"planting-setup", kFolder + L"\\setup.exe");
         const WalkResult walk = walkFreshInstall(session);
         EXPECT_TRUE(walk.ok) << walk.failure;
         EXPECT_EQ(session.process().exitCode(), 0u);
     }
+    EXPECT_EQ(markers(), std::set<std::wstring>()) << "after the first installation";
+    {
+        // The update, on the driver-installation branch: the saved folder,
+        // the product (started by the walk) stopped on OK.
+        const ReportedVersion windows8(L"win8");
+        WizardSession session(layout, L"planting-update", kFolder + L"\\setup.exe");
+        ASSERT_TRUE(session.start());
+        session.click(wizard::kAccept);
+        EXPECT_EQ(session.answerNext(IDOK, L"running-ok").caption, L"提示");
+        EXPECT_TRUE(session.watchInstall(GetTickCount())) << "the update did not finish";
+        session.click(wizard::kRunProduct);
+        session.click(wizard::kFinish);
+        EXPECT_TRUE(session.waitForExit());
+    }
+    EXPECT_EQ(markers(), std::set<std::wstring>()) << "after the update";
+
+    // The installed uninstaller removes the product through its copy.
+    RunOptions removal;
+    removal.followChildren = true;
+    removal.chooseButton = [](const SeenWindow& box) { return box.text.find(L"您确定") == 0 ? IDYES : IDOK; };
+    const RunResult removed = runAndAnswer(defaultInstallFolder() + L"unins000.exe", removal);
+    ASSERT_TRUE(removed.started);
+    EXPECT_TRUE(removed.finished);
+    EXPECT_FALSE(fileExists(defaultInstallFolder() + L"Nelvo.exe")) << "the copy did not remove the product";
+    for (const std::wstring& folder : {kFolder, userTemp(), windowsTemp()})
+        EXPECT_EQ(markers(folder), std::set<std::wstring>()) << "after the uninstaller's copy, in " << wideToUtf8(folder);
     forgetInstallation();
-    EXPECT_EQ(markers(), std::set<std::wstring>()) << "after setup.exe";
 
     RunOptions uninstaller;
     uninstaller.folder = kFolder;
@@ -131,6 +192,15 @@ TEST_F(Planting, NothingPlantedIsLoadedOrStarted) {
     EXPECT_TRUE(u.finished);
     EXPECT_TRUE(u.sawCaption(L"提示"));
     EXPECT_EQ(markers(), std::set<std::wstring>()) << "after unins000.exe";
+
+    // Links an elevated delete, move, copy or write must not pass: a folder
+    // link beside the tools, and the restart marker made a link to a file.
+    const std::wstring victim = L"C:\\nelvo-planting-victim";
+    CreateDirectoryW(victim.c_str(), nullptr);
+    CreateDirectoryW((victim + L"\\inner").c_str(), nullptr);
+    ASSERT_TRUE(writeFile(victim + L"\\victim.txt", "victim"));
+    ASSERT_TRUE(makeFolderLink(kFolder + L"\\linked", victim));
+    ASSERT_TRUE(makeFolderLink(restartMarkerPath(), victim + L"\\victim.txt"));
 
     RunOptions script;
     script.folder = kFolder;
@@ -142,6 +212,8 @@ TEST_F(Planting, NothingPlantedIsLoadedOrStarted) {
     EXPECT_TRUE(s.finished);
     EXPECT_EQ(s.exitCode, 0u) << "the scenario script failed: see its output above";
     EXPECT_EQ(markers(), std::set<std::wstring>({L"plantedtool.exe.started"})) << "after luarun.exe";
+    EXPECT_EQ(readFile(victim + L"\\victim.txt"), "victim");
+    EXPECT_TRUE(fileExists(victim + L"\\inner"));
 }
 
 // The link label's browser: the registered program, never a file of that

@@ -1,6 +1,7 @@
 // The start-up guards of setup.exe, seen as a person sees them: which
 // message box appears, what happens to the restart marker, the exit code.
 
+#include "host/ProtectedAccess.h"
 #include "host/RestartMarker.h"
 #include "host/UniqueHandle.h"
 #include "tests/support/ProcessDriver.h"
@@ -8,6 +9,8 @@
 #include "tests/support/WizardDriver.h"
 
 #include <gtest/gtest.h>
+
+#include <sddl.h>
 
 #include <optional>
 #include <string>
@@ -107,14 +110,35 @@ protected:
 } // namespace
 
 TEST_F(StartupGuard, SecondCopyShowsItsMessageAndLeavesTheMarkerAlone) {
-    // This process plays the first copy.
-    UniqueKernelHandle first(CreateMutexW(nullptr, TRUE, L"Global\\QUENTINSTALLER"));
+    // This process plays the first copy, with the mutex made as setup makes it.
+    SecurityDescriptor access(kInstanceMutexAccess);
+    UniqueKernelHandle first(CreateMutexW(access.attributes(), TRUE, L"Global\\QUENTINSTALLER"));
     ASSERT_TRUE(first);
     writeMarker({1, 2, 3});
     const RunResult r = run(L"guard-second-instance");
     EXPECT_TRUE(sawMessage(r, L"提示", kAlreadyRunning));
     EXPECT_EQ(r.windows.size(), 1u);
     EXPECT_EQ(readMarker(), std::vector<uint8_t>({1, 2, 3}));
+}
+
+// A program without administrator rights that takes the name first does
+// not keep setup from running.
+TEST_F(StartupGuard, MutexTakenByAnyoneElseDoesNotStopSetup) {
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    alignas(TOKEN_USER) BYTE buffer[256];
+    DWORD size = 0;
+    ASSERT_TRUE(GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size));
+    CloseHandle(token);
+    wchar_t* user = nullptr;
+    ASSERT_TRUE(ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &user));
+    SecurityDescriptor someone((L"O:" + std::wstring(user) + L"D:(A;;GA;;;WD)").c_str());
+    LocalFree(user);
+    UniqueKernelHandle squatter(CreateMutexW(someone.attributes(), TRUE, L"Global\\QUENTINSTALLER"));
+    ASSERT_TRUE(squatter);
+    const RunResult r = run(L"guard-squatted-mutex");
+    EXPECT_FALSE(r.sawCaption(L"提示"));
+    EXPECT_TRUE(r.sawCaption(L"退出安装程序")) << "the wizard came up and was closed";
 }
 
 TEST_F(StartupGuard, StaleMarkersAreDeletedAndStartUpGoesOn) {

@@ -253,6 +253,11 @@ bool removeTree(const std::wstring& folder) {
             const std::wstring name = data.cFileName;
             if (name == L"." || name == L"..") continue;
             const std::wstring path = base + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                // A link goes itself; what it points to is never entered.
+                if (!RemoveDirectoryW(path.c_str())) DeleteFileW(path.c_str());
+                continue;
+            }
             SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 removeTree(path);

@@ -19,3 +19,25 @@ T.check(code ~= nil and code ~= 91, "REGSVR32.exe came from the system folder (e
 -- A name the system does not have is found in the current folder, as the
 -- install script's device tool is.
 T.results("a tool of the current folder", {true, 91}, shellExecuteEx("plantedtool", "", "open", 0, 64))
+
+-- A name found neither in the system's folders nor in the current folder is
+-- not looked for anywhere else, not even beside this program.
+createDirectory(folder .. "\\empty")
+setCurrentDirectory(folder .. "\\empty")
+T.results("a tool only beside the program", {false}, shellExecuteEx("plantedtool", "", "open", 0, 64))
+setCurrentDirectory(folder)
+
+-- Nothing is deleted, moved, copied or written through a link: "linked" is
+-- a folder link to a folder outside, the restart marker a link to a file
+-- there.
+local linked = folder .. "\\linked\\"
+T.eq(removeFile(linked .. "victim.txt"), false, "removeFile through a link")
+T.eq(copyFile(folder .. "\\setup.exe", linked .. "victim.txt"), false, "copyFile onto a file behind a link")
+T.eq(copyFile(linked .. "victim.txt", folder .. "\\copied.txt"), false, "copyFile from behind a link")
+T.eq(moveFile(linked .. "victim.txt", folder .. "\\moved.txt"), false, "moveFile from behind a link")
+T.eq(moveFile(folder .. "\\setup.exe", linked .. "inner\\setup.exe"), false, "moveFile to behind a link")
+removeDirectory(linked .. "inner")
+T.eq(createProtectedDirectory(linked .. "made"), false, "createProtectedDirectory behind a link")
+markRestart()
+T.check(fileExists(folder .. "\\setup.exe"), "the moved file stayed")
+T.eq(fileExists(folder .. "\\copied.txt"), false, "nothing was copied out")

@@ -8,7 +8,7 @@ local names = {
   "regQueryInteger", "regWriteString", "regWriteInteger", "regDeleteValue", "regDeleteSubKey", "markRestart",
   "releaseMutex", "setEnvVar", "isVista", "isWin8", "getRunningProcess", "killRunningProcess",
 }
-T.eq(#names, 37, "number of system functions")
+T.eq(#names, 39, "number of system functions")
 for _, name in ipairs(names) do
   T.check(type(_G[name]) == "function", name .. " is registered")
   T.eq(debug.getinfo(_G[name], "S").what, "C", name .. " is native")

@@ -1,10 +1,14 @@
 #include "tools/payload/uninstaller/RemovalProcess.h"
 
+#include "host/ProtectedAccess.h"
 #include "host/UniqueHandle.h"
 
+#include <ntsecapi.h>
 #include <shellapi.h>
 
+#include <cstdint>
 #include <cwchar>
+#include <vector>
 
 namespace nelvo::uninstall {
 namespace {
@@ -23,10 +27,74 @@ void setInheritable(HANDLE h, bool inheritable) {
     if (h) SetHandleInformation(h, HANDLE_FLAG_INHERIT, inheritable ? HANDLE_FLAG_INHERIT : 0);
 }
 
-std::wstring tempFolder() {
-    wchar_t buffer[MAX_PATH + 1] = {};
-    const DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
-    return n == 0 || n > MAX_PATH ? std::wstring() : std::wstring(buffer, n);
+// The Windows folder's temporary folder: unlike the user's, nobody without
+// administrator rights may remove or rename what an administrator makes
+// in it.
+std::wstring systemTempFolder() {
+    wchar_t buffer[MAX_PATH] = {};
+    const UINT n = GetSystemWindowsDirectoryW(buffer, MAX_PATH);
+    return n == 0 || n >= MAX_PATH ? std::wstring() : std::wstring(buffer, n) + L"\\Temp\\";
+}
+
+// A new folder of a random name under `parent` that only SYSTEM and
+// Administrators may open; empty when none could be made. A name that
+// exists already (made by someone else) is never taken.
+std::wstring makePrivateFolder(const std::wstring& parent) {
+    if (parent.empty()) return {};
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        uint8_t random[8] = {};
+        if (!RtlGenRandom(random, sizeof random)) return {};
+        std::wstring name = parent + L"nelvo-";
+        for (uint8_t b : random) {
+            wchar_t hex[3];
+            swprintf(hex, 3, L"%02x", b);
+            name += hex;
+        }
+        SecurityDescriptor access(kPrivateFolderAccess);
+        if (!access) return {};
+        if (CreateDirectoryW(name.c_str(), access.attributes())) return name + L"\\";
+        if (GetLastError() != ERROR_ALREADY_EXISTS) return {};
+    }
+    return {};
+}
+
+// The whole file behind a handle, from its start.
+bool readAll(HANDLE file, std::vector<uint8_t>& bytes) {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size) || size.QuadPart > (64 << 20)) return false;
+    bytes.resize(size_t(size.QuadPart));
+    DWORD read = 0;
+    return SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0 &&
+           (bytes.empty() || (ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr) && read == bytes.size()));
+}
+
+// Writes `bytes` to the new file `path` (CREATE_NEW: nothing that was there
+// is ever used) and opens it again for the start: read only, shared for
+// reading only, so that nobody can write, rename or delete it while the
+// handle is open; with delete-on-close when asked. The copy is compared with
+// `bytes` through that handle. An invalid handle when any of it fails; the
+// file is then gone.
+UniqueFileHandle writeCheckedCopy(const std::wstring& path, const std::vector<uint8_t>& bytes, bool deleteOnClose) {
+    {
+        UniqueFileHandle out(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                         nullptr));
+        DWORD written = 0;
+        if (!out) return {};
+        if (!WriteFile(out.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) || written != bytes.size()) {
+            out.reset();
+            DeleteFileW(path.c_str());
+            return {};
+        }
+    }
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    UniqueFileHandle held(CreateFileW(path.c_str(), GENERIC_READ | (deleteOnClose ? DELETE : 0), FILE_SHARE_READ,
+                                      deleteOnClose ? &inherit : nullptr, OPEN_EXISTING,
+                                      deleteOnClose ? FILE_FLAG_DELETE_ON_CLOSE : FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::vector<uint8_t> copied;
+    if (held && readAll(held.get(), copied) && copied == bytes) return held;
+    held.reset();
+    DeleteFileW(path.c_str());
+    return {};
 }
 
 // Starts `copy` as the second stage; `deleteOnClose` may be null.
@@ -92,26 +160,29 @@ bool parseSecondStage(const wchar_t* commandLine, SecondStage& out) {
 }
 
 bool startSecondStage(const std::wstring& installFolder, HANDLE mutex) {
-    const std::wstring self = programPath();
-    const std::wstring temp = tempFolder();
-    if (self.empty() || temp.empty()) return false;
-    const std::wstring copy = temp + L"nelvo-uninstall-" + std::to_wstring(GetCurrentProcessId()) + L".exe";
-    if (!CopyFileW(self.c_str(), copy.c_str(), FALSE)) return false;
+    // The running program's own bytes, read once: the copy must be them.
+    std::vector<uint8_t> self;
+    {
+        UniqueFileHandle own(CreateFileW(programPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!own || !readAll(own.get(), self) || self.empty()) return false;
+    }
+    const std::wstring folder = makePrivateFolder(systemTempFolder());
+    if (folder.empty()) return false;
+    const std::wstring copy = folder + L"nelvo-uninstall.exe";
 
-    // Opened for deletion on close and handed down: the copy goes when the
-    // second stage, the last holder, ends.
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    UniqueFileHandle deleteOnClose(CreateFileW(copy.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                               &inherit, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-    if (deleteOnClose && launch(copy, installFolder, mutex, deleteOnClose.get(), temp)) return true;
-    // A system that does not start a program from a file about to be
-    // deleted: closing the handle took the copy away, so copy again and let
-    // the second stage schedule its deletion for the restart.
-    deleteOnClose.reset();
-    if (GetFileAttributesW(copy.c_str()) == INVALID_FILE_ATTRIBUTES && !CopyFileW(self.c_str(), copy.c_str(), FALSE))
-        return false;
-    if (launch(copy, installFolder, mutex, nullptr, temp)) return true;
-    DeleteFileW(copy.c_str());
+    // Held open for deletion on close and handed down: the copy goes when
+    // the second stage, the last holder, ends. A system that does not start
+    // a program from a file about to be deleted gets a second copy, written
+    // and checked the same way, which the second stage schedules for
+    // deletion at the next restart.
+    for (const bool deleteOnClose : {true, false}) {
+        const UniqueFileHandle held = writeCheckedCopy(copy, self, deleteOnClose);
+        if (!held) break;
+        if (launch(copy, installFolder, mutex, deleteOnClose ? held.get() : nullptr, folder)) return true;
+        if (!deleteOnClose) DeleteFileW(copy.c_str());
+    }
+    RemoveDirectoryW(folder.c_str());
     return false;
 }
 

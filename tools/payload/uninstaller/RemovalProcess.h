@@ -4,8 +4,16 @@
 // folder and lets that copy (the second stage) do the removal:
 //
 //   unins000.exe                         first stage: guards, confirmation
-//     └─ <temp>\nelvo-uninstall-<pid>.exe /remove <mutex> <first stage> <copy> "<install folder>"
+//     └─ <Windows>\Temp\nelvo-<random>\nelvo-uninstall.exe /remove <mutex> <first stage> <copy> "<install folder>"
 //        (the folder without its last "\", which would escape the quote)
+//
+// The copy runs elevated, so nobody else may shape it: its folder is made
+// new under a random name, with an access list that admits only SYSTEM and
+// Administrators, in a folder where others cannot rename or remove it; the
+// copy is created new there, read back and compared with the running
+// program's bytes, and held open against writing and deleting until it has
+// started. A copy that fails any of this is not started; the first stage
+// then removes in place.
 //
 // The three numbers are handles the second stage inherits:
 //   mutex        the instance mutex "Global\QUENTINSTALLER": it keeps the
@@ -37,7 +45,7 @@ struct SecondStage {
 // Parses the command line; false when it is not a second stage's.
 bool parseSecondStage(const wchar_t* commandLine, SecondStage& out);
 
-// First stage: copies the program to the temporary folder and starts it as
+// First stage: copies the program to a private folder and starts it as
 // the second stage for `installFolder`, passing `mutex` on. True when it
 // runs; the caller then ends at once. On false nothing is left behind and
 // `mutex` is as before.

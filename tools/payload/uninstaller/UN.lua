@@ -171,10 +171,10 @@ local function removeDriver()
 end
 
 local function unregisterLibraries()
-    -- By its full path: a bare name would be looked up in the current folder
-    -- first. A 32-bit program asking for system32 gets the 32-bit tool.
-    local systemRoot = os.getenv('SystemRoot') or os.getenv('windir')
-    local regsvr32 = systemRoot and systemRoot .. '\\system32\\regsvr32.exe' or 'regsvr32'
+    -- The bare name starts the system's own tool, from the folder the system
+    -- names (shellExecuteEx); nothing the user can change, such as the
+    -- environment, chooses it. A 32-bit program is given the 32-bit tool.
+    local regsvr32 = 'regsvr32'
     for _, library in ipairs({ 'Nelvo.ax', 'nelvodumper.dll' }) do
         if fileExists(installPath .. library) then
             shellExecuteEx(regsvr32, '/s /u "' .. installPath .. library .. '"', 'open', 0, 64 + 1024)

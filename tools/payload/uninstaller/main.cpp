@@ -98,11 +98,17 @@ void secondStage(const SecondStage& stage) {
     for (HANDLE h : {stage.mutex, stage.firstStage, stage.deleteOnClose})
         if (h) SetHandleInformation(h, HANDLE_FLAG_INHERIT, 0);
     if (stage.firstStage) WaitForSingleObject(stage.firstStage, 15000);
-    // Not the install folder, which must be free to go.
-    wchar_t temp[MAX_PATH + 1] = {};
-    if (GetTempPathW(MAX_PATH + 1, temp)) SetCurrentDirectoryW(temp);
+    // Not the install folder, which must be free to go: the private folder
+    // this copy runs from, which nobody else can write to.
+    const std::wstring self = programPath();
+    std::wstring folder = folderOf(self);
+    if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
     runUninstallScript(configText("remove", stage.installFolder, stage.deleteOnClose != nullptr), nullptr);
-    if (!stage.deleteOnClose) MoveFileExW(programPath().c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (!stage.deleteOnClose) MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    // The folder outlives this program's file by a moment: it goes at the
+    // next restart, after the file.
+    while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
+    if (!folder.empty()) MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 } // namespace
