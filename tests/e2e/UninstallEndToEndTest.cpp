@@ -230,19 +230,20 @@ TEST_F(UninstallEndToEnd, KeepsTheUsersFilesAndRetriesALockedOne) {
     EXPECT_EQ(readFileBytes(userFile), "mine");
 }
 
-// Without a temporary folder to copy itself to, the uninstaller removes in
-// place and leaves only its own file, for the next restart.
+// Without a private folder to copy itself to (the Windows folder's
+// temporary folder is a file here), the uninstaller removes in place and
+// leaves only its own file, for the next restart.
 TEST_F(UninstallEndToEnd, RemovesInPlaceWhenNoCopyCanRun) {
-    wchar_t tmp[MAX_PATH] = {}, temp[MAX_PATH] = {};
-    GetEnvironmentVariableW(L"TMP", tmp, MAX_PATH);
-    GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
-    SetEnvironmentVariableW(L"TMP", L"C:\\nelvo-no-such-folder");
-    SetEnvironmentVariableW(L"TEMP", L"C:\\nelvo-no-such-folder");
+    wchar_t windows[MAX_PATH] = {};
+    GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring temp = std::wstring(windows) + L"\\Temp", aside = temp + L"-aside";
+    ASSERT_TRUE(MoveFileW(temp.c_str(), aside.c_str()));
+    writeText(temp, "not a folder");
     const Uninstall done = uninstall(L"uninstall-in-place", [](const SeenWindow& box) {
         return box.text.find(L"您确定") == 0 ? IDYES : IDOK;
     });
-    SetEnvironmentVariableW(L"TMP", tmp);
-    SetEnvironmentVariableW(L"TEMP", temp);
+    DeleteFileW(temp.c_str());
+    ASSERT_TRUE(MoveFileW(aside.c_str(), temp.c_str()));
 
     ASSERT_TRUE(done.run.finished);
     EXPECT_EQ(done.captions, (std::vector<std::wstring>{kCaption, kCaption}));

@@ -7,6 +7,7 @@ local names = {
   "setCurrentDirectory", "isWOW32", "isProcessRunning", "showMessageBox", "getProcessPath", "regQueryString",
   "regQueryInteger", "regWriteString", "regWriteInteger", "regDeleteValue", "regDeleteSubKey", "markRestart",
   "releaseMutex", "setEnvVar", "isVista", "isWin8", "getRunningProcess", "killRunningProcess",
+  "createProtectedDirectory", "isSystemPath",
 }
 T.eq(#names, 39, "number of system functions")
 for _, name in ipairs(names) do
