@@ -123,6 +123,7 @@ protected:
         removeFolderLink(kFolder + L"\\linked");
         removeFolderLink(restartMarkerPath());
         removeTree(L"C:\\nelvo-planting-victim");
+        RemoveDirectoryW((kFolder + L"\\empty").c_str());
         removeFolder(kFolder);
         for (const std::wstring& folder : {userTemp(), windowsTemp()})
             for (const wchar_t* name : kToolNames) {
