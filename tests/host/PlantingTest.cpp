@@ -92,7 +92,7 @@ std::set<std::wstring> markers(const std::wstring& folder = kFolder) {
 class Planting : public ::testing::Test {
 protected:
     void SetUp() override {
-        removeFolder(kFolder);
+        removeEverything();
         ASSERT_TRUE(CreateDirectoryW(kFolder.c_str(), nullptr));
         const std::wstring planted = outDir() + L"\\tests\\planted\\";
         const struct {
@@ -118,7 +118,11 @@ protected:
         // libraries before any planted one, and the test could not fail.
         ASSERT_NE(environmentVariable(L"WINEDLLOVERRIDES").find(L"msimg32,uxtheme=n,b"), std::wstring::npos);
     }
-    void TearDown() override {
+    void TearDown() override { removeEverything(); }
+
+    // The folder with what the tests put into it and beside it, and the
+    // installation.
+    static void removeEverything() {
         forgetInstallation();
         removeFolderLink(kFolder + L"\\linked");
         removeFolderLink(restartMarkerPath());
