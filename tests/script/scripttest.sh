@@ -324,6 +324,22 @@ install-failures)
     kill $holder
     wait $holder
 
+    # Nothing is written through a link: not into an install folder that is
+    # one, not into a folder of the table that leads outside.
+    mkdir -p outside
+    ln -s "$scratch/outside" linked-install
+    lg_run win8 "$payload_package" "$scratch/linked-install"
+    printf '{code=1}\n{code=3,range=49}\n{code=6,error=[[创建文件夹%s\\失败]]}\n' "$(cpath "$scratch/linked-install")" \
+        > expected.txt
+    expect expected.txt "an install folder that is a link"
+    mkdir -p linked
+    ln -s "$scratch/outside" linked/Effect
+    lg_run win8 "$payload_package" "$scratch/linked" 5=2
+    { echo '{code=1}'; echo '{code=3,range=49}'; table_steps 1 "$(cpath "$scratch/linked")\\" | sed -n '1,13p'
+      echo "{code=5,file=[[$(cpath "$scratch/linked")\\Effect\\bg\\black.efc]]}"; } > expected.txt
+    expect expected.txt "a table folder that is a link"
+    [ -z "$(find outside -type f)" ] || fail "files were written through the link: $(find outside -type f)"
+
     perl "$here/../support/damage-member.pl" "$payload_package" damaged.lz nelvo.sys || fail "cannot damage the package"
     "$NELVO_OUT/lzpack" verify damaged.lz >/dev/null 2>&1 && fail "the damaged package verifies"
     lg_run win8 "$scratch/damaged.lz" "$scratch/damaged-install" 5=4,4,2
