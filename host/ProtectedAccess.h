@@ -12,7 +12,6 @@
 //   kInstanceMutexAccess  the instance mutex: owned by Administrators, only
 //                         SYSTEM and Administrators may open it.
 
-#include "host/UniqueHandle.h"
 
 #include <windows.h>
 
