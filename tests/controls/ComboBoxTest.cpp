@@ -223,7 +223,7 @@ TEST_F(ComboBoxTest, CloseRequestsCloseTheListAndSpareTheWindows) {
         PostMessageW(owner, WM_SYSCOMMAND, SC_CLOSE, 0);
         pressKey(VK_ESCAPE);
     });
-    EXPECT_TRUE(IsWindow(owner));
+    ASSERT_TRUE(IsWindow(owner));
     Opening o = open(w, *three, [](const RECT& p) { clickAt(row(p, 2)); });
     EXPECT_EQ(o.selected, u"Two");
     EXPECT_EQ(three->text(), u"Three");

@@ -260,7 +260,6 @@ TEST_F(ScrollBarTest, HorizontalBarsStepAndDragAcrossAndAVerticalBarForcesOne) {
     const int32_t travel = bar->downArrow().left - bar->upArrow().right - thumb.width();
     EXPECT_EQ(log.last(), (Step{6, 200 * 20 / travel}));
     w.release(grip.x + 20, grip.y - 30);
-    for (size_t i = 0; i + 1 < log.seen.size(); ++i) EXPECT_LT(log.seen[i].first, 6) << "only the drag reports 6";
 
     // 60 wide fits in 70 but not in the 55 a vertical bar leaves: 200 high
     // needs one, and then both share the corner.
