@@ -83,8 +83,7 @@ HRESULT WebBrowser::createBrowser() {
 
     RECT client{};
     GetClientRect(hostWindow_, &client);
-    hr = oleObject_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_, 0, hostWindow_,
-                            &client);
+    hr = oleObject_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_, 0, hostWindow_, &client);
     setAttachStep(AttachStep::DoVerb, hr);
     if (FAILED(hr)) return hr;
 
