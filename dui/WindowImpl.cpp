@@ -405,14 +405,21 @@ int WindowImpl::runModal(HWND owner) {
     bool alive = true;
     MSG msg;
     for (;;) {
+        // A handler may have destroyed the window (and this object) while
+        // the last message was dispatched.
+        if (WindowBase::fromHandle(self) != this) {
+            alive = false;
+            break;
+        }
+        // A result set while another loop ran (a message box's, which took
+        // the wake-up message) is seen before the next wait.
+        if (modalResult_ != 0) break;
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) {
             quit = true;
             break;
         }
         if (got == -1) break;
-        // A handler may have destroyed the window (and this object) while
-        // the last message was dispatched.
         if (WindowBase::fromHandle(self) != this) {
             alive = false;
             break;
@@ -426,7 +433,8 @@ int WindowImpl::runModal(HWND owner) {
     }
     if (alive && WindowBase::fromHandle(self) != this) alive = false;
     const int result = alive ? modalResult_ : 0;
-    if (quit && result == 0) PostQuitMessage(0);
+    // The quit is for the loops outside, with a result pending or not.
+    if (quit) PostQuitMessage(0);
     if (owner) {
         EnableWindow(owner, ownerWasEnabled ? TRUE : FALSE);
         SetActiveWindow(owner);

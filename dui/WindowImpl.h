@@ -56,8 +56,8 @@ public:
     // Disables `owner` (restoring it if minimised), shows this window and
     // dispatches messages until endModal() with a non-zero code or WM_QUIT
     // (posted again afterwards); then re-enables and activates the owner,
-    // hides and destroys this window and returns the code (0 after WM_QUIT).
-    // The object is gone when this returns.
+    // hides and destroys this window and returns the code (0 when WM_QUIT
+    // came before one). The object is gone when this returns.
     int runModal(HWND owner);
     // Stores the code and wakes the loop. 0 does not end it.
     void endModal(int32_t code);

@@ -79,12 +79,18 @@ function lua_removeHandler(dispatcher, code, func)
     end
 end
 
+-- Walks a copy: a handler that removes itself or adds another changes the
+-- list, not the calls of this event.
 function lua_invokeHandlers(dispatcher, sender, code, wparam, lparam)
     local list = dispatcher and dispatcher[code]
     if not list then
         return
     end
-    for _, func in ipairs(list) do
+    local copy = {}
+    for i, func in ipairs(list) do
+        copy[i] = func
+    end
+    for _, func in ipairs(copy) do
         if func(sender, code, wparam, lparam) then
             return true
         end

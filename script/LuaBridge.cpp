@@ -10,7 +10,8 @@
 
 #include <lauxlib.h>
 
-#include <cmath>
+#include <cstdio>
+#include <set>
 #include <string>
 
 namespace nelvo::bridge {
@@ -27,101 +28,137 @@ void* fromHandle(lua_State* L, int index) {
 
 void pushHandle(lua_State* L, const void* object) { pushInteger(L, handleOf(object)); }
 
-bool pushBootstrap(lua_State* L, const char* name, const char* key) {
-    lua_getglobal(L, name);
-    if (lua_type(L, -1) != LUA_TFUNCTION) {
-        lua_pop(L, 1);
-        // Worded as the interpreter words a call of an undefined global,
-        // placed at the script line that led here.
-        luaL_where(L, 1);
-        std::string text = lua_tostring(L, -1);
-        lua_pop(L, 1);
-        text += "attempt to call global '";
-        text += name;
-        text += "' (a nil value)";
-        CallbackFailure::record(std::move(text));
-        return false;
-    }
-    if (key) lua_getfield(L, LUA_REGISTRYINDEX, key);
-    return true;
+namespace {
+
+struct Entry {
+    EntryBody body;
+    void* context;
+};
+
+// The C function of every entry: its first argument is the Entry.
+int enter(lua_State* L) {
+    const Entry* entry = static_cast<const Entry*>(lua_touserdata(L, 1));
+    lua_remove(L, 1);
+    return entry->body(L, entry->context);
 }
 
-bool protectedCall(lua_State* L, int nargs, int nresults) {
-    if (lua_pcall(L, nargs, nresults, 0) == LUA_OK) return true;
-    const char* message = lua_tostring(L, -1);
-    CallbackFailure::record(message ? message
-                                    : std::string("(error object is a ") + luaL_typename(L, -1) + " value)");
+// The error value's text, made without allocating in the interpreter.
+std::string errorText(lua_State* L) {
+    switch (lua_type(L, -1)) {
+    case LUA_TSTRING: {
+        size_t length = 0;
+        const char* text = lua_tolstring(L, -1, &length);
+        return std::string(text, length);
+    }
+    case LUA_TNUMBER: {
+        char buffer[LUAI_MAXNUMBER2STR];
+        const int length = std::snprintf(buffer, sizeof buffer, LUA_NUMBER_FMT, lua_tonumber(L, -1));
+        return std::string(buffer, length > 0 ? static_cast<size_t>(length) : 0);
+    }
+    default:
+        return std::string("(error object is a ") + luaL_typename(L, -1) + " value)";
+    }
+}
+
+// The controls the script holds objects for. Scripts hand back whatever
+// they kept, so a receiver counts only while its control is listed here.
+std::set<const Control*>& boundControls() {
+    static std::set<const Control*> set;
+    return set;
+}
+
+// The control's object, made and registered on first use. Inside an entry.
+// [-0, +1]
+void pushControlObject(lua_State* L, Control& control) {
+    pushHandle(L, &control);
+    callBootstrap(L, "lua_queryControl", kControls, 1, 1);
+    if (!lua_isnil(L, -1)) return;
+    lua_pop(L, 1);
+    pushNewControlObject(L, control);
+    lua_pushvalue(L, -1);
+    pushHandle(L, &control);
+    callBootstrap(L, "lua_addControl", kControls, 2, 0);
+    boundControls().insert(&control);
+    control.setFlag(ControlFlag::ScriptBound, true);
+}
+
+} // namespace
+
+bool runProtected(lua_State* L, int nargs, int nresults, EntryBody body, void* context) {
+    Entry entry{body, context};
+    if (!lua_checkstack(L, 2 + nresults)) {
+        lua_pop(L, nargs);
+        CallbackFailure::record("stack overflow");
+        return false;
+    }
+    lua_pushcfunction(L, &enter);
+    lua_insert(L, -(nargs + 1));
+    lua_pushlightuserdata(L, &entry);
+    lua_insert(L, -(nargs + 1));
+    if (lua_pcall(L, nargs + 1, nresults, 0) == LUA_OK) return true;
+    CallbackFailure::record(errorText(L));
     lua_pop(L, 1);
     for (int i = 0; i < nresults; ++i) lua_pushnil(L);
     return false;
 }
 
-namespace {
-
-// Calls bootstrap `name` with the registry table and `nargs` arguments
-// already pushed above it by `pushArgs`, leaving one result (nil on any
-// failure). [-0, +1]
-template <typename PushArgs>
-void callForOne(lua_State* L, const char* name, const char* key, int nargs, PushArgs pushArgs) {
-    if (!pushBootstrap(L, name, key)) {
-        lua_pushnil(L);
-        return;
+void callBootstrap(lua_State* L, const char* name, const char* key, int nargs, int nresults) {
+    lua_getglobal(L, name);
+    if (lua_type(L, -1) != LUA_TFUNCTION) {
+        // Worded as the interpreter words a call of an undefined global,
+        // placed at the script line that led here (level 0 is the entry,
+        // 1 the native function the script called).
+        const char* type = luaL_typename(L, -1);
+        luaL_where(L, 2);
+        lua_pushfstring(L, "attempt to call global '%s' (a %s value)", name, type);
+        lua_concat(L, 2);
+        lua_error(L);
     }
-    pushArgs();
-    protectedCall(L, 1 + nargs, 1);
+    lua_insert(L, -(nargs + 1));
+    if (key) {
+        lua_getfield(L, LUA_REGISTRYINDEX, key);
+        lua_insert(L, -(nargs + 1));
+        ++nargs;
+    }
+    lua_call(L, nargs, nresults);
 }
 
-template <typename PushArgs>
-void callForNone(lua_State* L, const char* name, const char* key, int nargs, PushArgs pushArgs) {
-    if (!pushBootstrap(L, name, key)) return;
-    pushArgs();
-    protectedCall(L, 1 + nargs, 0);
+bool protectedBootstrap(lua_State* L, const char* name, const char* key, int nargs, int nresults) {
+    return protectedEntry(L, nargs, nresults, [=](lua_State* S) {
+        callBootstrap(S, name, key, nargs, nresults);
+        return nresults;
+    });
 }
-
-} // namespace
 
 void pushControl(lua_State* L, Control* control) {
     if (!control) {
         lua_pushnil(L);
         return;
     }
-    const int top = lua_gettop(L);
-    callForOne(L, "lua_queryControl", kControls, 1, [&] { pushHandle(L, control); });
-    if (!lua_isnil(L, -1)) return;
-    lua_pop(L, 1);
-    if (CallbackFailure::pending()) {
-        lua_pushnil(L);
-        return;
-    }
-    pushNewControlObject(L, *control);
-    const int object = lua_gettop(L);
-    callForNone(L, "lua_addControl", kControls, 2, [&] {
-        lua_pushvalue(L, object);
-        pushHandle(L, control);
+    protectedEntry(L, 0, 1, [control](lua_State* S) {
+        pushControlObject(S, *control);
+        return 1;
     });
-    if (CallbackFailure::pending()) {
-        lua_settop(L, top);
-        lua_pushnil(L);
-        return;
-    }
-    control->setFlag(ControlFlag::ScriptBound, true);
 }
 
 Control* controlOfSelf(lua_State* L, int index) {
-    index = lua_absindex(L, index);
-    callForOne(L, "lua_queryControlHandle", kControls, 1, [&] { lua_pushvalue(L, index); });
+    lua_pushvalue(L, index);
+    protectedBootstrap(L, "lua_queryControlHandle", kControls, 1, 1);
     auto* control = static_cast<Control*>(fromHandle(L, -1));
     lua_pop(L, 1);
-    return control;
+    return control && boundControls().count(control) ? control : nullptr;
 }
 
 void removeControl(Control* control) {
-    lua_State* L = LuaHost::mainState();
-    if (!L || !control) return;
-    const int top = lua_gettop(L);
-    callForNone(L, "lua_removeControl", kControls, 1, [&] { pushHandle(L, control); });
-    lua_settop(L, top);
+    if (!control) return;
+    boundControls().erase(control);
     control->setFlag(ControlFlag::ScriptBound, false);
+    lua_State* L = LuaHost::mainState();
+    if (!L) return;
+    const int top = lua_gettop(L);
+    pushHandle(L, control);
+    protectedBootstrap(L, "lua_removeControl", kControls, 1, 0);
+    lua_settop(L, top);
 }
 
 void pushWindow(lua_State* L, WindowImpl* window) {
@@ -129,12 +166,13 @@ void pushWindow(lua_State* L, WindowImpl* window) {
         lua_pushnil(L);
         return;
     }
-    callForOne(L, "lua_queryWindow", kWindows, 1, [&] { pushHandle(L, window); });
+    pushHandle(L, window);
+    protectedBootstrap(L, "lua_queryWindow", kWindows, 1, 1);
 }
 
 WindowImpl* windowOfSelf(lua_State* L, int index) {
-    index = lua_absindex(L, index);
-    callForOne(L, "lua_queryWindowHandle", kWindows, 1, [&] { lua_pushvalue(L, index); });
+    lua_pushvalue(L, index);
+    protectedBootstrap(L, "lua_queryWindowHandle", kWindows, 1, 1);
     auto* window = static_cast<WindowImpl*>(fromHandle(L, -1));
     lua_pop(L, 1);
     // Scripts hand back whatever they kept; only a window of ours that is
@@ -145,8 +183,10 @@ WindowImpl* windowOfSelf(lua_State* L, int index) {
 void windowDestroyed(WindowImpl& window) {
     if (lua_State* L = LuaHost::mainState()) {
         const int top = lua_gettop(L);
-        callForNone(L, "lua_removeWindow", kWindows, 1, [&] { pushHandle(L, &window); });
-        callForNone(L, "lua_removeTimer", kTimers, 1, [&] { pushHandle(L, &window); });
+        pushHandle(L, &window);
+        protectedBootstrap(L, "lua_removeWindow", kWindows, 1, 0);
+        pushHandle(L, &window);
+        protectedBootstrap(L, "lua_removeTimer", kTimers, 1, 0);
         lua_settop(L, top);
     }
     LuaWindow::release(window);
@@ -157,18 +197,22 @@ void deliverEvent(void* object, Control*, Event* event) {
     auto* control = static_cast<Control*>(object);
     if (!L || !control || !event || CallbackFailure::pending()) return;
     const int top = lua_gettop(L);
-    pushControl(L, control);
-    const int self = lua_gettop(L);
-    callForOne(L, "lua_queryControlDispatcher", kControls, 1, [&] { lua_pushvalue(L, self); });
-    const int dispatcher = lua_gettop(L);
-    if (!CallbackFailure::pending() && pushBootstrap(L, "lua_invokeHandlers", nullptr)) {
-        lua_pushvalue(L, dispatcher);
-        lua_pushvalue(L, self);
-        pushInteger(L, event->code);
-        pushInteger(L, static_cast<int32_t>(event->param1));
-        pushInteger(L, static_cast<int32_t>(event->param2));
-        if (protectedCall(L, 5, 1)) event->handled = lua_toboolean(L, -1) ? 1 : 0;
-    }
+    const int32_t code = event->code;
+    const auto param1 = static_cast<int32_t>(event->param1);
+    const auto param2 = static_cast<int32_t>(event->param2);
+    const bool answered = protectedEntry(L, 0, 1, [&](lua_State* S) {
+        pushControlObject(S, *control);
+        const int self = lua_gettop(S);
+        lua_pushvalue(S, self);
+        callBootstrap(S, "lua_queryControlDispatcher", kControls, 1, 1);
+        lua_pushvalue(S, self);
+        pushInteger(S, code);
+        pushInteger(S, param1);
+        pushInteger(S, param2);
+        callBootstrap(S, "lua_invokeHandlers", nullptr, 5, 1);
+        return 1;
+    });
+    if (answered) event->handled = lua_toboolean(L, -1) ? 1 : 0;
     lua_settop(L, top);
 }
 
@@ -176,7 +220,8 @@ void timerTick(const void* timer) {
     lua_State* L = LuaHost::mainState();
     if (!L || CallbackFailure::pending()) return;
     const int top = lua_gettop(L);
-    callForNone(L, "lua_onTimer", kTimers, 1, [&] { pushHandle(L, timer); });
+    pushHandle(L, timer);
+    protectedBootstrap(L, "lua_onTimer", kTimers, 1, 0);
     lua_settop(L, top);
 }
 
@@ -189,14 +234,16 @@ void deliverNotification(void* object, Control*, Event* event) {
         return;
     }
     const int top = lua_gettop(L);
-    pushWindow(L, static_cast<WindowImpl*>(object));
-    const int window = lua_gettop(L);
+    const auto* window = static_cast<const WindowImpl*>(object);
     const char* text = reinterpret_cast<const char*>(event->param1);
-    callForOne(L, "lua_invokeMessageHandler", kWindows, 2, [&] {
-        lua_pushvalue(L, window);
-        lua_pushstring(L, text ? text : "");
+    const bool answered = protectedEntry(L, 0, 1, [&](lua_State* S) {
+        pushHandle(S, window);
+        callBootstrap(S, "lua_queryWindow", kWindows, 1, 1);
+        lua_pushstring(S, text ? text : "");
+        callBootstrap(S, "lua_invokeMessageHandler", kWindows, 2, 1);
+        return 1;
     });
-    if (CallbackFailure::pending()) {
+    if (!answered || CallbackFailure::pending()) {
         event->param2 = 2;
     } else {
         int isNumber = 0;

@@ -16,6 +16,7 @@
 #include <lua.h>
 
 #include <cstdint>
+#include <type_traits>
 
 namespace nelvo {
 
@@ -33,21 +34,45 @@ int32_t handleOf(const void* object);
 void* fromHandle(lua_State* L, int index);
 void pushHandle(lua_State* L, const void* object);
 
-// Pushes the bootstrap function `name` and the registry table `key` (none
-// when null). When the
-// script has not defined the function, a failure naming it is recorded and
-// nothing is pushed: false.
-bool pushBootstrap(lua_State* L, const char* name, const char* key);
-// lua_pcall of the function below `nargs` arguments. On failure the error is
+// Every entry from native code into the script is one protected call of a
+// C function that does the look-ups, the pushes and the calls itself: a
+// global table whose __index raises, a finaliser that runs on an allocation
+// and a missing bootstrap function all end at that call. Before it, only
+// pushes that allocate nothing may be made (values already on the stack,
+// numbers, handles).
+
+// Runs `body(L)` as that C function: the `nargs` values on top of the stack
+// are its arguments (at 1..nargs) and it returns how many results it left
+// on top, of which `nresults` are kept. When it fails, the error is
 // recorded and `nresults` nils stand in for the results: false.
-bool protectedCall(lua_State* L, int nargs, int nresults);
+// [-nargs, +nresults]
+using EntryBody = int (*)(lua_State* L, void* context);
+bool runProtected(lua_State* L, int nargs, int nresults, EntryBody body, void* context);
+
+template <typename Body>
+bool protectedEntry(lua_State* L, int nargs, int nresults, Body&& body) {
+    using B = std::remove_reference_t<Body>;
+    return runProtected(
+        L, nargs, nresults, [](lua_State* S, void* b) -> int { return (*static_cast<B*>(b))(S); }, &body);
+}
+
+// Inside an entry only: calls the bootstrap function `name` with the
+// registry table `key` (none when null) in front of the `nargs` values on
+// top of the stack; raises the interpreter's error for calling an undefined
+// global when the script has no such function. [-nargs, +nresults]
+void callBootstrap(lua_State* L, const char* name, const char* key, int nargs, int nresults);
+
+// One entry that calls only bootstrap `name` with the `nargs` values on top.
+// [-nargs, +nresults]
+bool protectedBootstrap(lua_State* L, const char* name, const char* key, int nargs, int nresults);
 
 // --- The bridge operations ---
 
 // Leaves the control's object on the stack (made and registered on first
 // use, setting ScriptBound), or nil for a null control. [-0, +1]
 void pushControl(lua_State* L, Control* control);
-// The control argument `index` stands for, or null. [-0, +0]
+// The control argument `index` stands for, or null when it names no live
+// control the script was given. [-0, +0]
 Control* controlOfSelf(lua_State* L, int index);
 // Drops the control's entry and clears ScriptBound (the control's
 // destruction calls it).

@@ -110,29 +110,24 @@ int repaint(lua_State* L) {
     return 0;
 }
 
-// The receiver's dispatcher table. [-0, +1]
-void pushDispatcher(lua_State* L) {
-    if (!bridge::pushBootstrap(L, "lua_queryControlDispatcher", bridge::kControls)) {
-        lua_pushnil(L);
-        return;
-    }
-    lua_pushvalue(L, 1);
-    bridge::protectedCall(L, 2, 1);
-}
-
-// Calls lua_addHandler or lua_removeHandler with (dispatcher, code, func);
-// true when the script says the native delegate must come or go.
-bool changeHandlerList(lua_State* L, const char* name) {
+// Calls lua_addHandler or lua_removeHandler with (dispatcher, code, func),
+// the code as the integer the native side uses; true when the script says
+// the native delegate must come or go.
+bool changeHandlerList(lua_State* L, const char* name, int32_t code) {
     const int top = lua_gettop(L);
-    pushDispatcher(L);
-    const int dispatcher = lua_gettop(L);
+    lua_pushvalue(L, 1);
+    lua_pushvalue(L, 3);
     bool result = false;
-    if (!CallbackFailure::pending() && bridge::pushBootstrap(L, name, nullptr)) {
-        lua_pushvalue(L, dispatcher);
-        lua_pushvalue(L, 2);
-        lua_pushvalue(L, 3);
-        if (bridge::protectedCall(L, 3, 1)) result = lua_toboolean(L, -1) != 0;
-    }
+    // 1: the control object, 2: the function.
+    const bool answered = bridge::protectedEntry(L, 2, 1, [name, code](lua_State* S) {
+        lua_pushvalue(S, 1);
+        bridge::callBootstrap(S, "lua_queryControlDispatcher", bridge::kControls, 1, 1);
+        pushInteger(S, code);
+        lua_pushvalue(S, 2);
+        bridge::callBootstrap(S, name, nullptr, 3, 1);
+        return 1;
+    });
+    if (answered) result = lua_toboolean(L, -1) != 0;
     lua_settop(L, top);
     return result;
 }
@@ -142,7 +137,7 @@ bool changeHandlerList(lua_State* L, const char* name) {
 int addHandler(lua_State* L) {
     NELVO_SELF(control);
     const int32_t code = argInteger(L, 2);
-    if (changeHandlerList(L, "lua_addHandler")) {
+    if (changeHandlerList(L, "lua_addHandler", code)) {
         if (!control->addHandler(code, control, &bridge::deliverEvent))
             OutputDebugStringW(L"addHandler: the delegate pool is exhausted\n");
     }
@@ -153,7 +148,8 @@ int addHandler(lua_State* L) {
 int removeHandler(lua_State* L) {
     NELVO_SELF(control);
     const int32_t code = argInteger(L, 2);
-    if (changeHandlerList(L, "lua_removeHandler")) control->removeHandler(code, control, &bridge::deliverEvent);
+    if (changeHandlerList(L, "lua_removeHandler", code))
+        control->removeHandler(code, control, &bridge::deliverEvent);
     return 0;
 }
 

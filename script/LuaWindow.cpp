@@ -44,6 +44,12 @@ std::vector<WindowImpl*>& dialogs() {
     return stack;
 }
 
+// The timers whose function runs, innermost last.
+std::vector<const LuaWindow::LuaWindowTimer*>& runningTimers() {
+    static std::vector<const LuaWindow::LuaWindowTimer*> list;
+    return list;
+}
+
 // A script callback failed: every dialog loop ends, innermost first.
 void endDialogLoops() {
     for (auto it = dialogs().rbegin(); it != dialogs().rend(); ++it)
@@ -126,9 +132,11 @@ int browseForFolder(lua_State* L) {
     return 1;
 }
 
-// showDialog([owner]) -> the code endDialog gave (0 after WM_QUIT)
+// showDialog([owner]) -> the code endDialog gave (0 after WM_QUIT); nothing
+// for a window whose dialog runs already
 int showDialog(lua_State* L) {
     NELVO_SELF(window);
+    if (std::find(dialogs().begin(), dialogs().end(), window) != dialogs().end()) return 0;
     HWND owner = nullptr;
     if (lua_gettop(L) >= 2)
         if (WindowImpl* ownerWindow = bridge::windowOfSelf(L, 2)) owner = ownerWindow->nativeHandle();
@@ -158,11 +166,9 @@ int updateLayout(lua_State* L) {
 // notifications for this window.
 int setMessageHandler(lua_State* L) {
     NELVO_SELF(window);
-    if (bridge::pushBootstrap(L, "lua_setMessageHandler", bridge::kWindows)) {
-        lua_pushvalue(L, 1);
-        lua_pushvalue(L, 2);
-        bridge::protectedCall(L, 3, 0);
-    }
+    lua_pushvalue(L, 1);
+    lua_pushvalue(L, 2);
+    bridge::protectedBootstrap(L, "lua_setMessageHandler", bridge::kWindows, 2, 0);
     if (CallbackFailure::pending()) return 0;
     UiContext* context = UiContext::current();
     if (context && context->addAppHandler(EventCode::AppNotify, window, &bridge::deliverNotification))
@@ -215,18 +221,18 @@ int showMessageBox(lua_State* L) {
 // setTimer(interval, func) -> timer handle
 int setTimer(lua_State* L) {
     NELVO_SELF(window);
-    auto timer = std::make_unique<LuaWindow::LuaWindowTimer>(L, static_cast<uint32_t>(argInteger(L, 2)));
+    // The timer ticks into the main state even when a coroutine made it.
+    auto timer = std::make_unique<LuaWindow::LuaWindowTimer>(LuaHost::mainState(),
+                                                             static_cast<uint32_t>(argInteger(L, 2)));
     LuaWindow::LuaWindowTimer* raw = timer.get();
     // Its first tick comes at once, before the script knows the timer: it
     // finds no entry and runs nothing.
     raw->start();
     records()[window].timers.push_back(std::move(timer));
-    if (bridge::pushBootstrap(L, "lua_setTimer", bridge::kTimers)) {
-        bridge::pushHandle(L, raw);
-        lua_pushvalue(L, 3);
-        bridge::pushHandle(L, window);
-        bridge::protectedCall(L, 4, 0);
-    }
+    bridge::pushHandle(L, raw);
+    lua_pushvalue(L, 3);
+    bridge::pushHandle(L, window);
+    bridge::protectedBootstrap(L, "lua_setTimer", bridge::kTimers, 3, 0);
     bridge::pushHandle(L, raw);
     return 1;
 }
@@ -248,11 +254,9 @@ int killTimer(lua_State* L) {
             }
         }
     }
-    if (bridge::pushBootstrap(L, "lua_killTimer", bridge::kTimers)) {
-        lua_pushvalue(L, 2);
-        bridge::pushHandle(L, window);
-        bridge::protectedCall(L, 3, 0);
-    }
+    lua_pushvalue(L, 2);
+    bridge::pushHandle(L, window);
+    bridge::protectedBootstrap(L, "lua_killTimer", bridge::kTimers, 2, 0);
     return 0;
 }
 
@@ -301,11 +305,9 @@ int createWindow(lua_State* L) {
         lua_setfield(L, -2, m.name);
     }
     const int object = lua_gettop(L);
-    if (bridge::pushBootstrap(L, "lua_addWindow", bridge::kWindows)) {
-        lua_pushvalue(L, object);
-        bridge::pushHandle(L, window);
-        bridge::protectedCall(L, 3, 0);
-    }
+    lua_pushvalue(L, object);
+    bridge::pushHandle(L, window);
+    bridge::protectedBootstrap(L, "lua_addWindow", bridge::kWindows, 2, 0);
     lua_settop(L, object);
     return 1;
 }
@@ -320,10 +322,17 @@ int startWork(lua_State* L) {
 } // namespace
 
 void LuaWindow::LuaWindowTimer::tick() {
+    // A timer that outlived its state stays silent.
+    if (!state_ || state_ != LuaHost::mainState()) return;
+    // A function that opens a message box is still running while the box's
+    // loop dispatches this timer's next ticks: those are skipped.
+    std::vector<const LuaWindowTimer*>& running = runningTimers();
+    if (std::find(running.begin(), running.end(), this) != running.end()) return;
+    running.push_back(this);
     // The script may kill this timer, and so free it, from its function:
-    // nothing of this object is used after the call. A timer that outlived
-    // its state stays silent.
-    if (state_ == LuaHost::mainState()) bridge::timerTick(this);
+    // after the call only its address is used.
+    bridge::timerTick(this);
+    running.erase(std::find(running.begin(), running.end(), this));
 }
 
 void LuaWindow::registerFunctions(lua_State* L) {

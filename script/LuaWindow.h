@@ -19,7 +19,9 @@ class WindowImpl;
 class LuaWindow {
 public:
     // A script timer: each tick runs the function the script attached to
-    // this timer's handle.
+    // this timer's handle, in the main state (also when a coroutine made
+    // it). A tick that comes while that function still runs (in the loop of
+    // a message box it opened) is skipped.
     class LuaWindowTimer final : public Timer {
     public:
         LuaWindowTimer(lua_State* L, uint32_t intervalMs) : Timer(intervalMs), state_(L) {}

@@ -18,6 +18,9 @@ ComboHelperWnd::ShownHook g_shownHook = nullptr;
 bool isClientMouse(UINT m) { return m >= WM_MOUSEMOVE && m <= WM_MBUTTONDBLCLK; }
 bool isNonClientMouse(UINT m) { return m >= WM_NCMOUSEMOVE && m <= WM_NCMBUTTONDBLCLK; }
 bool isKeyboard(UINT m) { return m >= WM_KEYFIRST && m <= WM_SYSDEADCHAR; }
+bool isCloseRequest(const MSG& msg) {
+    return msg.message == WM_CLOSE || (msg.message == WM_SYSCOMMAND && (msg.wParam & 0xFFF0) == SC_CLOSE);
+}
 
 } // namespace
 
@@ -59,6 +62,7 @@ void ComboHelperWnd::open(int32_t x, int32_t y, int32_t width, bool downwards, c
     Control* chosen = list_->item(0);
     while (chosen && chosen->text() != current) chosen = chosen->nextSibling();
     list_->select(chosen);
+    done_ = false;
     open_ = true;
     const HWND before = GetActiveWindow();
     AnimateWindow(hwnd_, kSlideMs, downwards ? kSlideDown : kSlideUp);
@@ -68,7 +72,8 @@ void ComboHelperWnd::open(int32_t x, int32_t y, int32_t width, bool downwards, c
         g_shownHook(*combo_, hwnd_);
     }
     const HWND self = hwnd_;
-    if (!runLoop()) return;
+    ControlWindow* host = combo_ ? combo_->window() : nullptr;
+    if (!runLoop(host ? host->nativeHandle() : nullptr)) return;
     open_ = false;
     // Closed from inside (a commit, Escape, WM_QUIT) the popup still holds
     // the activation, and hiding it would leave no window active: the
@@ -79,9 +84,8 @@ void ComboHelperWnd::open(int32_t x, int32_t y, int32_t width, bool downwards, c
     if (stillActive && before && before != self && IsWindow(before)) SetActiveWindow(before);
 }
 
-bool ComboHelperWnd::runLoop() {
+bool ComboHelperWnd::runLoop(HWND host) {
     const HWND self = hwnd_;
-    done_ = false;
     MSG msg{};
     bool quit = false;
     // The done flag is tested before each wait: a commit ends the loop at
@@ -93,6 +97,9 @@ bool ComboHelperWnd::runLoop() {
             break;
         }
         if (got == -1) break;
+        // The box's window is the dialog whose loop this one runs inside:
+        // its close requests are dropped, as that loop drops them.
+        if (host && msg.hwnd == host && isCloseRequest(msg)) continue;
         if (isClientMouse(msg.message)) {
             POINT p{GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
             if (msg.hwnd && msg.hwnd != self) MapWindowPoints(msg.hwnd, self, &p, 1);
@@ -135,6 +142,15 @@ LRESULT ComboHelperWnd::handleMessage(UINT message, WPARAM wParam, LPARAM lParam
         }
         break;
     case WM_KILLFOCUS:
+        return 0;
+    case WM_CLOSE:
+        // A close request (Alt+F4, the system menu's close) closes the list;
+        // the window itself goes only with its combo box.
+        if (!combo_) break;
+        if (open_ && !done_) {
+            done_ = true;
+            PostMessageW(hwnd_, WM_NULL, 0, 0);
+        }
         return 0;
     default:
         break;

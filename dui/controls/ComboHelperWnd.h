@@ -7,12 +7,15 @@
 //
 // While it is open the calling thread runs the popup loop: mouse, keyboard
 // and wheel input of the whole thread goes to the popup; the loop ends on a
-// commit (an entry chosen by click or Enter), on Escape, when the popup is
-// no longer the active window, or on WM_QUIT, which it posts again. The
-// popup keeps its focused control while it is not active.
+// commit (an entry chosen by click or Enter), on Escape, on a close request
+// to the popup (Alt+F4 included), when the popup is no longer the active
+// window, or on WM_QUIT, which it posts again. Close requests to the box's
+// window are dropped meanwhile. The popup keeps its focused control while
+// it is not active.
 //
-// Lifetime: as every WindowImpl, until WM_DESTROY (the combo box posts
-// WM_CLOSE when it goes). Windows build only; UI thread.
+// Lifetime: as every WindowImpl, until WM_DESTROY; a close request destroys
+// it only once the combo box has gone (which posts WM_CLOSE when it goes).
+// Windows build only; UI thread.
 
 #include "dui/WindowImpl.h"
 
@@ -61,8 +64,9 @@ public:
 private:
     ComboHelperWnd(ControlPtr root, ListBox& list, ComboBox& combo);
 
-    // Runs the popup loop; false when the window went while it ran.
-    bool runLoop();
+    // Runs the popup loop inside the loop of `host`, the box's window (may
+    // be null); false when the popup window went while it ran.
+    bool runLoop(HWND host);
     // Notify on the list box: an entry was chosen.
     void onChosen(Event& e);
     // PreviewKeyDown on the root: Escape closes without a change.

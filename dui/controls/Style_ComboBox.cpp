@@ -10,6 +10,15 @@
 
 namespace nelvo {
 
+Point Style_ComboBox::buttonOrigin(const Rect& rect, int32_t width, int32_t height) {
+    using namespace layout;
+    return {sub(rect.right, width), sub(add(rect.top, rect.bottom), height) / 2};
+}
+
+int32_t Style_ComboBox::textRight(const Rect& rect, int32_t buttonWidth) {
+    return layout::sub(rect.right, layout::add(buttonWidth, kButtonGap));
+}
+
 void Style_ComboBox::draw([[maybe_unused]] DeviceContext dc, [[maybe_unused]] const Rect& rect, Control* control) {
     if (!control) return;
     drawFourStateSkin(dc, rect, *control);
@@ -17,8 +26,9 @@ void Style_ComboBox::draw([[maybe_unused]] DeviceContext dc, [[maybe_unused]] co
     Rect textArea = rect;
     if (const std::u16string* name = findText(attr::dropBtn))
         if (ImageRecord* button = findImage(*name)) {
-            button->drawNatural(dc, rect.right - button->width(), (rect.top + rect.bottom - button->height()) / 2);
-            textArea.right -= button->width() + kButtonGap;
+            const Point origin = buttonOrigin(rect, button->width(), button->height());
+            button->drawNatural(dc, origin.x, origin.y);
+            textArea.right = textRight(rect, button->width());
         }
     if (const std::u16string* text = control->findText(attr::text)) {
         textArea.left += kTextIndent;

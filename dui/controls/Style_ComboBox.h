@@ -16,6 +16,12 @@ public:
     static constexpr int32_t kTextIndent = 12;
     // Space kept between the text and the drop button.
     static constexpr int32_t kButtonGap = 2;
+
+    // The top-left corner of a drop button `width` x `height` in `rect`,
+    // and the right edge of the text beside it, in the layout's wrap-around
+    // arithmetic: markup can give any rectangle.
+    static Point buttonOrigin(const Rect& rect, int32_t width, int32_t height);
+    static int32_t textRight(const Rect& rect, int32_t buttonWidth);
 };
 
 } // namespace nelvo

@@ -3,12 +3,12 @@
 // Type name "Control"; it paints its style like any control (what shows
 // while there is no browser) and measures and arranges as the default.
 //
-// The control is itself the browser's OLE site: client site, in-place site,
-// in-place frame, document host and events sink, all one object with one
-// reference count. When it joins a window it creates the browser, hands it
-// the site, activates it in place over the window's client area and
-// connects its events; any step that fails tears the browser down again and
-// the control stays an empty skinned rectangle. Once the control is painted
+// The browser's OLE site is a small counted object of its own
+// (WebBrowserSite) that the control holds and cuts off when it goes. When
+// the control joins a window it creates the browser, hands it the site,
+// activates it in place over the window's client area and connects its
+// events; any step that fails tears the browser down again and the control
+// stays an empty skinned rectangle. Once the control is painted
 // where layout put it, the browser is moved over the control's rectangle,
 // and follows it when it moves. The browser shows no context menu and no
 // 3-D border, and every file download it starts is cancelled. The control
@@ -19,10 +19,12 @@
 //     event's BSTR, valid during the call), lParam 0;
 //   kNavigateCompleteMessage (0x467), posted: wParam 0, lParam 0.
 //
-// Lifetime: the control tree owns the control. The site's reference count
-// only counts; reaching 0 deletes nothing. Destruction takes the browser
-// down, which makes it drop its own references to the site first. UI
-// thread only (the single-threaded apartment OLE initialisation set up).
+// Lifetime: the control tree owns the control. Destruction takes the
+// browser down, which makes it drop its own references to the site, then
+// clears the site's pointer back to the control and releases the control's
+// reference: a reference the browser kept finds a site that reaches
+// nothing. UI thread only (the single-threaded apartment OLE initialisation
+// set up).
 
 #include "dui/Control.h"
 
@@ -40,12 +42,9 @@ namespace nelvo {
 
 #ifdef _WIN32
 
-class WebBrowser : public Control,
-                   public IOleClientSite,
-                   public IOleInPlaceSite,
-                   public IOleInPlaceFrame,
-                   public IDocHostUIHandler,
-                   public DWebBrowserEvents2 {
+class WebBrowserSite;
+
+class WebBrowser : public Control {
 public:
     static constexpr UINT kBeforeNavigateMessage = WM_USER + 102;
     static constexpr UINT kNavigateCompleteMessage = WM_USER + 103;
@@ -81,7 +80,9 @@ public:
     // Whether the inner window the last event found is subclassed.
     bool innerWindowSubclassed() const { return subclassed_; }
     IOleInPlaceActiveObject* activeObject() const { return activeObject_.get(); }
-    LONG referenceCount() const { return references_; }
+    // The site, and the references others (the browser) hold on it.
+    WebBrowserSite* site() const { return site_; }
+    LONG referenceCount() const;
     // Where the last attach stopped and the result of that step (S_OK when
     // it went through).
     AttachStep attachStep() const { return attachStep_; }
@@ -91,84 +92,17 @@ public:
     // source), then paints the style.
     void paint(DeviceContext dc, const Rect& bounds, const Rect& clip) override;
 
-    // --- IUnknown (shared by every interface) ---
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
-
-    // --- IOleClientSite ---
-    STDMETHODIMP SaveObject() override;
-    STDMETHODIMP GetMoniker(DWORD assign, DWORD which, IMoniker** moniker) override;
-    STDMETHODIMP GetContainer(IOleContainer** container) override;
-    STDMETHODIMP ShowObject() override;
-    STDMETHODIMP OnShowWindow(BOOL show) override;
-    STDMETHODIMP RequestNewObjectLayout() override;
-
-    // --- IOleWindow (of the in-place site and the in-place frame) ---
-    STDMETHODIMP GetWindow(HWND* window) override;
-    STDMETHODIMP ContextSensitiveHelp(BOOL enterMode) override;
-
-    // --- IOleInPlaceSite ---
-    STDMETHODIMP CanInPlaceActivate() override;
-    STDMETHODIMP OnInPlaceActivate() override;
-    STDMETHODIMP OnUIActivate() override;
-    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
-                                  LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo) override;
-    STDMETHODIMP Scroll(SIZE extent) override;
-    STDMETHODIMP OnUIDeactivate(BOOL undoable) override;
-    STDMETHODIMP OnInPlaceDeactivate() override;
-    STDMETHODIMP DiscardUndoState() override;
-    STDMETHODIMP DeactivateAndUndo() override;
-    STDMETHODIMP OnPosRectChange(LPCRECT position) override;
-
-    // --- IOleInPlaceUIWindow / IOleInPlaceFrame ---
-    STDMETHODIMP GetBorder(LPRECT border) override;
-    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS widths) override;
-    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS widths) override;
-    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR name) override;
-    STDMETHODIMP InsertMenus(HMENU shared, LPOLEMENUGROUPWIDTHS widths) override;
-    STDMETHODIMP SetMenu(HMENU shared, HOLEMENU descriptor, HWND activeObjectWindow) override;
-    STDMETHODIMP RemoveMenus(HMENU shared) override;
-    STDMETHODIMP SetStatusText(LPCOLESTR text) override;
-    STDMETHODIMP EnableModeless(BOOL enable) override;  // also IDocHostUIHandler's
-    STDMETHODIMP TranslateAccelerator(LPMSG message, WORD id) override;
-
-    // --- IDocHostUIHandler ---
-    STDMETHODIMP ShowContextMenu(DWORD id, POINT* point, IUnknown* target, IDispatch* object) override;
-    STDMETHODIMP GetHostInfo(DOCHOSTUIINFO* info) override;
-    STDMETHODIMP ShowUI(DWORD id, IOleInPlaceActiveObject* active, IOleCommandTarget* target,
-                        IOleInPlaceFrame* frame, IOleInPlaceUIWindow* document) override;
-    STDMETHODIMP HideUI() override;
-    STDMETHODIMP UpdateUI() override;
-    STDMETHODIMP OnDocWindowActivate(BOOL activate) override;
-    STDMETHODIMP OnFrameWindowActivate(BOOL activate) override;
-    STDMETHODIMP ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* window, BOOL frameWindow) override;
-    STDMETHODIMP TranslateAccelerator(LPMSG message, const GUID* group, DWORD id) override;
-    STDMETHODIMP GetOptionKeyPath(LPOLESTR* key, DWORD reserved) override;
-    STDMETHODIMP GetDropTarget(IDropTarget* target, IDropTarget** replacement) override;
-    STDMETHODIMP GetExternal(IDispatch** external) override;
-    STDMETHODIMP TranslateUrl(DWORD translate, LPWSTR url, LPWSTR* translated) override;
-    STDMETHODIMP FilterDataObject(IDataObject* object, IDataObject** filtered) override;
-
-    // --- IDispatch of the events sink (DWebBrowserEvents2) ---
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
-    // BeforeNavigate2 (250) sends kBeforeNavigateMessage with the URL,
-    // NavigateComplete2 (252) posts kNavigateCompleteMessage, FileDownload
-    // (270) sets its Cancel argument: S_OK. Every other event E_NOTIMPL.
-    // Each event first makes sure the browser's inner window, once there is
-    // one, is subclassed (BrowserWindowSubclass).
-    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* parameters, VARIANT* result,
-                        EXCEPINFO* exception, UINT* argumentError) override;
-
 protected:
     // Takes the active object out of the process-wide set, then the browser
     // down.
     ~WebBrowser() override;
 
 private:
+    friend class WebBrowserSite;
+
     void onAttached(Event& e);
+    // The frame's active object: kept with a reference and listed.
+    void setActiveObject(IOleInPlaceActiveObject* object);
     // Creates, activates and connects the browser; tears down on failure.
     void attachBrowser();
     // The steps up to the browser's window; the first failing result.
@@ -191,8 +125,8 @@ private:
     ComPtr<IConnectionPoint> connectionPoint_;
     ComPtr<IOleObject> oleObject_;
     ComPtr<IOleInPlaceActiveObject> activeObject_;
+    WebBrowserSite* site_;  // one reference of ours
     DWORD adviseCookie_ = 0;
-    LONG references_ = 0;
     bool inPlaceActive_ = false;
     HWND hostWindow_ = nullptr;
     HWND browserWindow_ = nullptr;

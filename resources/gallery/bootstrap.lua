@@ -58,10 +58,14 @@ function lua_removeHandler(dispatcher, code, func)
     end
 end
 
+-- Walks a copy: a handler that removes itself or adds another changes the
+-- list, not the calls of this event.
 function lua_invokeHandlers(dispatcher, sender, code, wparam, lparam)
     local list = dispatcher[code]
     if not list then return end
-    for _, f in ipairs(list) do
+    local copy = {}
+    for i, f in ipairs(list) do copy[i] = f end
+    for _, f in ipairs(copy) do
         if f(sender, code, wparam, lparam) then return true end
     end
 end

@@ -196,5 +196,38 @@ TEST_F(ComboBoxTest, PopupOpensCommitsAndClosesUnderRealInput) {
     for (HWND popup : popups) EXPECT_FALSE(IsWindow(popup)) << "closed with its combo box";
 }
 
+TEST_F(ComboBoxTest, CloseRequestsCloseTheListAndSpareTheWindows) {
+    MarkupWindow w(combos());
+    auto* three = w.child<ComboBox>(1);
+    const HWND popup = three->popupWindow();
+    const HWND owner = w.hwnd();
+    // To the popup, by every way one comes: the list closes and the popup
+    // stays, with its entries, ready to open again.
+    const std::function<void(const RECT&)> closes[] = {
+        [](const RECT&) { pressKey(VK_F4, VK_MENU); },
+        [popup](const RECT&) { PostMessageW(popup, WM_SYSCOMMAND, SC_CLOSE, 0); },
+        [popup](const RECT&) { PostMessageW(popup, WM_CLOSE, 0, 0); },
+        [popup](const RECT&) { SendMessageW(popup, WM_CLOSE, 0, 0); },
+    };
+    for (const auto& close : closes) {
+        open(w, *three, close);
+        EXPECT_TRUE(IsWindow(popup));
+        EXPECT_EQ(three->popupWindow(), popup);
+        EXPECT_EQ(three->itemCount(), 3u);
+        EXPECT_EQ(three->text(), u"Two");
+    }
+    // To the box's window while the list is open: dropped, as the dialog's
+    // own loop drops them; Escape then closes the list.
+    open(w, *three, [owner](const RECT&) {
+        PostMessageW(owner, WM_CLOSE, 0, 0);
+        PostMessageW(owner, WM_SYSCOMMAND, SC_CLOSE, 0);
+        pressKey(VK_ESCAPE);
+    });
+    ASSERT_TRUE(IsWindow(owner));
+    Opening o = open(w, *three, [](const RECT& p) { clickAt(row(p, 2)); });
+    EXPECT_EQ(o.selected, u"Two");
+    EXPECT_EQ(three->text(), u"Three");
+}
+
 } // namespace
 } // namespace nelvo::test

@@ -1,8 +1,10 @@
 // The scrolling controls in real windows driven by window messages: the
 // scroll bar's thumb arithmetic, states, auto-repeat and drawing inside
 // scroll panels; the list box's items, steps, paging and selection; the
-// slider's value, hover and wheel.
+// slider's value, hover, wheel and drags; the fuzzers' extreme sizes under
+// input.
 
+#include "dui/Timer.h"
 #include "dui/controls/ListBox.h"
 #include "dui/controls/ScrollBar.h"
 #include "dui/controls/ScrollPanel.h"
@@ -207,6 +209,101 @@ TEST_F(ScrollBarTest, ArrowsRepeatWhileOnThePressedPartAndTheThumbDrags) {
 
     w.moveCursor(390, 290);
     EXPECT_EQ(bar->parts(), 0u);
+}
+
+// The centre of `part` (in the control's own coordinates) in the window.
+POINT centreIn(Control& c, const Rect& part) {
+    Rect r;
+    EXPECT_TRUE(c.windowRect(r));
+    return {r.left + (part.left + part.right) / 2, r.top + (part.top + part.bottom) / 2};
+}
+
+using Step = std::pair<intptr_t, intptr_t>;
+
+TEST_F(ScrollBarTest, HorizontalBarsStepAndDragAcrossAndAVerticalBarForcesOne) {
+    MarkupWindow w(kPanels);
+    ScrollBar* bar = w.child<ScrollPanel>(4)->horizontalBar();
+    ASSERT_TRUE(bar && !bar->vertical());
+    NotifyLog log;
+    log.attach(*bar);
+
+    // The left arrow steps back and repeats while held; the right one steps
+    // forward; the track after the thumb pages forward.
+    const POINT left = centreIn(*bar, bar->upArrow());
+    const POINT right = centreIn(*bar, bar->downArrow());
+    w.moveCursor(left.x, left.y);
+    EXPECT_EQ(bar->parts(), static_cast<uint32_t>(ScrollBar::UpArrow));
+    w.press(left.x, left.y);
+    EXPECT_EQ(log.last(), (Step{2, 0}));
+    EXPECT_TRUE(pumpUntil(3000, [&] { return log.seen.size() >= 3; })) << "repeats while held";
+    w.release(left.x, left.y);
+    w.moveCursor(right.x, right.y);
+    EXPECT_EQ(bar->parts(), static_cast<uint32_t>(ScrollBar::DownArrow));
+    w.press(right.x, right.y);
+    EXPECT_EQ(log.last(), (Step{3, 0}));
+    w.release(right.x, right.y);
+    Rect thumb;
+    ASSERT_TRUE(bar->thumbRect(thumb));
+    EXPECT_EQ(thumb.left, bar->upArrow().right) << "at position 0 the thumb starts the track";
+    const POINT track = centreIn(*bar, {thumb.right, thumb.top, bar->downArrow().left, thumb.bottom});
+    w.moveCursor(track.x, track.y);
+    w.press(track.x, track.y);
+    EXPECT_EQ(log.last(), (Step{5, 0}));
+    w.release(track.x, track.y);
+
+    // The thumb follows the pointer across; how far it is moved up or down
+    // does not count: (300 - 100) x 20 / (track - thumb).
+    const POINT grip = centreIn(*bar, thumb);
+    w.moveCursor(grip.x, grip.y);
+    w.press(grip.x, grip.y);
+    w.moveCursor(grip.x + 20, grip.y - 30, MK_LBUTTON);
+    const int32_t travel = bar->downArrow().left - bar->upArrow().right - thumb.width();
+    EXPECT_EQ(log.last(), (Step{6, 200 * 20 / travel}));
+    w.release(grip.x + 20, grip.y - 30);
+
+    // 60 wide fits in 70 but not in the 55 a vertical bar leaves: 200 high
+    // needs one, and then both share the corner.
+    MarkupWindow both(R"(<Window initSize="100,100" style="background.xml"><Canvas>
+      <ScrollPanel id="5" width="70" height="80" scrollhorizontal="auto"><Canvas width="60" height="200"/>
+      </ScrollPanel></Canvas></Window>)");
+    auto* panel = both.child<ScrollPanel>(5);
+    ASSERT_TRUE(panel->verticalBar() && panel->horizontalBar());
+    EXPECT_EQ(panel->verticalBar()->bounds(), (Rect{55, 0, 70, 65}));
+    EXPECT_EQ(panel->horizontalBar()->bounds(), (Rect{0, 65, 55, 80}));
+    EXPECT_EQ(panel->horizontalBar()->maximum(), 60);
+    EXPECT_EQ(panel->horizontalBar()->page(), 55);
+    EXPECT_EQ(panel->verticalBar()->page(), 65);
+    EXPECT_TRUE(panel->horizontalBar()->enabled());
+    panel->horizontalBar()->setPosition(100);
+    panel->verticalBar()->setPosition(1000);
+    EXPECT_EQ(panel->content()->bounds(), (Rect{-5, -135, 55, 65}));
+    both.screenshot(L"controls-scrollpanel-both-bars");
+}
+
+TEST_F(ScrollBarTest, ArrangingAgainWhileAnArrowIsHeldLeavesNoTimer) {
+    MarkupWindow w(kPanels);
+    auto* panel = w.child<ScrollPanel>(1);
+    const size_t timers = Timer::runningCount();
+    NotifyLog log;
+    log.attach(*panel->verticalBar());
+    w.moveCursor(102, 22);
+    w.press(102, 22);
+    ASSERT_TRUE(panel->verticalBar()->repeating());
+    EXPECT_EQ(Timer::runningCount(), timers + 1);
+    panel->arrange(panel->bounds());
+    EXPECT_EQ(Timer::runningCount(), timers) << "the held bar went with its timer";
+    const size_t steps = log.seen.size();
+    pump(300);
+    EXPECT_EQ(log.seen.size(), steps);
+    ScrollBar* fresh = panel->verticalBar();
+    ASSERT_TRUE(fresh);
+    EXPECT_FALSE(fresh->repeating());
+    w.release(102, 22);
+    w.moveCursor(102, 22);
+    w.press(102, 22);
+    EXPECT_TRUE(fresh->repeating()) << "the new bar answers at once";
+    w.release(102, 22);
+    EXPECT_EQ(Timer::runningCount(), timers);
 }
 
 class BareScrollBarTest : public FrameworkTest {};
@@ -430,6 +527,54 @@ TEST_F(SliderTest, ValueClampsAndFollowsPointerAndWheel) {
     EXPECT_EQ(slider->value(), 58);
     w.moveCursor(290, 120);
     EXPECT_FALSE(slider->checked());
+
+    // Upright, dragged by y: (y - 10) x 100 / 80 in the slider, 0 at the
+    // top; past either end it clamps, and across does not count.
+    EventRecorder upChanges;
+    upChanges.attach(*upright, EventCode::ValueChange);
+    EXPECT_EQ(upright->value(), 50);
+    w.press(255, 60);
+    EXPECT_EQ(upright->value(), 50) << "pressed on the thumb's centre: no jump";
+    w.move(255, 30, MK_LBUTTON);
+    EXPECT_EQ(upright->value(), 12);
+    w.move(290, 30, MK_LBUTTON);
+    EXPECT_EQ(upright->value(), 12);
+    w.move(255, -50, MK_LBUTTON);
+    EXPECT_EQ(upright->value(), 0);
+    w.move(255, 500, MK_LBUTTON);
+    EXPECT_EQ(upright->value(), 100);
+    w.release(255, 500);
+    EXPECT_EQ(upChanges.count, 3);
+    ASSERT_TRUE(upright->thumbRect(10, 100, thumb));
+    EXPECT_EQ(thumb, (Rect{0, 80, 10, 100})) << "at the bottom";
+    EXPECT_EQ(slider->value(), 58) << "the other slider never moved";
+}
+
+// The fuzzers' markup of extreme sizes (tests/dui/corpus), in a real window
+// under input everywhere: nothing faults and the window still answers.
+TEST_F(SliderTest, ExtremeSizesTakeInputEverywhere) {
+    MarkupWindow w(R"(<Window initSize="300,300"><Canvas>
+ <ListBox itemHeight="-2147483648" width="2147483647" height="100"><Label height="2147483647"/><Label/><Label height="-5"/></ListBox>
+ <ListBox itemHeight="0" height="1"><Label/><Label/></ListBox>
+ <ScrollPanel scrollvertical="always" scrollhorizontal="always" width="1" height="1"><Canvas width="2147483647" height="2147483647"/></ScrollPanel>
+ <ScrollPanel scrollhorizontal="auto" width="-20" height="65536"><StackPanel orientation="horizontal"><Label width="70000"/></StackPanel></ScrollPanel>
+ <Slider width="3" orientation="x"/><Slider height="-1"/>
+</Canvas></Window>)");
+    Surface s(300, 300);
+    for (int y = 0; y < 300; y += 7)
+        for (int x = 0; x < 300; x += 13) {
+            w.moveCursor(x, y);
+            w.press(x, y);
+            w.move(299 - x, 299 - y, MK_LBUTTON);
+            w.release(299 - x, 299 - y);
+        }
+    for (UINT key : {VK_DOWN, VK_UP, VK_NEXT, VK_PRIOR, VK_HOME, VK_END, VK_RETURN}) w.key(key);
+    for (int delta : {120, -120, 1200, -1200}) w.wheelAtCursor(delta);
+    pump(300);
+    w.render(s);
+    w.screenshot(L"controls-extreme-sizes");
+    EXPECT_TRUE(IsWindow(w.hwnd()));
+    EXPECT_EQ(SendMessageW(w.hwnd(), WM_NULL, 0, 0), 0) << "the window still answers";
 }
 
 } // namespace

@@ -1,13 +1,14 @@
 // The arithmetic of the display controls, without a window: the progress
 // fill for every range and position (no overflow, no division fault, never
 // outside its area), the slideshow's image list, fade weight and mixing,
-// and the frame choice of the strip styles.
+// the frame choice of the strip styles and the combo box's drop button.
 
 #include "dui/Control.h"
 #include "dui/controls/PowerPoint.h"
 #include "dui/controls/ProgressBar.h"
 #include "dui/controls/Style_ButtonEx.h"
 #include "dui/controls/Style_CheckButtonEx.h"
+#include "dui/controls/Style_ComboBox.h"
 
 #include <gtest/gtest.h>
 
@@ -80,6 +81,20 @@ TEST(StripStyles, FrameChoice) {
     EXPECT_EQ(Style_CheckButtonEx::sourceRow(Enabled, 14), 0);
     EXPECT_EQ(Style_CheckButtonEx::sourceRow(Enabled | Checked | Pressed, 14), 84);
     EXPECT_EQ(Style_CheckButtonEx::sourceRow(Checked, 14), 98);
+}
+
+TEST(ComboBoxStyle, DropButtonPlaceWrapsAroundForAnyRectangle) {
+    // The wizard's field: a 16 x 16 button against the right edge, centred.
+    const Rect field{10, 20, 210, 44};
+    EXPECT_EQ(Style_ComboBox::buttonOrigin(field, 16, 16), (Point{194, 24}));
+    EXPECT_EQ(Style_ComboBox::textRight(field, 16), 192);
+    // Rectangles hostile markup can make: sums and differences past 32 bits.
+    const Rect high{INT32_MAX - 10, INT32_MAX - 4, INT32_MAX, INT32_MAX};
+    EXPECT_EQ(Style_ComboBox::buttonOrigin(high, 16, 16).x, INT32_MAX - 16);
+    EXPECT_EQ(Style_ComboBox::buttonOrigin(high, 16, 16).y, -11);
+    const Rect low{INT32_MIN, INT32_MIN, INT32_MIN + 5, INT32_MIN + 1};
+    EXPECT_EQ(Style_ComboBox::buttonOrigin(low, 16, 16).x, INT32_MAX - 10);
+    EXPECT_EQ(Style_ComboBox::textRight(low, INT32_MAX), 4);
 }
 
 } // namespace

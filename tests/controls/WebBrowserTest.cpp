@@ -7,6 +7,7 @@
 #include "dui/controls/ActiveObjectSet.h"
 #include "dui/controls/BrowserWindowSubclass.h"
 #include "dui/controls/WebBrowser.h"
+#include "dui/controls/WebBrowserSite.h"
 #include "host/ComPtr.h"
 #include "host/OleScope.h"
 #include "tests/support/FrameworkTest.h"
@@ -152,11 +153,11 @@ TEST_F(WebBrowserTest, SiteAnswersEveryInterfaceOnOneObjectWithOneCount) {
     EXPECT_EQ(b->referenceCount(), 0);
 
     // The interface table, and one count for all of them.
-    auto* site = static_cast<IOleClientSite*>(b);
-    auto* inPlace = static_cast<IOleInPlaceSite*>(b);
-    auto* frame = static_cast<IOleInPlaceFrame*>(b);
-    auto* docHost = static_cast<IDocHostUIHandler*>(b);
-    auto* events = static_cast<DWebBrowserEvents2*>(b);
+    auto* site = static_cast<IOleClientSite*>(b->site());
+    auto* inPlace = static_cast<IOleInPlaceSite*>(b->site());
+    auto* frame = static_cast<IOleInPlaceFrame*>(b->site());
+    auto* docHost = static_cast<IDocHostUIHandler*>(b->site());
+    auto* events = static_cast<DWebBrowserEvents2*>(b->site());
     const struct {
         const IID& iid;
         void* expected;
@@ -185,8 +186,9 @@ TEST_F(WebBrowserTest, SiteAnswersEveryInterfaceOnOneObjectWithOneCount) {
         }
     }
     EXPECT_EQ(b->referenceCount(), expectedCount);
-    EXPECT_EQ(inPlace->AddRef(), ULONG(expectedCount + 1));
-    EXPECT_EQ(docHost->Release(), ULONG(expectedCount));
+    // The control's own reference is one more.
+    EXPECT_EQ(inPlace->AddRef(), ULONG(expectedCount + 2));
+    EXPECT_EQ(docHost->Release(), ULONG(expectedCount + 1));
     EXPECT_EQ(events->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
 
     // The active object handed over; then the count falls to 0 with the
@@ -384,19 +386,39 @@ TEST_F(WebBrowserTest, SiteAnswersEveryInterfaceOnOneObjectWithOneCount) {
     pump();
     EXPECT_EQ(host.messages.size(), 1u) << "only the one BeforeNavigate2 message";
 
-    // Destruction takes the current active object out and releases it.
+    // Destruction takes the current active object out and releases it. A
+    // reference kept past the control, as a browser may keep the frame it
+    // was handed, finds a site that reaches nothing and holds nothing.
     EXPECT_EQ(frame->SetActiveObject(&first, nullptr), S_OK);
+    frame->AddRef();
     owner.reset();
     EXPECT_EQ(first.references, 1);
     EXPECT_EQ(ActiveObjectSet::count(), 0u);
+    got = reinterpret_cast<HWND>(1);
+    EXPECT_EQ(inPlace->GetWindow(&got), E_UNEXPECTED);
+    EXPECT_EQ(got, nullptr);
+    EXPECT_EQ(frame->SetActiveObject(&second, nullptr), E_UNEXPECTED);
+    EXPECT_EQ(second.references, 1);
+    EXPECT_EQ(ActiveObjectSet::count(), 0u);
+    EXPECT_EQ(inPlace->GetWindowContext(&gotFrame, &document, &position, &clip, &info), E_UNEXPECTED);
+    EXPECT_EQ(gotFrame, nullptr);
+    EXPECT_EQ(inPlace->OnInPlaceActivate(), E_UNEXPECTED);
+    host.messages.clear();
+    EXPECT_EQ(events->Invoke(DISPID_BEFORENAVIGATE2, none, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(events->Invoke(DISPID_NAVIGATECOMPLETE2, none, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr),
+              S_OK);
+    pump();
+    EXPECT_TRUE(host.messages.empty()) << "nothing reaches the host window";
+    EXPECT_EQ(docHost->Release(), 0u) << "only the kept reference was left: the site goes with it";
 }
 
 TEST_F(WebBrowserTest, InnerWindowOffersItsMessagesToTheActiveObjects) {
     MarkupWindow w(kBrowserWindow);
     auto* b = w.child<WebBrowser>(1);
     ASSERT_TRUE(b && b->browserWindow()) << "attach stopped at step " << int(b->attachStep());
-    auto* events = static_cast<DWebBrowserEvents2*>(b);
-    auto* frame = static_cast<IOleInPlaceFrame*>(b);
+    auto* events = static_cast<DWebBrowserEvents2*>(b->site());
+    auto* frame = static_cast<IOleInPlaceFrame*>(b->site());
 
     // No page, so no page window yet: an event changes nothing.
     EXPECT_EQ(events->Invoke(DISPID_NAVIGATECOMPLETE2, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr,
@@ -468,10 +490,13 @@ TEST_F(WebBrowserTest, AttachesTheSystemBrowserOverTheControlAndTakesItDown) {
     const std::set<HWND> windowsBefore = threadWindows();
     const ProcessCounts countsBefore = readProcessCounts();
     HWND browserWindow = nullptr;
+    WebBrowserSite* site = nullptr;
     {
         MarkupWindow w(kBrowserWindow);
         auto* b = w.child<WebBrowser>(1);
         ASSERT_TRUE(b);
+        site = b->site();
+        site->AddRef();
         printAttach(*b);
         ASSERT_EQ(b->attachStep(), WebBrowser::AttachStep::Attached);
         EXPECT_EQ(b->attachResult(), S_OK);
@@ -489,7 +514,7 @@ TEST_F(WebBrowserTest, AttachesTheSystemBrowserOverTheControlAndTakesItDown) {
         std::printf("misc status: 0x%08lx (result 0x%08lx)\n", status, static_cast<unsigned long>(statusResult));
         ComPtr<IOleClientSite> site;
         EXPECT_EQ(object->GetClientSite(site.put()), S_OK);
-        EXPECT_EQ(site.get(), static_cast<IOleClientSite*>(b));
+        EXPECT_EQ(site.get(), static_cast<IOleClientSite*>(b->site()));
 
         // Activated while the window had no size, then moved over the
         // control once painted.
@@ -499,6 +524,12 @@ TEST_F(WebBrowserTest, AttachesTheSystemBrowserOverTheControlAndTakesItDown) {
         EXPECT_EQ(fromRECT(placed), kControlRect);
     }
     pump();
+    // The site outlives its control while anyone holds it; the browser
+    // holds nothing of it after the tear-down.
+    ASSERT_TRUE(site);
+    EXPECT_EQ(site->owner(), nullptr);
+    std::printf("site references after tear-down: %ld\n", site->references());
+    EXPECT_EQ(site->Release(), 0u) << "the browser kept a reference";
     EXPECT_FALSE(IsWindow(browserWindow));
     EXPECT_EQ(ActiveObjectSet::count(), 0u);
     EXPECT_EQ(threadWindows(), windowsBefore) << "no window is left";

@@ -431,6 +431,68 @@ TEST_F(WindowTest, ModalLoopEndsOnQuitAndPostsItAgain) {
     EXPECT_EQ(msg.wParam, 0u);
 }
 
+// The window a message hook ends with 5 when it sees the quit fetched.
+WindowImpl* g_endOnQuit = nullptr;
+LRESULT CALLBACK endOnQuit(int code, WPARAM wParam, LPARAM lParam) {
+    const MSG* m = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && m->message == WM_QUIT && g_endOnQuit) std::exchange(g_endOnQuit, nullptr)->endModal(5);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A result set while another loop took the wake-up message is seen before
+// the loop waits (a watchdog would end a loop that waits anyway); a quit
+// that arrives with a result set inside the wait is posted again.
+TEST_F(WindowTest, ModalLoopSeesResultsSetOutsideItsDispatchAndKeepsTheQuit) {
+    open(kTwoLeaves, false);
+    WindowImpl* w = window;
+    const HWND h = hwnd;
+    ActionTimer* self = nullptr;
+    ActionTimer timer(20, [&](int tick) {
+        if (tick != 2) return;
+        w->endModal(7);
+        MSG taken;
+        while (PeekMessageW(&taken, h, WM_NULL, WM_NULL, PM_REMOVE)) {
+        }
+        self->stop();
+    });
+    self = &timer;
+    HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<bool> fired = false;
+    const DWORD thread = GetCurrentThreadId();
+    std::thread watchdog([&] {
+        if (WaitForSingleObject(stop, 3000) == WAIT_TIMEOUT) {
+            fired = true;
+            PostThreadMessageW(thread, WM_QUIT, 0, 0);
+        }
+    });
+    timer.start();
+    EXPECT_EQ(w->runModal(nullptr), 7);
+    SetEvent(stop);
+    watchdog.join();
+    CloseHandle(stop);
+    EXPECT_FALSE(fired) << "the loop waited with its result set";
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+
+    // The quit is fetched, and a hook sets the result while it is.
+    open(kTwoLeaves, false);
+    g_endOnQuit = window;
+    HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, &endOnQuit, nullptr, GetCurrentThreadId());
+    ASSERT_TRUE(hook);
+    ActionTimer quitter(20, [](int tick) {
+        if (tick == 2) PostQuitMessage(3);
+    });
+    quitter.start();
+    const int result = window->runModal(nullptr);
+    quitter.stop();
+    UnhookWindowsHookEx(hook);
+    window = nullptr;
+    EXPECT_EQ(g_endOnQuit, nullptr) << "the hook saw the quit";
+    EXPECT_EQ(result, 5) << "the result read after the loop";
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit is posted again";
+}
+
 TEST_F(WindowTest, ModalLoopSurvivesItsWindowBeingDestroyed) {
     open(kTwoLeaves, false);
     HWND h = hwnd;

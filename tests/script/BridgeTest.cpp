@@ -103,6 +103,17 @@ TEST(Bridge, WorkerNotificationsAreAnsweredByTheMessageHandler) {
     EXPECT_EQ(readResult(), "ok\n");
 }
 
+TEST(Bridge, HandlerCodesHandlerListsCoroutineAndBoxTimersNestedDialogs) {
+    const RunResult run = runScript(L"callbacks");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(errorBoxes(run), 0u) << (errorBox(run) ? std::string(errorBox(run)->text.begin(), errorBox(run)->text.end()) : "");
+    EXPECT_EQ(std::count_if(run.windows.begin(), run.windows.end(),
+                            [](const SeenWindow& w) { return w.className == L"#32770" && w.caption == L"提示"; }),
+              1);
+    EXPECT_EQ(readResult(), "ok\n");
+}
+
 // Each failing script shows its error once, in the "错误" box with the
 // interpreter's message and position, and the program ends normally.
 struct ErrorCase {
@@ -132,7 +143,11 @@ INSTANTIATE_TEST_SUITE_P(
                     ErrorCase{L"error-syntax", 0, L":3: ')' expected"},
                     // The chunk name is cut inside a Chinese character.
                     ErrorCase{L"error-chinese", 0, L":2: 安装向导出错：找不到安装目录"},
-                    ErrorCase{L"error-bootstrap", 0, L"attempt to call global 'lua_addWindow' (a nil value)"}),
+                    ErrorCase{L"error-bootstrap", 0, L"attempt to call global 'lua_addWindow' (a nil value)"},
+                    // A global table that raises for unknown names, and a
+                    // bootstrap function missing from it.
+                    ErrorCase{L"error-strict-remove", 0, L"未定义的全局变量 lua_removeControl"},
+                    ErrorCase{L"error-strict-message", 0, L"未定义的全局变量 lua_invokeMessageHandler"}),
     [](const testing::TestParamInfo<ErrorCase>& info) {
         std::wstring name = info.param.script;
         std::replace(name.begin(), name.end(), L'-', L'_');

@@ -14,7 +14,7 @@ local function wizardOnce()
     w:setIcon(2)
     w:centerScreen()
     local bar, percent, status = w:getChild(4001), w:getChild(4002), w:getChild(4003)
-    bar:setRange(0, 100)
+    bar:setRange(100)
     local finished, closing, ticks = false, nil, 0
     w:setMessageHandler(function(text)
         local n = load('return ' .. text)()
