@@ -1,0 +1,17 @@
+# cmake -DIN=<script> -DOUT=<file> -DNELVO_VERSION=<version>
+#       [-DPAYLOAD_DIR=<folder> -DMEMBERS=<members.txt>] -P ConfigureScript.cmake
+#
+# Writes a script with the build's values filled in: @NELVO_VERSION@, and
+# @NELVO_PAYLOAD_KB@, the unpacked size of the payload's members in KB
+# (rounded up), which the uninstall entry reports.
+set(NELVO_PAYLOAD_KB 0)
+if(PAYLOAD_DIR)
+  file(STRINGS ${MEMBERS} members)
+  set(bytes 0)
+  foreach(member ${members})
+    file(SIZE ${PAYLOAD_DIR}/${member} size)
+    math(EXPR bytes "${bytes} + ${size}")
+  endforeach()
+  math(EXPR NELVO_PAYLOAD_KB "(${bytes} + 1023) / 1024")
+endif()
+configure_file(${IN} ${OUT} @ONLY)
