@@ -7,7 +7,9 @@
 # A compiler cache, when the machine has one, makes rebuilds in other
 # checkouts of the tree cheap.
 _nelvo_launcher() {
-  command -v ccache >/dev/null 2>&1 && echo -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+  if command -v ccache >/dev/null 2>&1; then
+    echo -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+  fi
 }
 
 # The native trees and the plain one's tools, which every cross tree packs
