@@ -300,7 +300,7 @@ local IDNO = 7
 -- Filled in by the build: the product's version, written once in the build,
 -- and the payload's unpacked size in KB.
 local programVersion = "@NELVO_VERSION@"
-local payloadSizeKB = @NELVO_PAYLOAD_KB@
+local payloadSizeKB = tonumber("@NELVO_PAYLOAD_KB@")
 
 -- Wizard state.
 local installPath          -- the install folder, ending with "\"

@@ -49,11 +49,14 @@ members_list=$repo/resources/payload/members.txt
 # The folder against the install table, before anything is built: each
 # missing member and each file the install script would never place named.
 declare -A wanted=()
+members=()
 while IFS= read -r member; do
-  [ -n "$member" ] && wanted[$member]=1
+  [ -n "$member" ] || continue
+  wanted[$member]=1
+  members+=("$member")
 done < "$members_list"
 problems=0
-for member in "${!wanted[@]}"; do
+for member in "${members[@]}"; do
   [ "$member" = unins000.exe ] && continue
   if [ ! -f "$payload/$member" ] || [ -L "$payload/$member" ]; then
     echo "make-setup: missing from $payload: $member" >&2
@@ -69,7 +72,7 @@ while IFS= read -r -d '' file; do
     echo "make-setup: a link, not a file: $name" >&2
     problems=$((problems + 1))
   fi
-done < <(find "$payload" -mindepth 1 ! -type d -print0)
+done < <(find "$payload" -mindepth 1 ! -type d -print0 | sort -z)
 [ "$problems" -eq 0 ] || die "$payload refused ($problems problems); nothing was built"
 
 cd "$repo"
@@ -104,7 +107,7 @@ mkdir -p "$stage"
 while IFS= read -r -d '' file; do
   [ -n "${wanted[${file#"$stage"/}]:-}" ] || rm -f "$file"
 done < <(find "$stage" -mindepth 1 ! -type d -print0)
-for member in "${!wanted[@]}"; do
+for member in "${members[@]}"; do
   [ "$member" = unins000.exe ] && continue
   if ! cmp -s "$payload/$member" "$stage/$member"; then
     mkdir -p "$(dirname "$stage/$member")"
