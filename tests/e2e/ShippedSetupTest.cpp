@@ -3,7 +3,8 @@
 // this program with NELVO_SHIPPED_SETUP (the program), NELVO_CHANGED_MEMBER
 // (a member the folder changed) and NELVO_CHANGED_COPY (the folder's file),
 // NELVO_UNINSTALLER_COPY (where to put the payload's uninstaller for its
-// signature to be verified); all Windows paths.
+// signature to be verified); all Windows paths. The version the registry
+// shows is the one both programs carry in their version resources.
 
 #include "host/TextConvert.h"
 #include "tests/support/InstalledProduct.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <vector>
 
 namespace nelvo::test {
 namespace {
@@ -21,6 +23,20 @@ namespace {
 std::wstring fromEnvironment(const wchar_t* name) {
     const wchar_t* value = _wgetenv(name);
     return value ? value : L"";
+}
+
+// A text of a program's version resource (Chinese, Unicode block).
+std::wstring versionText(const std::wstring& program, const wchar_t* name) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(program.c_str(), &ignored);
+    if (size == 0) return L"";
+    std::vector<char> block(size);
+    if (!GetFileVersionInfoW(program.c_str(), 0, size, block.data())) return L"";
+    void* text = nullptr;
+    UINT length = 0;
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\080404B0\\") + name;
+    if (!VerQueryValueW(block.data(), path.c_str(), &text, &length) || length == 0) return L"";
+    return static_cast<const wchar_t*>(text);
 }
 
 class ShippedSetup : public WizardTest {};
@@ -48,6 +64,15 @@ TEST_F(ShippedSetup, InstallsTheFolderItWasBuiltFrom) {
     EXPECT_FALSE(folderCopy.empty());
     EXPECT_EQ(readFile(dir + changed), folderCopy) << "the folder's " << wideToUtf8(changed);
     expectUninstallEntryDetails(dir, exe, day);
+
+    // One version: the registry's, and both programs' version resources.
+    const std::wstring version = readRegValue(HKEY_LOCAL_MACHINE,
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuentNelvo", L"DisplayVersion").text;
+    EXPECT_FALSE(version.empty());
+    for (const std::wstring& program : {exe, uninstallerCopy}) {
+        EXPECT_EQ(versionText(program, L"ProductVersion"), version) << wideToUtf8(program);
+        EXPECT_EQ(versionText(program, L"FileVersion"), version) << wideToUtf8(program);
+    }
 }
 
 } // namespace
