@@ -47,7 +47,7 @@ openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Nelvo Test Signer" 
 openssl pkcs12 -export -inkey "$scratch/key.pem" -in "$scratch/cert.pem" -out "$scratch/signer.pfx" \
   -passout "file:$scratch/pass.txt" || fail "openssl could not write the PFX file"
 
-nice -n 10 "$repo/tools/make-setup.sh" --payload "$scratch/payload" --out "$scratch/setup-signed.exe" \
+timeout -k 10 3000 nice -n 10 "$repo/tools/make-setup.sh" --payload "$scratch/payload" --out "$scratch/setup-signed.exe" \
   --sign "$scratch/signer.pfx" --sign-pass-file "$scratch/pass.txt" >"$scratch/build.log" 2>&1 \
   || { tail -30 "$scratch/build.log" >&2; fail "make-setup.sh failed"; }
 grep -q "unins000.exe of $scratch/payload replaced" "$scratch/build.log" || fail "the folder's unins000.exe was not named"
