@@ -209,7 +209,7 @@ check_installed() {
 install_ours() {
   clean
   local line
-  line=$(watch "$luarun" --package "$(winpath "$program_lz")" "$(winpath "$root/resources/LG.lua")" \
+  line=$(watch "$luarun" --package "$(winpath "$program_lz")" "$(winpath "$root/out/resources/LG.lua")" \
     --config "{installPath=[[$target_dir\\]]}" | tail -1)
   settle
   [ "${1:-}" = warm ] || { check_installed ours; record install-ours "$line"; }

@@ -6,7 +6,7 @@
 -- 表示停止。
 
 local installPath = config.installPath
-local programVersion = '2.0.0.69'
+local programVersion = '@NELVO_VERSION@'  -- 产品版本，由构建填入
 -- Windows 8 及以后的系统安装驱动；更早的系统先卸载驱动，再注册滤镜。
 local win8 = isWin8()
 -- 32 位系统用 32 位的设备工具，64 位系统用 64 位的。

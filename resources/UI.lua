@@ -303,7 +303,10 @@ local IDIGNORE = 5
 local IDYES = 6
 local IDNO = 7
 
-local programVersion = "2.0.0.69"
+-- Filled in by the build: the product's version, written once in the build,
+-- and the payload's unpacked size in KB.
+local programVersion = "@NELVO_VERSION@"
+local payloadSizeKB = tonumber("@NELVO_PAYLOAD_KB@")
 
 -- Wizard state.
 local installPath          -- the install folder, ending with "\"
@@ -390,6 +393,11 @@ local function RegisterNelvo(installPath)
         {"Publisher", "Quent Technology Co., Ltd."},
         {"UninstallString", installPath .. "unins000.exe"},
         {"URLInfoAbout", "https://www.quent.example/nelvo"},
+        {"InstallLocation", installPath},
+        {"EstimatedSize", payloadSizeKB},
+        {"InstallDate", os.date("%Y%m%d")},
+        {"NoModify", 1},
+        {"NoRepair", 1},
     })
 
     local dumper = installPath .. "nelvodumper.dll"

@@ -13,6 +13,7 @@ packages=(
   wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick fonts-wqy-microhei
   dpkg-dev
+  osslsigncode openssl
 )
 
 missing=()

@@ -129,6 +129,7 @@ class WizardEndToEnd : public WizardTest {};
 TEST_F(WizardEndToEnd, FreshInstallWithTheProposedFolder) {
     const ReportedVersion windows7(L"win7");
     WizardSession s(*layout, L"e2e-fresh");
+    const std::wstring day = localDay();
     const WalkResult walk = walkFreshInstall(s);
     ASSERT_TRUE(walk.ok) << walk.failure;
     EXPECT_EQ(s.process().exitCode(), 0u);
@@ -147,6 +148,7 @@ TEST_F(WizardEndToEnd, FreshInstallWithTheProposedFolder) {
     EXPECT_EQ(payloadMembers(setupProgram()).size(), 35u);
     EXPECT_THAT(compareWithPayload(setupProgram(), dir, movedMembers()), IsEmpty());
     expectRegistration(dir);
+    expectUninstallEntryDetails(dir, setupProgram(), day);
     // Before Windows 8: the camera filter is registered and the device tool,
     // not there yet when the old driver would be removed, never ran.
     EXPECT_EQ(lower(classServer(kFilterClass)), lower(dir + L"Nelvo.ax"));

@@ -2,7 +2,7 @@
 # install script on the payload package and compare what it told the wizard
 # and what it left on disk with what a run must give.
 
-lg_script=$(winpath "$here/../../resources/LG.lua")
+lg_script=$(winpath "$NELVO_OUT/resources/LG.lua")
 members_list=$here/../../resources/payload/members.txt
 payload_package=${NELVO_PAYLOAD:?}
 [ -f "$payload_package" ] || fail "no payload package at $payload_package"

@@ -180,6 +180,15 @@ std::vector<std::wstring> payloadMembers(const std::wstring& setupExe) {
     return names;
 }
 
+uint64_t payloadBytes(const std::wstring& setupExe) {
+    Payload p;
+    if (!openPayload(setupExe, p)) return 0;
+    uint64_t bytes = 0;
+    for (const auto& [name, entry] : p.package->members())
+        bytes += entry.stored() ? entry.packedSize : entry.unpackedSize;
+    return bytes;
+}
+
 std::map<std::wstring, std::wstring> movedMembers() {
     return {{L"config_default", specialFolder(CSIDL_APPDATA) + L"\\Nelvo\\codecs\\config_default"}};
 }

@@ -34,6 +34,8 @@ int endProcessesUnder(const std::wstring& folder);
 
 // The payload members of setup.exe, with "\" separators.
 std::vector<std::wstring> payloadMembers(const std::wstring& setupExe);
+// The bytes of all payload members of setup.exe together, unpacked.
+uint64_t payloadBytes(const std::wstring& setupExe);
 // Every payload member compared byte for byte with the file of the same
 // name under `installDir` (ending with "\"), or with the full path that
 // `elsewhere` gives for it; one line per difference.

@@ -1,6 +1,7 @@
 #include "tests/support/WizardScenario.h"
 
 #include "host/RestartMarker.h"
+#include "host/TextConvert.h"
 
 #include <shlobj.h>
 
@@ -73,6 +74,35 @@ void expectNothingRegistered() {
 }
 
 WizardLayout* WizardTest::layout = nullptr;
+
+std::wstring localDay() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    wchar_t text[16];
+    swprintf(text, 16, L"%04u%02u%02u", t.wYear, t.wMonth, t.wDay);
+    return text;
+}
+
+void expectUninstallEntryDetails(const std::wstring& dir, const std::wstring& setupExe,
+                                 const std::wstring& earlierDay) {
+    const std::wstring key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuentNelvo";
+    const RegValue location = readRegValue(HKEY_LOCAL_MACHINE, key, L"InstallLocation");
+    EXPECT_EQ(location.type, DWORD(REG_SZ));
+    EXPECT_EQ(location.text, dir);
+    const RegValue size = readRegValue(HKEY_LOCAL_MACHINE, key, L"EstimatedSize");
+    EXPECT_EQ(size.type, DWORD(REG_DWORD));
+    const uint64_t bytes = payloadBytes(setupExe);
+    EXPECT_GT(bytes, 0u);
+    EXPECT_EQ(size.number, DWORD((bytes + 1023) / 1024));
+    const RegValue date = readRegValue(HKEY_LOCAL_MACHINE, key, L"InstallDate");
+    EXPECT_EQ(date.type, DWORD(REG_SZ));
+    EXPECT_TRUE(date.text == localDay() || date.text == earlierDay) << wideToUtf8(date.text);
+    for (const wchar_t* flag : {L"NoModify", L"NoRepair"}) {
+        const RegValue v = readRegValue(HKEY_LOCAL_MACHINE, key, flag);
+        EXPECT_EQ(v.type, DWORD(REG_DWORD)) << wideToUtf8(flag);
+        EXPECT_EQ(v.number, 1u) << wideToUtf8(flag);
+    }
+}
 
 void WizardTest::SetUpTestSuite() { layout = new WizardLayout(setupProgram()); }
 

@@ -57,6 +57,14 @@ RegValue savedInstallPath();
 // No saved install path, uninstall entry, URL protocol or desktop shortcut.
 void expectNothingRegistered();
 
+// The values of the uninstall entry beyond its name and command, for an
+// installation in `dir` by `setupExe`: the install folder, the payload's
+// size in KB, today's date (or `earlierDay`, the date the walk began, when
+// it ran over midnight) and the two flags that hide modify and repair.
+void expectUninstallEntryDetails(const std::wstring& dir, const std::wstring& setupExe, const std::wstring& earlierDay);
+// Today's local date as the uninstall entry writes it: yyyymmdd.
+std::wstring localDay();
+
 // The Windows version that Wine reports to setup.exe while it lives: "win7"
 // takes the install script's driver-removal branch, "win8" its
 // driver-installation branch.

@@ -143,7 +143,8 @@ local function removeRegistration()
     local uninstallKey = 'Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuentNelvo'
     if samePath(regQueryString(HKEY_LOCAL_MACHINE, uninstallKey, 'UninstallString'), installPath .. 'unins000.exe') then
         deleteValues(HKEY_LOCAL_MACHINE, uninstallKey,
-            { 'DisplayIcon', 'DisplayName', 'DisplayVersion', 'Publisher', 'UninstallString', 'URLInfoAbout' })
+            { 'DisplayIcon', 'DisplayName', 'DisplayVersion', 'Publisher', 'UninstallString', 'URLInfoAbout',
+              'InstallLocation', 'EstimatedSize', 'InstallDate', 'NoModify', 'NoRepair' })
         pruneKeys(HKEY_LOCAL_MACHINE, uninstallKey, uninstallKey)
     end
 end
