@@ -400,6 +400,7 @@ int WindowImpl::runModal(HWND owner) {
     const HWND self = hwnd_;
     ShowWindow(self, SW_SHOWNORMAL);
     modalResult_ = 0;
+    inModal_ = true;
 
     bool quit = false;
     bool alive = true;
@@ -425,6 +426,7 @@ int WindowImpl::runModal(HWND owner) {
         DispatchMessageW(&msg);
     }
     if (alive && WindowBase::fromHandle(self) != this) alive = false;
+    if (alive) inModal_ = false;
     const int result = alive ? modalResult_ : 0;
     if (quit && result == 0) PostQuitMessage(0);
     if (owner) {
@@ -529,6 +531,10 @@ LRESULT WindowImpl::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return onNotify(lParam);
     case WM_IME_STARTCOMPOSITION:
         onImeStartComposition();
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    case WM_CLOSE:
+        // Sent as well as posted: only the dialog's own flow may end it.
+        if (inModal_) return 0;
         return DefWindowProcW(hwnd_, message, wParam, lParam);
     case WM_DESTROY:
         onDestroy();

@@ -57,6 +57,7 @@ public:
     // dispatches messages until endModal() with a non-zero code or WM_QUIT
     // (posted again afterwards); then re-enables and activates the owner,
     // hides and destroys this window and returns the code (0 after WM_QUIT).
+    // WM_CLOSE, posted or sent, does not close the window meanwhile.
     // The object is gone when this returns.
     int runModal(HWND owner);
     // Stores the code and wakes the loop. 0 does not end it.
@@ -187,6 +188,7 @@ private:
     int32_t caretWidth_ = 1;
     int32_t caretHeight_ = 0;
     bool caretVisible_ = false;
+    bool inModal_ = false;  // runModal() runs: WM_CLOSE is dropped
     WindowTimer caretTimer_;
 };
 

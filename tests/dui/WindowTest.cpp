@@ -396,6 +396,11 @@ TEST_F(WindowTest, ModalLoopEndsOnlyOnANonZeroCode) {
     PostMessageW(hwnd, WM_CLOSE, 0, 0);
     PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
     ActionTimer timer(30, [&](int tick) {
+        if (tick == 1) {
+            // Sent from inside the loop: it never passes the loop's filter.
+            SendMessageW(hwnd, WM_CLOSE, 0, 0);
+            SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        }
         if (tick == 2) {
             ownerDisabled = !IsWindowEnabled(owner);
             aliveAfterClose = IsWindow(hwnd) && IsWindowVisible(hwnd);
