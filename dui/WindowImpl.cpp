@@ -391,6 +391,9 @@ void WindowImpl::endModal(int32_t code) {
 }
 
 int WindowImpl::runModal(HWND owner) {
+    // Before anything that may dispatch: showing the window and disabling
+    // the owner send messages, and a timer may run inside them.
+    inModal_ = true;
     bool ownerWasEnabled = false;
     if (owner) {
         if (IsIconic(owner)) ShowWindow(owner, SW_SHOWNORMAL);
@@ -400,7 +403,6 @@ int WindowImpl::runModal(HWND owner) {
     const HWND self = hwnd_;
     ShowWindow(self, SW_SHOWNORMAL);
     modalResult_ = 0;
-    inModal_ = true;
 
     bool quit = false;
     bool alive = true;

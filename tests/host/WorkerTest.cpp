@@ -291,6 +291,7 @@ TEST_F(WorkerTest, RunsWithoutSuccessAreTakenBack) {
     const auto package = LzPackage::open(packageBytes.data(), packageBytes.size());
     ASSERT_TRUE(package);
     const std::string member(package->lookup(u"Effect/bg/black.efc").text());
+    DWORD oldAttributes = 0;
     const auto clear = [&] {
         for (const wchar_t* name : {L"old.bin", L"user.txt", L"moved.efc", L"kept.efc", L"made\\deeper\\new.efc"}) {
             SetFileAttributesW((dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -305,11 +306,12 @@ TEST_F(WorkerTest, RunsWithoutSuccessAreTakenBack) {
         std::ofstream((dir + L"old.bin").c_str(), std::ios::binary) << oldBytes;
         std::ofstream((dir + L"user.txt").c_str(), std::ios::binary) << userBytes;
         SetFileAttributesW((dir + L"old.bin").c_str(), FILE_ATTRIBUTE_READONLY);
+        oldAttributes = GetFileAttributesW((dir + L"old.bin").c_str());
         g_seen.clear();
     };
     const auto expectUndone = [&](const char* how) {
         EXPECT_EQ(readFile(dir + L"old.bin"), oldBytes) << how;
-        EXPECT_EQ(GetFileAttributesW((dir + L"old.bin").c_str()), DWORD(FILE_ATTRIBUTE_READONLY)) << how;
+        EXPECT_EQ(GetFileAttributesW((dir + L"old.bin").c_str()), oldAttributes) << how;
         EXPECT_EQ(readFile(dir + L"user.txt"), userBytes) << how;
         EXPECT_EQ(listing(dir), (std::vector<std::wstring>{L"old.bin", L"user.txt"})) << how;
     };
