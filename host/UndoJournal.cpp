@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cwchar>
 
 namespace nelvo {
@@ -111,13 +112,16 @@ bool UndoJournal::recordWrite(const std::wstring& path, size_t& change) {
         }
     }
     const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        // A folder at the name makes the write fail: nothing to take back.
+        change = SIZE_MAX;
+        return true;
+    }
     Entry entry{Kind::FileCreated, path, {}, {}, 0, false};
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
         entry.kind = Kind::FileReplaced;
         if (!keep(path, entry)) return false;
     }
-    // A folder at the path makes the write fail; nothing to record then
-    // beyond a file that will not be created.
     entries_.push_back(std::move(entry));
     change = entries_.size() - 1;
     return true;
@@ -189,6 +193,11 @@ bool UndoJournal::undoEntry(const Entry& entry) {
 
 size_t UndoJournal::undo() {
     finished_ = true;
+    // The install script makes the install folder current, and a current
+    // folder cannot be removed.
+    wchar_t system[MAX_PATH + 1] = {};
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) SetCurrentDirectoryW(system);
     size_t failed = 0;
     for (auto it = entries_.rbegin(); it != entries_.rend(); ++it)
         if (!undoEntry(*it)) ++failed;

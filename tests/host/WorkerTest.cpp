@@ -338,6 +338,7 @@ TEST_F(WorkerTest, RunsWithoutSuccessAreTakenBack) {
     EXPECT_EQ(listing(dir), (std::vector<std::wstring>{L"made", L"moved.efc", L"old.bin"}))
         << "the user's file was moved over and on, as the script asked; no kept copy stays";
 
+    SetCurrentDirectoryW(tempFolder().c_str());
     clear();
     RemoveDirectoryW(dir.c_str());
 }

@@ -23,6 +23,8 @@ elseif mode == 'undo' then
     -- Changes of every kind the journal records, in config.dir (which
     -- holds old.bin and user.txt); the wizard's answers decide the end.
     createDirectory(config.dir .. 'made\\deeper')
+    -- As the install script does: a current folder cannot be removed.
+    setCurrentDirectory(config.dir .. 'made\\deeper')
     extractFile('Effect\\bg\\black.efc', config.dir .. 'old.bin')
     extractFile('Effect\\bg\\black.efc', config.dir .. 'made\\deeper\\new.efc')
     extractFile('Effect\\bg\\black.efc', config.dir .. 'kept.efc')
