@@ -183,10 +183,16 @@ bool UndoJournal::undoEntry(const Entry& entry) {
         // wrote it to.
         return runAndWait(std::wstring(system) + L"\\regsvr32.exe", L"/s /u \"" + entry.path + L"\"");
     }
-    case Kind::DriverInstalled:
+    case Kind::DriverInstalled: {
         // The tool this run extracted, by its full path.
         if (!entry.made) return true;
+        // Over an earlier installation the driver this one replaced is gone
+        // with it, as when the update removes it on its own.
+        for (const Entry& file : entries_)
+            if (file.kind == Kind::FileReplaced && _wcsicmp(file.path.c_str(), entry.path.c_str()) == 0)
+                driverRemoved_ = true;
         return runAndWait(entry.path, L"remove " + entry.other);
+    }
     }
     return false;
 }

@@ -18,11 +18,13 @@
 //    file it replaced restored from its kept copy;
 //  - a filter registered with regsvr32 from a file this run created: undo
 //    unregisters it while the file is still there. A file the run replaced
-//    keeps its registration, which names the same path: the restored file is
-//    registered there again as it was;
+//    keeps its registration: it names the same path, where the previous
+//    file is back;
 //  - a driver installed with the device tool: undo runs the same tool with
-//    "remove"; a driver the device tool removed cannot be put back from here
-//    (its installation is the previous setup's business) and is reported.
+//    "remove". A driver of an earlier installation that the device tool
+//    removed (or that this run's driver replaced) cannot be put back from
+//    here: that would run the old version's tool as administrator during
+//    the undo. driverRemoved() says so, for the wizard to tell the user.
 // commit() ends a successful run: the kept copies are deleted. A journal
 // destroyed without commit() or undo() undoes silently.
 
