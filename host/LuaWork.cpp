@@ -132,13 +132,23 @@ void runWork() {
 }
 
 DWORD WINAPI workerMain(void*) {
-    // A thread entry: nothing thrown may leave it.
+    // A thread entry: nothing thrown may leave it. What escapes runWork has
+    // had its journal undo the run while unwinding; the wizard, which may
+    // wait for the end of the undo, is told it is over.
+    bool thrown = true;
     try {
         runWork();
+        thrown = false;
     } catch (const std::exception& e) {
         MessageBoxW(nullptr, utf8ToWideLenient(std::string("安装线程发生异常：") + e.what()).c_str(), L"错误", MB_OK);
     } catch (...) {
         MessageBoxW(nullptr, L"安装线程发生异常。", L"错误", MB_OK);
+    }
+    if (thrown) {
+        try {
+            DispatcherSink().notify("{code=12,complete=false,driver=false}");
+        } catch (...) {
+        }
     }
     g_busy = false;
     return 0;
