@@ -327,6 +327,35 @@ TEST_F(FaultScenarios, DamagedMemberIsNeverWritten) {
     expectTakenBack(dir, false);
 }
 
+// The install script fails after the finish page showed, once the camera
+// filter is registered and the settings file moved over the user's: the
+// wizard reports it and the run is taken back all the same, the filter
+// unregistered, the user's settings back, nothing registered.
+TEST_F(FaultScenarios, FailureAfterTheFinishPageIsTakenBack) {
+    const ReportedVersion windows7(L"win7");
+    const std::wstring codecs = dataFolder() + L"\\codecs\\";
+    ASSERT_TRUE(CreateDirectoryW(dataFolder().c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(codecs.c_str(), nullptr));
+    ASSERT_TRUE(writeFile(codecs + L"config_default", "the user's settings"));
+    const std::wstring dir = kScratch + L"FailsLate\\";
+    WizardSession s(*layout, L"fault-fails-late", faultSetup(L"setup-fails-late.exe"));
+    openFolderPage(s);
+    installTo(s, dir);
+    const SeenWindow box = s.answerNext(IDOK, L"late-error", 120000);
+    EXPECT_EQ(box.caption, L"错误");
+    EXPECT_THAT(box.text, HasSubstr(L"测试：收尾时出错"));
+    EXPECT_EQ(closeUndoneRun(s, L"late-error-undone").text, kUndoneText);
+    EXPECT_FALSE(regKeyExists(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kFilterClass))
+        << "the filter stays registered";
+    EXPECT_EQ(readFile(codecs + L"config_default"), "the user's settings");
+    EXPECT_EQ(folderContents(dataFolder() + L"\\").size(), 2u) << "more than the codecs folder and the user's settings";
+    expectNothingRunsFrom(dir);
+    // The usage counter the script started after the finish page writes its
+    // log there; that keeps the folder.
+    for (const auto& [name, copy] : folderContents(dir)) EXPECT_EQ(name, L"NelvoCount.log");
+    expectNothingRegistered();
+}
+
 // A first installation cancelled at a file it cannot write: the machine is
 // as it was before, files and registry, and the user's own things in the
 // folder stay.

@@ -65,8 +65,6 @@ void expectNumber(HKEY root, const std::wstring& key, const std::wstring& name, 
 std::wstring classServer(const wchar_t* clsid) {
     return readRegValue(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + clsid + L"\\InprocServer32", L"").text;
 }
-const wchar_t kDumperClass[] = L"{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}";
-const wchar_t kFilterClass[] = L"{4C7A1D52-9E3B-4F08-A6D1-5B2E8F90C317}";
 
 // Everything RegisterNelvo writes, for an installation in `dir`.
 void expectRegistration(const std::wstring& dir, const std::wstring& source = L"web") {
