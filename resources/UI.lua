@@ -738,6 +738,10 @@ local function setupWindow()
                 window:killTimer(timer)
                 timer = nil
             end
+            -- Also after the finish page: what it would register is being
+            -- taken back.
+            finishPage:setVisible(false)
+            progressPage:setVisible(true)
             statusLabel:setText("正在撤销安装...")
         elseif code == 12 then
             local text = "安装未完成，本次安装对电脑所做的更改已全部撤销。"
