@@ -391,6 +391,9 @@ void WindowImpl::endModal(int32_t code) {
 }
 
 int WindowImpl::runModal(HWND owner) {
+    // Before anything that may dispatch: showing the window and disabling
+    // the owner send messages, and a timer may run inside them.
+    inModal_ = true;
     bool ownerWasEnabled = false;
     if (owner) {
         if (IsIconic(owner)) ShowWindow(owner, SW_SHOWNORMAL);
@@ -432,6 +435,7 @@ int WindowImpl::runModal(HWND owner) {
         DispatchMessageW(&msg);
     }
     if (alive && WindowBase::fromHandle(self) != this) alive = false;
+    if (alive) inModal_ = false;
     const int result = alive ? modalResult_ : 0;
     // The quit is for the loops outside, with a result pending or not.
     if (quit) PostQuitMessage(0);
@@ -537,6 +541,10 @@ LRESULT WindowImpl::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return onNotify(lParam);
     case WM_IME_STARTCOMPOSITION:
         onImeStartComposition();
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    case WM_CLOSE:
+        // Sent as well as posted: only the dialog's own flow may end it.
+        if (inModal_) return 0;
         return DefWindowProcW(hwnd_, message, wParam, lParam);
     case WM_DESTROY:
         onDestroy();

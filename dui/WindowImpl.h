@@ -57,7 +57,9 @@ public:
     // dispatches messages until endModal() with a non-zero code or WM_QUIT
     // (posted again afterwards); then re-enables and activates the owner,
     // hides and destroys this window and returns the code (0 when WM_QUIT
-    // came before one). The object is gone when this returns.
+    // came before one).
+    // WM_CLOSE, posted or sent, does not close the window meanwhile.
+    // The object is gone when this returns.
     int runModal(HWND owner);
     // Stores the code and wakes the loop. 0 does not end it.
     void endModal(int32_t code);
@@ -187,6 +189,7 @@ private:
     int32_t caretWidth_ = 1;
     int32_t caretHeight_ = 0;
     bool caretVisible_ = false;
+    bool inModal_ = false;  // runModal() runs: WM_CLOSE is dropped
     WindowTimer caretTimer_;
 };
 

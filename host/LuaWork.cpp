@@ -7,6 +7,7 @@
 #include "host/OleScope.h"
 #include "host/ResourceFileSystem.h"
 #include "host/TextConvert.h"
+#include "host/UndoJournal.h"
 #include "host/UniqueHandle.h"
 
 #include <lua.h>
@@ -32,7 +33,15 @@ std::atomic<bool> g_busy{false};
 
 class DispatcherSink final : public NotificationSink {
 public:
-    NotifyResult notify(const char* text) override { return LuaWork::NotifyRunable::deliver(text); }
+    NotifyResult notify(const char* text) override {
+        const NotifyResult result = LuaWork::NotifyRunable::deliver(text);
+        if (!result.delivered) unanswered = true;
+        else if (notificationCode(text) == 2) finishPageShown = true;
+        return result;
+    }
+
+    // The wizard took the script's "done" (code 2) and shows its finish page.
+    bool finishPageShown = false;
 };
 
 struct StateCloser {
@@ -40,21 +49,19 @@ struct StateCloser {
 };
 
 // The message goes to the wizard, whose code-6 handler shows it in its
-// "错误" box, answers 2 and ends the dialog; only when no wizard takes it
-// does the worker show the box itself.
+// "错误" box and answers 2; only when no wizard takes it does the worker
+// show the box itself.
 void reportFailure(NotificationSink& sink, const std::string& message) {
     const NotifyResult result = sink.notify(errorNotification(message).c_str());
     if (result.delivered && result.answer == 2) return;
     MessageBoxW(nullptr, utf8ToWideLenient(message).c_str(), L"错误", MB_OK);
 }
 
-// The worker thread's steps: the package, the state, the configuration, the
-// script; everything is released when this returns.
-void runWork() {
-    const WorkParameters work = g_work;
-    OleScope ole;
-    DispatcherSink sink;
-
+// The package, the state, the configuration, the script. True when the
+// script ran to its end and the wizard took its "done"; otherwise
+// `failure` holds what went wrong when it is more than the script's own
+// stop (which the script reports itself).
+bool install(const WorkParameters& work, DispatcherSink& sink, UndoJournal& journal, std::string& failure) {
     FileSystem* store = currentFileSystem();
     // The package is indexed where it lies among the program's resources;
     // only another kind of store has it copied.
@@ -69,32 +76,79 @@ void runWork() {
     std::unique_ptr<LzPackage> package;
     if (found) package = LzPackage::open(packageBytes.data(), packageBytes.size());
     if (!package) {
-        reportFailure(sink, (found ? "安装资源已损坏：" : "找不到安装资源：") + utf16ToUtf8(work.packageName));
-        return;
+        failure = (found ? "安装资源已损坏：" : "找不到安装资源：") + utf16ToUtf8(work.packageName);
+        return false;
     }
 
-    std::unique_ptr<lua_State, StateCloser> state(newWorkerState(*package, sink));
+    // Released before the package, whose index its functions use.
+    std::unique_ptr<lua_State, StateCloser> state(newWorkerState(*package, sink, &journal));
     if (!state) {
-        reportFailure(sink, "内存不足，无法运行安装脚本。");
-        return;
+        failure = "内存不足，无法运行安装脚本。";
+        return false;
     }
     runConfiguration(state.get(), work.configuration);
 
     HeapBlock script = store->load(work.scriptName);
     if (!script) {
-        reportFailure(sink, "找不到安装资源：" + utf16ToUtf8(work.scriptName));
+        failure = "找不到安装资源：" + utf16ToUtf8(work.scriptName);
+        return false;
+    }
+    const std::string chunkName = "@" + utf16ToUtf8(work.scriptName);
+    if (!runInstallScript(state.get(), script.text(), chunkName.c_str(), failure)) {
+        // Ended because nobody answered: there is no one to tell.
+        if (sink.unanswered) failure.clear();
+        return false;
+    }
+    return sink.finishPageShown;
+}
+
+// The worker thread's steps; everything is released when this returns.
+void runWork() {
+    const WorkParameters work = g_work;
+    OleScope ole;
+    DispatcherSink sink;
+    // Outlives the script's state, whose functions record into it.
+    UndoJournal journal;
+    std::string failure;
+    bool succeeded = false;
+    try {
+        succeeded = install(work, sink, journal, failure);
+    } catch (const std::exception& e) {
+        failure = std::string("安装线程发生异常：") + e.what();
+    }
+    if (succeeded) {
+        journal.commit();
         return;
     }
-    std::string error;
-    const std::string chunkName = "@" + utf16ToUtf8(work.scriptName);
-    if (!runInstallScript(state.get(), script.text(), chunkName.c_str(), error)) reportFailure(sink, error);
+    if (!failure.empty()) reportFailure(sink, failure);
+    // The wizard shows the undo as a step of its own and closes with a box
+    // that says what came back; without a wizard it happens all the same.
+    const bool told = !sink.unanswered && sink.notify("{code=11}").delivered;
+    const size_t left = journal.undo();
+    if (told)
+        sink.notify((std::string("{code=12,complete=") + (left == 0 ? "true" : "false") +
+                     ",driver=" + (journal.driverRemoved() ? "true" : "false") + "}")
+                        .c_str());
 }
 
 DWORD WINAPI workerMain(void*) {
-    // A thread entry: nothing thrown may leave it.
+    // A thread entry: nothing thrown may leave it. What escapes runWork has
+    // had its journal undo the run while unwinding; the wizard, which may
+    // wait for the end of the undo, is told it is over.
+    bool thrown = true;
     try {
         runWork();
+        thrown = false;
+    } catch (const std::exception& e) {
+        MessageBoxW(nullptr, utf8ToWideLenient(std::string("安装线程发生异常：") + e.what()).c_str(), L"错误", MB_OK);
     } catch (...) {
+        MessageBoxW(nullptr, L"安装线程发生异常。", L"错误", MB_OK);
+    }
+    if (thrown) {
+        try {
+            DispatcherSink().notify("{code=12,complete=false,driver=false}");
+        } catch (...) {
+        }
     }
     g_busy = false;
     return 0;
@@ -149,6 +203,12 @@ void LuaWork::NotifyRunable::run() {
     }
     Event event = makeEvent(EventCode::AppNotify, Routing::Direct, reinterpret_cast<intptr_t>(text_), 0);
     context->raiseAppEvent(event);
+    // Every answer of a wizard is a button or 1; 0 is no answer (no handler,
+    // the window gone, its handler failed).
+    if (event.param2 == 0) {
+        complete(2, false);
+        return;
+    }
     complete(static_cast<int32_t>(event.param2), true);
 }
 

@@ -12,9 +12,19 @@
 // param2 the answer (0 unless a handler sets it).
 //
 // Decisions where nothing else says:
-//  - a notification that cannot run (the dispatcher does not run, stop drops
-//    it, or there is no UiContext) returns 2, "stop", at once, so no worker
-//    waits for good and the process always ends;
+//  - a notification nobody answers (the dispatcher does not run, stop drops
+//    it, there is no UiContext, no handler answers, the window is gone)
+//    returns at once as undelivered, and the script ends there (see
+//    WorkerState.h), so no worker waits for good or goes on without a
+//    wizard, and the process always ends;
+//  - every run records its changes in an UndoJournal. A run succeeds when
+//    its script ran to its end and the wizard took the code 2 that turns it
+//    to the finish page; then the kept copies go. Any other end (the script
+//    stopped on an answer 2 or after a code 6, failed, lost its wizard, a
+//    C++ exception) undoes the run: the worker sends {code=11} (the wizard
+//    shows the undo as a step), undoes, and sends
+//    {code=12,complete=<all taken back>,driver=<the previous driver was
+//    removed>}, on which the wizard says so in its closing box;
 //  - a script or package name that is not a resource, a damaged package, or
 //    a compile or run error of the script all end the worker the same way:
 //    it sends {code=6,error=<message>}, which the wizard shows in its "错误"
@@ -48,8 +58,8 @@ public:
 
 // One notification on its way to the main thread. The worker waits until it
 // is answered; if it is destroyed unanswered (never posted, dropped by the
-// dispatcher's stop, or its run failed) the answer is 2 and the worker wakes
-// all the same.
+// dispatcher's stop, or its run failed) it is undelivered with the answer 2
+// and the worker wakes all the same.
 class LuaWork::NotifyRunable final : public QXService::IRunable {
 public:
     // Worker thread. Posts `text` to the main thread and waits for the
@@ -65,7 +75,7 @@ public:
     NotifyRunable& operator=(const NotifyRunable&) = delete;
 
     // Main thread: raises AppNotify with the text and takes param2 as the
-    // answer; 2 when there is no UiContext.
+    // answer; undelivered when there is no UiContext or param2 stays 0.
     void run() override;
 
 private:

@@ -12,23 +12,41 @@ bool extractMember(const LzPackage& package, std::u16string_view name, const std
     if (entry && entry->stored()) return writeMemberFile(path, package.storedBytes(*entry), entry->packedSize);
     HeapBlock block;
     const LzPackage::Decode decoded = package.lookupChecked(name, block);
-    if (decoded == LzPackage::Decode::Absent || decoded == LzPackage::Decode::NoMemory) return false;
-    // A member that did not decode to its full size is not a whole member,
-    // even though what decoded was written.
-    return writeMemberFile(path, block.data(), block.size()) && decoded == LzPackage::Decode::Ok;
+    // A member that did not decode to its full size is not a whole member:
+    // nothing of it reaches the disk.
+    if (decoded != LzPackage::Decode::Ok) return false;
+    return writeMemberFile(path, block.data(), block.size());
 }
 
 bool writeMemberFile(const std::wstring& path, const uint8_t* data, size_t size) {
-    const DWORD attrs = GetFileAttributesW(path.c_str());
-    if (attrs != INVALID_FILE_ATTRIBUTES) {
-        SetFileAttributesW(path.c_str(), attrs & ~DWORD(FILE_ATTRIBUTE_READONLY));
-        DeleteFileW(path.c_str());
+    const size_t slash = path.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
+    // The new content goes to a file of its own in the target's folder, so
+    // that it replaces the target in one rename on the same volume.
+    wchar_t temporary[MAX_PATH + 1] = {};
+    if (size > MAXDWORD || !GetTempFileNameW(folder.c_str(), L"nlw", 0, temporary)) return false;
+    bool written = false;
+    {
+        UniqueFileHandle file(CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY, nullptr));
+        DWORD count = 0;
+        written = file && WriteFile(file.get(), data, DWORD(size), &count, nullptr) && count == size &&
+                  FlushFileBuffers(file.get());
     }
-    UniqueFileHandle file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    DWORD written = 0;
-    return WriteFile(file.get(), data, DWORD(size), &written, nullptr) && written == size;
+    if (written) {
+        // A read-only target is replaced all the same; it keeps its
+        // attribute if the replacement fails.
+        const DWORD old = GetFileAttributesW(path.c_str());
+        if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) && !(old & FILE_ATTRIBUTE_DIRECTORY))
+            SetFileAttributesW(path.c_str(), old & ~DWORD(FILE_ATTRIBUTE_READONLY));
+        written = MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+        if (written)
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        else if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY))
+            SetFileAttributesW(path.c_str(), old);
+    }
+    if (!written) DeleteFileW(temporary);
+    return written;
 }
 
 } // namespace nelvo

@@ -8,13 +8,15 @@
 namespace nelvo {
 
 // Replaces whatever is at `path` (read-only or not) with the member's
-// content. True only when the file now holds the whole member. An absent
-// member changes nothing on disk. The target's folder must exist. A damaged
-// member is written as far as it decodes and reported as false.
+// content. True only when the file now holds the whole member. An absent or
+// damaged member changes nothing on disk. The target's folder must exist.
 bool extractMember(const LzPackage& package, std::u16string_view name, const std::wstring& path);
 
-// The file side of it: replaces whatever is at `path` with `size` bytes at
-// `data`, in one write. True when the file now holds them all.
+// The file side of it, the one place a member reaches the disk: the bytes go
+// to a hidden temporary file beside `path`, are flushed, and that file is
+// moved over `path` in one step (replacing a file there, read-only or not).
+// True when `path` now holds them all; otherwise `path` is as it was and the
+// temporary file is gone: no name ever holds a cut file.
 bool writeMemberFile(const std::wstring& path, const uint8_t* data, size_t size);
 
 } // namespace nelvo

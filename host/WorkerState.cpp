@@ -20,12 +20,21 @@
 namespace nelvo {
 namespace {
 
-// [-0, +1] notifyMessage(text) -> number; blocks until the answer is there
+// The error that ends a script whose notification nobody answered.
+constexpr char kUnanswered[] = "安装向导已关闭，安装停止。";
+
+// [-0, +1] notifyMessage(text) -> number; blocks until the answer is there.
+// Raises an error when nobody answers.
 int notifyMessage(lua_State* L) {
     auto* sink = static_cast<NotificationSink*>(lua_touserdata(L, lua_upvalueindex(1)));
+    if (sink->unanswered) return luaL_error(L, kUnanswered);
     // The bytes stay on the stack, so the sink may read them until it returns.
     const std::string_view text = argBytes(L, 1);
     const NotifyResult result = sink->notify(text.empty() ? "" : text.data());
+    if (!result.delivered) {
+        sink->unanswered = true;
+        return luaL_error(L, kUnanswered);
+    }
     pushInteger(L, result.answer);
     return 1;
 }
@@ -40,29 +49,129 @@ const char kPrefetcherKey = 0;
 int extractFile(lua_State* L) {
     const auto* package = static_cast<const LzPackage*>(lua_touserdata(L, lua_upvalueindex(1)));
     auto* prefetcher = static_cast<MemberPrefetcher*>(lua_touserdata(L, lua_upvalueindex(2)));
+    auto* journal = static_cast<UndoJournal*>(lua_touserdata(L, lua_upvalueindex(3)));
     // The install script names members as paths of the install folder;
     // packages separate folders with "/".
     std::u16string name = argText(L, 1);
     std::replace(name.begin(), name.end(), u'\\', u'/');
     const std::wstring path = argWideText(L, 2);
     const LzPackage::Entry* entry = package->find(name);
-    bool ok = false;
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    HeapBlock block;
     // The elevated worker writes no member through a link in the target's
-    // path (host/PathChecks.h): such a target fails like one it cannot write.
+    // path (host/PathChecks.h), nor keeps a copy of what such a path names:
+    // such a target fails like one it cannot write.
     if (path.empty() || !entry || passesThroughLink(path)) {
         // Nothing on disk changes.
     } else if (entry->stored()) {
-        ok = writeMemberFile(path, package->storedBytes(*entry), entry->packedSize);
-    } else {
-        HeapBlock block;
-        const LzPackage::Decode decoded = prefetcher->take(name, block);
-        // A member that did not decode to its full size is written as far
-        // as it goes but is not a whole member.
-        ok = decoded != LzPackage::Decode::NoMemory && writeMemberFile(path, block.data(), block.size()) &&
-             decoded == LzPackage::Decode::Ok;
+        data = package->storedBytes(*entry);
+        size = entry->packedSize;
+    } else if (prefetcher->take(name, block) == LzPackage::Decode::Ok) {
+        // A member that did not decode to its full size never reaches the
+        // disk.
+        data = block.data();
+        size = block.size();
+    }
+    bool ok = false;
+    size_t change = 0;
+    if (data && (!journal || journal->recordWrite(path, change))) {
+        ok = writeMemberFile(path, data, size);
+        if (ok && journal) journal->made(change);
     }
     lua_pushboolean(L, ok);
     return 1;
+}
+
+UndoJournal& journalOf(lua_State* L) { return *static_cast<UndoJournal*>(lua_touserdata(L, lua_upvalueindex(1))); }
+
+// Calls the wrapped system function (upvalue 2) with the arguments as given;
+// its results replace them.
+int callWrapped(lua_State* L) {
+    lua_pushvalue(L, lua_upvalueindex(2));
+    lua_insert(L, 1);
+    lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
+    return lua_gettop(L);
+}
+
+// [-0, +1] createDirectory(path) and createProtectedDirectory(path) ->
+// boolean, the folders they make recorded
+int recordingCreateDirectory(lua_State* L) {
+    journalOf(L).recordFolders(argWideText(L, 1));
+    return callWrapped(L);
+}
+
+// [-0, +1] moveFile(source, target) -> boolean, the move recorded; false
+// without moving when the file at the target cannot be kept
+int recordingMoveFile(lua_State* L) {
+    size_t change = 0;
+    if (!journalOf(L).recordMove(argWideText(L, 1), argWideText(L, 2), change)) {
+        lua_pushboolean(L, 0);
+        return 1;
+    }
+    const int results = callWrapped(L);
+    if (results > 0 && lua_toboolean(L, 1)) journalOf(L).made(change);
+    return results;
+}
+
+std::wstring lowered(std::wstring text) {
+    for (wchar_t& c : text) c = towlower(c);
+    return text;
+}
+
+// [-0, +(1|2)] shellExecuteEx(...) as the system function; a library
+// registered with regsvr32 and a driver installed or removed by the device
+// tool are recorded.
+int recordingShellExecuteEx(lua_State* L) {
+    UndoJournal& journal = journalOf(L);
+    const std::wstring file = argWideText(L, 1);
+    const std::wstring parameters = argWideText(L, 2);
+    const size_t slash = file.find_last_of(L"\\/");
+    const std::wstring name = lowered(slash == std::wstring::npos ? file : file.substr(slash + 1));
+    const std::wstring lowParameters = lowered(parameters);
+    if (name == L"regsvr32" || name == L"regsvr32.exe") {
+        const size_t open = parameters.find(L'"');
+        const size_t close = open == std::wstring::npos ? open : parameters.find(L'"', open + 1);
+        if (lowParameters.find(L"/u") == std::wstring::npos && close != std::wstring::npos)
+            journal.recordRegistration(parameters.substr(open + 1, close - open - 1));
+        return callWrapped(L);
+    }
+    if (!name.starts_with(L"devconexe") || !name.ends_with(L".exe")) return callWrapped(L);
+    // The script starts the tool by its bare name from the install folder,
+    // which it made current; undo starts it by the full path.
+    std::wstring tool = file;
+    if (slash == std::wstring::npos) {
+        wchar_t current[MAX_PATH + 1] = {};
+        const DWORD length = GetCurrentDirectoryW(MAX_PATH, current);
+        if (length > 0 && length < MAX_PATH) {
+            tool = current;
+            if (tool.back() != L'\\') tool += L'\\';
+            tool += file;
+        }
+    }
+    if (lowParameters.starts_with(L"install ")) {
+        const size_t space = parameters.find_last_of(L' ');
+        size_t change = 0;
+        journal.recordDriverInstall(tool, parameters.substr(space + 1), change);
+        const int results = callWrapped(L);
+        if (results > 0 && lua_toboolean(L, 1)) journal.made(change);
+        return results;
+    }
+    const int results = callWrapped(L);
+    if (lowParameters.starts_with(L"remove ") && results > 1 && lua_toboolean(L, 1)) {
+        const lua_Integer code = lua_tointeger(L, 2);
+        if (code == 0 || code == 1) journal.noteDriverRemoved();
+    }
+    return results;
+}
+
+// Replaces the global `name` with `wrapper`, which gets the journal and the
+// global's function as its upvalues.
+void wrapGlobal(lua_State* L, const char* name, lua_CFunction wrapper, UndoJournal* journal) {
+    lua_pushlightuserdata(L, journal);
+    lua_getglobal(L, name);
+    lua_pushcclosure(L, wrapper, 2);
+    lua_setglobal(L, name);
 }
 
 // [-0, +0] __gc of the prefetcher: stops its thread and frees its members.
@@ -73,7 +182,7 @@ int collectPrefetcher(lua_State* L) {
 
 } // namespace
 
-void registerWorkerFunctions(lua_State* L, const LzPackage& package, NotificationSink& sink) {
+void registerWorkerFunctions(lua_State* L, const LzPackage& package, NotificationSink& sink, UndoJournal* journal) {
     lua_pushlightuserdata(L, &sink);
     lua_pushcclosure(L, nativeBoundary<notifyMessage>, 1);
     lua_setglobal(L, "notifyMessage");
@@ -91,17 +200,32 @@ void registerWorkerFunctions(lua_State* L, const LzPackage& package, Notificatio
     lua_setmetatable(L, -2);
     lua_pushvalue(L, -1);
     lua_rawsetp(L, LUA_REGISTRYINDEX, &kPrefetcherKey);
-    lua_pushcclosure(L, nativeBoundary<extractFile>, 2);
+    lua_pushlightuserdata(L, journal);
+    lua_pushcclosure(L, nativeBoundary<extractFile>, 3);
     lua_setglobal(L, "extractFile");
+    if (!journal) return;
+    wrapGlobal(L, "createDirectory", nativeBoundary<recordingCreateDirectory>, journal);
+    wrapGlobal(L, "createProtectedDirectory", nativeBoundary<recordingCreateDirectory>, journal);
+    wrapGlobal(L, "moveFile", nativeBoundary<recordingMoveFile>, journal);
+    wrapGlobal(L, "shellExecuteEx", nativeBoundary<recordingShellExecuteEx>, journal);
 }
 
-lua_State* newWorkerState(const LzPackage& package, NotificationSink& sink) {
+int notificationCode(std::string_view text) {
+    constexpr std::string_view head = "{code=";
+    if (!text.starts_with(head)) return 0;
+    int code = 0;
+    for (size_t i = head.size(); i < text.size() && text[i] >= '0' && text[i] <= '9' && code < 100000; ++i)
+        code = code * 10 + (text[i] - '0');
+    return code;
+}
+
+lua_State* newWorkerState(const LzPackage& package, NotificationSink& sink, UndoJournal* journal) {
     lua_State* L = luaL_newstate();
     if (!L) return nullptr;
     luaL_openlibs(L);
     // After the libraries, so that the system print replaces theirs.
     registerSystemFunctions(L);
-    registerWorkerFunctions(L, package, sink);
+    registerWorkerFunctions(L, package, sink, journal);
     return L;
 }
 

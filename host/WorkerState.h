@@ -15,8 +15,17 @@
 // in the order the script being run names them (see MemberPrefetcher.h);
 // what reaches the disk, and when, is still up to extractFile.
 // It has no window functions, no startWork and no registries.
+//
+// With a journal (see UndoJournal.h), every change the script makes through
+// extractFile, createDirectory, moveFile and the registering and driver runs
+// of shellExecuteEx is recorded in it before it is made.
+//
+// A notification nobody answered (NotifyResult::delivered false) ends the
+// script at once with an error, whatever the script would have done with
+// the answer: there is no wizard left to follow the installation.
 
 #include "host/LzPackage.h"
+#include "host/UndoJournal.h"
 
 #include <cstdint>
 #include <string>
@@ -38,17 +47,27 @@ public:
     // `text` is zero-terminated UTF-8 and valid until the call returns.
     virtual NotifyResult notify(const char* text) = 0;
 
+    // Set by notifyMessage once a notification went unanswered.
+    bool unanswered = false;
+
 protected:
     ~NotificationSink() = default;
 };
 
-// A new state as described above, its two own functions working on `package`
-// and `sink`, which must outlive the state. Null when no state can be made.
-lua_State* newWorkerState(const LzPackage& package, NotificationSink& sink);
+// A new state as described above, its own functions working on `package`,
+// `sink` and `journal` (may be null), which must outlive the state. Null when
+// no state can be made.
+lua_State* newWorkerState(const LzPackage& package, NotificationSink& sink, UndoJournal* journal = nullptr);
 
 // Registers notifyMessage and extractFile over `package` and `sink` as
-// globals. Stack unchanged.
-void registerWorkerFunctions(lua_State* L, const LzPackage& package, NotificationSink& sink);
+// globals; with a journal, also wraps the system functions that change the
+// machine so that they record first. Stack unchanged.
+void registerWorkerFunctions(lua_State* L, const LzPackage& package, NotificationSink& sink,
+                             UndoJournal* journal = nullptr);
+
+// The code of a notification as the install scripts write it, "{code=N" at
+// its start; 0 when it has none.
+int notificationCode(std::string_view text);
 
 // The configuration chunk: "config = " followed by `configuration`, written
 // to the debugger output with a line break and run protected. Its errors are

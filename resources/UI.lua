@@ -436,6 +436,23 @@ local function regularPathString(drive, names)
     return path
 end
 
+-- Whether every folder name can be made as it is written: no "." or "..",
+-- no character Windows refuses in a name, no device name (CON, NUL, COM1
+-- ..., with or without an extension), no dot or space at a name's end.
+local function folderNamesValid(names)
+    for _, name in ipairs(names) do
+        if string.find(name, "[\1-\31<>\"|%?%*]") or string.find(name, "[%. ]$") then
+            return false
+        end
+        local base = string.upper((string.gsub(string.match(name, "^[^%.]*"), " +$", "")))
+        if base == "CON" or base == "PRN" or base == "AUX" or base == "NUL" or string.find(base, "^COM[1-9]$") or
+            string.find(base, "^LPT[1-9]$") then
+            return false
+        end
+    end
+    return true
+end
+
 -- The saved install path of an earlier installation, made regular; nothing
 -- when it is missing or cannot be installed to.
 local function getInstallPath(text)
@@ -450,7 +467,7 @@ local function getInstallPath(text)
         return nil
     end
     local names = stringSplit(stringReplace(parts[2], "/", "\\"), "\\")
-    if #names == 0 then
+    if #names == 0 or not folderNamesValid(names) then
         return nil
     end
     return regularPathString(parts[1], names)
@@ -682,6 +699,9 @@ local function setupWindow()
         if #names == 0 then
             return refuse("不能安装到盘符根路径")
         end
+        if not folderNamesValid(names) then
+            return refuse("你必须输入带驱动器卷标的完整路径，例如：\n\nC:\\Program Files\\")
+        end
         local path = regularPathString(parts[1], names)
         local refusal = systemFolderRefusal(path)
         if refusal then
@@ -702,7 +722,8 @@ local function setupWindow()
     end)
 
     -- Notifications of the install worker; the answer goes back to it
-    -- (2 stops the install).
+    -- (2 stops the install). A stopped or failed installation is taken back
+    -- by the worker (11 and 12); the dialog ends with the box of 12.
     local function onNotify(text)
         local answer = 1
         -- Evaluated with no globals in reach: a notification is data only.
@@ -736,13 +757,9 @@ local function setupWindow()
             answer = window:showMessageBox(
                 "文件可能被其他程序占用。\r\n" .. tostring(obj.file or "") .. "\r\n请关闭占用的程序再重试", "异常",
                 MB_RETRYCANCEL + MB_ICONEXCLAMATION)
-            if answer == IDCANCEL then
-                window:endDialog(3)
-            end
         elseif code == 6 then
             window:showMessageBox("安装过程发生异常\r\n\r\n" .. tostring(obj.error or ""), "错误",
                 MB_OK + MB_ICONEXCLAMATION)
-            window:endDialog(3)
             answer = 2
         elseif code == 7 then
             restartComputer = true
@@ -764,9 +781,28 @@ local function setupWindow()
         elseif code == 10 then
             answer = window:showMessageBox("立即结束以下程序来继续安装过程吗?\r\n" .. tostring(obj.file or ""), "提示",
                 MB_OKCANCEL + MB_ICONQUESTION)
-            if answer == IDCANCEL then
-                window:endDialog(3)
+        elseif code == 11 then
+            -- The installation stopped: the worker takes back what it did,
+            -- then sends 12.
+            if timer then
+                window:killTimer(timer)
+                timer = nil
             end
+            -- Also after the finish page: what it would register is being
+            -- taken back.
+            finishPage:setVisible(false)
+            progressPage:setVisible(true)
+            statusLabel:setText("正在撤销安装...")
+        elseif code == 12 then
+            local text = "安装未完成，本次安装对电脑所做的更改已全部撤销。"
+            if obj.complete == false then
+                text = "安装未完成。本次安装所做的更改未能全部撤销，请检查文件夹：\r\n" .. installPath
+            end
+            if obj.driver then
+                text = text .. "\r\n\r\n安装过程中已卸载旧版本的虚拟摄像头驱动程序，请重新运行安装程序修复Nelvo。"
+            end
+            window:showMessageBox(text, "提示", MB_OK + MB_ICONASTERISK)
+            window:endDialog(3)
         end
         return answer
     end

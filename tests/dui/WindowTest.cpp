@@ -397,18 +397,23 @@ TEST_F(WindowTest, ModalLoopEndsOnlyOnANonZeroCode) {
     PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
     ActionTimer timer(30, [&](int tick) {
         if (tick == 2) {
+            // Sent from inside the loop: it never passes the loop's filter.
+            SendMessageW(hwnd, WM_CLOSE, 0, 0);
+            SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        }
+        if (tick == 3) {
             ownerDisabled = !IsWindowEnabled(owner);
             aliveAfterClose = IsWindow(hwnd) && IsWindowVisible(hwnd);
             w->endModal(0);
         }
-        if (tick == 4) w->endModal(7);
+        if (tick == 5) w->endModal(7);
     });
     timer.start();
     const int result = w->runModal(owner);
     timer.stop();
     window = nullptr;
     EXPECT_EQ(result, 7);
-    EXPECT_GE(timer.ticks, 4);
+    EXPECT_GE(timer.ticks, 5);
     EXPECT_TRUE(ownerDisabled);
     EXPECT_TRUE(aliveAfterClose) << "close requests are dropped";
     EXPECT_FALSE(IsWindow(hwnd)) << "the loop destroys its window";

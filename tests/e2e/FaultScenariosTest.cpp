@@ -2,12 +2,17 @@
 // changed, driven as a person drives it on a machine that fails under it: a
 // drive that fills up, a folder that cannot be written, a device tool that
 // hangs, a quit message, a second copy, an install script that fails part
-// way, a damaged payload member. Each must end with a clear message, report
-// nothing that failed as done, leave no process behind and exit with 0.
-// The drives N: (4 MB) and O: (read-only) come from faultdrives.sh.
+// way, a damaged payload member, a file held open, folder names the system
+// refuses. Each must end with a clear message, report nothing that failed as
+// done, leave no cut file and no process behind, take back what a run that
+// did not succeed changed, and exit with 0. The drives N: (4 MB) and O:
+// (read-only) come from faultdrives.sh.
 
 #include "host/TextConvert.h"
+#include "host/UniqueHandle.h"
 #include "tests/support/InstalledProduct.h"
+#include "tests/support/PrefixState.h"
+#include "tests/support/RealInput.h"
 #include "tests/support/ProcessDriver.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestPaths.h"
@@ -16,6 +21,8 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <shlobj.h>
 
 #include <cstdio>
 #include <map>
@@ -74,8 +81,8 @@ void expectNothingRunsFrom(const std::wstring& dir) {
             << wideToUtf8(program) << " still runs";
 }
 
-// Retry on the busy box for `file` (the same box comes again), then Cancel,
-// which ends the wizard.
+// Retry on the busy box for `file` (the same box comes again), then Cancel;
+// the worker takes the run back and the wizard closes with its box.
 void retryThenCancel(WizardSession& s, const std::wstring& name, const std::wstring& file) {
     SeenWindow box = s.answerNext(IDRETRY, name + L"-retry", 60000);
     EXPECT_EQ(box.caption, kBusyCaption);
@@ -83,8 +90,21 @@ void retryThenCancel(WizardSession& s, const std::wstring& name, const std::wstr
     box = s.answerNext(IDCANCEL, name + L"-cancel", 30000);
     EXPECT_EQ(box.caption, kBusyCaption);
     EXPECT_EQ(box.text, busyText(file)) << "Retry tries the same file again";
-    EXPECT_TRUE(s.waitForExit()) << "Cancel ends the wizard";
-    EXPECT_EQ(s.process().exitCode(), 0u);
+    EXPECT_EQ(closeUndoneRun(s, name + L"-undone").text, kUndoneText);
+}
+
+// The product's data folder, which the install script makes first.
+std::wstring dataFolder() { return specialFolder(CSIDL_APPDATA) + L"\\Nelvo"; }
+
+// Nothing of a run that was taken back: no folder it made, no file of the
+// payload, no data folder, no registration.
+void expectTakenBack(const std::wstring& dir, bool dirWasThere) {
+    EXPECT_EQ(fileExists(dir), dirWasThere) << wideToUtf8(dir);
+    if (dirWasThere) {
+        EXPECT_EQ(expectPresentFilesWhole(setupProgram(), dir, L""), 0u) << "payload files stayed";
+    }
+    EXPECT_FALSE(fileExists(dataFolder())) << "the data folder stayed";
+    expectNothingRegistered();
 }
 
 // What the screen shows of a part of a window (window coordinates).
@@ -130,18 +150,19 @@ TEST_F(FaultScenarios, DriveFillsUpDuringExtraction) {
     ASSERT_TRUE(first) << "no box when the drive was full";
     const std::wstring file = busyFile(first->seen.text);
     ASSERT_THAT(file, StartsWith(dir)) << "the box names the file that did not fit";
+    // While the box waits: every file there is a whole member; the one that
+    // did not fit has no file at all, and no temporary file is left.
+    std::string problem;
+    EXPECT_GT(expectPresentFilesWhole(setupProgram(), dir, file, &problem), 0u);
+    EXPECT_FALSE(fileExists(file)) << "a cut file at the member's name";
+    for (const auto& [name, copy] : folderContents(dir))
+        EXPECT_FALSE(copy.attributes & FILE_ATTRIBUTE_HIDDEN) << "left behind: " << wideToUtf8(name);
     s.answer(*first, IDRETRY, L"full-retry");
     SeenWindow box = s.answerNext(IDCANCEL, L"full-cancel", 30000);
     EXPECT_EQ(box.text, busyText(file)) << "Retry tries the same file again";
-    EXPECT_TRUE(s.waitForExit()) << "Cancel ends the wizard";
-    EXPECT_EQ(s.process().exitCode(), 0u);
-    // What was reported written is whole; the rest of the payload is not
-    // there, and nothing was registered.
-    std::string problem;
-    EXPECT_GT(expectPresentFilesWhole(setupProgram(), dir, file, &problem), 0u);
-    EXPECT_FALSE(problem.empty()) << "the file that did not fit is whole";
+    EXPECT_EQ(closeUndoneRun(s, L"fault-drive-full-undone").text, kUndoneText);
     expectNothingRunsFrom(dir);
-    expectNothingRegistered();
+    expectTakenBack(dir, false);
 }
 
 // A folder on a read-only drive cannot be given the installation's access
@@ -154,10 +175,11 @@ TEST_F(FaultScenarios, ReadOnlyInstallFolder) {
     installTo(s, dir);
     const SeenWindow box = s.answerNext(IDOK, L"read-only-error", 60000);
     EXPECT_EQ(box.caption, L"错误");
-    EXPECT_EQ(box.text, L"安装过程发生异常\r\n\r\n创建文件夹" + dir + L"失败");
-    EXPECT_TRUE(s.waitForExit()) << "the error ends the wizard";
-    EXPECT_EQ(expectPresentFilesWhole(setupProgram(), dir, L""), 0u);
-    expectNothingRegistered();
+    EXPECT_EQ(box.text, L"安装过程发生异常
+
+创建文件夹" + dir + L"失败");
+    EXPECT_EQ(closeUndoneRun(s, L"read-only-undone").text, kUndoneText);
+    expectTakenBack(dir, true);
 }
 
 // The device tool takes a minute to install the driver. All along, the
@@ -228,11 +250,37 @@ TEST_F(FaultScenarios, HangingDeviceToolAndASecondCopy) {
     expectNothingRunsFrom(dir);
 }
 
-// WM_QUIT reaches the wizard's thread while the worker waits for the device
-// tool: the window goes at once, the process ends once the worker has, and
-// nothing is registered.
-TEST_F(FaultScenarios, QuitMessageWhileTheWorkerRuns) {
+// WM_QUIT reaches the wizard's thread, first while it asks about a file it
+// cannot write half-way through the extraction, then while the worker waits
+// for the device tool to install the driver: the window goes at once, the
+// worker stops at its next notification instead of going on without a
+// wizard, takes the run back (the driver it had installed removed again),
+// and the process ends; nothing is registered.
+TEST_F(FaultScenarios, QuitMessageEndsTheRunAndItIsTakenBack) {
     const ReportedVersion windows8(L"win8");
+    const std::wstring blocked = kScratch + L"QuitBlocked\\";
+    ASSERT_TRUE(CreateDirectoryW(blocked.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((blocked + L"Resource").c_str(), nullptr));
+    // A folder where a file of the payload goes.
+    ASSERT_TRUE(CreateDirectoryW((blocked + L"libcurl.dll").c_str(), nullptr));
+    {
+        WizardSession s(*layout, L"fault-quit-extracting");
+        openFolderPage(s);
+        installTo(s, blocked);
+        EXPECT_EQ(s.answerNext(IDOK, L"not-empty-ok").caption, L"提示");
+        const std::optional<WizardSession::Box> busy = s.waitForMessageBox(120000);
+        ASSERT_TRUE(busy) << "no box for the blocked file";
+        EXPECT_EQ(busy->seen.text, busyText(blocked + L"libcurl.dll"));
+        s.shot(L"busy-box");
+        ASSERT_TRUE(PostThreadMessageW(GetWindowThreadProcessId(s.window(), nullptr), WM_QUIT, 0, 0));
+        EXPECT_TRUE(within(5000, [&] { return !IsWindowVisible(s.window()); })) << "the window stays after WM_QUIT";
+        EXPECT_TRUE(s.waitForExit(60000)) << "the worker went on, or waits for an answer";
+        EXPECT_EQ(s.process().exitCode(), 0u);
+        EXPECT_FALSE(s.waitForMessageBox(1000)) << "a box after the quit";
+    }
+    EXPECT_EQ(folderContents(blocked).size(), 2u) << "more than the two folders the user made";
+    expectTakenBack(blocked, true);
+
     const std::wstring dir = kScratch + L"Quit\\";
     WizardSession s(*layout, L"fault-quit");
     installUntilTheDeviceToolRuns(s, dir, 8);
@@ -241,13 +289,19 @@ TEST_F(FaultScenarios, QuitMessageWhileTheWorkerRuns) {
     const DWORD quitTick = GetTickCount();
     ASSERT_TRUE(PostThreadMessageW(thread, WM_QUIT, 0, 0));
     EXPECT_TRUE(within(5000, [&] { return !IsWindowVisible(s.window()); })) << "the window stays after WM_QUIT";
-    EXPECT_TRUE(s.waitForExit(30000)) << "the process outlives its worker";
+    EXPECT_TRUE(s.waitForExit(60000)) << "the process outlives its worker";
     const DWORD exitMs = GetTickCount() - quitTick;
     std::printf("WM_QUIT to process end: %lu ms\n", exitMs);
     EXPECT_EQ(s.process().exitCode(), 0u);
-    EXPECT_THAT(readFile(dir + L"DevconExe.log"), HasSubstr("install")) << "the worker ran to its end";
+    // The tool's log and the test's outcome file stay (neither is the run's).
+    const std::string log = readFile(dir + L"DevconExe.log");
+    EXPECT_THAT(log, HasSubstr("install"));
+    EXPECT_THAT(log.substr(log.find("install")), HasSubstr("remove")) << "the driver installed stays";
     expectNothingRunsFrom(dir);
-    expectNothingRegistered();
+    expectTakenBack(dir, true);
+    std::vector<std::wstring> left;
+    for (const auto& [name, copy] : folderContents(dir)) left.push_back(name);
+    EXPECT_EQ(left, (std::vector<std::wstring>{L"DevconExe.log", L"devcon-outcome.txt"}));
 }
 
 TEST_F(FaultScenarios, InstallScriptFailsPartWay) {
@@ -259,27 +313,194 @@ TEST_F(FaultScenarios, InstallScriptFailsPartWay) {
     EXPECT_EQ(box.caption, L"错误");
     EXPECT_THAT(box.text, StartsWith(L"安装过程发生异常\r\n\r\n"));
     EXPECT_THAT(box.text, HasSubstr(L"测试：安装脚本中途出错"));
-    EXPECT_TRUE(s.waitForExit()) << "the error ends the wizard";
-    EXPECT_EQ(s.process().exitCode(), 0u);
-    // The script stopped where it failed.
-    EXPECT_GT(expectPresentFilesWhole(setupProgram(), dir, L""), 0u);
-    EXPECT_FALSE(fileExists(dir + L"Resource\\Test.wma"));
-    EXPECT_FALSE(fileExists(dir + L"unins000.exe"));
+    // The files written before the error (nearly all of them) go again.
+    EXPECT_EQ(closeUndoneRun(s, L"script-error-undone").text, kUndoneText);
     expectNothingRunsFrom(dir);
-    expectNothingRegistered();
+    expectTakenBack(dir, false);
 }
 
-TEST_F(FaultScenarios, DamagedMemberIsNeverReportedGood) {
+TEST_F(FaultScenarios, DamagedMemberIsNeverWritten) {
     const std::wstring dir = kScratch + L"Damaged\\";
     WizardSession s(*layout, L"fault-damaged-member", faultSetup(L"setup-damaged-member.exe"));
     openFolderPage(s);
     installTo(s, dir);
+    const std::optional<WizardSession::Box> box = s.waitForMessageBox(120000);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->seen.text, busyText(dir + L"nelvo.sys"));
+    EXPECT_TRUE(fileExists(dir + L"nelvo.inf"));
+    EXPECT_FALSE(fileExists(dir + L"nelvo.sys")) << "what decoded of the member was written";
     retryThenCancel(s, L"damaged", dir + L"nelvo.sys");
-    std::string problem;
-    EXPECT_GT(expectPresentFilesWhole(faultSetup(L"setup-damaged-member.exe"), dir, dir + L"nelvo.sys", &problem), 0u);
-    EXPECT_EQ(problem, "nelvo.sys: the payload member does not decode");
-    EXPECT_FALSE(fileExists(dir + L"NelvoBugReport.exe")) << "nothing after the damaged member";
     expectNothingRunsFrom(dir);
+    expectTakenBack(dir, false);
+}
+
+// The install script fails after the finish page showed, once the camera
+// filter is registered and the settings file moved over the user's: the
+// wizard reports it and the run is taken back all the same, the filter
+// unregistered, the user's settings back, nothing registered.
+TEST_F(FaultScenarios, FailureAfterTheFinishPageIsTakenBack) {
+    const ReportedVersion windows7(L"win7");
+    const std::wstring codecs = dataFolder() + L"\\codecs\\";
+    ASSERT_TRUE(CreateDirectoryW(dataFolder().c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(codecs.c_str(), nullptr));
+    ASSERT_TRUE(writeFile(codecs + L"config_default", "the user's settings"));
+    const std::wstring dir = kScratch + L"FailsLate\\";
+    WizardSession s(*layout, L"fault-fails-late", faultSetup(L"setup-fails-late.exe"));
+    openFolderPage(s);
+    installTo(s, dir);
+    const SeenWindow box = s.answerNext(IDOK, L"late-error", 120000);
+    EXPECT_EQ(box.caption, L"错误");
+    EXPECT_THAT(box.text, HasSubstr(L"测试：收尾时出错"));
+    EXPECT_EQ(closeUndoneRun(s, L"late-error-undone").text, kUndoneText);
+    EXPECT_FALSE(regKeyExists(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kFilterClass))
+        << "the filter stays registered";
+    EXPECT_EQ(readFile(codecs + L"config_default"), "the user's settings");
+    EXPECT_EQ(folderContents(dataFolder() + L"\\").size(), 2u) << "more than the codecs folder and the user's settings";
+    expectNothingRunsFrom(dir);
+    // The usage counter the script started after the finish page writes its
+    // log there; that keeps the folder.
+    for (const auto& [name, copy] : folderContents(dir)) EXPECT_EQ(name, L"NelvoCount.log");
+    expectNothingRegistered();
+}
+
+// A first installation cancelled at a file it cannot write: the machine is
+// as it was before, files and registry, and the user's own things in the
+// folder stay.
+TEST_F(FaultScenarios, CancelOnAFirstInstallLeavesTheMachineAsItWas) {
+    const std::wstring dir = kScratch + L"Blocked\\";
+    ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((dir + L"libcurl.dll").c_str(), nullptr));
+    ASSERT_TRUE(writeFile(dir + L"notes.txt", "the user's own"));
+    const PrefixState before = capturePrefix();
+    ASSERT_FALSE(before.registry.empty());
+
+    WizardSession s(*layout, L"fault-cancel-first");
+    openFolderPage(s);
+    installTo(s, dir);
+    EXPECT_EQ(s.answerNext(IDOK, L"not-empty-ok").caption, L"提示");
+    retryThenCancel(s, L"blocked", dir + L"libcurl.dll");
+    EXPECT_EQ(describeChanges(prefixChanges(before, capturePrefix())), "(none)");
+    EXPECT_EQ(readFile(dir + L"notes.txt"), "the user's own");
+}
+
+// An update cancelled half-way: every file of the previous version is back
+// byte for byte with its attributes, a file it lacked is gone again, the
+// previous uninstall entry and everything else in the registry is as it
+// was. The old driver was removed before the extraction, and the closing
+// box says so.
+TEST_F(FaultScenarios, CancelOnAnUpdateKeepsThePreviousVersion) {
+    const std::wstring dir = defaultInstallFolder();
+    {
+        WizardSession first(*layout, L"fault-update-first");
+        const WalkResult walk = walkFreshInstall(first);
+        ASSERT_TRUE(walk.ok) << walk.failure;
+    }
+    // The product the finish page started, ended as a user would end it.
+    EXPECT_TRUE(within(15000, [&] { return processRunningFrom(dir + L"Nelvo.exe"); }));
+    Sleep(1000);
+    endProcessesUnder(dir);
+    ASSERT_TRUE(within(5000, [&] { return !processRunningFrom(dir + L"Nelvo.exe"); }));
+    // The previous version: other content in some files, one read-only, one
+    // file it did not have, a file of the user's.
+    ASSERT_TRUE(writeFile(dir + L"nelvo.inf", "; the previous version's driver description\r\n"));
+    ASSERT_TRUE(writeFile(dir + L"Effect\\bg\\black.efc", std::string("previous\0effect", 16)));
+    ASSERT_TRUE(writeFile(dir + L"Resource\\pic\\top.jpg", "previous picture"));
+    SetFileAttributesW((dir + L"Resource\\pic\\top.jpg").c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(DeleteFileW((dir + L"libcurl.dll").c_str()));
+    ASSERT_TRUE(writeFile(dir + L"Resource\\notes.txt", "the user's own"));
+    const RegValue entry = readRegValue(HKEY_LOCAL_MACHINE,
+                                        L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuentNelvo",
+                                        L"UninstallString");
+    ASSERT_TRUE(entry.exists);
+    auto previous = folderContents(dir);
+    previous.erase(L"DevconExe.log");  // the device tool's own log
+    const PrefixState before = capturePrefix();
+    // Held open without sharing, late in the payload's order.
+    UniqueFileHandle lock(CreateFileW((dir + L"Resource\\Test.wma").c_str(), GENERIC_READ, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock);
+
+    const ReportedVersion windows7(L"win7");
+    WizardSession s(*layout, L"fault-update-cancel");
+    ASSERT_TRUE(s.start());
+    s.click(wizard::kAccept);
+    std::optional<WizardSession::Box> busy = s.waitForMessageBox(120000);
+    ASSERT_TRUE(busy);
+    if (busy->seen.text.starts_with(L"立即结束以下程序")) {
+        // The ended product may still be listed as using the camera.
+        s.answer(*busy, IDOK, L"camera-ok");
+        busy = s.waitForMessageBox(120000);
+        ASSERT_TRUE(busy);
+    }
+    EXPECT_EQ(busy->seen.text, busyText(dir + L"Resource\\Test.wma"));
+    EXPECT_EQ(readFile(dir + L"Nelvo.exe"), previous[L"Nelvo.exe"].bytes) << "replaced whole, in one step";
+    s.answer(*busy, IDCANCEL, L"locked-cancel");
+    const SeenWindow closing = closeUndoneRun(s, L"fault-update-undone");
+    EXPECT_THAT(closing.text, HasSubstr(L"旧版本的虚拟摄像头驱动程序")) << "the removed driver is not mentioned";
+    lock.reset();
+
+    auto now = folderContents(dir);
+    now.erase(L"DevconExe.log");
+    EXPECT_EQ(now.size(), previous.size());
+    for (const auto& [name, copy] : previous) {
+        const auto it = now.find(name);
+        ASSERT_NE(it, now.end()) << "gone: " << wideToUtf8(name);
+        EXPECT_TRUE(it->second == copy) << "changed: " << wideToUtf8(name);
+    }
+    for (const auto& [name, copy] : now)
+        EXPECT_TRUE(previous.count(name)) << "left behind: " << wideToUtf8(name);
+    std::vector<std::wstring> changes = prefixChanges(before, capturePrefix());
+    // The log the device tool writes when it removes the driver.
+    std::erase(changes, L"+ " + dir + L"DevconExe.log");
+    EXPECT_EQ(describeChanges(changes), "(none)");
+    EXPECT_EQ(readRegValue(HKEY_LOCAL_MACHINE,
+                           L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuentNelvo", L"UninstallString")
+                  .text,
+              entry.text);
+}
+
+// Folder names the system refuses, typed or pasted, stay on the folder page
+// with the message that asks for a complete path; the worker never starts
+// (it would make the data folder first).
+TEST_F(FaultScenarios, FolderNamesTheSystemRefusesStayOnTheFolderPage) {
+    const std::wstring message = L"你必须输入带驱动器卷标的完整路径，例如：\n\nC:\\Program Files\\";
+    WizardSession s(*layout, L"fault-folder-names");
+    openFolderPage(s);
+    for (const wchar_t* typed : {L"C:\\.", L"C:\\..", L"C:\\NelvoE2E\\..\\..\\Windows", L"C:\\NelvoE2E\\.\\x",
+                                 L"C:\\NUL", L"C:\\NelvoE2E\\com1.txt\\x", L"C:\\NelvoE2E\\Lpt9 ", L"C:\\NelvoE2E\\x.",
+                                 L"C:\\NelvoE2E\\x \\y", L"C:\\NelvoE2E\\a*b"}) {
+        installTo(s, typed);
+        const SeenWindow box = s.answerNext(IDOK, L"refused");
+        EXPECT_EQ(box.caption, L"错误") << wideToUtf8(typed);
+        EXPECT_EQ(box.text, message) << wideToUtf8(typed);
+    }
+    // Pasted: characters the key filter keeps from the keyboard.
+    for (const wchar_t* pasted : {L"C:\\NelvoE2E\\a|b", L"C:\\NelvoE2E\\a<b>?", L"C:\\NelvoE2E\\a\"b"}) {
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EmptyClipboard();
+        const size_t bytes = (wcslen(pasted) + 1) * sizeof(wchar_t);
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+        ASSERT_TRUE(block);
+        memcpy(GlobalLock(block), pasted, bytes);
+        GlobalUnlock(block);
+        ASSERT_TRUE(SetClipboardData(CF_UNICODETEXT, block));
+        CloseClipboard();
+        // Over a name that would install: a paste that fails starts the run.
+        ASSERT_TRUE(s.replaceFolderText(L"C:\\NelvoE2E\\Pasted"));
+        pressKey('A', VK_CONTROL);
+        pressKey('V', VK_CONTROL);
+        s.shot(L"pasted");
+        s.click(wizard::kInstall);
+        const SeenWindow box = s.answerNext(IDOK, L"refused-pasted");
+        EXPECT_EQ(box.text, message) << wideToUtf8(pasted);
+    }
+    EXPECT_TRUE(s.process().running());
+    s.click(wizard::kClose);
+    EXPECT_EQ(s.answerNext(IDYES, L"close-yes").caption, L"退出安装程序");
+    EXPECT_TRUE(s.waitForExit());
+    EXPECT_FALSE(fileExists(dataFolder())) << "the install worker ran";
+    EXPECT_FALSE(fileExists(kScratch + L"x"));
+    EXPECT_FALSE(fileExists(kScratch + L"Pasted"));
     expectNothingRegistered();
 }
 

@@ -66,8 +66,6 @@ void expectNumber(HKEY root, const std::wstring& key, const std::wstring& name, 
 std::wstring classServer(const wchar_t* clsid) {
     return readRegValue(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + clsid + L"\\InprocServer32", L"").text;
 }
-const wchar_t kDumperClass[] = L"{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}";
-const wchar_t kFilterClass[] = L"{4C7A1D52-9E3B-4F08-A6D1-5B2E8F90C317}";
 
 // Everything RegisterNelvo writes, for an installation in `dir`.
 void expectRegistration(const std::wstring& dir, const std::wstring& source = L"web") {
@@ -339,11 +337,13 @@ TEST_F(WizardEndToEnd, NonEmptyFolderAndALockedFile) {
     // Retry tries again and fails again: the same box.
     box = s.answerNext(IDCANCEL, L"locked-cancel", 30000);
     EXPECT_EQ(box.text, busy);
-    EXPECT_TRUE(s.waitForExit()) << "Cancel ends the wizard";
-    // The install stopped at the locked file: the files before it are there,
-    // those after it are not.
-    EXPECT_TRUE(fileExists(dir + L"nelvo64.sys"));
+    EXPECT_EQ(closeUndoneRun(s, L"locked-undone").text, kUndoneText);
+    // The install stopped at the locked file and took back the files before
+    // it; the locked file, the user's, stays as it was.
+    EXPECT_FALSE(fileExists(dir + L"nelvo64.sys"));
     EXPECT_FALSE(fileExists(dir + L"NelvoBugReport.exe"));
+    lock.reset();
+    EXPECT_EQ(readFile(dir + L"Nelvo.exe"), "");
     expectNothingRegistered();
 }
 
@@ -369,9 +369,9 @@ TEST_F(WizardEndToEnd, ProgramsUsingTheCameraEndOnlyWithOk) {
         const SeenWindow box = s.answerNext(IDCANCEL, L"camera-cancel", 30000);
         EXPECT_EQ(box.caption, L"提示");
         EXPECT_EQ(box.text, question);
-        EXPECT_TRUE(s.waitForExit()) << "Cancel ends the wizard";
+        EXPECT_EQ(closeUndoneRun(s, L"camera-undone").text, kUndoneText);
         EXPECT_TRUE(user.running());
-        EXPECT_FALSE(fileExists(dir + L"nelvo.cat"));
+        EXPECT_FALSE(fileExists(dir)) << "the folder the run made stays";
         expectNothingRegistered();
     }
     {
@@ -532,7 +532,7 @@ TEST_F(WizardEndToEnd, RestartNeededAndThenPending) {
     EXPECT_EQ(next.windows[0].text, L"检测到Quent安装或卸载操作尚未完成，需要重启电脑。");
 }
 
-TEST_F(WizardEndToEnd, FailingDriverInstallEndsTheWizard) {
+TEST_F(WizardEndToEnd, FailingDriverInstallIsTakenBack) {
     const ReportedVersion windows8(L"win8");
     const std::wstring dir = kScratch + L"Failing\\";
     WizardSession s(*layout, L"e2e-driver-fails");
@@ -541,15 +541,20 @@ TEST_F(WizardEndToEnd, FailingDriverInstallEndsTheWizard) {
     const SeenWindow box = s.answerNext(IDOK, L"driver-failed", 60000);
     EXPECT_EQ(box.caption, L"错误");
     EXPECT_EQ(box.text, L"安装过程发生异常\r\n\r\n安装虚拟摄像头驱动失败");
-    EXPECT_TRUE(s.waitForExit()) << "the error ends the wizard";
+    EXPECT_EQ(closeUndoneRun(s, L"driver-failed-undone").text, kUndoneText);
     EXPECT_FALSE(fileExists(restartMarkerPath()));
     expectNothingRegistered();
     EXPECT_THAT(readFile(dir + L"NelvoCount.log"), HasSubstr("app err_driverins 2.0.0.69"));
+    // What the device tool may have done of the driver is removed again,
+    // with the tool this run extracted, before that goes too.
+    const std::string log = readFile(dir + L"DevconExe.log");
+    EXPECT_THAT(log.substr(log.find("install")), HasSubstr("remove"));
+    EXPECT_FALSE(fileExists(dir + L"DevconExe.exe") || fileExists(dir + L"DevconExe64.exe"));
 }
 
 // The install script itself fails: the worker hands the error to the wizard
-// (code 6), whose box is the only one, and the wizard ends.
-TEST_F(WizardEndToEnd, InstallScriptErrorEndsTheWizard) {
+// (code 6), takes the run back, and the wizard closes with its box.
+TEST_F(WizardEndToEnd, InstallScriptErrorIsTakenBack) {
     WizardSession s(*layout, L"e2e-script-error", outDir() + L"\\tests\\setup-failing-install.exe");
     openFolderPage(s);
     const std::wstring dir = kScratch + L"Broken\\";
@@ -558,8 +563,8 @@ TEST_F(WizardEndToEnd, InstallScriptErrorEndsTheWizard) {
     EXPECT_EQ(box.caption, L"错误");
     EXPECT_EQ(box.text.rfind(L"安装过程发生异常\r\n\r\n", 0), 0u) << box.text.c_str();
     EXPECT_NE(box.text.find(L"LG.lua:10: attempt to index"), std::wstring::npos) << box.text.c_str();
-    EXPECT_TRUE(s.waitForExit()) << "no second box, no page without a way out";
-    EXPECT_TRUE(fileExists(dir + L"nelvo.cat"));
+    EXPECT_EQ(closeUndoneRun(s, L"script-error-undone").text, kUndoneText) << "no page without a way out";
+    EXPECT_FALSE(fileExists(dir)) << "the folder the run made stays";
     expectNothingRegistered();
 }
 

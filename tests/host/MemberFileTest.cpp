@@ -80,13 +80,44 @@ TEST(MemberFile, AbsentMemberChangesNothing) {
     DeleteFileW(target.c_str());
 }
 
-TEST(MemberFile, DamagedMemberIsNotReportedAsWritten) {
+// The temporary files of member writes in the temporary folder.
+int temporaryWrites() {
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(tempFile(L"nlw*.tmp").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    int count = 0;
+    do ++count;
+    while (FindNextFileW(find, &found));
+    FindClose(find);
+    return count;
+}
+
+// A write that cannot be completed leaves the previous file whole, or no
+// file, and no temporary file: a damaged member, a folder at the name.
+TEST(MemberFile, FailedWritesLeaveTheTargetAsItWas) {
     const auto bytes = makePackage();
     auto pkg = LzPackage::open(bytes.data(), bytes.size());
     ASSERT_TRUE(pkg);
+    const int before = temporaryWrites();
     const std::wstring target = tempFile(L"nelvo-member-bad.bin");
-    EXPECT_FALSE(extractMember(*pkg, u"bad.bin", target));
     DeleteFileW(target.c_str());
+    EXPECT_FALSE(extractMember(*pkg, u"bad.bin", target));
+    EXPECT_EQ(GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES) << "what decoded was written";
+    {
+        UniqueFileHandle f(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD w;
+        WriteFile(f.get(), "previous", 8, &w, nullptr);
+    }
+    EXPECT_FALSE(extractMember(*pkg, u"bad.bin", target));
+    EXPECT_EQ(readAll(target), "previous");
+    DeleteFileW(target.c_str());
+
+    const std::wstring folder = tempFile(L"nelvo-member-folder.txt");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    EXPECT_FALSE(extractMember(*pkg, u"a/b.txt", folder));
+    EXPECT_TRUE(GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    RemoveDirectoryW(folder.c_str());
+    EXPECT_EQ(temporaryWrites(), before) << "a temporary file stayed";
 }
 
 TEST(MemberFile, MissingFolderFails) {

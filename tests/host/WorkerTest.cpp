@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <deque>
 #include <fstream>
 #include <iterator>
@@ -62,7 +63,7 @@ void wizard(void*, Control*, Event* event) {
         event->param2 = g_answers.front();
         g_answers.pop_front();
     }
-    if (text.starts_with("{code=1,answers=")) endNestedLoops();
+    if (text.starts_with("{code=2,answers=")) endNestedLoops();
 }
 
 LRESULT CALLBACK moveWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -139,7 +140,7 @@ TEST_F(WorkerTest, NotificationsAreAnsweredInOrderInsideNestedLoops) {
     ASSERT_EQ(g_seen.size(), 3u);
     EXPECT_EQ(g_seen[0].text, "{code=4,position=1,text=[[第一步]]}");
     EXPECT_EQ(g_seen[1].text, "{code=4,position=2,text=[[第二步]]}");
-    EXPECT_EQ(g_seen[2].text, "{code=1,answers=[[4 7]]}");
+    EXPECT_EQ(g_seen[2].text, "{code=2,answers=[[4 7]]}");
     for (const Seen& seen : g_seen) EXPECT_TRUE(seen.inBox) << seen.text;
 
     // In the move loop of a window (the system's, entered through
@@ -161,7 +162,7 @@ TEST_F(WorkerTest, NotificationsAreAnsweredInOrderInsideNestedLoops) {
     DestroyWindow(g_moveWindow);
     KillTimer(nullptr, late);
     ASSERT_EQ(g_seen.size(), 3u);
-    EXPECT_EQ(g_seen[2].text, "{code=1,answers=[[2 5]]}");
+    EXPECT_EQ(g_seen[2].text, "{code=2,answers=[[2 5]]}");
     for (const Seen& seen : g_seen) EXPECT_TRUE(seen.inMove) << seen.text;
 }
 
@@ -174,7 +175,7 @@ TEST_F(WorkerTest, ExtractFileReadsBackslashesAsFolderSeparators) {
 
     ASSERT_TRUE(runToEnd(u"LG.lua", u"program.lz", "{mode='extract',dir=" + longBracket(wideToUtf8(dir)) + "}"));
     ASSERT_EQ(g_seen.size(), 1u);
-    EXPECT_EQ(g_seen[0].text, "{code=1,found=true,absent=false}");
+    EXPECT_EQ(g_seen[0].text, "{code=2,found=true,absent=false}");
 
     HeapBlock packageBytes = store_.load(u"program.lz");
     const auto package = LzPackage::open(packageBytes.data(), packageBytes.size());
@@ -192,9 +193,12 @@ TEST_F(WorkerTest, FailuresReachTheWizardAndAreShownOnce) {
     // A run-time error of the script goes to the wizard as code 6, the
     // character its message ends in replaced; the wizard answers 2 and the
     // worker shows nothing itself (a box would hold the worker).
+    // The run is then taken back (11, 12), with nothing to take back.
     g_answers = {2};
     ASSERT_TRUE(runToEnd(u"LG.lua", u"program.lz", "{mode='error'}"));
-    ASSERT_EQ(g_seen.size(), 1u);
+    ASSERT_EQ(g_seen.size(), 3u);
+    EXPECT_EQ(g_seen[1].text, "{code=11}");
+    EXPECT_EQ(g_seen[2].text, "{code=12,complete=true,driver=false}");
     EXPECT_TRUE(g_seen[0].text.starts_with("{code=6,error=[[LG.lua:")) << g_seen[0].text;
     EXPECT_TRUE(g_seen[0].text.ends_with(": 安装失败\xEF\xBF\xBD]]}")) << g_seen[0].text;
 
@@ -211,7 +215,7 @@ TEST_F(WorkerTest, FailuresReachTheWizardAndAreShownOnce) {
         g_seen.clear();
         g_answers = {2};
         ASSERT_TRUE(runToEnd(c.script, c.package, ""));
-        ASSERT_EQ(g_seen.size(), 1u);
+        ASSERT_EQ(g_seen.size(), 3u);
         EXPECT_EQ(g_seen[0].text, c.notification);
     }
 
@@ -224,7 +228,7 @@ TEST_F(WorkerTest, FailuresReachTheWizardAndAreShownOnce) {
     EXPECT_EQ(std::wstring(text), L"找不到安装资源：absent.lua");
     PostMessageW(errorBox(), WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(test::pumpUntil(20000, [] { return !LuaWork::running(); }));
-    EXPECT_EQ(g_seen.size(), 1u);
+    EXPECT_EQ(g_seen.size(), 3u);
 }
 
 TEST_F(WorkerTest, StopAnswersWhatCannotRunAndWaitsForTheWorker) {
@@ -235,26 +239,108 @@ TEST_F(WorkerTest, StopAnswersWhatCannotRunAndWaitsForTheWorker) {
     EXPECT_FALSE(LuaWork::start(u"LG.lua", u"program.lz", "{mode='two'}"));
 
     // This thread reads no message meanwhile, so the first notification is
-    // still queued when stop drops it; the second comes after the stop. The
-    // script writes the answers a second later, and stop waits for that.
+    // still queued when stop drops it: nobody answers it, and the script
+    // ends there (it would write the answers a second later). Stop waits
+    // for the worker.
     Sleep(200);
     MainThreadDispatcher::stop();
     EXPECT_FALSE(LuaWork::running());
-    EXPECT_EQ(readFile(out), "2 2");
+    EXPECT_EQ(GetFileAttributesW(out.c_str()), INVALID_FILE_ATTRIBUTES) << "the script went on";
     EXPECT_TRUE(g_seen.empty());
     DeleteFileW(out.c_str());
 }
 
-TEST_F(WorkerTest, WithoutTheFrameworkNotificationsAreAnswered2) {
+TEST_F(WorkerTest, WithoutTheFrameworkNotificationsEndTheScript) {
     // As between the framework's stop and the dispatcher's at the end of a
-    // run: the tasks still run, find no UiContext and answer "stop".
+    // run: the tasks still run, find no UiContext, and nobody answers.
     stopFramework();
     const std::wstring out = tempFolder() + L"nelvo-worker-nocontext.txt";
     DeleteFileW(out.c_str());
     ASSERT_TRUE(runToEnd(u"LG.lua", u"program.lz", "{mode='stop',out=" + longBracket(wideToUtf8(out)) + "}"));
-    EXPECT_EQ(readFile(out), "2 2");
+    EXPECT_EQ(GetFileAttributesW(out.c_str()), INVALID_FILE_ATTRIBUTES) << "the script went on";
     EXPECT_TRUE(g_seen.empty());
     DeleteFileW(out.c_str());
+}
+
+// The names in a folder (not "." and ".."), hidden ones marked "*".
+std::vector<std::wstring> listing(const std::wstring& dir) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((dir + L"*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        names.push_back(name + ((found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) ? L"*" : L""));
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// One run changes a folder in every way the journal knows (a folder tree
+// made, a file replaced, files created, moved over a user's file and moved
+// on). Without the wizard's "done" the run is taken back exactly: the old
+// files byte for byte with their attributes, nothing new left, no kept copy;
+// with it the kept copies go and the changes stay; a notification nobody
+// answers ends the script at once and the run is taken back silently.
+TEST_F(WorkerTest, RunsWithoutSuccessAreTakenBack) {
+    const std::wstring dir = tempFolder() + L"nelvo-undo\\";
+    const std::string oldBytes("old\0content\r\n", 14), userBytes = "the user's own";
+    HeapBlock packageBytes = store_.load(u"program.lz");
+    const auto package = LzPackage::open(packageBytes.data(), packageBytes.size());
+    ASSERT_TRUE(package);
+    const std::string member(package->lookup(u"Effect/bg/black.efc").text());
+    DWORD oldAttributes = 0;
+    const auto clear = [&] {
+        for (const wchar_t* name : {L"old.bin", L"user.txt", L"moved.efc", L"kept.efc", L"made\\deeper\\new.efc"}) {
+            SetFileAttributesW((dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW((dir + name).c_str());
+        }
+        RemoveDirectoryW((dir + L"made\\deeper").c_str());
+        RemoveDirectoryW((dir + L"made").c_str());
+    };
+    const auto prepare = [&] {
+        clear();
+        CreateDirectoryW(dir.c_str(), nullptr);
+        std::ofstream((dir + L"old.bin").c_str(), std::ios::binary) << oldBytes;
+        std::ofstream((dir + L"user.txt").c_str(), std::ios::binary) << userBytes;
+        SetFileAttributesW((dir + L"old.bin").c_str(), FILE_ATTRIBUTE_READONLY);
+        oldAttributes = GetFileAttributesW((dir + L"old.bin").c_str());
+        g_seen.clear();
+    };
+    const auto expectUndone = [&](const char* how) {
+        EXPECT_EQ(readFile(dir + L"old.bin"), oldBytes) << how;
+        EXPECT_EQ(GetFileAttributesW((dir + L"old.bin").c_str()), oldAttributes) << how;
+        EXPECT_EQ(readFile(dir + L"user.txt"), userBytes) << how;
+        EXPECT_EQ(listing(dir), (std::vector<std::wstring>{L"old.bin", L"user.txt"})) << how;
+    };
+    const std::string config = "{mode='undo',dir=" + longBracket(wideToUtf8(dir));
+
+    prepare();
+    ASSERT_TRUE(runToEnd(u"LG.lua", u"program.lz", config + "}"));
+    expectUndone("the script ended without code 2");
+    ASSERT_EQ(g_seen.size(), 4u);
+    EXPECT_EQ(g_seen[2].text, "{code=11}");
+    EXPECT_EQ(g_seen[3].text, "{code=12,complete=true,driver=false}");
+
+    prepare();
+    g_answers = {0};
+    ASSERT_TRUE(runToEnd(u"LG.lua", u"program.lz", config + "}"));
+    expectUndone("nobody answered");
+    ASSERT_EQ(g_seen.size(), 1u) << "the script went on, or the undo was announced to nobody";
+
+    prepare();
+    ASSERT_TRUE(runToEnd(u"LG.lua", u"program.lz", config + ",finish=true}"));
+    EXPECT_EQ(g_seen.size(), 3u);
+    EXPECT_EQ(readFile(dir + L"old.bin"), member);
+    EXPECT_EQ(readFile(dir + L"moved.efc"), member);
+    EXPECT_EQ(listing(dir), (std::vector<std::wstring>{L"made", L"moved.efc", L"old.bin"}))
+        << "the user's file was moved over and on, as the script asked; no kept copy stays";
+
+    SetCurrentDirectoryW(tempFolder().c_str());
+    clear();
+    RemoveDirectoryW(dir.c_str());
 }
 
 } // namespace

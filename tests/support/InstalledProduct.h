@@ -19,6 +19,10 @@ struct RegValue {
     DWORD number = 0;   // REG_DWORD
 };
 
+// The classes of the crash-dump library and the camera filter.
+inline constexpr wchar_t kDumperClass[] = L"{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}";
+inline constexpr wchar_t kFilterClass[] = L"{4C7A1D52-9E3B-4F08-A6D1-5B2E8F90C317}";
+
 // Read in this (32-bit) program's view, the setup program's own.
 RegValue readRegValue(HKEY root, const std::wstring& key, const std::wstring& name);
 bool regKeyExists(HKEY root, const std::wstring& key);

@@ -152,4 +152,30 @@ std::string describeChanges(const std::vector<std::wstring>& changes) {
     return out.empty() ? "(none)" : out;
 }
 
+namespace {
+
+void collect(const std::wstring& folder, const std::wstring& below, std::map<std::wstring, FileCopy>& out) {
+    WIN32_FIND_DATAW found{};
+    UniqueFindHandle find(FindFirstFileW((folder + below + L"*").c_str(), &found));
+    if (!find) return;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out[below + name + L"\\"] = {found.dwFileAttributes, {}};
+            collect(folder, below + name + L"\\", out);
+        } else {
+            out[below + name] = {found.dwFileAttributes, readFileBytes(folder + below + name)};
+        }
+    } while (FindNextFileW(find.get(), &found));
+}
+
+} // namespace
+
+std::map<std::wstring, FileCopy> folderContents(const std::wstring& folder) {
+    std::map<std::wstring, FileCopy> out;
+    collect(folder, L"", out);
+    return out;
+}
+
 } // namespace nelvo::test

@@ -4,6 +4,7 @@
 // and the user's software registry (both views, as `reg export` writes them).
 // Keys that Wine itself changes while programs run are left out.
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -26,5 +27,15 @@ std::string describeChanges(const std::vector<std::wstring>& changes);
 
 // A whole file's bytes; empty when it cannot be read.
 std::string readFileBytes(const std::wstring& path);
+
+// Every file under a folder (ending with "\"), by its path below it, with
+// its attributes and bytes; folders as "name\" with their attributes only.
+// For comparing a folder byte for byte before and after.
+struct FileCopy {
+    unsigned long attributes = 0;
+    std::string bytes;
+    bool operator==(const FileCopy&) const = default;
+};
+std::map<std::wstring, FileCopy> folderContents(const std::wstring& folder);
 
 } // namespace nelvo::test

@@ -64,6 +64,19 @@ void installWithDeviceOutcome(WizardSession& s, const std::wstring& dir, const s
     EXPECT_EQ(s.answerNext(IDOK, L"not-empty-ok").caption, L"提示");
 }
 
+SeenWindow closeUndoneRun(WizardSession& s, const std::wstring& what, DWORD timeoutMs) {
+    const std::optional<WizardSession::Box> box = s.waitForMessageBox(timeoutMs);
+    EXPECT_TRUE(box) << "no box after the undo";
+    if (!box) return {};
+    s.shot(what + L"-progress");
+    s.answer(*box, IDOK, what);
+    EXPECT_EQ(box->seen.caption, L"提示");
+    EXPECT_EQ(box->seen.text.rfind(kUndoneHead, 0), 0u) << wideToUtf8(box->seen.text);
+    EXPECT_TRUE(s.waitForExit()) << "the closing box ends the wizard";
+    EXPECT_EQ(s.process().exitCode(), 0u);
+    return box->seen;
+}
+
 RegValue savedInstallPath() { return readRegValue(HKEY_CURRENT_USER, L"Software\\QuentNelvo", L"InstallPath"); }
 
 void expectNothingRegistered() {

@@ -52,6 +52,17 @@ void installTo(WizardSession& s, const std::wstring& text);
 void installWithDeviceOutcome(WizardSession& s, const std::wstring& dir, const std::string& outcome,
                               DWORD* clickedAt = nullptr);
 
+// The first words of the box that closes a run the worker took back.
+inline constexpr wchar_t kUndoneHead[] = L"安装未完成";
+// The whole text of that box when everything came back.
+inline constexpr wchar_t kUndoneText[] = L"安装未完成，本次安装对电脑所做的更改已全部撤销。";
+
+// The box that closes a stopped or failed installation once the worker has
+// taken it back: the wizard photographed behind it as `what`, the box
+// answered OK, then the program's end. Returns the box (its caption is
+// checked: "提示").
+SeenWindow closeUndoneRun(WizardSession& s, const std::wstring& what, DWORD timeoutMs = 60000);
+
 // The install path the wizard saves for the next setup.
 RegValue savedInstallPath();
 // No saved install path, uninstall entry, URL protocol or desktop shortcut.

@@ -14,11 +14,11 @@ w:setMessageHandler(function(text)
         w:getChild(4003):setText(obj.text)
         return 40 + obj.position
     elseif code == 2 then
-        expectEq(obj.answers, '41,0,0,42', 'the answers the worker got')
+        expectEq(obj.answers, '41,5,5,42', 'the answers the worker got')
         w:endDialog(3)
         return 1
     end
-    -- Anything else answers nothing: the worker reads 0.
+    return 5
 end)
 w:setTimer(50, function() end)
 startWork('messages-work.lua', 'program.lz', '{installPath=[[C:\\Program Files\\QuentNelvo\\]]}')
