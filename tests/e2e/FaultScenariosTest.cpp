@@ -175,9 +175,7 @@ TEST_F(FaultScenarios, ReadOnlyInstallFolder) {
     installTo(s, dir);
     const SeenWindow box = s.answerNext(IDOK, L"read-only-error", 60000);
     EXPECT_EQ(box.caption, L"错误");
-    EXPECT_EQ(box.text, L"安装过程发生异常
-
-创建文件夹" + dir + L"失败");
+    EXPECT_EQ(box.text, L"安装过程发生异常\r\n\r\n创建文件夹" + dir + L"失败");
     EXPECT_EQ(closeUndoneRun(s, L"read-only-undone").text, kUndoneText);
     expectTakenBack(dir, true);
 }
