@@ -6,8 +6,8 @@
 // Prints MB/s of unpacked data for both and their ratio.
 
 #include "bench/SampleMembers.h"
-#include "host/LzPackage.h"
-#include "host/PackageFormat.h"
+#include "store/LzPackage.h"
+#include "store/PackageFormat.h"
 #include "tools/lzpack/PackageWriter.h"
 
 #include <unistd.h>

@@ -11,8 +11,8 @@
 // rounds of decoding alone into memory ("decode_ms=<time>"), and exits 1
 // when a member could not be extracted.
 
-#include "host/LzPackage.h"
-#include "host/TextConvert.h"
+#include "store/LzPackage.h"
+#include "base/TextConvert.h"
 #include "host/WorkerState.h"
 
 #include <lua.h>

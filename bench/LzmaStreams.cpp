@@ -5,8 +5,8 @@
 //
 //   lzma_streams PACKAGE DIR
 
-#include "host/LzPackage.h"
-#include "host/PackageFormat.h"
+#include "store/LzPackage.h"
+#include "store/PackageFormat.h"
 
 #include <cstdio>
 #include <fstream>

@@ -1,6 +1,6 @@
 #include "dui/AlphaBlendLibrary.h"
 
-#include "host/LibrarySearch.h"
+#include "base/LibrarySearch.h"
 
 namespace nelvo {
 namespace {

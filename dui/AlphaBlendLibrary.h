@@ -1,12 +1,12 @@
 #pragma once
 // msimg32.dll and its AlphaBlend entry, loaded at run time from the system
-// folder (never one beside the program: host/LibrarySearch.h). Framework
+// folder (never one beside the program: base/LibrarySearch.h). Framework
 // start loads it and makes it the active one; image drawing blends through
 // the active entry. Without it (the library or the entry missing) images
 // with transparency are not drawn at all; opaque images still are.
 // Windows build only; UI thread.
 
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 namespace nelvo {
 

@@ -2,7 +2,7 @@
 // 32-bit top-down DIB sections: the one pixel format the framework draws
 // into and decodes images to (rows from the top, BGRA, one uint32 a pixel).
 
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 #include <cstdint>
 

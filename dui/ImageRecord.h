@@ -9,7 +9,7 @@
 // Windows build only; UI thread.
 
 #include "dui/Geometry.h"
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // The layout package: its bytes and its index. Start-up fills it from the
 // resource "frame.lz"; loadLayout reads window markup from it.
 
-#include "host/HeapBlock.h"
-#include "host/LzPackage.h"
+#include "base/HeapBlock.h"
+#include "store/LzPackage.h"
 
 #include <memory>
 #include <string>

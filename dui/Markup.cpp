@@ -4,7 +4,7 @@
 #include "dui/Panel.h"
 #include "dui/SetterRegistry.h"
 #include "dui/UiContext.h"
-#include "host/TextConvert.h"
+#include "base/TextConvert.h"
 
 #include <new>
 

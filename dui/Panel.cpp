@@ -6,7 +6,7 @@
 #include <cassert>
 
 #ifdef _WIN32
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 #endif
 
 namespace nelvo {

@@ -4,8 +4,8 @@
 #include "dui/FontFile.h"
 #include "dui/StyleFile.h"
 #include "dui/UiContext.h"
-#include "host/FileSystem.h"
-#include "host/TextConvert.h"
+#include "base/FileSystem.h"
+#include "base/TextConvert.h"
 
 #include <cwchar>
 #include <new>

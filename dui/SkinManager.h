@@ -12,9 +12,9 @@
 
 #include "dui/ImageRecord.h"
 #include "dui/Style.h"
-#include "host/HeapBlock.h"
-#include "host/LzPackage.h"
-#include "host/UniqueHandle.h"
+#include "base/HeapBlock.h"
+#include "store/LzPackage.h"
+#include "base/UniqueHandle.h"
 
 #include <map>
 #include <memory>

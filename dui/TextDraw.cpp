@@ -1,6 +1,6 @@
 #include "dui/TextDraw.h"
 
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 namespace nelvo {
 

@@ -4,7 +4,7 @@
 #include "dui/LiveSet.h"
 #include "dui/Markup.h"
 #include "dui/SkinLookup.h"
-#include "host/LibrarySearch.h"
+#include "base/LibrarySearch.h"
 
 #include <imm.h>
 

@@ -17,7 +17,7 @@
 #include "dui/ControlWindow.h"
 #include "dui/Timer.h"
 #include "dui/WindowBase.h"
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 #include <commctrl.h>
 

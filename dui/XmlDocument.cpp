@@ -1,6 +1,6 @@
 #include "dui/XmlDocument.h"
 
-#include "host/TextConvert.h"
+#include "base/TextConvert.h"
 
 #include <new>
 

@@ -2,13 +2,13 @@
 
 #include "dui/Event.h"
 #include "dui/UiContext.h"
-#include "host/FileSystem.h"
+#include "base/FileSystem.h"
 #include "host/MainThreadDispatcher.h"
-#include "host/OleScope.h"
-#include "host/ResourceFileSystem.h"
-#include "host/TextConvert.h"
+#include "base/OleScope.h"
+#include "store/ResourceFileSystem.h"
+#include "base/TextConvert.h"
 #include "host/UndoJournal.h"
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 #include <lua.h>
 

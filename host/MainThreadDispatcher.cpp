@@ -1,6 +1,6 @@
 #include "host/MainThreadDispatcher.h"
 
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 #include <deque>
 #include <new>

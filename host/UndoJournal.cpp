@@ -1,6 +1,6 @@
 #include "host/UndoJournal.h"
 
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 #include <windows.h>
 

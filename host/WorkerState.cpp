@@ -1,9 +1,9 @@
 #include "host/WorkerState.h"
 
-#include "host/MemberFile.h"
-#include "host/MemberPrefetcher.h"
-#include "host/PathChecks.h"
-#include "host/TextConvert.h"
+#include "store/MemberFile.h"
+#include "store/MemberPrefetcher.h"
+#include "base/PathChecks.h"
+#include "base/TextConvert.h"
 #include "script/LuaConvert.h"
 #include "script/NativeBoundary.h"
 #include "script/SystemFunctions.h"
@@ -60,7 +60,7 @@ int extractFile(lua_State* L) {
     size_t size = 0;
     HeapBlock block;
     // The elevated worker writes no member through a link in the target's
-    // path (host/PathChecks.h), nor keeps a copy of what such a path names:
+    // path (base/PathChecks.h), nor keeps a copy of what such a path names:
     // such a target fails like one it cannot write.
     if (path.empty() || !entry || passesThroughLink(path)) {
         // Nothing on disk changes.

@@ -24,7 +24,7 @@
 // script at once with an error, whatever the script would have done with
 // the answer: there is no wizard left to follow the installation.
 
-#include "host/LzPackage.h"
+#include "store/LzPackage.h"
 #include "host/UndoJournal.h"
 
 #include <cstdint>

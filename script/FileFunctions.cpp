@@ -1,12 +1,12 @@
 // Files and folders.
 //
 // The functions that delete, move, copy or write refuse, with false, a path
-// that passes through a link (host/PathChecks.h): the install script runs
+// that passes through a link (base/PathChecks.h): the install script runs
 // them elevated on folders of the user's (the application-data folder) and
 // on paths the wizard took from the user.
 
-#include "host/PathChecks.h"
-#include "host/ProtectedAccess.h"
+#include "base/PathChecks.h"
+#include "base/ProtectedAccess.h"
 #include "script/FolderTree.h"
 #include "script/LuaConvert.h"
 #include "script/SystemBindings.h"
@@ -67,7 +67,7 @@ int createDirectory(lua_State* L) {
 // [-0, +1] createProtectedDirectory(path) -> boolean
 //
 // The install folder: made with every missing folder above it, and given
-// the protected access list of host/ProtectedAccess.h whether it is new or
+// the protected access list of base/ProtectedAccess.h whether it is new or
 // was there before. False when the path passes through a link.
 int createProtectedDirectory(lua_State* L) {
     std::wstring path = argWideText(L, 1);

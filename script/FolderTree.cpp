@@ -1,6 +1,6 @@
 #include "script/FolderTree.h"
 
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 namespace nelvo {
 

@@ -8,7 +8,7 @@
 #include "dui/controls/PowerPoint.h"
 #include "dui/controls/ProgressBar.h"
 #include "dui/controls/TextBox.h"
-#include "host/TextConvert.h"
+#include "base/TextConvert.h"
 #include "script/BridgeBoundary.h"
 #include "script/LuaBridge.h"
 #include "script/LuaConvert.h"

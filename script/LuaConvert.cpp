@@ -1,6 +1,6 @@
 #include "script/LuaConvert.h"
 
-#include "host/TextConvert.h"
+#include "base/TextConvert.h"
 
 #include <cmath>
 #include <cstring>

@@ -2,8 +2,8 @@
 
 #include "dui/Control.h"
 #include "dui/WindowImpl.h"
-#include "host/FileSystem.h"
-#include "host/TextConvert.h"
+#include "base/FileSystem.h"
+#include "base/TextConvert.h"
 #include "script/CallbackFailure.h"
 #include "script/LuaBridge.h"
 #include "script/LuaWindow.h"

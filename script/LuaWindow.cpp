@@ -2,9 +2,8 @@
 
 #include "dui/UiContext.h"
 #include "dui/WindowImpl.h"
-#include "host/LuaWork.h"
-#include "host/TextConvert.h"
-#include "host/UniqueHandle.h"
+#include "base/TextConvert.h"
+#include "base/UniqueHandle.h"
 #include "script/BridgeBoundary.h"
 #include "script/CallbackFailure.h"
 #include "script/LuaBridge.h"
@@ -32,6 +31,11 @@ struct WindowRecord {
     int messageHandlers = 0;
     UniqueIcon icon;
 };
+
+LuaWindow::WorkStarter& workStarter() {
+    static LuaWindow::WorkStarter start = nullptr;
+    return start;
+}
 
 std::map<const WindowImpl*, WindowRecord>& records() {
     static std::map<const WindowImpl*, WindowRecord> map;
@@ -315,7 +319,8 @@ int createWindow(lua_State* L) {
 // startWork(script, package, configuration): the two names as UTF-16, the
 // configuration as it is.
 int startWork(lua_State* L) {
-    LuaWork::start(argText(L, 1), argText(L, 2), std::string(argBytes(L, 3)));
+    if (LuaWindow::WorkStarter start = workStarter())
+        start(argText(L, 1), argText(L, 2), std::string(argBytes(L, 3)));
     return 0;
 }
 
@@ -334,6 +339,8 @@ void LuaWindow::LuaWindowTimer::tick() {
     bridge::timerTick(this);
     running.erase(std::find(running.begin(), running.end(), this));
 }
+
+void LuaWindow::setWorkStarter(WorkStarter start) { workStarter() = start; }
 
 void LuaWindow::registerFunctions(lua_State* L) {
     lua_register(L, "createWindow", bridgeBoundary<createWindow>);

@@ -12,6 +12,8 @@
 
 #include <lua.h>
 
+#include <string>
+
 namespace nelvo {
 
 class WindowImpl;
@@ -30,6 +32,14 @@ public:
     private:
         lua_State* state_;
     };
+
+    // How startWork reaches the install worker, which lives above the
+    // bridge: the script and package names as UTF-16, the configuration as
+    // the script gave it. False when a worker is already running.
+    using WorkStarter = bool (*)(std::u16string script, std::u16string package, std::string configuration);
+    // Set by whoever brings the wizard up, before its state is made; without
+    // it startWork does nothing.
+    static void setWorkStarter(WorkStarter start);
 
     // Registers createWindow and startWork as globals. Stack unchanged.
     static void registerFunctions(lua_State* L);

@@ -3,7 +3,7 @@
 // the two ways of looking at a process that the system functions use.
 // Any thread.
 
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 #include <tlhelp32.h>
 

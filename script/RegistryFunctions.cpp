@@ -1,7 +1,7 @@
 // The registry. Every key opened or created here is closed before the
 // function returns (UniqueRegKey).
 
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 #include "script/LuaConvert.h"
 #include "script/SystemBindings.h"
 

@@ -1,9 +1,9 @@
 // Restarting the computer, the pending-restart marker and the instance guard.
 
-#include "host/InstanceMutex.h"
-#include "host/PathChecks.h"
-#include "host/RestartMarker.h"
-#include "host/UniqueHandle.h"
+#include "base/InstanceMutex.h"
+#include "base/PathChecks.h"
+#include "base/RestartMarker.h"
+#include "base/UniqueHandle.h"
 #include "script/SystemBindings.h"
 #include "script/SystemRestart.h"
 

@@ -12,7 +12,7 @@
 // zero-filled; it lives while some process keeps it open. Every wait for the
 // mutex lasts at most 100 ms. One object per thread; any thread.
 
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 #include <string>
 #include <string_view>

@@ -1,9 +1,9 @@
 // Starting programs through the shell, shell links and the owner-less
 // message box.
 
-#include "host/ComPtr.h"
-#include "host/LibrarySearch.h"
-#include "host/UniqueHandle.h"
+#include "base/ComPtr.h"
+#include "base/LibrarySearch.h"
+#include "base/UniqueHandle.h"
 #include "script/LuaConvert.h"
 #include "script/SystemBindings.h"
 

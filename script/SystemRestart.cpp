@@ -1,6 +1,6 @@
 #include "script/SystemRestart.h"
 
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 #include <cwchar>
 

@@ -17,7 +17,7 @@
 
 #ifdef _WIN32
 #include "dui/controls/GdiCharWidths.h"
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 #endif
 
 #include <string>

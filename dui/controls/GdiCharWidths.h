@@ -5,7 +5,7 @@
 
 #ifdef _WIN32
 #include "dui/controls/CharWidths.h"
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 #include <windows.h>
 

@@ -4,7 +4,7 @@
 #ifdef _WIN32
 #include "dui/TextDraw.h"
 #include "dui/controls/SkinDrawing.h"
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 #endif
 
 namespace nelvo {

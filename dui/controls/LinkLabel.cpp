@@ -3,7 +3,7 @@
 #include "dui/MemberHandler.h"
 
 #ifdef _WIN32
-#include "host/RegisteredProgram.h"
+#include "base/RegisteredProgram.h"
 
 #include <shellapi.h>
 #endif

@@ -14,7 +14,7 @@
 #ifdef _WIN32
 #include "dui/ImageRecord.h"
 #include "dui/Timer.h"
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 #endif
 
 #include <cstddef>

@@ -3,7 +3,7 @@
 
 #ifdef _WIN32
 #include "dui/controls/SkinDrawing.h"
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 #endif
 
 #include <algorithm>

@@ -29,7 +29,7 @@
 #include "dui/Control.h"
 
 #ifdef _WIN32
-#include "host/ComPtr.h"
+#include "base/ComPtr.h"
 
 #include <exdisp.h>
 #include <mshtmhst.h>

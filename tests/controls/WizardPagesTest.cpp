@@ -6,7 +6,7 @@
 #include "dui/controls/Edit.h"
 #include "dui/controls/ProgressBar.h"
 #include "dui/controls/TextBox.h"
-#include "host/ResourceFileSystem.h"
+#include "store/ResourceFileSystem.h"
 #include "tests/support/FrameworkTest.h"
 #include "tests/support/MarkupWindow.h"
 

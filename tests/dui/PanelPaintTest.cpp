@@ -3,7 +3,7 @@
 // is restored after every child.
 
 #include "dui/Grid.h"
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 #include "tests/support/Surface.h"
 
 #include <gtest/gtest.h>

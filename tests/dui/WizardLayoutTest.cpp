@@ -22,7 +22,7 @@
 #include <sstream>
 
 #ifdef _WIN32
-#include "host/ResourceFileSystem.h"
+#include "store/ResourceFileSystem.h"
 #else
 #include "tools/lzpack/PackageWriter.h"
 #endif

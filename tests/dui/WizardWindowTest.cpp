@@ -10,7 +10,7 @@
 #include "dui/WindowImpl.h"
 #include "dui/controls/ProgressBar.h"
 #include "dui/controls/ShippedControls.h"
-#include "host/ResourceFileSystem.h"
+#include "store/ResourceFileSystem.h"
 #include "tests/support/MessagePump.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/Surface.h"

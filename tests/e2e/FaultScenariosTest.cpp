@@ -8,8 +8,8 @@
 // did not succeed changed, and exit with 0. The drives N: (4 MB) and O:
 // (read-only) come from faultdrives.sh.
 
-#include "host/TextConvert.h"
-#include "host/UniqueHandle.h"
+#include "base/TextConvert.h"
+#include "base/UniqueHandle.h"
 #include "tests/support/InstalledProduct.h"
 #include "tests/support/PrefixState.h"
 #include "tests/support/RealInput.h"

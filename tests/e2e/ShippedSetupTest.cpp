@@ -6,7 +6,7 @@
 // signature to be verified); all Windows paths. The version the registry
 // shows is the one both programs carry in their version resources.
 
-#include "host/TextConvert.h"
+#include "base/TextConvert.h"
 #include "tests/support/InstalledProduct.h"
 #include "tests/support/WizardDriver.h"
 #include "tests/support/WizardScenario.h"

@@ -1,7 +1,7 @@
 // A damaged download is refused before anything happens: copies of
 // setup.exe with one byte flipped inside each of its six resources.
 
-#include "host/IntegrityCheck.h"
+#include "store/IntegrityCheck.h"
 #include "tests/support/ProcessDriver.h"
 #include "tests/support/TestPaths.h"
 

@@ -4,8 +4,8 @@
 // cannot make), and the security descriptors the programs build, read back
 // entry by entry (Wine keeps no access lists on files).
 
-#include "host/PathChecks.h"
-#include "host/ProtectedAccess.h"
+#include "base/PathChecks.h"
+#include "base/ProtectedAccess.h"
 
 #include <gtest/gtest.h>
 

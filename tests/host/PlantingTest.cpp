@@ -10,13 +10,13 @@
 // runs and is answered No, and luarun starts system programs by bare name
 // with the folder current.
 
-#include "host/RegisteredProgram.h"
-#include "host/RestartMarker.h"
-#include "host/UniqueHandle.h"
+#include "base/RegisteredProgram.h"
+#include "base/RestartMarker.h"
+#include "base/UniqueHandle.h"
 #include "tests/support/FolderLink.h"
 #include "tests/support/InstalledProduct.h"
 #include "tests/support/ProcessDriver.h"
-#include "host/TextConvert.h"
+#include "base/TextConvert.h"
 #include "tests/support/WizardDriver.h"
 #include "tests/support/WizardScenario.h"
 #include "tests/support/TestPaths.h"

@@ -1,8 +1,8 @@
 // The resource store over this test program's own resources (see
 // ResourceStoreTest.rc): the same names and identifiers as setup.exe.
 
-#include "host/ResourceFileSystem.h"
-#include "host/ResourceIds.h"
+#include "store/ResourceFileSystem.h"
+#include "store/ResourceIds.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The start-up guards of setup.exe, seen as a person sees them: which
 // message box appears, what happens to the restart marker, the exit code.
 
-#include "host/ProtectedAccess.h"
-#include "host/RestartMarker.h"
-#include "host/UniqueHandle.h"
+#include "base/ProtectedAccess.h"
+#include "base/RestartMarker.h"
+#include "base/UniqueHandle.h"
 #include "tests/support/ProcessDriver.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WizardDriver.h"

@@ -8,8 +8,8 @@
 #include "dui/UiContext.h"
 #include "host/LuaWork.h"
 #include "host/MainThreadDispatcher.h"
-#include "host/ResourceFileSystem.h"
-#include "host/TextConvert.h"
+#include "store/ResourceFileSystem.h"
+#include "base/TextConvert.h"
 #include "host/WorkerState.h"
 #include "tests/support/MessagePump.h"
 

@@ -1,6 +1,6 @@
 // libFuzzer target: index building and member lookup over arbitrary bytes.
 
-#include "host/LzPackage.h"
+#include "store/LzPackage.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -7,7 +7,7 @@
 //   - Encoding always gives valid UTF-8, which decodes to the same units
 //     with every unpaired surrogate as U+FFFD.
 
-#include "host/TextConvert.h"
+#include "base/TextConvert.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // same through the packer; packages from the packer must decode with a reader
 // that shares no code with ours.
 
-#include "host/LzPackage.h"
+#include "store/LzPackage.h"
 #include "tools/lzpack/PackageWriter.h"
 #include "tests/support/ScratchFiles.h"
 

@@ -1,8 +1,8 @@
 // The package reader against packages made by the packer and by hand.
 
-#include "host/LzPackage.h"
-#include "host/LzmaDecoder.h"
-#include "host/PackageFormat.h"
+#include "store/LzPackage.h"
+#include "store/LzmaDecoder.h"
+#include "store/PackageFormat.h"
 #include "tools/lzpack/LzmaEncoder.h"
 #include "tools/lzpack/PackageWriter.h"
 

@@ -1,7 +1,7 @@
 // The packer as a release engineer uses it: create, list, extract, verify.
 
-#include "host/LzPackage.h"
-#include "host/PackageFormat.h"
+#include "store/LzPackage.h"
+#include "store/PackageFormat.h"
 #include "tests/support/PackageBytes.h"
 #include "tests/support/ScratchFiles.h"
 

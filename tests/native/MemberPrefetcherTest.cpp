@@ -2,7 +2,7 @@
 // lookup gives it, whatever order the script really asks in, and no more
 // than the budget is held ahead.
 
-#include "host/MemberPrefetcher.h"
+#include "store/MemberPrefetcher.h"
 #include "tools/lzpack/PackageWriter.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "host/ResourceDigests.h"
+#include "store/ResourceDigests.h"
 
 #include <gtest/gtest.h>
 

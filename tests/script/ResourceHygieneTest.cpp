@@ -6,9 +6,9 @@
 // three windows a run;
 // the test makes three whole runs.
 
-#include "host/FileSystem.h"
+#include "base/FileSystem.h"
 #include "host/LuaWork.h"
-#include "script/WizardRun.h"
+#include "host/WizardRun.h"
 #include "tests/support/ProcessCounts.h"
 #include "tests/support/TestPaths.h"
 #include "tools/luarun/ResourceFolder.h"

@@ -1,7 +1,7 @@
 // reboot() through replaced system calls (the machine running the tests is
 // never restarted), and releaseMutex with the real instance mutex.
 
-#include "host/InstanceMutex.h"
+#include "base/InstanceMutex.h"
 #include "script/SystemFunctions.h"
 #include "script/SystemRestart.h"
 

@@ -1,6 +1,6 @@
 #include "tests/support/FolderLink.h"
 
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
 #include "tests/support/InstalledProduct.h"
 
-#include "host/LzPackage.h"
-#include "host/ResourceFileSystem.h"
-#include "host/TextConvert.h"
-#include "host/UniqueHandle.h"
+#include "store/LzPackage.h"
+#include "store/ResourceFileSystem.h"
+#include "base/TextConvert.h"
+#include "base/UniqueHandle.h"
 
 #include <objbase.h>
 #include <shlobj.h>

@@ -3,8 +3,8 @@
 // writers and no encoder: members stored as is, or given as raw stored bytes
 // (a compressed member, a damaged one) with the unpacked size to announce.
 
-#include "host/HeapBlock.h"
-#include "host/PackageFormat.h"
+#include "base/HeapBlock.h"
+#include "store/PackageFormat.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "tests/support/PrefixState.h"
 
-#include "host/TextConvert.h"
-#include "host/UniqueHandle.h"
+#include "base/TextConvert.h"
+#include "base/UniqueHandle.h"
 #include "tests/support/TestPaths.h"
 
 #include <windows.h>

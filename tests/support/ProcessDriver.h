@@ -4,7 +4,7 @@
 // answered by pressing one of their buttons; other windows are closed. Every
 // wait is bounded, and a program that does not end in time is killed.
 
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 // (Windows build).
 
 #include "dui/DibSection.h"
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 #include <windows.h>
 

@@ -8,8 +8,8 @@
 #include "dui/Panel.h"
 #include "dui/UiContext.h"
 #include "dui/controls/ShippedControls.h"
-#include "host/LzPackage.h"
-#include "host/ResourceFileSystem.h"
+#include "store/LzPackage.h"
+#include "store/ResourceFileSystem.h"
 
 namespace nelvo::test {
 

@@ -1,7 +1,7 @@
 #include "tests/support/WizardScenario.h"
 
-#include "host/RestartMarker.h"
-#include "host/TextConvert.h"
+#include "base/RestartMarker.h"
+#include "base/TextConvert.h"
 
 #include <shlobj.h>
 

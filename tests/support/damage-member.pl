@@ -3,7 +3,7 @@
 #
 # Copies a package and damages one compressed member: its directory entry
 # announces 4096 bytes more than its stream holds, so decoding it comes out
-# short. The layout is the one host/PackageFormat.h describes: the directory
+# short. The layout is the one store/PackageFormat.h describes: the directory
 # offset, scrambled with the package key, in the last four bytes; entries of
 # length, offset, packed size, unpacked size and a scrambled UTF-16 name.
 use strict;

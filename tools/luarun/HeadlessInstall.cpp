@@ -2,8 +2,8 @@
 
 #include "ResourceFolder.h"
 
-#include "host/LzPackage.h"
-#include "host/TextConvert.h"
+#include "store/LzPackage.h"
+#include "base/TextConvert.h"
 #include "host/WorkerState.h"
 
 #include <lauxlib.h>

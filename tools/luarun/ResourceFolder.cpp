@@ -1,6 +1,6 @@
 #include "ResourceFolder.h"
 
-#include "host/TextConvert.h"
+#include "base/TextConvert.h"
 
 #include <cstdio>
 #include <cstring>

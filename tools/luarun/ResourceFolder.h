@@ -3,7 +3,7 @@
 // outside setup.exe: a name is looked up in the names given explicitly, then
 // as a file of that name in each folder in turn.
 
-#include "host/FileSystem.h"
+#include "base/FileSystem.h"
 
 #include <map>
 #include <string>

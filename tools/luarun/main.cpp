@@ -23,10 +23,10 @@
 
 #include "HeadlessInstall.h"
 #include "ResourceFolder.h"
-#include "host/LibrarySearch.h"
-#include "host/TextConvert.h"
+#include "base/LibrarySearch.h"
+#include "base/TextConvert.h"
 #include "script/SystemFunctions.h"
-#include "script/WizardRun.h"
+#include "host/WizardRun.h"
 
 #include <lauxlib.h>
 #include <lua.h>

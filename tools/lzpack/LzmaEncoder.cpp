@@ -1,6 +1,6 @@
 #include "tools/lzpack/LzmaEncoder.h"
 
-#include "host/PackageFormat.h"
+#include "store/PackageFormat.h"
 
 #include <cstdlib>
 

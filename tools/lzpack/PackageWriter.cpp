@@ -1,6 +1,6 @@
 #include "tools/lzpack/PackageWriter.h"
 
-#include "host/PackageFormat.h"
+#include "store/PackageFormat.h"
 #include "tools/lzpack/LzmaEncoder.h"
 
 namespace nelvo {

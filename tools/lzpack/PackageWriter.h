@@ -1,5 +1,5 @@
 #pragma once
-// Builds package bytes (layout in host/PackageFormat.h) from named members,
+// Builds package bytes (layout in store/PackageFormat.h) from named members,
 // in the order they are added.
 
 #include <cstdint>

@@ -5,8 +5,8 @@
 //   lzpack extract PKG -C DIR [MEMBER...]
 //   lzpack verify PKG
 
-#include "host/LzPackage.h"
-#include "host/TextConvert.h"
+#include "store/LzPackage.h"
+#include "base/TextConvert.h"
 #include "tools/lzpack/PackageWriter.h"
 
 #include <fcntl.h>

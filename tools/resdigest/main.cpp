@@ -1,9 +1,9 @@
 // resdigest OUT ID=FILE...
 //
-// Writes the record of resource digests (host/ResourceDigests.h) for the
+// Writes the record of resource digests (store/ResourceDigests.h) for the
 // files that become the program's resources under those identifiers.
 
-#include "host/ResourceDigests.h"
+#include "store/ResourceDigests.h"
 
 #include <cstdio>
 #include <cstdlib>

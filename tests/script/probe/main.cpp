@@ -20,8 +20,8 @@
 //                                   removes it (TYPE none); fails unless the
 //                                   system then reports that type
 
-#include "host/TextConvert.h"
-#include "host/UniqueHandle.h"
+#include "base/TextConvert.h"
+#include "base/UniqueHandle.h"
 #include "script/RunningProgramsBlock.h"
 
 #include <windows.h>

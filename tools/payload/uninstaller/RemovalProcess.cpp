@@ -1,7 +1,7 @@
 #include "tools/payload/uninstaller/RemovalProcess.h"
 
-#include "host/ProtectedAccess.h"
-#include "host/UniqueHandle.h"
+#include "base/ProtectedAccess.h"
+#include "base/UniqueHandle.h"
 
 #include <ntsecapi.h>
 #include <shellapi.h>

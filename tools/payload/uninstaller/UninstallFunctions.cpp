@@ -1,6 +1,6 @@
 #include "tools/payload/uninstaller/UninstallFunctions.h"
 
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 #include "script/LuaConvert.h"
 #include "script/NativeBoundary.h"
 

@@ -8,12 +8,12 @@
 //             selfDeleting = <whether this copy goes when it ends>}
 // The exit code is 0 on every path.
 
-#include "host/InstanceMutex.h"
-#include "host/LibrarySearch.h"
-#include "host/ResourceFileSystem.h"
-#include "host/RestartMarker.h"
-#include "host/TextConvert.h"
-#include "host/UniqueHandle.h"
+#include "base/InstanceMutex.h"
+#include "base/LibrarySearch.h"
+#include "store/ResourceFileSystem.h"
+#include "base/RestartMarker.h"
+#include "base/TextConvert.h"
+#include "base/UniqueHandle.h"
 #include "host/WorkerState.h"
 #include "script/SystemFunctions.h"
 #include "tools/payload/uninstaller/RemovalProcess.h"

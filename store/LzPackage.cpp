@@ -1,7 +1,7 @@
-#include "host/LzPackage.h"
+#include "store/LzPackage.h"
 
-#include "host/LzmaDecoder.h"
-#include "host/PackageFormat.h"
+#include "store/LzmaDecoder.h"
+#include "store/PackageFormat.h"
 
 #include <cstring>
 

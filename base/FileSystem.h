@@ -3,7 +3,7 @@
 // over the program's own resources (see ResourceFileSystem); every reader
 // reaches it through currentFileSystem().
 
-#include "host/HeapBlock.h"
+#include "base/HeapBlock.h"
 
 #include <string_view>
 

@@ -17,7 +17,7 @@
 // Both check what is on disk when they are asked; what changes afterwards
 // is left to the access lists of the folders involved.
 
-#include "host/PathProbe.h"
+#include "base/PathProbe.h"
 
 #include <string>
 #include <vector>

@@ -16,7 +16,7 @@
 // decodes. Windows' own lock, condition and thread where it runs there (see
 // MemberPrefetcher.cpp), the standard ones elsewhere.
 
-#include "host/LzPackage.h"
+#include "store/LzPackage.h"
 
 #include <map>
 #include <memory>

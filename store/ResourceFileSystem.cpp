@@ -1,6 +1,6 @@
-#include "host/ResourceFileSystem.h"
+#include "store/ResourceFileSystem.h"
 
-#include "host/ResourceIds.h"
+#include "store/ResourceIds.h"
 
 #include <cstring>
 

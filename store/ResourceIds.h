@@ -9,5 +9,5 @@
 #define NELVO_RES_STYLE_LZ 116
 #define NELVO_RES_SL_LUA 122
 #define NELVO_ICON_MAIN 2
-// The build's digests of the resources above (RCDATA; host/ResourceDigests.h).
+// The build's digests of the resources above (RCDATA; store/ResourceDigests.h).
 #define NELVO_RES_DIGESTS 130

@@ -1,4 +1,4 @@
-#include "host/LzmaDecoder.h"
+#include "store/LzmaDecoder.h"
 
 #include <cstdlib>
 

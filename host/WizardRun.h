@@ -5,7 +5,7 @@
 // the install worker. setup.exe runs "UI.lua" this way; luarun --ui runs a
 // script author's file the same way. Main thread.
 
-#include "host/FileSystem.h"
+#include "base/FileSystem.h"
 
 #include <string_view>
 

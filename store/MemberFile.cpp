@@ -1,6 +1,6 @@
-#include "host/MemberFile.h"
+#include "store/MemberFile.h"
 
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 #include <windows.h>
 

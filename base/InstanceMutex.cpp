@@ -1,6 +1,6 @@
-#include "host/InstanceMutex.h"
+#include "base/InstanceMutex.h"
 
-#include "host/ProtectedAccess.h"
+#include "base/ProtectedAccess.h"
 
 namespace nelvo {
 

@@ -1,4 +1,4 @@
-#include "host/RegisteredProgram.h"
+#include "base/RegisteredProgram.h"
 
 #include <windows.h>
 

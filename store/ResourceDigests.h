@@ -10,7 +10,7 @@
 //                        bytes (4 bytes), SHA-256 of the bytes (32 bytes)
 // Nothing may follow the last entry.
 
-#include "host/Sha256.h"
+#include "base/Sha256.h"
 
 #include <cstdint>
 #include <string>

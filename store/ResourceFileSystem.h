@@ -6,7 +6,7 @@
 // Threads: names are registered on the main thread before any other thread
 // exists; afterwards the table is only read, so load() needs no lock.
 
-#include "host/FileSystem.h"
+#include "base/FileSystem.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
-#include "host/RestartMarker.h"
+#include "base/RestartMarker.h"
 
-#include "host/PathChecks.h"
-#include "host/UniqueHandle.h"
+#include "base/PathChecks.h"
+#include "base/UniqueHandle.h"
 
 #include <windows.h>
 

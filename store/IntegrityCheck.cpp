@@ -1,7 +1,7 @@
-#include "host/IntegrityCheck.h"
+#include "store/IntegrityCheck.h"
 
-#include "host/ResourceDigests.h"
-#include "host/ResourceIds.h"
+#include "store/ResourceDigests.h"
+#include "store/ResourceIds.h"
 
 #include <algorithm>
 #include <iterator>

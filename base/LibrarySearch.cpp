@@ -1,4 +1,4 @@
-#include "host/LibrarySearch.h"
+#include "base/LibrarySearch.h"
 
 namespace nelvo {
 namespace {

@@ -1,6 +1,6 @@
-#include "host/MemberPrefetcher.h"
+#include "store/MemberPrefetcher.h"
 
-#include "host/TextConvert.h"
+#include "base/TextConvert.h"
 
 #include <algorithm>
 #include <new>

@@ -1,7 +1,7 @@
 #pragma once
 // Writing a package member to a file on disk.
 
-#include "host/LzPackage.h"
+#include "store/LzPackage.h"
 
 #include <string>
 

@@ -7,7 +7,7 @@
 // alive as long as the index. Built once, then only read; lookups keep no
 // state, so one index may serve several threads.
 
-#include "host/HeapBlock.h"
+#include "base/HeapBlock.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "host/PathProbe.h"
+#include "base/PathProbe.h"
 
-#include "host/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "host/PathChecks.h"
+#include "base/PathChecks.h"
 
 #include <windows.h>
 

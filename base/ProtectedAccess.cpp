@@ -1,4 +1,4 @@
-#include "host/ProtectedAccess.h"
+#include "base/ProtectedAccess.h"
 
 #include <aclapi.h>
 #include <sddl.h>

@@ -1,12 +1,14 @@
-#include "script/WizardRun.h"
+#include "host/WizardRun.h"
 
 #include "dui/Framework.h"
 #include "dui/SkinManager.h"
 #include "dui/UiContext.h"
 #include "dui/controls/ShippedControls.h"
+#include "host/LuaWork.h"
 #include "host/MainThreadDispatcher.h"
-#include "host/OleScope.h"
+#include "base/OleScope.h"
 #include "script/LuaHost.h"
+#include "script/LuaWindow.h"
 
 #include <windows.h>
 
@@ -33,6 +35,7 @@ void runWizard(FileSystem& store, const char16_t* scriptName, void (*extend)(lua
         registerShippedControls(UiContext::current()->factory());
         loadPackages(store);
     }
+    LuaWindow::setWorkStarter(&LuaWork::start);
     LuaHost host;
     if (!host.create()) return;
     if (extend) extend(LuaHost::mainState());

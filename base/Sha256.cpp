@@ -1,4 +1,4 @@
-#include "host/Sha256.h"
+#include "base/Sha256.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "host/FileSystem.h"
+#include "base/FileSystem.h"
 
 namespace nelvo {
 
