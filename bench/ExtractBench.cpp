@@ -11,9 +11,9 @@
 // rounds of decoding alone into memory ("decode_ms=<time>"), and exits 1
 // when a member could not be extracted.
 
-#include "store/LzPackage.h"
 #include "base/TextConvert.h"
 #include "host/WorkerState.h"
+#include "store/LzPackage.h"
 
 #include <lua.h>
 

@@ -8,8 +8,8 @@
 // has no bitmap and every draw operation does nothing with it.
 // Windows build only; UI thread.
 
-#include "dui/Geometry.h"
 #include "base/UniqueHandle.h"
+#include "dui/Geometry.h"
 
 #include <cstddef>
 #include <cstdint>

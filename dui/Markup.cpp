@@ -1,10 +1,10 @@
 #include "dui/Markup.h"
 
+#include "base/TextConvert.h"
 #include "dui/ControlFactory.h"
 #include "dui/Panel.h"
 #include "dui/SetterRegistry.h"
 #include "dui/UiContext.h"
-#include "base/TextConvert.h"
 
 #include <new>
 

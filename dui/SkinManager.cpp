@@ -1,11 +1,11 @@
 #include "dui/SkinManager.h"
 
+#include "base/FileSystem.h"
+#include "base/TextConvert.h"
 #include "dui/Control.h"
 #include "dui/FontFile.h"
 #include "dui/StyleFile.h"
 #include "dui/UiContext.h"
-#include "base/FileSystem.h"
-#include "base/TextConvert.h"
 
 #include <cwchar>
 #include <new>

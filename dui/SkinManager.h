@@ -10,11 +10,11 @@
 // looked up again on every request; an undecodable image is cached without
 // bitmap. Windows build only; UI thread.
 
+#include "base/HeapBlock.h"
+#include "base/UniqueHandle.h"
 #include "dui/ImageRecord.h"
 #include "dui/Style.h"
-#include "base/HeapBlock.h"
 #include "store/LzPackage.h"
-#include "base/UniqueHandle.h"
 
 #include <map>
 #include <memory>

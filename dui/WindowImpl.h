@@ -13,11 +13,11 @@
 // derives from it and is made with createNative(). Windows build only; UI
 // thread.
 
+#include "base/UniqueHandle.h"
 #include "dui/Control.h"
 #include "dui/ControlWindow.h"
 #include "dui/Timer.h"
 #include "dui/WindowBase.h"
-#include "base/UniqueHandle.h"
 
 #include <commctrl.h>
 

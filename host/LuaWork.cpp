@@ -1,14 +1,14 @@
 #include "host/LuaWork.h"
 
+#include "base/FileSystem.h"
+#include "base/OleScope.h"
+#include "base/TextConvert.h"
+#include "base/UniqueHandle.h"
 #include "dui/Event.h"
 #include "dui/UiContext.h"
-#include "base/FileSystem.h"
 #include "host/MainThreadDispatcher.h"
-#include "base/OleScope.h"
-#include "store/ResourceFileSystem.h"
-#include "base/TextConvert.h"
 #include "host/UndoJournal.h"
-#include "base/UniqueHandle.h"
+#include "store/ResourceFileSystem.h"
 
 #include <lua.h>
 

@@ -1,12 +1,13 @@
 #include "host/WizardRun.h"
 
+#include "base/OleScope.h"
+#include "dui/controls/ShippedControls.h"
 #include "dui/Framework.h"
 #include "dui/SkinManager.h"
 #include "dui/UiContext.h"
-#include "dui/controls/ShippedControls.h"
 #include "host/LuaWork.h"
 #include "host/MainThreadDispatcher.h"
-#include "base/OleScope.h"
+#include "host/ScriptGuards.h"
 #include "script/LuaHost.h"
 #include "script/LuaWindow.h"
 
@@ -37,7 +38,7 @@ void runWizard(FileSystem& store, const char16_t* scriptName, void (*extend)(lua
     }
     LuaWindow::setWorkStarter(&LuaWork::start);
     LuaHost host;
-    if (!host.create()) return;
+    if (!host.create(scriptGuards())) return;
     if (extend) extend(LuaHost::mainState());
     host.run(scriptName);
 }

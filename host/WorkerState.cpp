@@ -1,12 +1,13 @@
 #include "host/WorkerState.h"
 
-#include "store/MemberFile.h"
-#include "store/MemberPrefetcher.h"
 #include "base/PathChecks.h"
 #include "base/TextConvert.h"
+#include "host/ScriptGuards.h"
 #include "script/LuaConvert.h"
 #include "script/NativeBoundary.h"
 #include "script/SystemFunctions.h"
+#include "store/MemberFile.h"
+#include "store/MemberPrefetcher.h"
 
 #include <windows.h>
 
@@ -224,7 +225,7 @@ lua_State* newWorkerState(const LzPackage& package, NotificationSink& sink, Undo
     if (!L) return nullptr;
     luaL_openlibs(L);
     // After the libraries, so that the system print replaces theirs.
-    registerSystemFunctions(L);
+    registerSystemFunctions(L, scriptGuards());
     registerWorkerFunctions(L, package, sink, journal);
     return L;
 }

@@ -24,8 +24,8 @@
 // script at once with an error, whatever the script would have done with
 // the answer: there is no wizard left to follow the installation.
 
-#include "store/LzPackage.h"
 #include "host/UndoJournal.h"
+#include "store/LzPackage.h"
 
 #include <cstdint>
 #include <string>

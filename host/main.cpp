@@ -2,12 +2,12 @@
 // brought up in order, the wizard script run to its end, and everything torn
 // down in reverse. The exit code is 0 on every path.
 
-#include "base/InstanceMutex.h"
-#include "store/IntegrityCheck.h"
 #include "base/LibrarySearch.h"
-#include "store/ResourceFileSystem.h"
-#include "base/RestartMarker.h"
+#include "host/InstanceMutex.h"
+#include "host/RestartMarker.h"
 #include "host/WizardRun.h"
+#include "store/IntegrityCheck.h"
+#include "store/ResourceFileSystem.h"
 
 #include <windows.h>
 

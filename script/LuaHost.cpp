@@ -1,9 +1,9 @@
 #include "script/LuaHost.h"
 
-#include "dui/Control.h"
-#include "dui/WindowImpl.h"
 #include "base/FileSystem.h"
 #include "base/TextConvert.h"
+#include "dui/Control.h"
+#include "dui/WindowImpl.h"
 #include "script/CallbackFailure.h"
 #include "script/LuaBridge.h"
 #include "script/LuaWindow.h"
@@ -35,12 +35,12 @@ lua_State* LuaHost::mainState() { return g_main; }
 
 LuaHost::~LuaHost() { close(); }
 
-bool LuaHost::create() {
+bool LuaHost::create(const ProcessGuards& guards) {
     L_ = luaL_newstate();
     if (!L_) return false;
     luaL_openlibs(L_);
     // After the libraries, so that the system print replaces theirs.
-    registerSystemFunctions(L_);
+    registerSystemFunctions(L_, guards);
     LuaWindow::registerFunctions(L_);
 
     // The bridge's tables in the registry: windows, timers, and controls

@@ -7,6 +7,8 @@
 // timers, notifications) are protected: the first one that fails ends the
 // dialog loops and its error is reported by run(), once, as a run error.
 
+#include "script/SystemFunctions.h"
+
 #include <string_view>
 
 struct lua_State;
@@ -20,8 +22,9 @@ public:
     LuaHost& operator=(const LuaHost&) = delete;
     ~LuaHost();
 
-    // Creates the state. False when the interpreter could not be created.
-    bool create();
+    // Creates the state; the system functions reach `guards`. False when the
+    // interpreter could not be created.
+    bool create(const ProcessGuards& guards);
 
     // Loads the named resource as one chunk and calls it. A compile or run
     // error is shown in a message box captioned "错误". The state is closed

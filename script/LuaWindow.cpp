@@ -1,9 +1,9 @@
 #include "script/LuaWindow.h"
 
-#include "dui/UiContext.h"
-#include "dui/WindowImpl.h"
 #include "base/TextConvert.h"
 #include "base/UniqueHandle.h"
+#include "dui/UiContext.h"
+#include "dui/WindowImpl.h"
 #include "script/BridgeBoundary.h"
 #include "script/CallbackFailure.h"
 #include "script/LuaBridge.h"

@@ -3,6 +3,8 @@
 // file. Only SystemFunctions.cpp registers them; each is wrapped in
 // nativeBoundary there.
 
+#include "script/SystemFunctions.h"
+
 #include <lua.h>
 
 namespace nelvo::bindings {
@@ -59,5 +61,8 @@ int showMessageBox(lua_State* L);
 int reboot(lua_State* L);
 int markRestart(lua_State* L);
 int releaseMutex(lua_State* L);
+
+// SystemFunctions.cpp: the guards of the last registration.
+const ProcessGuards& registeredGuards();
 
 } // namespace nelvo::bindings

@@ -69,9 +69,17 @@ static_assert(std::size(kSystemFunctions) == 39);
 
 int32_t rootNumber(HKEY root) { return static_cast<int32_t>(reinterpret_cast<intptr_t>(root)); }
 
+ProcessGuards& guardsOfProcess() {
+    static ProcessGuards guards;
+    return guards;
+}
+
 } // namespace
 
-void registerSystemFunctions(lua_State* L) {
+const ProcessGuards& bindings::registeredGuards() { return guardsOfProcess(); }
+
+void registerSystemFunctions(lua_State* L, const ProcessGuards& guards) {
+    guardsOfProcess() = guards;
     for (const SystemFunction& f : kSystemFunctions) lua_register(L, f.name, f.function);
 
     const struct {

@@ -11,13 +11,13 @@
 // `color` (text colour), `font` (default "Default"), `text`.
 
 #include "dui/Control.h"
-#include "dui/LayoutMath.h"
 #include "dui/controls/EditBlocks.h"
 #include "dui/controls/EditLayout.h"
+#include "dui/LayoutMath.h"
 
 #ifdef _WIN32
-#include "dui/controls/GdiCharWidths.h"
 #include "base/UniqueHandle.h"
+#include "dui/controls/GdiCharWidths.h"
 #endif
 
 #include <string>

@@ -4,8 +4,8 @@
 // the widths cached per font. Windows build only; UI thread.
 
 #ifdef _WIN32
-#include "dui/controls/CharWidths.h"
 #include "base/UniqueHandle.h"
+#include "dui/controls/CharWidths.h"
 
 #include <windows.h>
 

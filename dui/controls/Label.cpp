@@ -2,9 +2,9 @@
 #include "dui/LayoutMath.h"
 
 #ifdef _WIN32
-#include "dui/TextDraw.h"
-#include "dui/controls/SkinDrawing.h"
 #include "base/UniqueHandle.h"
+#include "dui/controls/SkinDrawing.h"
+#include "dui/TextDraw.h"
 #endif
 
 namespace nelvo {

@@ -12,9 +12,9 @@
 #include "dui/Control.h"
 
 #ifdef _WIN32
+#include "base/UniqueHandle.h"
 #include "dui/ImageRecord.h"
 #include "dui/Timer.h"
-#include "base/UniqueHandle.h"
 #endif
 
 #include <cstddef>

@@ -2,8 +2,8 @@
 #include "dui/LayoutMath.h"
 
 #ifdef _WIN32
-#include "dui/controls/SkinDrawing.h"
 #include "base/UniqueHandle.h"
+#include "dui/controls/SkinDrawing.h"
 #endif
 
 #include <algorithm>

@@ -9,8 +9,8 @@
 #include "dui/controls/TextBoxBuffer.h"
 
 #ifdef _WIN32
-#include "dui/controls/GdiCharWidths.h"
 #include "base/UniqueHandle.h"
+#include "dui/controls/GdiCharWidths.h"
 #endif
 
 #include <memory>

@@ -4,12 +4,12 @@
 // with the browser the system has (under Wine: one without an engine, so it
 // never shows a page).
 
+#include "base/ComPtr.h"
+#include "base/OleScope.h"
 #include "dui/controls/ActiveObjectSet.h"
 #include "dui/controls/BrowserWindowSubclass.h"
 #include "dui/controls/WebBrowser.h"
 #include "dui/controls/WebBrowserSite.h"
-#include "base/ComPtr.h"
-#include "base/OleScope.h"
 #include "tests/support/FrameworkTest.h"
 #include "tests/support/MarkupWindow.h"
 #include "tests/support/ProcessCounts.h"

@@ -2,8 +2,8 @@
 // the part of its bounds inside the panel's clip, and the context's state
 // is restored after every child.
 
-#include "dui/Grid.h"
 #include "base/UniqueHandle.h"
+#include "dui/Grid.h"
 #include "tests/support/Surface.h"
 
 #include <gtest/gtest.h>

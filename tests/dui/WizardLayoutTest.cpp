@@ -9,11 +9,11 @@
 
 #include "tests/support/StandInWindow.h"
 
-#include "dui/Markup.h"
-#include "dui/UiContext.h"
 #include "dui/controls/Drawing.h"
 #include "dui/controls/Label.h"
 #include "dui/controls/ShippedControls.h"
+#include "dui/Markup.h"
+#include "dui/UiContext.h"
 
 #include <gtest/gtest.h>
 

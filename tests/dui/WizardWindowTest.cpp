@@ -2,14 +2,14 @@
 // setup.exe, the window made from "mainframe.xml", its four pages shown one
 // at a time in a real window and photographed into out/screenshots.
 
+#include "dui/controls/ProgressBar.h"
+#include "dui/controls/ShippedControls.h"
 #include "dui/Framework.h"
 #include "dui/Markup.h"
 #include "dui/Panel.h"
 #include "dui/SkinManager.h"
 #include "dui/UiContext.h"
 #include "dui/WindowImpl.h"
-#include "dui/controls/ProgressBar.h"
-#include "dui/controls/ShippedControls.h"
 #include "store/ResourceFileSystem.h"
 #include "tests/support/MessagePump.h"
 #include "tests/support/Screenshot.h"

@@ -4,9 +4,9 @@
 // system's program list starts it, its boxes are answered, and the prefix is
 // compared with its state before the installation.
 
-#include "base/RestartMarker.h"
 #include "base/TextConvert.h"
 #include "base/UniqueHandle.h"
+#include "host/RestartMarker.h"
 #include "tests/support/FolderLink.h"
 #include "tests/support/InstalledProduct.h"
 #include "tests/support/PrefixState.h"

@@ -5,8 +5,8 @@
 // case is one walk through the wizard; every page and box is photographed
 // (out/screenshots/e2e-*.png).
 
-#include "base/RestartMarker.h"
 #include "base/TextConvert.h"
+#include "host/RestartMarker.h"
 #include "tests/support/FolderLink.h"
 #include "tests/support/InstalledProduct.h"
 #include "tests/support/RealInput.h"

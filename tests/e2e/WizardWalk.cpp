@@ -2,8 +2,8 @@
 // given, and prints where the product went and what was registered. Used by
 // ./run.sh when there is no display to show the wizard on.
 
-#include "base/RestartMarker.h"
 #include "base/TextConvert.h"
+#include "host/RestartMarker.h"
 #include "tests/support/InstalledProduct.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WizardDriver.h"

@@ -1,10 +1,10 @@
 // Writing package members to files: replacing read-only targets, absent and
 // damaged members.
 
+#include "base/UniqueHandle.h"
 #include "store/LzPackage.h"
 #include "store/MemberFile.h"
 #include "store/PackageFormat.h"
-#include "base/UniqueHandle.h"
 #include "tests/support/PackageBytes.h"
 
 #include <gtest/gtest.h>

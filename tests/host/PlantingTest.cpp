@@ -11,15 +11,15 @@
 // with the folder current.
 
 #include "base/RegisteredProgram.h"
-#include "base/RestartMarker.h"
+#include "base/TextConvert.h"
 #include "base/UniqueHandle.h"
+#include "host/RestartMarker.h"
 #include "tests/support/FolderLink.h"
 #include "tests/support/InstalledProduct.h"
 #include "tests/support/ProcessDriver.h"
-#include "base/TextConvert.h"
+#include "tests/support/TestPaths.h"
 #include "tests/support/WizardDriver.h"
 #include "tests/support/WizardScenario.h"
-#include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // GUI program with its manifest, icon and the six resources in language 2052,
 // and packages that open.
 
+#include "base/UniqueHandle.h"
 #include "store/LzPackage.h"
 #include "store/ResourceIds.h"
-#include "base/UniqueHandle.h"
 #include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // message box appears, what happens to the restart marker, the exit code.
 
 #include "base/ProtectedAccess.h"
-#include "base/RestartMarker.h"
 #include "base/UniqueHandle.h"
+#include "host/RestartMarker.h"
 #include "tests/support/ProcessDriver.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WizardDriver.h"

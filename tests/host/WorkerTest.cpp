@@ -4,13 +4,13 @@
 // the dispatcher, and an application-level handler of AppNotify standing in
 // for the wizard's message handler.
 
+#include "base/TextConvert.h"
 #include "dui/Framework.h"
 #include "dui/UiContext.h"
 #include "host/LuaWork.h"
 #include "host/MainThreadDispatcher.h"
-#include "store/ResourceFileSystem.h"
-#include "base/TextConvert.h"
 #include "host/WorkerState.h"
+#include "store/ResourceFileSystem.h"
 #include "tests/support/MessagePump.h"
 
 #include <gtest/gtest.h>

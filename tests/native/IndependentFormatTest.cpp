@@ -4,8 +4,8 @@
 // that shares no code with ours.
 
 #include "store/LzPackage.h"
-#include "tools/lzpack/PackageWriter.h"
 #include "tests/support/ScratchFiles.h"
+#include "tools/lzpack/PackageWriter.h"
 
 #include <gtest/gtest.h>
 #include <lzma.h>

@@ -1,7 +1,8 @@
 // reboot() through replaced system calls (the machine running the tests is
 // never restarted), and releaseMutex with the real instance mutex.
 
-#include "base/InstanceMutex.h"
+#include "host/InstanceMutex.h"
+#include "host/ScriptGuards.h"
 #include "script/SystemFunctions.h"
 #include "script/SystemRestart.h"
 
@@ -76,7 +77,7 @@ protected:
     void SetUp() override {
         L = luaL_newstate();
         luaL_openlibs(L);
-        registerSystemFunctions(L);
+        registerSystemFunctions(L, scriptGuards());
     }
     void TearDown() override {
         setRestartCalls(nullptr);

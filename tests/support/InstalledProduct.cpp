@@ -1,9 +1,9 @@
 #include "tests/support/InstalledProduct.h"
 
-#include "store/LzPackage.h"
-#include "store/ResourceFileSystem.h"
 #include "base/TextConvert.h"
 #include "base/UniqueHandle.h"
+#include "store/LzPackage.h"
+#include "store/ResourceFileSystem.h"
 
 #include <objbase.h>
 #include <shlobj.h>

@@ -1,8 +1,8 @@
 #include "tests/support/Screenshot.h"
 
-#include "dui/DibSection.h"
 #include "base/TextConvert.h"
 #include "base/UniqueHandle.h"
+#include "dui/DibSection.h"
 #include "tests/support/TestPaths.h"
 
 #include <cstdio>

@@ -2,8 +2,8 @@
 // A 32-bit DIB surface to draw into and read back, for pixel tests
 // (Windows build).
 
-#include "dui/DibSection.h"
 #include "base/UniqueHandle.h"
+#include "dui/DibSection.h"
 
 #include <windows.h>
 

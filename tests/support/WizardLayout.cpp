@@ -2,12 +2,12 @@
 
 #include "dui/AttributeNames.h"
 #include "dui/Control.h"
+#include "dui/controls/ShippedControls.h"
 #include "dui/ControlWindow.h"
 #include "dui/ImageRecord.h"
 #include "dui/Markup.h"
 #include "dui/Panel.h"
 #include "dui/UiContext.h"
-#include "dui/controls/ShippedControls.h"
 #include "store/LzPackage.h"
 #include "store/ResourceFileSystem.h"
 

@@ -1,7 +1,7 @@
 #include "tests/support/WizardScenario.h"
 
-#include "base/RestartMarker.h"
 #include "base/TextConvert.h"
+#include "host/RestartMarker.h"
 
 #include <shlobj.h>
 

@@ -2,9 +2,9 @@
 
 #include "ResourceFolder.h"
 
-#include "store/LzPackage.h"
 #include "base/TextConvert.h"
 #include "host/WorkerState.h"
+#include "store/LzPackage.h"
 
 #include <lauxlib.h>
 #include <lua.h>

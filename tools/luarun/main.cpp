@@ -25,8 +25,9 @@
 #include "ResourceFolder.h"
 #include "base/LibrarySearch.h"
 #include "base/TextConvert.h"
-#include "script/SystemFunctions.h"
+#include "host/ScriptGuards.h"
 #include "host/WizardRun.h"
+#include "script/SystemFunctions.h"
 
 #include <lauxlib.h>
 #include <lua.h>
@@ -60,7 +61,7 @@ int run(lua_State* L, int argc, wchar_t** argv) {
     if (!source.empty() && source[0] == '#') source.erase(0, source.find('\n'));
 
     luaL_openlibs(L);
-    nelvo::registerSystemFunctions(L);
+    nelvo::registerSystemFunctions(L, nelvo::scriptGuards());
 
     lua_createtable(L, argc - 1, 1);
     for (int i = 1; i < argc; ++i) {

@@ -5,8 +5,8 @@
 //   lzpack extract PKG -C DIR [MEMBER...]
 //   lzpack verify PKG
 
-#include "store/LzPackage.h"
 #include "base/TextConvert.h"
+#include "store/LzPackage.h"
 #include "tools/lzpack/PackageWriter.h"
 
 #include <fcntl.h>

@@ -8,14 +8,15 @@
 //             selfDeleting = <whether this copy goes when it ends>}
 // The exit code is 0 on every path.
 
-#include "base/InstanceMutex.h"
 #include "base/LibrarySearch.h"
-#include "store/ResourceFileSystem.h"
-#include "base/RestartMarker.h"
 #include "base/TextConvert.h"
 #include "base/UniqueHandle.h"
+#include "host/InstanceMutex.h"
+#include "host/RestartMarker.h"
+#include "host/ScriptGuards.h"
 #include "host/WorkerState.h"
 #include "script/SystemFunctions.h"
+#include "store/ResourceFileSystem.h"
 #include "tools/payload/uninstaller/RemovalProcess.h"
 #include "tools/payload/uninstaller/UninstallFunctions.h"
 #include "tools/payload/uninstaller/UninstallResources.h"
@@ -53,7 +54,7 @@ void runUninstallScript(const std::string& config, const RemovalStarter* starter
             lua_State* L = state.get();
             luaL_openlibs(L);
             // After the libraries, so that the system print replaces theirs.
-            registerSystemFunctions(L);
+            registerSystemFunctions(L, scriptGuards());
             registerUninstallFunctions(L, starter);
             runConfiguration(L, config);
             ran = runInstallScript(

@@ -1,4 +1,4 @@
-#include "base/RestartMarker.h"
+#include "host/RestartMarker.h"
 
 #include "base/PathChecks.h"
 #include "base/UniqueHandle.h"
@@ -25,6 +25,24 @@ bool readShutdownTime(uint8_t (&buffer)[8]) {
         return false;
     DWORD size = sizeof buffer;
     return RegQueryValueExW(key.get(), L"ShutdownTime", nullptr, nullptr, buffer, &size) == ERROR_SUCCESS;
+}
+
+void writeRestartMarker() {
+    const std::wstring path = restartMarkerPath();
+    // The temporary folder is the user's: a link put in place of the marker
+    // (or on its way) would turn the elevated write onto another file.
+    if (path.empty() || passesThroughLink(path)) return;
+    uint8_t shutdownTime[8] = {};
+    readShutdownTime(shutdownTime);
+    {
+        UniqueFileHandle file(
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        if (file) WriteFile(file.get(), shutdownTime, sizeof shutdownTime, &written, nullptr);
+    }
+    // Requested even when the file could not be written: an older marker at
+    // the same path must not outlive the restart either.
+    MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 bool restartPending() {

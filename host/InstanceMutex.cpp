@@ -1,4 +1,4 @@
-#include "base/InstanceMutex.h"
+#include "host/InstanceMutex.h"
 
 #include "base/ProtectedAccess.h"
 

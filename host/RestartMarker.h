@@ -24,4 +24,9 @@ bool readShutdownTime(uint8_t (&buffer)[8]);
 // deleted and the result is false.
 bool restartPending();
 
+// Writes the marker with the current shutdown time (8 zero bytes when it
+// cannot be read) and asks the system to delete it at the next restart. The
+// script's markRestart.
+void writeRestartMarker();
+
 } // namespace nelvo
