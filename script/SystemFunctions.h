@@ -13,7 +13,7 @@ struct ProcessGuards {
     void (*markRestart)() = nullptr;   // markRestart(): writes the restart marker
 };
 
-// Registers the 37 system functions as globals, in their fixed order, and
+// Registers the 39 system functions as globals, in their fixed order, and
 // then the numbers HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE
 // and HKEY_USERS. Call it after the standard libraries are open: the system
 // print replaces the library's. Used for the wizard's state and for the
