@@ -1,5 +1,6 @@
 #include "host/UndoJournal.h"
 
+#include "base/NewSiblingFile.h"
 #include "base/UniqueHandle.h"
 
 #include <windows.h>
@@ -89,14 +90,13 @@ void UndoJournal::recordFolders(const std::wstring& path) {
 }
 
 bool UndoJournal::keep(const std::wstring& path, Entry& entry) {
-    wchar_t kept[MAX_PATH + 1] = {};
-    // Beside the file, so that putting it back is a rename on one volume.
-    if (!GetTempFileNameW(folderOf(path).c_str(), L"nlu", 0, kept)) return false;
-    if (!CopyFileW(path.c_str(), kept, FALSE)) {
-        DeleteFileW(kept);
-        return false;
-    }
-    SetFileAttributesW(kept, FILE_ATTRIBUTE_HIDDEN);
+    // Beside the file, so that putting it back is a rename on one volume;
+    // copied only to a name that was free (the copy fails if it exists).
+    const std::wstring kept = createNewSibling(folderOf(path), L"nlu", [&](const std::wstring& name) {
+        return CopyFileW(path.c_str(), name.c_str(), TRUE) != FALSE;
+    });
+    if (kept.empty()) return false;
+    SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_HIDDEN);
     entry.kept = kept;
     entry.attributes = GetFileAttributesW(path.c_str());
     return true;

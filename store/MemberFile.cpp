@@ -1,5 +1,6 @@
 #include "store/MemberFile.h"
 
+#include "base/NewSiblingFile.h"
 #include "base/UniqueHandle.h"
 
 #include <windows.h>
@@ -23,29 +24,33 @@ bool writeMemberFile(const std::wstring& path, const uint8_t* data, size_t size)
     const std::wstring folder = slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
     // The new content goes to a file of its own in the target's folder, so
     // that it replaces the target in one rename on the same volume.
-    wchar_t temporary[MAX_PATH + 1] = {};
-    if (size > MAXDWORD || !GetTempFileNameW(folder.c_str(), L"nlw", 0, temporary)) return false;
-    bool written = false;
-    {
-        UniqueFileHandle file(CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                          FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY, nullptr));
-        DWORD count = 0;
-        written = file && WriteFile(file.get(), data, DWORD(size), &count, nullptr) && count == size &&
-                  FlushFileBuffers(file.get());
-    }
+    if (size > MAXDWORD) return false;
+    // Made new (never a name someone else may have put a link at), hidden
+    // until it becomes the target.
+    UniqueFileHandle file;
+    const std::wstring temporary = createNewSibling(folder, L"nlw", [&](const std::wstring& name) {
+        file.reset(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY, nullptr));
+        return bool(file);
+    });
+    if (temporary.empty()) return false;
+    DWORD count = 0;
+    bool written = WriteFile(file.get(), data, DWORD(size), &count, nullptr) && count == size &&
+                   FlushFileBuffers(file.get());
+    file.reset();
     if (written) {
         // A read-only target is replaced all the same; it keeps its
         // attribute if the replacement fails.
         const DWORD old = GetFileAttributesW(path.c_str());
         if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) && !(old & FILE_ATTRIBUTE_DIRECTORY))
             SetFileAttributesW(path.c_str(), old & ~DWORD(FILE_ATTRIBUTE_READONLY));
-        written = MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+        written = MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
         if (written)
             SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         else if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY))
             SetFileAttributesW(path.c_str(), old);
     }
-    if (!written) DeleteFileW(temporary);
+    if (!written) DeleteFileW(temporary.c_str());
     return written;
 }
 
