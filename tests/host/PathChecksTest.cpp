@@ -6,11 +6,11 @@
 
 #include "base/PathChecks.h"
 #include "base/ProtectedAccess.h"
+#include "tests/support/ThisUser.h"
 
 #include <gtest/gtest.h>
 
 #include <aclapi.h>
-#include <sddl.h>
 
 #include <map>
 #include <vector>
@@ -177,16 +177,9 @@ TEST(ProtectedAccess, MutexOwnerTellsOursFromAnyoneElses) {
     EXPECT_TRUE(ownedByAdministrators(mutex));
     CloseHandle(mutex);
 
-    HANDLE token = nullptr;
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
-    alignas(TOKEN_USER) BYTE buffer[256];
-    DWORD size = 0;
-    ASSERT_TRUE(GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size));
-    CloseHandle(token);
-    wchar_t* user = nullptr;
-    ASSERT_TRUE(ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &user));
-    SecurityDescriptor someone((L"O:" + std::wstring(user) + L"D:(A;;GA;;;WD)").c_str());
-    LocalFree(user);
+    const std::wstring byThisUser = test::descriptorOwnedByThisUser();
+    ASSERT_FALSE(byThisUser.empty());
+    SecurityDescriptor someone(byThisUser.c_str());
     mutex = CreateMutexW(someone.attributes(), FALSE, nullptr);
     ASSERT_TRUE(mutex);
     EXPECT_FALSE(ownedByAdministrators(mutex));

@@ -6,11 +6,11 @@
 #include "host/RestartMarker.h"
 #include "tests/support/ProcessDriver.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/ThisUser.h"
 #include "tests/support/WizardDriver.h"
 
 #include <gtest/gtest.h>
 
-#include <sddl.h>
 
 #include <optional>
 #include <string>
@@ -124,16 +124,9 @@ TEST_F(StartupGuard, SecondCopyShowsItsMessageAndLeavesTheMarkerAlone) {
 // A program without administrator rights that takes the name first does
 // not keep setup from running.
 TEST_F(StartupGuard, MutexTakenByAnyoneElseDoesNotStopSetup) {
-    HANDLE token = nullptr;
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
-    alignas(TOKEN_USER) BYTE buffer[256];
-    DWORD size = 0;
-    ASSERT_TRUE(GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size));
-    CloseHandle(token);
-    wchar_t* user = nullptr;
-    ASSERT_TRUE(ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &user));
-    SecurityDescriptor someone((L"O:" + std::wstring(user) + L"D:(A;;GA;;;WD)").c_str());
-    LocalFree(user);
+    const std::wstring byThisUser = descriptorOwnedByThisUser();
+    ASSERT_FALSE(byThisUser.empty());
+    SecurityDescriptor someone(byThisUser.c_str());
     UniqueKernelHandle squatter(CreateMutexW(someone.attributes(), TRUE, L"Global\\QUENTINSTALLER"));
     ASSERT_TRUE(squatter);
     const RunResult r = run(L"guard-squatted-mutex");
