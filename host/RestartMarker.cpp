@@ -35,12 +35,8 @@ void writeRestartMarker() {
     uint8_t shutdownTime[8] = {};
     readShutdownTime(shutdownTime);
     {
-        // Whatever sits at the name goes first (deleting a link or a hard
-        // link removes only the name), and the marker is made new: nothing
-        // the user put there is ever opened for writing.
-        DeleteFileW(path.c_str());
-        UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        UniqueFileHandle file(
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD written = 0;
         if (file) WriteFile(file.get(), shutdownTime, sizeof shutdownTime, &written, nullptr);
     }
