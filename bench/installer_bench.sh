@@ -53,6 +53,7 @@ mkdir -p "$work" "$results"
 rm -f "$results"/*.txt
 stage=$root/build/win32/resources/stage/payload
 members_list=$root/resources/payload/members.txt
+. tools/payload/member-walk.sh
 program_lz=$root/build/win32/resources/packages/program.lz
 [ -d "$stage" ] && [ -f "$program_lz" ] || { echo "bench: no staged payload in $stage" >&2; exit 1; }
 
@@ -78,7 +79,7 @@ echo "bench: this system: isWin8 $win8, isWOW32 $wow32" >&2
 # write_nsi SOLID OUT.exe: the script, from members.txt in LG.lua's order: each
 # folder is made before the first file inside it.
 write_nsi() {
-  local solid=$1 out=$2 member folder part made=$'\n' out_folder=
+  local solid=$1 out=$2 kind path folder out_folder=
   cat <<EOF
 Unicode true
 !include MUI2.nsh
@@ -105,26 +106,21 @@ EOF
   if [ "$win8" != true ]; then
     echo "  ExecWait '\"\$INSTDIR\\$devcon\" remove nelvo' \$0"
   fi
-  while read -r member; do
-    [ -n "$member" ] || continue
-    folder=
-    if [ "${member%/*}" != "$member" ]; then
-      IFS=/ read -ra parts <<< "${member%/*}"
-      for part in "${parts[@]}"; do
-        folder=${folder:+$folder\\}$part
-        case $made in *$'\n'"$folder"$'\n'*) continue ;; esac
-        made+="$folder"$'\n'
-        echo "  CreateDirectory \"\$INSTDIR\\$folder\""
-      done
+  while read -r kind path; do
+    if [ "$kind" = folder ]; then
+      echo "  CreateDirectory \"\$INSTDIR\\$path\""
+      continue
     fi
+    folder=${path%\\*}
+    [ "$folder" != "$path" ] || folder=
     # Only where the folder changes (the header set $INSTDIR): NSIS is not
     # slowed by needless calls.
     if [ "$folder" != "$out_folder" ]; then
       echo "  SetOutPath \"\$INSTDIR${folder:+\\$folder}\""
       out_folder=$folder
     fi
-    echo "  File \"$stage/$member\""
-  done < "$members_list"
+    echo "  File \"$stage/${path//\\//}\""
+  done < <(member_walk "$members_list")
   if [ "$win8" = true ]; then
     cat <<EOF
   ExecWait '"\$INSTDIR\\$devcon" install "\$INSTDIR\\nelvo.inf" nelvo' \$0

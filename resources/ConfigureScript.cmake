@@ -1,9 +1,13 @@
 # cmake -DIN=<script> -DOUT=<file> -DNELVO_VERSION=<version>
+#       [-DPRELUDE=<TextFunctions.lua>]
 #       [-DPAYLOAD_DIR=<folder> -DMEMBERS=<members.txt>] -P ConfigureScript.cmake
 #
 # Writes a script with the build's values filled in: @NELVO_VERSION@, and
 # @NELVO_PAYLOAD_KB@, the unpacked size of the payload's members in KB
-# (rounded up), which the uninstall entry reports.
+# (rounded up), which the uninstall entry reports. PRELUDE's functions go in
+# front of the script, joined into its first line: its comment lines and
+# blank lines dropped, the rest separated by spaces, so that every line of
+# the script keeps its number.
 set(NELVO_PAYLOAD_KB 0)
 if(PAYLOAD_DIR)
   file(STRINGS ${MEMBERS} members)
@@ -20,7 +24,22 @@ file(SIZE ${IN} size)
 file(READ ${IN} text)
 string(LENGTH "${text}" length)
 if(size EQUAL length)
-  configure_file(${IN} ${OUT} @ONLY NEWLINE_STYLE UNIX)
+  set(newline UNIX)
 else()
-  configure_file(${IN} ${OUT} @ONLY NEWLINE_STYLE CRLF)
+  set(newline CRLF)
 endif()
+if(PRELUDE)
+  file(READ ${PRELUDE} prelude)
+  string(REPLACE "\r" "" prelude "${prelude}")
+  string(REGEX REPLACE "\n[ \t]*--[^\n]*" "" prelude "\n${prelude}")
+  string(REGEX REPLACE "[ \t]*\n[ \t\n]*" " " prelude "${prelude}")
+  string(STRIP "${prelude}" prelude)
+  string(FIND "${prelude}" "--" comment)
+  if(NOT comment EQUAL -1)
+    message(FATAL_ERROR "${PRELUDE}: a comment after code cannot be joined into one line")
+  endif()
+  set(text "${prelude} ${text}")
+endif()
+file(WRITE ${OUT}.in "${text}")
+configure_file(${OUT}.in ${OUT} @ONLY NEWLINE_STYLE ${newline})
+file(REMOVE ${OUT}.in)

@@ -22,30 +22,6 @@ local function stepCounter()
 end
 local nextStep = stepCounter()
 
--- 把 text 中每个 separator 换成 replacement。
-local function replace(text, separator, replacement)
-    if separator == '' then return text end
-    local parts, start = {}, 1
-    while true do
-        local first, last = string.find(text, separator, start, true)
-        if not first then break end
-        parts[#parts + 1] = string.sub(text, start, first - 1) .. replacement
-        start = last + 1
-    end
-    parts[#parts + 1] = string.sub(text, start)
-    return table.concat(parts)
-end
-
--- 把文本写成长括号字符串。等号的个数选得让文本里不出现对应的结束括号，
--- 所以路径中含有 "]]" 也不会截断通知。
-local function longString(text)
-    local level = ''
-    while string.find(text .. ']', ']' .. level .. ']', 1, true) do
-        level = level .. '='
-    end
-    return '[' .. level .. '[' .. text .. ']' .. level .. ']'
-end
-
 -- 发送通知 {code=N,名字=值,...}，返回向导的回答。
 -- 可变参数依次是字段名和字段值；数字原样写出，文本写成长括号字符串。
 local function notify(code, ...)

@@ -229,16 +229,6 @@ local function stringRFind(text, pattern)
     end
 end
 
--- The text as a long-bracket string whose level the text cannot close, so
--- that a folder name holding "]]" reaches the install worker unchanged.
-local function longString(text)
-    local level = ""
-    while string.find(text .. "]", "]" .. level .. "]", 1, true) do
-        level = level .. "="
-    end
-    return "[" .. level .. "[" .. text .. "]" .. level .. "]"
-end
-
 -- Event codes of the controls, for addHandler.
 event = {
     GotFocus = 2,

@@ -20,33 +20,9 @@ namespace nelvo {
 
 using namespace textkeys;
 
-Edit::Edit() {
-    setFlag(ControlFlag::RepaintOnState | ControlFlag::CaptureOnPress | ControlFlag::FocusOnPress, true);
-#ifdef _WIN32
-    selectionBrush_.reset(CreateSolidBrush(kSelectionColour));
-    widths_.setFont(findFont(u"Default"));
-#endif
-    listen<&Edit::onAttached>(*this, EventCode::Attached);
-    listen<&Edit::onLButtonDown>(*this, EventCode::LButtonDown);
-    listen<&Edit::onMouseMove>(*this, EventCode::MouseMove);
-    listen<&Edit::onMouseWheel>(*this, EventCode::MouseWheel);
-    listen<&Edit::onKeyDown>(*this, EventCode::KeyDown);
-    listen<&Edit::onKeyPress>(*this, EventCode::KeyPress);
-    listen<&Edit::onGotFocus>(*this, EventCode::GotFocus);
-    listen<&Edit::onLostFocus>(*this, EventCode::LostFocus);
-    listen<&Edit::onSetCursor>(*this, EventCode::SetCursor);
-}
+Edit::Edit() { listen<&Edit::onMouseWheel>(*this, EventCode::MouseWheel); }
 
 Edit::~Edit() = default;
-
-CharWidths& Edit::widths() {
-#ifdef _WIN32
-    return widths_;
-#else
-    static FixedCharWidths fixed(8);
-    return fixed;
-#endif
-}
 
 int32_t Edit::lineHeight() const {
 #ifdef _WIN32
@@ -373,23 +349,6 @@ void Edit::paste() {
     ensureVisible();
     invalidate(false);
 #endif
-}
-
-void Edit::onGotFocus(Event&) {
-    if (ControlWindow* w = window()) w->setCaretSize(1, lineHeight());
-    ensureVisible();
-}
-
-void Edit::onLostFocus(Event&) {
-    if (ControlWindow* w = window()) w->hideCaret();
-}
-
-void Edit::onSetCursor(Event& e) {
-    if (!enabled()) return;
-#ifdef _WIN32
-    SetCursor(LoadCursorW(nullptr, IDC_IBEAM));
-#endif
-    e.handled = 1;
 }
 
 Size Edit::arrangeOverride(int32_t finalWidth, int32_t finalHeight) {

@@ -10,22 +10,17 @@
 // 5, 5), `texteditable` (default 1), `textspace` (extra pixels per line),
 // `color` (text colour), `font` (default "Default"), `text`.
 
-#include "dui/Control.h"
 #include "dui/controls/EditBlocks.h"
 #include "dui/controls/EditLayout.h"
+#include "dui/controls/TextInput.h"
 #include "dui/LayoutMath.h"
-
-#ifdef _WIN32
-#include "base/UniqueHandle.h"
-#include "dui/controls/GdiCharWidths.h"
-#endif
 
 #include <string>
 #include <string_view>
 
 namespace nelvo {
 
-class Edit : public Control {
+class Edit : public TextInput {
 public:
     Edit();
     std::u16string_view typeName() const override { return u"Edit"; }
@@ -43,7 +38,7 @@ public:
     const EditLayout& layout() const { return layout_; }
     int32_t firstVisibleLine() const { return firstVisible_; }
     int32_t visibleLineCount() const;
-    int32_t lineHeight() const;
+    int32_t lineHeight() const override;
     int32_t caret() const { return caret_; }
     int32_t anchor() const { return anchor_; }
     bool editable() const { return editable_; }
@@ -52,15 +47,13 @@ protected:
     ~Edit() override;
 
 private:
-    void onAttached(Event& e);
-    void onLButtonDown(Event& e);
-    void onMouseMove(Event& e);
+    void onAttached(Event& e) override;
+    void onLButtonDown(Event& e) override;
+    void onMouseMove(Event& e) override;
     void onMouseWheel(Event& e);
-    void onKeyDown(Event& e);
-    void onKeyPress(Event& e);
-    void onGotFocus(Event& e);
-    void onLostFocus(Event& e);
-    void onSetCursor(Event& e);
+    void onKeyDown(Event& e) override;
+    void onKeyPress(Event& e) override;
+    void focusGained() override { ensureVisible(); }
 
     void keyDown(int32_t key);
     void readAttributes();
@@ -92,7 +85,6 @@ private:
     void placeCaret();
     void moveCaretToLine(int32_t line);
     int32_t clampIndex(int32_t i) const { return i < 0 ? 0 : i > blocks_.length() ? blocks_.length() : i; }
-    CharWidths& widths();
 
     EditBlocks blocks_;
     EditLayout layout_;
@@ -107,10 +99,6 @@ private:
     uint32_t textColour_ = 0;
     int32_t arrangedWidth_ = 0;
     int32_t arrangedHeight_ = 0;
-#ifdef _WIN32
-    GdiCharWidths widths_;
-    UniqueBrush selectionBrush_;
-#endif
 };
 
 } // namespace nelvo

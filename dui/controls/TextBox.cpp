@@ -34,34 +34,11 @@ std::u16string oneLine(std::u16string text) {
 } // namespace
 
 TextBox::TextBox() {
-    setFlag(ControlFlag::RepaintOnState | ControlFlag::CaptureOnPress | ControlFlag::FocusOnPress |
-                ControlFlag::WantsDoubleClick,
-            true);
-#ifdef _WIN32
-    selectionBrush_.reset(CreateSolidBrush(kSelectionColour));
-    widths_.setFont(findFont(u"Default"));
-#endif
-    listen<&TextBox::onAttached>(*this, EventCode::Attached);
-    listen<&TextBox::onLButtonDown>(*this, EventCode::LButtonDown);
-    listen<&TextBox::onMouseMove>(*this, EventCode::MouseMove);
+    setFlag(ControlFlag::WantsDoubleClick, true);
     listen<&TextBox::onDoubleClick>(*this, EventCode::LButtonDbClick);
-    listen<&TextBox::onKeyDown>(*this, EventCode::KeyDown);
-    listen<&TextBox::onKeyPress>(*this, EventCode::KeyPress);
-    listen<&TextBox::onGotFocus>(*this, EventCode::GotFocus);
-    listen<&TextBox::onLostFocus>(*this, EventCode::LostFocus);
-    listen<&TextBox::onSetCursor>(*this, EventCode::SetCursor);
 }
 
 TextBox::~TextBox() = default;
-
-CharWidths& TextBox::widths() {
-#ifdef _WIN32
-    return widths_;
-#else
-    static FixedCharWidths fixed(8);
-    return fixed;
-#endif
-}
 
 int32_t TextBox::lineHeight() const {
 #ifdef _WIN32
@@ -219,22 +196,9 @@ void TextBox::paste() {
 #endif
 }
 
-void TextBox::onGotFocus(Event&) {
-    if (ControlWindow* w = window()) w->setCaretSize(1, lineHeight());
-    ensureCaretVisible();
-}
-
-void TextBox::onLostFocus(Event&) {
-    if (ControlWindow* w = window()) w->hideCaret();
+void TextBox::focusLost() {
     buffer_.collapseTo(buffer_.caret());
     invalidate(false);
-}
-
-void TextBox::onSetCursor(Event& e) {
-#ifdef _WIN32
-    SetCursor(LoadCursorW(nullptr, IDC_IBEAM));
-#endif
-    e.handled = 1;
 }
 
 Size TextBox::measureOverride(int32_t, int32_t) { return {0, lineHeight() + 2 * kPaddingY}; }

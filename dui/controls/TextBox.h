@@ -5,13 +5,8 @@
 // The caret belongs to the window; the text box places it while it has the
 // focus. Every change of the text raises ValueChange (Direct).
 
-#include "dui/Control.h"
 #include "dui/controls/TextBoxBuffer.h"
-
-#ifdef _WIN32
-#include "base/UniqueHandle.h"
-#include "dui/controls/GdiCharWidths.h"
-#endif
+#include "dui/controls/TextInput.h"
 
 #include <memory>
 #include <string>
@@ -19,7 +14,7 @@
 
 namespace nelvo {
 
-class TextBox : public Control {
+class TextBox : public TextInput {
 public:
     static constexpr int32_t kPaddingX = 8;
     static constexpr int32_t kPaddingY = 5;
@@ -40,15 +35,15 @@ protected:
     ~TextBox() override;
 
 private:
-    void onAttached(Event& e);
-    void onLButtonDown(Event& e);
-    void onMouseMove(Event& e);
+    void onAttached(Event& e) override;
+    void onLButtonDown(Event& e) override;
+    void onMouseMove(Event& e) override;
     void onDoubleClick(Event& e);
-    void onKeyDown(Event& e);
-    void onKeyPress(Event& e);
-    void onGotFocus(Event& e);
-    void onLostFocus(Event& e);
-    void onSetCursor(Event& e);
+    void onKeyDown(Event& e) override;
+    void onKeyPress(Event& e) override;
+    void focusGained() override { ensureCaretVisible(); }
+    // The selection goes with the focus.
+    void focusLost() override;
 
     void keyDown(int32_t key);
     // Puts the selection on the clipboard; false when nothing was put there.
@@ -60,14 +55,9 @@ private:
     // Replaces the selection by as much of `units` as fits; ValueChange only
     // when the text changed.
     void replaceSelection(std::u16string_view units);
-    int32_t lineHeight() const;
-    CharWidths& widths();
+    int32_t lineHeight() const override;
 
     TextBoxBuffer buffer_;
-#ifdef _WIN32
-    GdiCharWidths widths_;
-    UniqueBrush selectionBrush_;
-#endif
 };
 
 } // namespace nelvo

@@ -4,6 +4,7 @@
 
 lg_script=$(winpath "$NELVO_OUT/resources/LG.lua")
 members_list=$here/../../resources/payload/members.txt
+. "$here/../../tools/payload/member-walk.sh"
 payload_package=${NELVO_PAYLOAD:?}
 [ -f "$payload_package" ] || fail "no payload package at $payload_package"
 
@@ -45,24 +46,17 @@ lg_run() {
 text() { case "$1]" in *]]*) echo "[=[$1]=]" ;; *) echo "[[$1]]" ;; esac; }
 
 # table_steps FIRST DIR: the step of every entry of the file table, from
-# position FIRST: each folder before the first file inside it.
+# position FIRST.
 table_steps() {
-    local position=$1 dir=$2 made=$'\n' member folder part
-    while read -r member; do
-        folder=
-        if [ "${member%/*}" != "$member" ]; then
-            IFS=/ read -ra parts <<< "${member%/*}"
-            for part in "${parts[@]}"; do
-                folder=${folder:+$folder\\}$part
-                case $made in *$'\n'"$folder"$'\n'*) continue ;; esac
-                made+="$folder"$'\n'
-                echo "{code=4,position=$position,text=$(text "创建文件夹$dir$folder")}"
-                position=$((position + 1))
-            done
+    local position=$1 dir=$2 kind path
+    while read -r kind path; do
+        if [ "$kind" = folder ]; then
+            echo "{code=4,position=$position,text=$(text "创建文件夹$dir$path")}"
+        else
+            echo "{code=4,position=$position,text=$(text "解压文件$path")}"
         fi
-        echo "{code=4,position=$position,text=$(text "解压文件${member//\//\\}")}"
         position=$((position + 1))
-    done < "$members_list"
+    done < <(member_walk "$members_list")
 }
 
 # expected_run SYSTEM DIR [EVENTS]: the notifications of a run into DIR that

@@ -47,18 +47,6 @@ local function samePath(a, b)
     return a ~= nil and b ~= nil and string.lower(a) == string.lower(b)
 end
 
-local function replace(text, separator, replacement)
-    local parts, start = {}, 1
-    while true do
-        local first, last = string.find(text, separator, start, true)
-        if not first then break end
-        parts[#parts + 1] = string.sub(text, start, first - 1) .. replacement
-        start = last + 1
-    end
-    parts[#parts + 1] = string.sub(text, start)
-    return table.concat(parts)
-end
-
 -- The install folder belongs to this installation when setup saved it (or
 -- saved nothing): otherwise the registration, the shortcuts and the driver
 -- are those of an installation elsewhere, and only the files here go.
