@@ -1,5 +1,6 @@
 #include "host/RestartMarker.h"
 
+#include "base/NewSiblingFile.h"
 #include "base/PathChecks.h"
 #include "base/UniqueHandle.h"
 
@@ -34,12 +35,21 @@ void writeRestartMarker() {
     if (path.empty() || passesThroughLink(path)) return;
     uint8_t shutdownTime[8] = {};
     readShutdownTime(shutdownTime);
-    {
-        UniqueFileHandle file(
-            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD written = 0;
-        if (file) WriteFile(file.get(), shutdownTime, sizeof shutdownTime, &written, nullptr);
-    }
+    // Written to a file made new beside it and moved over the name: a hard
+    // link the user put at the name loses only that name, and the file it
+    // shares is never opened for writing.
+    bool written = false;
+    const std::wstring fresh = createNewSibling(path.substr(0, path.find_last_of(L'\\')), L"nlr",
+                                                [&](const std::wstring& name) {
+        UniqueFileHandle file(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD count = 0;
+        written = file && WriteFile(file.get(), shutdownTime, sizeof shutdownTime, &count, nullptr) &&
+                  count == sizeof shutdownTime;
+        return bool(file);
+    });
+    if (!fresh.empty() && (!written || !MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)))
+        DeleteFileW(fresh.c_str());
     // Requested even when the file could not be written: an older marker at
     // the same path must not outlive the restart either.
     MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);

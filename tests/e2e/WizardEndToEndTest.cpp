@@ -122,6 +122,19 @@ void setUninstallEntry(const std::wstring& uninstaller) {
               L"UninstallString", uninstaller);
 }
 
+// Another setup.exe started now shows only the "提示" box with `text`, and
+// ends when it is answered.
+void expectRefusedWith(const wchar_t* screenshotPrefix, const std::wstring& text) {
+    RunOptions o;
+    o.timeoutMs = 20000;
+    o.screenshotPrefix = screenshotPrefix;
+    const RunResult run = runAndAnswer(setupProgram(), o);
+    EXPECT_TRUE(run.finished);
+    ASSERT_EQ(run.windows.size(), 1u);
+    EXPECT_EQ(run.windows[0].caption, L"提示");
+    EXPECT_EQ(run.windows[0].text, text);
+}
+
 class WizardEndToEnd : public WizardTest {};
 
 TEST_F(WizardEndToEnd, FreshInstallWithTheProposedFolder) {
@@ -177,14 +190,7 @@ TEST_F(WizardEndToEnd, QuitQuestionsFolderChecksAndASecondCopy) {
         EXPECT_EQ(s.answerNext(IDNO, L"licence-close-no").text, kQuitText);
 
         // A second copy is refused while this one runs.
-        RunOptions o;
-        o.timeoutMs = 20000;
-        o.screenshotPrefix = L"e2e-quit-second-copy";
-        const RunResult second = runAndAnswer(setupProgram(), o);
-        EXPECT_TRUE(second.finished);
-        ASSERT_EQ(second.windows.size(), 1u);
-        EXPECT_EQ(second.windows[0].caption, L"提示");
-        EXPECT_EQ(second.windows[0].text, L"检测到Quent安装或卸载程序正在运行，请结束后重试。");
+        expectRefusedWith(L"e2e-quit-second-copy", L"检测到Quent安装或卸载程序正在运行，请结束后重试。");
 
         s.click(wizard::kAccept);
         ASSERT_TRUE(s.waitUntilHidden(wizard::kLicenceText));
@@ -522,14 +528,7 @@ TEST_F(WizardEndToEnd, RestartNeededAndThenPending) {
     EXPECT_FALSE(processRunningFrom(dir + L"Nelvo.exe")) << "a restart is due: the product is not started";
     EXPECT_TRUE(fileExists(restartMarkerPath()));
 
-    RunOptions o;
-    o.timeoutMs = 20000;
-    o.screenshotPrefix = L"e2e-restart-pending";
-    const RunResult next = runAndAnswer(setupProgram(), o);
-    EXPECT_TRUE(next.finished);
-    ASSERT_EQ(next.windows.size(), 1u);
-    EXPECT_EQ(next.windows[0].caption, L"提示");
-    EXPECT_EQ(next.windows[0].text, L"检测到Quent安装或卸载操作尚未完成，需要重启电脑。");
+    expectRefusedWith(L"e2e-restart-pending", L"检测到Quent安装或卸载操作尚未完成，需要重启电脑。");
 }
 
 TEST_F(WizardEndToEnd, FailingDriverInstallIsTakenBack) {

@@ -186,6 +186,34 @@ TEST_F(StartupGuard, MarkerMatchingTheShutdownTimeRefusesStartUp) {
     EXPECT_EQ(readMarker(), longer);
 }
 
+// The temporary folder is the user's: a hard link put at the marker's name
+// must not carry the elevated write into the file it shares. The marker is
+// written all the same, and setup then refuses to start.
+TEST_F(StartupGuard, MarkerIsWrittenAsANewFileNotThroughAHardLink) {
+    ShutdownTimeOverride shutdown;
+    const uint8_t now[8] = {0x21, 0x43, 0x65, 0x87, 0x09, 0xBA, 0xDC, 0xFE};
+    shutdown.set(now);
+    const std::wstring victim = outDir() + L"\\tests\\marker-victim.txt";
+    {
+        UniqueFileHandle f(CreateFileW(victim.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(f);
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(f.get(), "someone else's file", 19, &written, nullptr));
+    }
+    ASSERT_TRUE(CreateHardLinkW(restartMarkerPath().c_str(), victim.c_str(), nullptr));
+
+    writeRestartMarker();
+    EXPECT_EQ(readMarker(), std::vector<uint8_t>(now, now + 8));
+    UniqueFileHandle f(CreateFileW(victim.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    char kept[32] = {};
+    DWORD read = 0;
+    ReadFile(f.get(), kept, sizeof kept, &read, nullptr);
+    EXPECT_EQ(std::string(kept, read), "someone else's file");
+    f.reset();
+    DeleteFileW(victim.c_str());
+    EXPECT_TRUE(sawMessage(run(L"guard-marker-written"), L"提示", kRestartPending));
+}
+
 TEST_F(StartupGuard, ZeroMarkerCountsWhenTheShutdownTimeCannotBeRead) {
     ShutdownTimeOverride shutdown;
     shutdown.remove();
