@@ -268,17 +268,20 @@ TEST_F(WizardLayoutTest, EveryAttributeIsStored) {
 // registers, the style class the full framework makes of it (an unknown type
 // would fall back to a plain Style that draws nothing of its own).
 TEST(WizardSkin, SetupRegistersEveryStyleTypeOfItsSkin) {
-    UiContext setup;
-    registerSetupControls(setup.factory());
-    UiContext full;
-    registerShippedControls(full.factory());
+    UiContext ctx;
+    ControlFactory setup;
+    setup.registerDefaults();
+    registerSetupControls(setup);
+    ControlFactory full;
+    full.registerDefaults();
+    registerShippedControls(full);
     size_t styles = 0;
     for (const auto& entry : std::filesystem::directory_iterator(NELVO_SOURCE_DIR "/resources/skin")) {
         if (entry.path().extension() != ".xml" || entry.path().filename() == "font.xml") continue;
         std::ifstream in(entry.path(), std::ios::binary);
         const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        const std::unique_ptr<Style> ours = readStyleFile(setup.factory(), setup.setters(), text);
-        const std::unique_ptr<Style> theirs = readStyleFile(full.factory(), full.setters(), text);
+        const std::unique_ptr<Style> ours = readStyleFile(setup, ctx.setters(), text);
+        const std::unique_ptr<Style> theirs = readStyleFile(full, ctx.setters(), text);
         ASSERT_TRUE(ours && theirs) << entry.path();
         const Style& a = *ours;
         const Style& b = *theirs;
