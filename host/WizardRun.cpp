@@ -1,7 +1,6 @@
 #include "host/WizardRun.h"
 
 #include "base/OleScope.h"
-#include "dui/controls/ShippedControls.h"
 #include "dui/Framework.h"
 #include "dui/SkinManager.h"
 #include "dui/UiContext.h"
@@ -27,13 +26,14 @@ void loadPackages(FileSystem& store) {
 
 } // namespace
 
-void runWizard(FileSystem& store, const char16_t* scriptName, void (*extend)(lua_State*)) {
+void runWizard(FileSystem& store, const char16_t* scriptName, void (*registerControls)(ControlFactory&),
+               void (*extend)(lua_State*)) {
     OleScope ole;
     // Stopped after the framework: its stop waits for the install worker.
     MainThreadDispatcherScope dispatcher;
     FrameworkScope framework;
     if (framework.started()) {
-        registerShippedControls(UiContext::current()->factory());
+        registerControls(UiContext::current()->factory());
         loadPackages(store);
     }
     LuaWindow::setWorkStarter(&LuaWork::start);

@@ -13,9 +13,14 @@ struct lua_State;
 
 namespace nelvo {
 
+class ControlFactory;
+
 // Runs the script resource `scriptName` of `store` (which must be the current
-// file system) to its end. `extend` (optional) may add functions to the
-// interpreter's state before the script runs; tests use it to look inside.
-void runWizard(FileSystem& store, const char16_t* scriptName, void (*extend)(lua_State*) = nullptr);
+// file system) to its end. `registerControls` fills the framework's factory
+// with the controls the program's markup may name (ShippedControls.h).
+// `extend` (optional) may add functions to the interpreter's state before
+// the script runs; tests use it to look inside.
+void runWizard(FileSystem& store, const char16_t* scriptName, void (*registerControls)(ControlFactory&),
+               void (*extend)(lua_State*) = nullptr);
 
 } // namespace nelvo

@@ -3,6 +3,7 @@
 // down in reverse. The exit code is 0 on every path.
 
 #include "base/LibrarySearch.h"
+#include "dui/controls/ShippedControls.h"
 #include "host/InstanceMutex.h"
 #include "host/RestartMarker.h"
 #include "host/WizardRun.h"
@@ -21,7 +22,7 @@ void runSetup() {
     ResourceFileSystem store(GetModuleHandleW(nullptr));
     setCurrentFileSystem(&store);
     registerSetupResources(store);
-    runWizard(store, u"UI.lua");
+    runWizard(store, u"UI.lua", registerSetupControls);
     releaseInstanceMutex();
     setCurrentFileSystem(nullptr);
 }

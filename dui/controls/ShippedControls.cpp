@@ -74,4 +74,18 @@ void registerShippedControls(ControlFactory& factory) {
     factory.registerStyle<Style_ToggleIconButton>(u"ToggleIconButton");
 }
 
+void registerSetupControls(ControlFactory& factory) {
+    factory.registerControl<Drawing>(u"Image");
+    factory.registerControl<Button>(u"Button");
+    factory.registerControl<CheckBox>(u"CheckBox");
+    factory.registerControl<TitleBar>(u"TitleBar");
+    factory.registerControl<Label>(u"Label");
+    factory.registerControl<TextBox>(u"TextBox");
+    factory.registerControl<Edit>(u"Edit");
+    factory.registerControl<ProgressBar>(u"ProgressBar");
+
+    factory.registerStyle<Style_ButtonEx>(u"ButtonEx");
+    factory.registerStyle<Style_CheckButtonEx>(u"CheckButtonEx");
+}
+
 } // namespace nelvo

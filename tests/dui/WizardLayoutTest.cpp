@@ -13,13 +13,16 @@
 #include "dui/controls/Label.h"
 #include "dui/controls/ShippedControls.h"
 #include "dui/Markup.h"
+#include "dui/StyleFile.h"
 #include "dui/UiContext.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <typeinfo>
 
 #ifdef _WIN32
 #include "store/ResourceFileSystem.h"
@@ -75,7 +78,9 @@ HeapBlock layoutPackage(std::string* why) {
 class WizardLayoutTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        registerShippedControls(ctx.factory());
+        // What setup.exe registers: a control it lacks would be skipped here
+        // as there, and the tables below would miss it.
+        registerSetupControls(ctx.factory());
         ctx.factory().registerControl<FixedMetricsLabel>(u"Label");
         ctx.factory().registerControl<FixedMetricsImage>(u"Image");
         std::string why;
@@ -257,6 +262,36 @@ TEST_F(WizardLayoutTest, EveryAttributeIsStored) {
     EXPECT_EQ(text(byId(5003), attr::text), u"完成");
     EXPECT_FALSE(byId(5002)->findText(attr::style)) << "the check box always uses checkbox.xml";
 }
+
+#ifndef _WIN32
+// Every style file of the wizard's skin becomes, with what setup.exe
+// registers, the style class the full framework makes of it (an unknown type
+// would fall back to a plain Style that draws nothing of its own).
+TEST(WizardSkin, SetupRegistersEveryStyleTypeOfItsSkin) {
+    UiContext ctx;
+    ControlFactory setup;
+    setup.registerDefaults();
+    registerSetupControls(setup);
+    ControlFactory full;
+    full.registerDefaults();
+    registerShippedControls(full);
+    size_t styles = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(NELVO_SOURCE_DIR "/resources/skin")) {
+        if (entry.path().extension() != ".xml" || entry.path().filename() == "font.xml") continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::unique_ptr<Style> ours = readStyleFile(setup, ctx.setters(), text);
+        const std::unique_ptr<Style> theirs = readStyleFile(full, ctx.setters(), text);
+        ASSERT_TRUE(ours && theirs) << entry.path();
+        const Style& a = *ours;
+        const Style& b = *theirs;
+        EXPECT_EQ(typeid(a), typeid(b)) << entry.path();
+        EXPECT_NE(typeid(b), typeid(Style)) << entry.path() << " names no style type";
+        ++styles;
+    }
+    EXPECT_EQ(styles, 9u);
+}
+#endif
 
 } // namespace
 } // namespace nelvo

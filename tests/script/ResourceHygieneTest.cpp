@@ -7,6 +7,7 @@
 // the test makes three whole runs.
 
 #include "base/FileSystem.h"
+#include "dui/controls/ShippedControls.h"
 #include "host/LuaWork.h"
 #include "host/WizardRun.h"
 #include "tests/support/ProcessCounts.h"
@@ -96,7 +97,7 @@ TEST(ResourceHygiene, WizardRunsGiveBackEveryObjectAndHandle) {
     g_samples.reserve(27);  // g_lastAfter points into it
     for (int run = 0; run < 3; ++run) {
         g_lastAfter = nullptr;
-        runWizard(store, u"hygiene.lua", addSample);
+        runWizard(store, u"hygiene.lua", registerSetupControls, addSample);
         afterRun.push_back(readProcessCounts());
     }
     KillTimer(nullptr, watch);

@@ -56,7 +56,7 @@ WizardLayout::WizardLayout(const std::wstring& setupExe) {
     registerSetupResources(fs);
 
     UiContext context;
-    registerShippedControls(context.factory());
+    registerSetupControls(context.factory());
     std::string why;
     if (!context.layouts().load(fs.load(u"frame.lz"), &why)) {
         error_ = "no layout package: " + why;

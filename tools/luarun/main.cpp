@@ -25,6 +25,7 @@
 #include "ResourceFolder.h"
 #include "base/LibrarySearch.h"
 #include "base/TextConvert.h"
+#include "dui/controls/ShippedControls.h"
 #include "host/ScriptGuards.h"
 #include "host/WizardRun.h"
 #include "script/SystemFunctions.h"
@@ -124,7 +125,7 @@ int runUi(int argc, wchar_t** argv) {
     if (!frame.empty()) store.map(u"frame.lz", frame);
     if (!style.empty()) store.map(u"style.lz", style);
     nelvo::setCurrentFileSystem(&store);
-    nelvo::runWizard(store, u"UI.lua");
+    nelvo::runWizard(store, u"UI.lua", nelvo::registerShippedControls);
     nelvo::setCurrentFileSystem(nullptr);
     return 0;
 }
