@@ -40,8 +40,10 @@ int notifyMessage(lua_State* L) {
     return 1;
 }
 
-// Members decoded ahead of the script and not yet taken stay below this.
-constexpr size_t kDecodeAheadBudget = 2u << 20;
+// Members decoded ahead of the script, and the one it writes, stay below
+// this: room for the second core to decode while the script's thread waits,
+// little enough for the peak working set of an installation.
+constexpr size_t kDecodeAheadBudget = 1536u << 10;
 
 // The registry key of the state's prefetcher.
 const char kPrefetcherKey = 0;
@@ -81,6 +83,9 @@ int extractFile(lua_State* L) {
         ok = stored ? writeStoredMember(*package, *entry, path) : writeMemberFile(path, data, size);
         if (ok && journal) journal->made(change);
     }
+    // Written (or not): its room goes back to decoding ahead.
+    block = HeapBlock();
+    prefetcher->release();
     lua_pushboolean(L, ok);
     return 1;
 }
