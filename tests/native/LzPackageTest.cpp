@@ -305,8 +305,11 @@ private:
 TEST(LzPackage, ReadThroughASourceGivesWhatTheBytesInMemoryGive) {
     PackageWriter w;
     // Members larger than the reader's window, so that streams and stored
-    // bytes cross windows.
-    ASSERT_TRUE(w.add(u"big.txt", sampleText(3 * kSourceWindow + 123), true));
+    // bytes cross windows: bytes that hardly compress.
+    std::string noise(3 * kSourceWindow + 123, '\0');
+    uint32_t seed = 12345;
+    for (char& c : noise) c = char((seed = seed * 1103515245u + 12345u) >> 24);
+    ASSERT_TRUE(w.add(u"big.txt", noise, true));
     ASSERT_TRUE(w.add(u"raw.bin", sampleText(kSourceWindow + 7), false));
     ASSERT_TRUE(w.add(u"small.txt", "small", true));
     ASSERT_TRUE(w.add(u"empty", "", true));
@@ -315,6 +318,7 @@ TEST(LzPackage, ReadThroughASourceGivesWhatTheBytesInMemoryGive) {
     const PieceSource source(pkg);
     auto throughSource = LzPackage::open(source);
     ASSERT_TRUE(inMemory && throughSource);
+    ASSERT_GT(inMemory->find(u"big.txt")->packedSize, 2 * kSourceWindow);
     EXPECT_EQ(throughSource->storedBytes(*throughSource->find(u"raw.bin")), nullptr);
     ASSERT_EQ(throughSource->members().size(), inMemory->members().size());
     for (const auto& [name, entry] : inMemory->members()) {
