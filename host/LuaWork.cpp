@@ -71,7 +71,10 @@ bool install(const WorkParameters& work, DispatcherSink& sink, UndoJournal& jour
     std::unique_ptr<MemorySource> copySource;
     if (!source && store) {
         packageCopy = store->load(work.packageName);
-        if (packageCopy) source = (copySource = std::make_unique<MemorySource>(packageCopy.data(), packageCopy.size())).get();
+        if (packageCopy) {
+            copySource = std::make_unique<MemorySource>(packageCopy.data(), packageCopy.size());
+            source = copySource.get();
+        }
     }
     std::unique_ptr<LzPackage> package;
     if (source) package = LzPackage::open(*source);
