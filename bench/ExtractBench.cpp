@@ -13,6 +13,7 @@
 
 #include "base/TextConvert.h"
 #include "host/WorkerState.h"
+#include "store/FileRangeSource.h"
 #include "store/LzPackage.h"
 
 #include <lua.h>
@@ -67,12 +68,15 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     const int rounds = argc > 4 ? std::max(1, _wtoi(argv[4])) : 5;
-    std::string packageBytes, list;
-    if (!readFile(argv[1], packageBytes) || !readFile(argv[2], list)) {
+    // The package is read from its file a window at a time, as the worker
+    // reads setup.exe's payload.
+    std::string list;
+    const auto packageFile = nelvo::FileRangeSource::open(argv[1]);
+    if (!packageFile || !readFile(argv[2], list)) {
         std::fputs("extract_bench: cannot read the package or the member list\n", stderr);
         return 1;
     }
-    auto package = nelvo::LzPackage::open(reinterpret_cast<const uint8_t*>(packageBytes.data()), packageBytes.size());
+    auto package = nelvo::LzPackage::open(*packageFile);
     if (!package) {
         std::fputs("extract_bench: not a package\n", stderr);
         return 1;

@@ -15,7 +15,6 @@
 #include <atomic>
 #include <memory>
 #include <new>
-#include <span>
 
 namespace nelvo {
 namespace {
@@ -63,20 +62,24 @@ void reportFailure(NotificationSink& sink, const std::string& message) {
 // stop (which the script reports itself).
 bool install(const WorkParameters& work, DispatcherSink& sink, UndoJournal& journal, std::string& failure) {
     FileSystem* store = currentFileSystem();
-    // The package is indexed where it lies among the program's resources;
-    // only another kind of store has it copied.
-    std::span<const uint8_t> packageBytes;
-    if (auto* resources = dynamic_cast<ResourceFileSystem*>(store)) packageBytes = resources->view(work.packageName);
+    // The package is read from the program's file through the source the
+    // start-up check read it through (see ResourceFileSystem::source); only
+    // another kind of store has it copied.
+    const ByteSource* source = nullptr;
+    if (auto* resources = dynamic_cast<ResourceFileSystem*>(store)) source = resources->source(work.packageName);
     HeapBlock packageCopy;
-    if (packageBytes.empty() && store) {
+    std::unique_ptr<MemorySource> copySource;
+    if (!source && store) {
         packageCopy = store->load(work.packageName);
-        packageBytes = {packageCopy.data(), packageCopy.size()};
+        if (packageCopy) {
+            copySource = std::make_unique<MemorySource>(packageCopy.data(), packageCopy.size());
+            source = copySource.get();
+        }
     }
-    const bool found = !packageBytes.empty() || packageCopy;
     std::unique_ptr<LzPackage> package;
-    if (found) package = LzPackage::open(packageBytes.data(), packageBytes.size());
+    if (source) package = LzPackage::open(*source);
     if (!package) {
-        failure = (found ? "安装资源已损坏：" : "找不到安装资源：") + utf16ToUtf8(work.packageName);
+        failure = (source ? "安装资源已损坏：" : "找不到安装资源：") + utf16ToUtf8(work.packageName);
         return false;
     }
 

@@ -40,8 +40,10 @@ int notifyMessage(lua_State* L) {
     return 1;
 }
 
-// Members decoded ahead of the script and not yet taken stay below this.
-constexpr size_t kDecodeAheadBudget = 2u << 20;
+// Members decoded ahead of the script, and the one it writes, stay below
+// this: room for the second core to decode while the script's thread waits,
+// little enough for the peak working set of an installation.
+constexpr size_t kDecodeAheadBudget = 1536u << 10;
 
 // The registry key of the state's prefetcher.
 const char kPrefetcherKey = 0;
@@ -59,6 +61,7 @@ int extractFile(lua_State* L) {
     const LzPackage::Entry* entry = package->find(name);
     const uint8_t* data = nullptr;
     size_t size = 0;
+    bool stored = false;
     HeapBlock block;
     // The elevated worker writes no member through a link in the target's
     // path (base/PathChecks.h), nor keeps a copy of what such a path names:
@@ -66,8 +69,8 @@ int extractFile(lua_State* L) {
     if (path.empty() || !entry || passesThroughLink(path)) {
         // Nothing on disk changes.
     } else if (entry->stored()) {
-        data = package->storedBytes(*entry);
-        size = entry->packedSize;
+        // Written straight from the package.
+        stored = true;
     } else if (prefetcher->take(name, block) == LzPackage::Decode::Ok) {
         // A member that did not decode to its full size never reaches the
         // disk.
@@ -76,10 +79,13 @@ int extractFile(lua_State* L) {
     }
     bool ok = false;
     size_t change = 0;
-    if (data && (!journal || journal->recordWrite(path, change))) {
-        ok = writeMemberFile(path, data, size);
+    if ((stored || data) && (!journal || journal->recordWrite(path, change))) {
+        ok = stored ? writeStoredMember(*package, *entry, path) : writeMemberFile(path, data, size);
         if (ok && journal) journal->made(change);
     }
+    // Written (or not): its room goes back to decoding ahead.
+    block = HeapBlock();
+    prefetcher->release();
     lua_pushboolean(L, ok);
     return 1;
 }

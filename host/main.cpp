@@ -16,12 +16,10 @@ namespace {
 
 void notice(const wchar_t* text) { MessageBoxW(nullptr, text, L"提示", MB_OK); }
 
-void runSetup() {
+void runSetup(nelvo::ResourceFileSystem& store) {
     using namespace nelvo;
 
-    ResourceFileSystem store(GetModuleHandleW(nullptr));
     setCurrentFileSystem(&store);
-    registerSetupResources(store);
     runWizard(store, u"UI.lua", registerSetupControls);
     releaseInstanceMutex();
     setCurrentFileSystem(nullptr);
@@ -40,13 +38,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         notice(L"检测到Quent安装或卸载操作尚未完成，需要重启电脑。");
         return 0;
     }
-    // A damaged download is refused before anything is shown or written.
-    if (!nelvo::resourcesIntact(GetModuleHandleW(nullptr))) {
-        notice(L"安装程序文件已损坏，请重新下载安装程序后再运行。");
-        return 0;
-    }
     try {
-        runSetup();
+        // The store holds the payload's source, checked here and extracted
+        // from later, until the end.
+        nelvo::ResourceFileSystem store(GetModuleHandleW(nullptr));
+        nelvo::registerSetupResources(store);
+        // A damaged download is refused before anything is shown or written.
+        if (!nelvo::resourcesIntact(GetModuleHandleW(nullptr), store)) {
+            notice(L"安装程序文件已损坏，请重新下载安装程序后再运行。");
+            return 0;
+        }
+        runSetup(store);
     } catch (...) {
         // Nothing more can be done for the user than to end quietly.
     }

@@ -26,13 +26,34 @@ std::string_view resourceBytes(HMODULE module, const wchar_t* type, int id) {
     return {static_cast<const char*>(data), SizeofResource(module, info)};
 }
 
+// The digest of everything `source` gives, read a window at a time.
+bool digestOf(const ByteSource& source, Sha256::Digest& digest) {
+    HeapBlock window = HeapBlock::allocate(kSourceWindow);
+    if (!window) return false;
+    Sha256 sha;
+    for (uint64_t at = 0; at < source.size();) {
+        const size_t n = size_t(source.size() - at < kSourceWindow ? source.size() - at : kSourceWindow);
+        if (!source.read(at, window.data(), n)) return false;
+        sha.update(window.data(), n);
+        at += n;
+    }
+    digest = sha.finish();
+    return true;
+}
+
 } // namespace
 
-bool resourcesIntact(HMODULE module) {
+bool resourcesIntact(HMODULE module, ResourceFileSystem& store) {
     std::vector<ResourceDigest> digests;
     const std::string_view record = resourceBytes(module, MAKEINTRESOURCEW(10) /* RT_RCDATA */, NELVO_RES_DIGESTS);
     if (!record.data() || !parseDigests(record, digests)) return false;
     for (const ResourceDigest& d : digests) {
+        if (d.id == NELVO_RES_PROGRAM_LZ) {
+            const ByteSource* payload = store.source(NELVO_RES_PROGRAM_LZ);
+            Sha256::Digest sha;
+            if (!payload || payload->size() != d.size || !digestOf(*payload, sha) || sha != d.sha) return false;
+            continue;
+        }
         const std::string_view bytes = resourceBytes(module, kType, static_cast<int>(d.id));
         if (!bytes.data() || bytes.size() != d.size || Sha256::of(bytes.data(), bytes.size()) != d.sha) return false;
     }

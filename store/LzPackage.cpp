@@ -4,6 +4,7 @@
 #include "store/PackageFormat.h"
 
 #include <cstring>
+#include <vector>
 
 namespace nelvo {
 
@@ -16,22 +17,36 @@ namespace {
 // Walks the directory, checking every entry, and calls `visit` for each in
 // directory order. False (with `error` set) on the first malformed part.
 template <typename Visit>
-bool walkDirectory(const uint8_t* data, size_t size, std::string* error, Visit&& visit) {
+bool walkDirectory(const ByteSource& source, std::string* error, Visit&& visit) {
     auto fail = [&](const char* why) {
         if (error) *error = why;
         return false;
     };
-    if (data == nullptr || size < kTrailerSize) return fail("shorter than the 8-byte trailer");
+    const uint64_t size = source.size();
+    if (size < kTrailerSize) return fail("shorter than the 8-byte trailer");
 
-    const uint64_t dirOffset = readLe32(data + size - 4) ^ kKey;
+    uint8_t word[4];
+    if (!source.read(size - 4, word, 4)) return fail("the package cannot be read");
+    const uint64_t dirOffset = readLe32(word) ^ kKey;
     const uint64_t dirEnd = size - 4;  // entries and the terminating zero live before this
     if (dirOffset >= dirEnd) return fail("directory offset outside the package");
+    // The directory alone is read into memory when the package is not.
+    const uint8_t* data = source.memory();
+    uint64_t shift = 0;  // the package offset of data[0]
+    std::vector<uint8_t> directory;
+    if (!data) {
+        directory.resize(size_t(dirEnd - dirOffset));
+        if (!source.read(dirOffset, directory.data(), directory.size())) return fail("the package cannot be read");
+        data = directory.data();
+        shift = dirOffset;
+    }
+    auto at = [&](uint64_t offset) { return data + (offset - shift); };
 
     uint8_t field[kMaxNameFieldBytes];
     uint64_t pos = dirOffset;
     for (;;) {
         if (pos + 4 > dirEnd) return fail("directory runs past the end of the package");
-        const uint32_t entryLen = readLe32(data + pos);
+        const uint32_t entryLen = readLe32(at(pos));
         if (entryLen == 0) return true;
         if (entryLen < kEntryHeaderSize) return fail("directory entry shorter than 16 bytes");
         if (pos + entryLen > dirEnd) return fail("directory entry runs past the end of the package");
@@ -39,13 +54,13 @@ bool walkDirectory(const uint8_t* data, size_t size, std::string* error, Visit&&
         if (fieldLen > kMaxNameFieldBytes) return fail("member name longer than 1024 units");
 
         LzPackage::Entry e;
-        e.offset = readLe32(data + pos + 4);
-        e.packedSize = readLe32(data + pos + 8);
-        e.unpackedSize = readLe32(data + pos + 12);
+        e.offset = readLe32(at(pos + 4));
+        e.packedSize = readLe32(at(pos + 8));
+        e.unpackedSize = readLe32(at(pos + 12));
         if (uint64_t(e.offset) + e.packedSize > size) return fail("member data outside the package");
         if (!e.stored() && e.packedSize < kLzmaPropsSize) return fail("compressed member without LZMA properties");
 
-        std::memcpy(field, data + pos + kEntryHeaderSize, fieldLen);
+        std::memcpy(field, at(pos + kEntryHeaderSize), fieldLen);
         for (size_t i = 0; i + 4 <= fieldLen; i += 4) writeLe32(field + i, readLe32(field + i) ^ kKey);
         std::u16string name;
         for (size_t i = 0; i + 2 <= fieldLen; i += 2) {
@@ -61,9 +76,16 @@ bool walkDirectory(const uint8_t* data, size_t size, std::string* error, Visit&&
 } // namespace
 
 std::unique_ptr<LzPackage> LzPackage::open(const uint8_t* data, size_t size, std::string* error) {
-    std::unique_ptr<LzPackage> pkg(new LzPackage(data, size));
+    auto own = std::make_unique<MemorySource>(data, size);
+    std::unique_ptr<LzPackage> pkg = open(*own, error);
+    if (pkg) pkg->ownSource_ = std::move(own);
+    return pkg;
+}
+
+std::unique_ptr<LzPackage> LzPackage::open(const ByteSource& source, std::string* error) {
+    std::unique_ptr<LzPackage> pkg(new LzPackage(source));
     // A later entry of the same name replaces the earlier one.
-    const bool ok = walkDirectory(data, size, error, [&](std::u16string name, const Entry& e) {
+    const bool ok = walkDirectory(source, error, [&](std::u16string name, const Entry& e) {
         pkg->members_.insert_or_assign(std::move(name), e);
     });
     return ok ? std::move(pkg) : nullptr;
@@ -71,7 +93,7 @@ std::unique_ptr<LzPackage> LzPackage::open(const uint8_t* data, size_t size, std
 
 std::vector<LzPackage::DirectoryEntry> LzPackage::directory() const {
     std::vector<DirectoryEntry> entries;
-    walkDirectory(base_, size_, nullptr,
+    walkDirectory(*source_, nullptr,
                   [&](std::u16string name, const Entry& e) { entries.push_back({std::move(name), e}); });
     return entries;
 }
@@ -82,17 +104,25 @@ const LzPackage::Entry* LzPackage::find(std::u16string_view name) const {
 }
 
 LzPackage::Decode LzPackage::decode(const Entry& e, HeapBlock& out) const {
-    const uint8_t* stored = base_ + e.offset;
     if (e.stored()) {
         out = HeapBlock::allocate(e.packedSize);
         if (!out) return Decode::NoMemory;
-        std::memcpy(out.data(), stored, e.packedSize);
-        return Decode::Ok;
+        if (source_->read(e.offset, out.data(), e.packedSize)) return Decode::Ok;
+        out.truncate(0);
+        return Decode::Damaged;
     }
     out = HeapBlock::allocate(e.unpackedSize);
     if (!out) return Decode::NoMemory;
-    const LzmaDecodeResult r =
-        lzmaDecode(stored, stored + kLzmaPropsSize, e.packedSize - kLzmaPropsSize, out.data(), e.unpackedSize);
+    LzmaDecodeResult r;
+    if (const uint8_t* base = source_->memory()) {
+        const uint8_t* stored = base + e.offset;
+        r = lzmaDecode(stored, stored + kLzmaPropsSize, e.packedSize - kLzmaPropsSize, out.data(), e.unpackedSize);
+    } else {
+        uint8_t props[kLzmaPropsSize];
+        if (source_->read(e.offset, props, sizeof props))
+            r = lzmaDecode(props, *source_, e.offset + kLzmaPropsSize, e.packedSize - kLzmaPropsSize, out.data(),
+                           e.unpackedSize);
+    }
     out.truncate(r.produced);
     return r.clean ? Decode::Ok : Decode::Damaged;
 }

@@ -4,10 +4,12 @@
 // system; built into setup.exe and into the native packer and tests.
 //
 // The index does not own the package bytes: whoever opens it keeps the bytes
-// alive as long as the index. Built once, then only read; lookups keep no
-// state, so one index may serve several threads.
+// (or the source they are read from) alive as long as the index. Built once,
+// then only read; lookups keep no state, so one index may serve several
+// threads.
 
 #include "base/HeapBlock.h"
+#include "store/ByteSource.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -43,6 +45,11 @@ public:
     // here: lookups decode what they can (see lookup and lookupChecked).
     // A later entry of the same name replaces an earlier one.
     static std::unique_ptr<LzPackage> open(const uint8_t* data, size_t size, std::string* error = nullptr);
+    // The same over a source, which is read as members are asked for: only
+    // the directory is kept in memory. A source that cannot be read where
+    // the directory lies is refused like a malformed package; a member
+    // whose bytes cannot be read decodes as damaged.
+    static std::unique_ptr<LzPackage> open(const ByteSource& source, std::string* error = nullptr);
 
     // A fresh block with the member's content, or an empty block when the
     // package has no member of that name (exact, case-sensitive match) or
@@ -57,8 +64,14 @@ public:
     Decode lookupChecked(std::u16string_view name, HeapBlock& out) const;
 
     const Entry* find(std::u16string_view name) const;
-    // The stored bytes of an entry of this package, inside the package.
-    const uint8_t* storedBytes(const Entry& e) const { return base_ + e.offset; }
+    // The stored bytes of an entry of this package where they lie in
+    // memory; null when the package is read from a source that is not
+    // memory (read them from source() then).
+    const uint8_t* storedBytes(const Entry& e) const {
+        const uint8_t* base = source_->memory();
+        return base ? base + e.offset : nullptr;
+    }
+    const ByteSource& source() const { return *source_; }
     // Decodes one directory entry of this package (also one that a later
     // entry of the same name shadows).
     Decode decodeEntry(const Entry& e, HeapBlock& out) const { return decode(e, out); }
@@ -73,11 +86,12 @@ public:
     std::vector<DirectoryEntry> directory() const;
 
 private:
-    LzPackage(const uint8_t* base, size_t size) : base_(base), size_(size) {}
+    explicit LzPackage(const ByteSource& source) : source_(&source) {}
     Decode decode(const Entry& e, HeapBlock& out) const;
 
-    const uint8_t* base_;
-    size_t size_;
+    // The bytes given as a block are a source of the index's own.
+    std::unique_ptr<MemorySource> ownSource_;
+    const ByteSource* source_;
     std::map<std::u16string, Entry, std::less<>> members_;
 };
 

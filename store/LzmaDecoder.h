@@ -3,6 +3,8 @@
 // as the dictionary: the dictionary size announced in the properties is never
 // reserved. Free of any operating system.
 
+#include "store/ByteSource.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -18,5 +20,11 @@ struct LzmaDecodeResult {
 // `outSize` bytes are produced or the input ends. An end marker is accepted
 // but not required.
 LzmaDecodeResult lzmaDecode(const uint8_t props[5], const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize);
+
+// The same, the stream being the `inSize` bytes at `offset` of `source`,
+// read kSourceWindow bytes at a time into a buffer of the decoder's own. A
+// read that fails ends the input there.
+LzmaDecodeResult lzmaDecode(const uint8_t props[5], const ByteSource& source, uint64_t offset, uint64_t inSize,
+                            uint8_t* out, size_t outSize);
 
 } // namespace nelvo

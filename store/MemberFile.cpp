@@ -10,7 +10,7 @@ namespace nelvo {
 bool extractMember(const LzPackage& package, std::u16string_view name, const std::wstring& path) {
     // A stored member is written straight from the package.
     const LzPackage::Entry* entry = package.find(name);
-    if (entry && entry->stored()) return writeMemberFile(path, package.storedBytes(*entry), entry->packedSize);
+    if (entry && entry->stored()) return writeStoredMember(package, *entry, path);
     HeapBlock block;
     const LzPackage::Decode decoded = package.lookupChecked(name, block);
     // A member that did not decode to its full size is not a whole member:
@@ -19,12 +19,16 @@ bool extractMember(const LzPackage& package, std::u16string_view name, const std
     return writeMemberFile(path, block.data(), block.size());
 }
 
-bool writeMemberFile(const std::wstring& path, const uint8_t* data, size_t size) {
+namespace {
+
+// Makes the temporary file beside `path`, lets `fill` write the content to
+// it, and moves it over `path`; see writeMemberFile.
+template <typename Fill>
+bool replaceWithNewFile(const std::wstring& path, Fill&& fill) {
     const size_t slash = path.find_last_of(L"\\/");
     const std::wstring folder = slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
     // The new content goes to a file of its own in the target's folder, so
     // that it replaces the target in one rename on the same volume.
-    if (size > MAXDWORD) return false;
     // Made new (never a name someone else may have put a link at), hidden
     // until it becomes the target.
     UniqueFileHandle file;
@@ -34,9 +38,7 @@ bool writeMemberFile(const std::wstring& path, const uint8_t* data, size_t size)
         return bool(file);
     });
     if (temporary.empty()) return false;
-    DWORD count = 0;
-    bool written = WriteFile(file.get(), data, DWORD(size), &count, nullptr) && count == size &&
-                   FlushFileBuffers(file.get());
+    bool written = fill(file.get()) && FlushFileBuffers(file.get());
     file.reset();
     if (written) {
         // A read-only target is replaced all the same; it keeps its
@@ -52,6 +54,35 @@ bool writeMemberFile(const std::wstring& path, const uint8_t* data, size_t size)
     }
     if (!written) DeleteFileW(temporary.c_str());
     return written;
+}
+
+bool writeAll(HANDLE file, const uint8_t* data, size_t size) {
+    DWORD count = 0;
+    return WriteFile(file, data, DWORD(size), &count, nullptr) && count == size;
+}
+
+} // namespace
+
+bool writeMemberFile(const std::wstring& path, const uint8_t* data, size_t size) {
+    if (size > MAXDWORD) return false;
+    return replaceWithNewFile(path, [&](HANDLE file) { return writeAll(file, data, size); });
+}
+
+bool writeStoredMember(const LzPackage& package, const LzPackage::Entry& entry, const std::wstring& path) {
+    if (!entry.stored()) return false;
+    if (const uint8_t* data = package.storedBytes(entry)) return writeMemberFile(path, data, entry.packedSize);
+    HeapBlock window = HeapBlock::allocate(kSourceWindow);
+    if (!window) return false;
+    return replaceWithNewFile(path, [&](HANDLE file) {
+        for (uint32_t done = 0; done < entry.packedSize;) {
+            const size_t n = entry.packedSize - done < kSourceWindow ? entry.packedSize - done : kSourceWindow;
+            if (!package.source().read(uint64_t(entry.offset) + done, window.data(), n) ||
+                !writeAll(file, window.data(), n))
+                return false;
+            done += uint32_t(n);
+        }
+        return true;
+    });
 }
 
 } // namespace nelvo

@@ -19,4 +19,9 @@ bool extractMember(const LzPackage& package, std::u16string_view name, const std
 // temporary file is gone: no name ever holds a cut file.
 bool writeMemberFile(const std::wstring& path, const uint8_t* data, size_t size);
 
+// The same for a member stored as it is: its bytes are written straight
+// from the package, read a window at a time where the package is not in
+// memory. False for a compressed entry.
+bool writeStoredMember(const LzPackage& package, const LzPackage::Entry& entry, const std::wstring& path);
+
 } // namespace nelvo

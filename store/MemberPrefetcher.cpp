@@ -151,7 +151,16 @@ void MemberPrefetcher::helperMain() {
     }
 }
 
+void MemberPrefetcher::release() {
+    std::lock_guard<Sync> lock(*sync_);
+    if (inHand_ == 0) return;
+    held_ -= inHand_;
+    inHand_ = 0;
+    sync_->notifyAll();
+}
+
 LzPackage::Decode MemberPrefetcher::take(std::u16string_view name, HeapBlock& out) {
+    release();
     std::unique_lock<Sync> lock(*sync_);
     const auto it = slotOf_.find(name);
     if (it == slotOf_.end() || slots_[it->second].state == State::Gone) {
@@ -164,15 +173,19 @@ LzPackage::Decode MemberPrefetcher::take(std::u16string_view name, HeapBlock& ou
         Slot& s = slots_[slot];
         if (s.state == State::Ready) {
             out = std::move(s.block);
-            held_ -= s.entry->unpackedSize;
+            // Still held, now by the caller.
+            inHand_ = s.entry->unpackedSize;
             s.state = State::Gone;
-            sync_->notifyAll();
             return s.result;
         }
         if (s.state == State::Waiting) {
-            // Not reached ahead yet: decoded here, and never ahead.
+            // Not reached ahead yet: decoded here, and never ahead; held by
+            // the caller from now on.
             s.state = State::Gone;
             const LzPackage::Entry& entry = *s.entry;
+            held_ += entry.unpackedSize;
+            peak_ = std::max(peak_, held_);
+            inHand_ = entry.unpackedSize;
             sync_->notifyAll();
             lock.unlock();
             return package_.decodeEntry(entry, out);

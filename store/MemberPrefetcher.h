@@ -5,8 +5,10 @@
 // it asks for. Only memory is touched ahead: what a member becomes on disk
 // is still decided by the caller, when the script asks.
 //
-// Bounded: at most `budget` bytes of members are held decoded ahead and not
-// yet taken (one member more only while nothing at all is held). A member
+// Bounded: at most `budget` bytes of members are held decoded, counting the
+// ones decoded ahead and not yet taken and the last one taken until the
+// caller is done with it (one member more only while nothing at all is
+// held). A member
 // the script skips is dropped once a later one is taken; a member asked for
 // out of the expected order, again, or never expected is decoded by the
 // caller as LzPackage::lookupChecked() does. Stored members are never
@@ -45,7 +47,12 @@ public:
     // The member's content and how it decoded, exactly as lookupChecked()
     // gives them; waits for a member being decoded ahead, and meanwhile
     // decodes the next expected one itself.
+    // The member taken counts against the budget until release() or the
+    // next take().
     LzPackage::Decode take(std::u16string_view name, HeapBlock& out);
+    // The caller is done with the member it took last (it has freed it or
+    // is about to): decoding ahead may use its room.
+    void release();
 
     // The most bytes held decoded ahead at any time (for tests and figures).
     size_t peakHeld();
@@ -83,7 +90,8 @@ private:
     std::vector<Slot> slots_;
     std::map<std::u16string, size_t, std::less<>> slotOf_;
     size_t next_ = 0;  // slots before this one are no longer Waiting
-    size_t held_ = 0;  // bytes of Decoding and Ready slots
+    size_t held_ = 0;  // bytes of Decoding and Ready slots and of the member in hand
+    size_t inHand_ = 0;  // bytes of the member taken last, until released
     size_t peak_ = 0;
     bool started_ = false;
     bool stop_ = false;

@@ -20,6 +20,7 @@
 #include <deque>
 #include <fstream>
 #include <iterator>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -341,6 +342,66 @@ TEST_F(WorkerTest, RunsWithoutSuccessAreTakenBack) {
     SetCurrentDirectoryW(tempFolder().c_str());
     clear();
     RemoveDirectoryW(dir.c_str());
+}
+
+} // namespace
+} // namespace nelvo
+
+namespace nelvo {
+namespace {
+
+// The worker's package is read through this program's own file, by the one
+// source that the store keeps: the same members as the mapped resource
+// gives, and no one can write the file meanwhile. A module not laid out by
+// its section table is read where it is mapped.
+TEST(PayloadSource, ReadsTheProgramFileAndKeepsWritersOut) {
+    ResourceFileSystem store(GetModuleHandleW(nullptr));
+    registerSetupResources(store);
+    const ByteSource* source = store.source(u"program.lz");
+    ASSERT_NE(source, nullptr);
+    EXPECT_EQ(source->memory(), nullptr) << "read through the file, not the mapped image";
+    EXPECT_EQ(store.source(u"program.lz"), source);
+    const std::span<const uint8_t> view = store.view(u"program.lz");
+    ASSERT_EQ(source->size(), view.size());
+    const auto fromFile = LzPackage::open(*source);
+    const auto fromView = LzPackage::open(view.data(), view.size());
+    ASSERT_TRUE(fromFile && fromView);
+    ASSERT_FALSE(fromView->members().empty());
+    EXPECT_EQ(fromFile->members().size(), fromView->members().size());
+    for (const auto& [name, entry] : fromView->members()) {
+        HeapBlock a, b;
+        EXPECT_EQ(fromView->lookupChecked(name, a), LzPackage::Decode::Ok);
+        ASSERT_EQ(fromFile->lookupChecked(name, b), LzPackage::Decode::Ok);
+        EXPECT_EQ(a.text(), b.text());
+    }
+
+    wchar_t path[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameW(nullptr, path, MAX_PATH), 0u);
+    HANDLE writer = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    const DWORD why = GetLastError();
+    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(why, DWORD(ERROR_SHARING_VIOLATION));
+
+    // A copy of this program: the program itself would be given back as the
+    // module it already is.
+    wchar_t temp[MAX_PATH];
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    const std::wstring copy = std::wstring(temp) + L"payload-source-copy.exe";
+    ASSERT_TRUE(CopyFileW(path, copy.c_str(), FALSE));
+    HMODULE asData = LoadLibraryExW(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(asData, nullptr);
+    {
+        ResourceFileSystem dataStore(asData);
+        registerSetupResources(dataStore);
+        const ByteSource* mapped = dataStore.source(u"program.lz");
+        ASSERT_NE(mapped, nullptr);
+        EXPECT_NE(mapped->memory(), nullptr);
+        EXPECT_EQ(mapped->size(), source->size());
+    }
+    FreeLibrary(asData);
+    DeleteFileW(copy.c_str());
 }
 
 } // namespace

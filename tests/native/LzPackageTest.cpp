@@ -1,5 +1,6 @@
 // The package reader against packages made by the packer and by hand.
 
+#include "store/ByteSource.h"
 #include "store/LzPackage.h"
 #include "store/LzmaDecoder.h"
 #include "store/PackageFormat.h"
@@ -278,4 +279,80 @@ TEST(LzPackage, DecodesIntoTheBlockWithoutReservingTheAnnouncedDictionary) {
 TEST(LzPackage, EncoderIsDeterministic) {
     const std::string text = sampleText(100000);
     EXPECT_EQ(lzmaEncode(text), lzmaEncode(text));
+}
+
+namespace {
+
+// Package bytes that are not memory to the reader, as a file is: read a
+// piece at a time, and failing every read past `readable` bytes.
+class PieceSource final : public ByteSource {
+public:
+    explicit PieceSource(const Bytes& bytes, uint64_t readable = UINT64_MAX) : bytes_(bytes), readable_(readable) {}
+    uint64_t size() const override { return bytes_.size(); }
+    bool read(uint64_t offset, void* out, size_t count) const override {
+        if (offset > bytes_.size() || count > bytes_.size() - offset || offset + count > readable_) return false;
+        if (count) std::memcpy(out, bytes_.data() + offset, count);
+        return true;
+    }
+
+private:
+    const Bytes& bytes_;
+    uint64_t readable_;
+};
+
+} // namespace
+
+TEST(LzPackage, ReadThroughASourceGivesWhatTheBytesInMemoryGive) {
+    PackageWriter w;
+    // Members larger than the reader's window, so that streams and stored
+    // bytes cross windows: bytes that hardly compress.
+    std::string noise(3 * kSourceWindow + 123, '\0');
+    uint32_t seed = 12345;
+    for (char& c : noise) c = char((seed = seed * 1103515245u + 12345u) >> 24);
+    ASSERT_TRUE(w.add(u"big.txt", noise, true));
+    ASSERT_TRUE(w.add(u"raw.bin", sampleText(kSourceWindow + 7), false));
+    ASSERT_TRUE(w.add(u"small.txt", "small", true));
+    ASSERT_TRUE(w.add(u"empty", "", true));
+    const Bytes pkg = w.finish();
+    auto inMemory = openBytes(pkg);
+    const PieceSource source(pkg);
+    auto throughSource = LzPackage::open(source);
+    ASSERT_TRUE(inMemory && throughSource);
+    ASSERT_GT(inMemory->find(u"big.txt")->packedSize, 2 * kSourceWindow);
+    EXPECT_EQ(throughSource->storedBytes(*throughSource->find(u"raw.bin")), nullptr);
+    ASSERT_EQ(throughSource->members().size(), inMemory->members().size());
+    for (const auto& [name, entry] : inMemory->members()) {
+        HeapBlock a, b;
+        ASSERT_EQ(inMemory->lookupChecked(name, a), LzPackage::Decode::Ok);
+        ASSERT_EQ(throughSource->lookupChecked(name, b), LzPackage::Decode::Ok);
+        EXPECT_EQ(asText(a), asText(b));
+    }
+
+    // Bytes that cannot be read: a member cut off is damaged, never
+    // shorter-but-fine; a directory that cannot be read refuses the package.
+    const LzPackage::Entry* big = inMemory->find(u"big.txt");
+    std::string why;
+    EXPECT_FALSE(LzPackage::open(PieceSource(pkg, pkg.size() - 4), &why));
+    EXPECT_EQ(why, "the package cannot be read");
+    // Every member readable but the big one's second half: the directory
+    // comes from the end, so only the members themselves fail.
+    class Hole final : public ByteSource {
+    public:
+        Hole(const Bytes& b, uint64_t from, uint64_t to) : all_(b), from_(from), to_(to) {}
+        uint64_t size() const override { return all_.size(); }
+        bool read(uint64_t offset, void* out, size_t count) const override {
+            return (offset + count <= from_ || offset >= to_) && all_.read(offset, out, count);
+        }
+
+    private:
+        PieceSource all_;
+        uint64_t from_, to_;
+    };
+    const Hole hole(pkg, big->offset + big->packedSize / 2, big->offset + big->packedSize);
+    auto holed = LzPackage::open(hole);
+    ASSERT_TRUE(holed);
+    HeapBlock part;
+    EXPECT_EQ(holed->lookupChecked(u"big.txt", part), LzPackage::Decode::Damaged);
+    EXPECT_LT(part.size(), big->unpackedSize);
+    EXPECT_EQ(asText(holed->lookup(u"small.txt")), "small");
 }

@@ -4,6 +4,7 @@
 
 #include "base/TextConvert.h"
 #include "host/WorkerState.h"
+#include "store/FileRangeSource.h"
 #include "store/LzPackage.h"
 
 #include <lauxlib.h>
@@ -131,14 +132,14 @@ int runHeadlessInstall(int argc, wchar_t** argv) {
     if (packagePath.empty() || scriptPath.empty()) return usage();
 
     const std::string packageName = nelvo::wideToUtf8(packagePath);
-    std::string packageBytes;
-    if (!nelvo::readWholeFile(packagePath.c_str(), packageBytes)) {
+    // Read a window at a time, as the worker reads setup.exe's payload.
+    const auto packageFile = nelvo::FileRangeSource::open(packagePath.c_str());
+    if (!packageFile) {
         std::fprintf(stderr, "luarun: cannot read %s\n", packageName.c_str());
         return 1;
     }
     std::string why;
-    const auto package = nelvo::LzPackage::open(reinterpret_cast<const uint8_t*>(packageBytes.data()),
-                                                packageBytes.size(), &why);
+    const auto package = nelvo::LzPackage::open(*packageFile, &why);
     if (!package) {
         std::fprintf(stderr, "luarun: %s is not a package: %s\n", packageName.c_str(), why.c_str());
         return 1;
