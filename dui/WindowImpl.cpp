@@ -5,6 +5,7 @@
 #include "dui/Markup.h"
 #include "dui/SkinLookup.h"
 #include "base/LibrarySearch.h"
+#include "base/StartupPhases.h"
 
 #include <imm.h>
 
@@ -99,8 +100,10 @@ WindowImpl* WindowImpl::fromHandle(HWND hwnd) {
 }
 
 WindowImpl* WindowImpl::create(std::u16string_view member, DWORD style, DWORD exStyle, std::string* error) {
+    StartupPhases::mark("script until its window");
     ControlPtr root = loadLayout(member, error);
     if (!root) return nullptr;
+    StartupPhases::mark("markup");
     return create(std::move(root), style, exStyle, error);
 }
 
@@ -180,6 +183,7 @@ LRESULT WindowImpl::onCreate() {
     layoutRoot(size.cx, size.cy);
     SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     applyRoundCorner(size.cx, size.cy);
+    StartupPhases::mark("window and layout");
 
     tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
@@ -255,6 +259,7 @@ void WindowImpl::onPaint() {
         paintTree(backDc_.get(), {u.left, u.top, u.right, u.bottom}, true);
     }
     BitBlt(paint.get(), u.left, u.top, u.right - u.left, u.bottom - u.top, backDc_.get(), u.left, u.top, SRCCOPY);
+    StartupPhases::finish("first paint");
 }
 
 void WindowImpl::paintInto(HDC dc) {
@@ -401,7 +406,9 @@ int WindowImpl::runModal(HWND owner) {
         EnableWindow(owner, FALSE);
     }
     const HWND self = hwnd_;
+    StartupPhases::mark("script until shown");
     ShowWindow(self, SW_SHOWNORMAL);
+    StartupPhases::mark("show");
     modalResult_ = 0;
 
     bool quit = false;

@@ -1,6 +1,7 @@
 #include "host/WizardRun.h"
 
 #include "base/OleScope.h"
+#include "base/StartupPhases.h"
 #include "dui/controls/ShippedControls.h"
 #include "dui/Framework.h"
 #include "dui/SkinManager.h"
@@ -36,9 +37,11 @@ void runWizard(FileSystem& store, const char16_t* scriptName, void (*extend)(lua
         registerShippedControls(UiContext::current()->factory());
         loadPackages(store);
     }
+    StartupPhases::mark("framework and skin");
     LuaWindow::setWorkStarter(&LuaWork::start);
     LuaHost host;
     if (!host.create(scriptGuards())) return;
+    StartupPhases::mark("Lua start");
     if (extend) extend(LuaHost::mainState());
     host.run(scriptName);
 }

@@ -3,6 +3,7 @@
 // down in reverse. The exit code is 0 on every path.
 
 #include "base/LibrarySearch.h"
+#include "base/StartupPhases.h"
 #include "host/InstanceMutex.h"
 #include "host/RestartMarker.h"
 #include "host/WizardRun.h"
@@ -29,7 +30,10 @@ void runSetup() {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Loads no library: the search is restricted right after.
+    nelvo::StartupPhases::begin();
     nelvo::hardenLibrarySearch();
+    nelvo::StartupPhases::mark("library hardening");
     if (nelvo::acquireInstanceMutex() == nelvo::InstanceGuard::AlreadyRunning) {
         notice(L"检测到Quent安装或卸载程序正在运行，请结束后重试。");
         return 0;
@@ -39,11 +43,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         notice(L"检测到Quent安装或卸载操作尚未完成，需要重启电脑。");
         return 0;
     }
+    nelvo::StartupPhases::mark("instance guards");
     // A damaged download is refused before anything is shown or written.
     if (!nelvo::resourcesIntact(GetModuleHandleW(nullptr))) {
         notice(L"安装程序文件已损坏，请重新下载安装程序后再运行。");
         return 0;
     }
+    nelvo::StartupPhases::mark("integrity check");
     try {
         runSetup();
     } catch (...) {
