@@ -26,9 +26,23 @@ void loadPackages(FileSystem& store) {
     if (UiContext* context = UiContext::current()) context->layouts().load(store.load(u"frame.lz"));
 }
 
+// The run's question before the worker starts; main thread only.
+bool (*g_beforeWork)() = nullptr;
+
+bool startWork(std::u16string script, std::u16string package, std::string configuration) {
+    if (g_beforeWork && !g_beforeWork()) return false;
+    return LuaWork::start(std::move(script), std::move(package), std::move(configuration));
+}
+
+struct BeforeWorkScope {
+    explicit BeforeWorkScope(bool (*beforeWork)()) { g_beforeWork = beforeWork; }
+    ~BeforeWorkScope() { g_beforeWork = nullptr; }
+};
+
 } // namespace
 
-void runWizard(FileSystem& store, const char16_t* scriptName, void (*extend)(lua_State*)) {
+void runWizard(FileSystem& store, const char16_t* scriptName, void (*extend)(lua_State*), bool (*beforeWork)()) {
+    BeforeWorkScope gate(beforeWork);
     OleScope ole;
     // Stopped after the framework: its stop waits for the install worker.
     MainThreadDispatcherScope dispatcher;
@@ -38,7 +52,7 @@ void runWizard(FileSystem& store, const char16_t* scriptName, void (*extend)(lua
         loadPackages(store);
     }
     StartupPhases::mark("framework and skin");
-    LuaWindow::setWorkStarter(&LuaWork::start);
+    LuaWindow::setWorkStarter(&startWork);
     LuaHost host;
     if (!host.create(scriptGuards())) return;
     StartupPhases::mark("Lua start");

@@ -16,6 +16,10 @@ namespace nelvo {
 // Runs the script resource `scriptName` of `store` (which must be the current
 // file system) to its end. `extend` (optional) may add functions to the
 // interpreter's state before the script runs; tests use it to look inside.
-void runWizard(FileSystem& store, const char16_t* scriptName, void (*extend)(lua_State*) = nullptr);
+// `beforeWork` (optional) is asked, on the main thread, each time the script
+// starts the install worker; when it answers false the worker does not
+// start.
+void runWizard(FileSystem& store, const char16_t* scriptName, void (*extend)(lua_State*) = nullptr,
+               bool (*beforeWork)() = nullptr);
 
 } // namespace nelvo

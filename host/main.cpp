@@ -5,26 +5,46 @@
 #include "base/LibrarySearch.h"
 #include "base/StartupPhases.h"
 #include "host/InstanceMutex.h"
+#include "host/PayloadCheck.h"
 #include "host/RestartMarker.h"
 #include "host/WizardRun.h"
 #include "store/IntegrityCheck.h"
 #include "store/ResourceFileSystem.h"
+#include "store/ResourceIds.h"
 
 #include <windows.h>
 
 namespace {
 
-void notice(const wchar_t* text) { MessageBoxW(nullptr, text, L"提示", MB_OK); }
+constexpr wchar_t kDamaged[] = L"安装程序文件已损坏，请重新下载安装程序后再运行。";
+
+void notice(const wchar_t* text, HWND owner = nullptr) { MessageBoxW(owner, text, L"提示", MB_OK); }
+
+nelvo::PayloadCheck* g_payloadCheck = nullptr;
+
+// Before the worker writes anything: a damaged payload ends the program with
+// the same box as a damaged resource at start-up. The wizard's dialog ends
+// on the quit message; the script has nothing left to do after it then.
+bool payloadIntact() {
+    if (!g_payloadCheck || g_payloadCheck->intact()) return true;
+    notice(kDamaged, GetActiveWindow());
+    PostQuitMessage(0);
+    return false;
+}
 
 void runSetup() {
     using namespace nelvo;
 
+    // Started once the small resources passed; the wizard shows meanwhile.
+    PayloadCheck payload(GetModuleHandleW(nullptr), NELVO_RES_PROGRAM_LZ);
+    g_payloadCheck = &payload;
     ResourceFileSystem store(GetModuleHandleW(nullptr));
     setCurrentFileSystem(&store);
     registerSetupResources(store);
-    runWizard(store, u"UI.lua");
+    runWizard(store, u"UI.lua", nullptr, &payloadIntact);
     releaseInstanceMutex();
     setCurrentFileSystem(nullptr);
+    g_payloadCheck = nullptr;
 }
 
 } // namespace
@@ -43,10 +63,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         notice(L"检测到Quent安装或卸载操作尚未完成，需要重启电脑。");
         return 0;
     }
-    nelvo::StartupPhases::mark("instance guards");
-    // A damaged download is refused before anything is shown or written.
-    if (!nelvo::resourcesIntact(GetModuleHandleW(nullptr))) {
-        notice(L"安装程序文件已损坏，请重新下载安装程序后再运行。");
+    // A damaged download is refused before anything is shown or written;
+    // the payload's digest is checked while the first pages show and asked
+    // for before the installation starts (payloadIntact).
+    if (!nelvo::resourcesIntact(GetModuleHandleW(nullptr), NELVO_RES_PROGRAM_LZ)) {
+        notice(kDamaged);
         return 0;
     }
     nelvo::StartupPhases::mark("integrity check");

@@ -26,15 +26,31 @@ std::string_view resourceBytes(HMODULE module, const wchar_t* type, int id) {
     return {static_cast<const char*>(data), SizeofResource(module, info)};
 }
 
+// Whether the resource is there with the recorded size, without reading it.
+bool sizeMatches(HMODULE module, const ResourceDigest& d) {
+    HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(static_cast<int>(d.id)), kType);
+    return info && SizeofResource(module, info) == d.size;
+}
+
+// Every byte of the resource read and hashed: the one place that says how.
+bool bytesMatch(HMODULE module, const ResourceDigest& d) {
+    const std::string_view bytes = resourceBytes(module, kType, static_cast<int>(d.id));
+    return bytes.data() && bytes.size() == d.size && Sha256::of(bytes.data(), bytes.size()) == d.sha;
+}
+
+bool readDigests(HMODULE module, std::vector<ResourceDigest>& digests) {
+    const std::string_view record = resourceBytes(module, MAKEINTRESOURCEW(10) /* RT_RCDATA */, NELVO_RES_DIGESTS);
+    return record.data() && parseDigests(record, digests);
+}
+
 } // namespace
 
-bool resourcesIntact(HMODULE module) {
+bool resourcesIntact(HMODULE module, int deferredId) {
     std::vector<ResourceDigest> digests;
-    const std::string_view record = resourceBytes(module, MAKEINTRESOURCEW(10) /* RT_RCDATA */, NELVO_RES_DIGESTS);
-    if (!record.data() || !parseDigests(record, digests)) return false;
+    if (!readDigests(module, digests)) return false;
     for (const ResourceDigest& d : digests) {
-        const std::string_view bytes = resourceBytes(module, kType, static_cast<int>(d.id));
-        if (!bytes.data() || bytes.size() != d.size || Sha256::of(bytes.data(), bytes.size()) != d.sha) return false;
+        const bool deferred = deferredId != 0 && d.id == static_cast<uint32_t>(deferredId);
+        if (!(deferred ? sizeMatches(module, d) : bytesMatch(module, d))) return false;
     }
     // A registered resource the record does not know is not ours either.
     for (int id : kRegistered) {
@@ -43,6 +59,14 @@ bool resourcesIntact(HMODULE module) {
         if (!listed && resourceBytes(module, kType, id).data()) return false;
     }
     return true;
+}
+
+bool resourceIntact(HMODULE module, int id) {
+    std::vector<ResourceDigest> digests;
+    if (!readDigests(module, digests)) return false;
+    const auto it = std::find_if(digests.begin(), digests.end(),
+                                 [id](const ResourceDigest& d) { return d.id == static_cast<uint32_t>(id); });
+    return it != digests.end() && bytesMatch(module, *it);
 }
 
 } // namespace nelvo

@@ -1,15 +1,24 @@
 #pragma once
 // Start-up's check that the program's resources are the bytes the build put
 // there: a flipped bit in a package can decode into a full-size wrong file,
-// and packages carry no checksum of their own. Windows build only.
+// and packages carry no checksum of their own. The large payload's digest
+// may be checked apart from the rest (later, on another thread), so that
+// the first window does not wait for it. Windows build only; any thread.
 
 #include <windows.h>
 
 namespace nelvo {
 
-// True when `module` carries the digest record and every registered
-// resource it holds is listed there with its size and SHA-256, and every
-// listed resource is present and matches. Reads the resources in place.
-bool resourcesIntact(HMODULE module);
+// True when `module` carries the digest record, every registered resource
+// it holds is listed there, and every listed resource is present with its
+// recorded size and matches its SHA-256 — except that the digest of the
+// resource `deferredId` (when not 0) is not computed: for that one only
+// presence and size are checked here, and resourceIntact() checks the rest.
+// Reads the resources in place.
+bool resourcesIntact(HMODULE module, int deferredId = 0);
+
+// True when the digest record lists the resource `id` and the module's
+// resource matches the recorded size and SHA-256.
+bool resourceIntact(HMODULE module, int id);
 
 } // namespace nelvo
