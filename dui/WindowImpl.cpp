@@ -28,14 +28,6 @@ bool registerWindowClass() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     if (GetClassInfoExW(instance, WindowImpl::kClassName, &wc)) return true;
-    // The tooltip class comes from the common controls.
-    using InitCommonControls = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    if (HMODULE controls = commonControlsLibrary()) {
-        const auto init = reinterpret_cast<InitCommonControls>(
-            reinterpret_cast<void*>(GetProcAddress(controls, "InitCommonControlsEx")));
-        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
-        if (init) init(&icc);
-    }
     wc = WNDCLASSEXW{};
     wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;
@@ -45,6 +37,18 @@ bool registerWindowClass() {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = WindowImpl::kClassName;
     return RegisterClassExW(&wc) != 0;
+}
+
+// The tooltip class, which comes from the common controls: loaded with the
+// first tooltip, not before the first window (they take a while to load).
+bool registerTooltipClass() {
+    using InitCommonControls = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    HMODULE controls = commonControlsLibrary();
+    if (!controls) return false;
+    const auto init = reinterpret_cast<InitCommonControls>(
+        reinterpret_cast<void*>(GetProcAddress(controls, "InitCommonControlsEx")));
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+    return init && init(&icc);
 }
 
 } // namespace
@@ -184,19 +188,6 @@ LRESULT WindowImpl::onCreate() {
     SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     applyRoundCorner(size.cx, size.cy);
     StartupPhases::mark("window and layout");
-
-    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                                   GetModuleHandleW(nullptr), nullptr));
-    if (tooltip_) {
-        toolInfo_ = TTTOOLINFOW{};
-        toolInfo_.cbSize = TTTOOLINFOW_V2_SIZE;
-        toolInfo_.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
-        toolInfo_.hwnd = hwnd_;
-        toolInfo_.uId = reinterpret_cast<UINT_PTR>(tooltip_.get());
-        toolInfo_.lpszText = LPSTR_TEXTCALLBACKW;
-        SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&toolInfo_));
-    }
     return 0;
 }
 
@@ -361,9 +352,26 @@ Point WindowImpl::tooltipPosition(Point cursor, size_t length, int32_t screenWid
     return {x, cursor.y + 19};
 }
 
+bool WindowImpl::createTooltip() {
+    if (tooltip_) return true;
+    if (!registerTooltipClass()) return false;
+    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr));
+    if (!tooltip_) return false;
+    toolInfo_ = TTTOOLINFOW{};
+    toolInfo_.cbSize = TTTOOLINFOW_V2_SIZE;
+    toolInfo_.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
+    toolInfo_.hwnd = hwnd_;
+    toolInfo_.uId = reinterpret_cast<UINT_PTR>(tooltip_.get());
+    toolInfo_.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&toolInfo_));
+    return true;
+}
+
 void WindowImpl::showTooltip(const std::u16string& text) {
     tooltipText_ = text;
-    if (tooltipVisible_ || !tooltip_) return;
+    if (tooltipVisible_ || !createTooltip()) return;
     POINT cursor{};
     GetCursorPos(&cursor);
     const Point at = tooltipPosition({cursor.x, cursor.y}, text.size(), GetSystemMetrics(SM_CXSCREEN));
