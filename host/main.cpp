@@ -63,6 +63,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         notice(L"检测到Quent安装或卸载操作尚未完成，需要重启电脑。");
         return 0;
     }
+    nelvo::StartupPhases::mark("instance guards");
     // A damaged download is refused before anything is shown or written;
     // the payload's digest is checked while the first pages show and asked
     // for before the installation starts (payloadIntact).
