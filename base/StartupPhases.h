@@ -9,8 +9,9 @@
 // The file (UTF-8, one line per phase, tab-separated, times in
 // milliseconds):
 //   <phase name> TAB <duration> TAB <time since process creation>
-// in the order of the phases. It is made new: a name that exists, a link,
-// or a path through a link is refused (nothing written).
+// in the order of the phases. The variable must name a full path
+// ("X:\..."); the file is made new: a name that exists, a link, or a path
+// through a link is refused (nothing written).
 //
 // Main thread only: begin() first in the process entry, mark() at the end
 // of each phase, finish() at the end of the last, which writes the file

@@ -48,7 +48,8 @@ bool registerTooltipClass() {
     const auto init = reinterpret_cast<InitCommonControls>(
         reinterpret_cast<void*>(GetProcAddress(controls, "InitCommonControlsEx")));
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
-    return init && init(&icc);
+    if (init) init(&icc);
+    return true;
 }
 
 } // namespace

@@ -32,9 +32,10 @@ bool PayloadCheck::intact() {
     const HANDLE thread = thread_.get();
     if (WaitForSingleObject(thread, 0) == WAIT_TIMEOUT) {
         const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        // Paint messages only: a click or a key waits in the queue until the
-        // answer is known.
-        while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_PAINT) == WAIT_OBJECT_0 + 1) {
+        // Paint messages, and messages other threads send, only: a click or
+        // a key waits in the queue until the answer is known.
+        while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_PAINT | QS_SENDMESSAGE) ==
+               WAIT_OBJECT_0 + 1) {
             MSG msg;
             while (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageW(&msg);
         }
