@@ -4,9 +4,11 @@
 
 namespace nelvo {
 
-PayloadCheck::PayloadCheck(HMODULE module, int id) : module_(module), id_(id) {
+void PayloadCheck::start() {
+    if (started_) return;
+    started_ = true;
     thread_.reset(CreateThread(nullptr, 0, &PayloadCheck::threadMain, this, 0, nullptr));
-    // Behind the window's own work where cores are few.
+    // Behind the wizard's own work where cores are few.
     if (thread_) SetThreadPriority(thread_.get(), THREAD_PRIORITY_BELOW_NORMAL);
     else threadMain(this);
 }
@@ -28,6 +30,7 @@ DWORD WINAPI PayloadCheck::threadMain(void* self) {
 }
 
 bool PayloadCheck::intact() {
+    start();
     if (!thread_) return intact_;
     const HANDLE thread = thread_.get();
     if (WaitForSingleObject(thread, 0) == WAIT_TIMEOUT) {

@@ -5,8 +5,9 @@
 // the installation starts. The small resources are checked before the
 // first window as before (IntegrityCheck.h).
 //
-// Main thread: construct, then ask intact() before anything is written;
-// destruction waits for the thread. Windows build only.
+// Main thread: construct, start() once the first window is painted (so that
+// the check does not compete with it), and ask intact() before anything is
+// written; destruction waits for the thread. Windows build only.
 
 #include "base/UniqueHandle.h"
 
@@ -16,15 +17,19 @@ namespace nelvo {
 
 class PayloadCheck {
 public:
-    // Starts checking resource `id` of `module`; when no thread can be
-    // made, checks it here and now.
-    PayloadCheck(HMODULE module, int id);
+    // Checks resource `id` of `module`; nothing runs before start().
+    PayloadCheck(HMODULE module, int id) : module_(module), id_(id) {}
     ~PayloadCheck();
     PayloadCheck(const PayloadCheck&) = delete;
     PayloadCheck& operator=(const PayloadCheck&) = delete;
 
-    // The answer, waited for if the check still runs: meanwhile the wait
-    // cursor shows and windows are painted, but no input is acted on.
+    // Starts the check on its thread; when no thread can be made, checks
+    // here and now. Nothing once started.
+    void start();
+
+    // The answer, the check started if it was not, and waited for if it
+    // still runs: meanwhile the wait cursor shows and windows are painted,
+    // but no input is acted on.
     bool intact();
 
 private:
@@ -32,6 +37,7 @@ private:
 
     HMODULE module_;
     int id_;
+    bool started_ = false;
     bool intact_ = false;
     UniqueKernelHandle thread_;
 };

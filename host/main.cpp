@@ -32,12 +32,19 @@ bool payloadIntact() {
     return false;
 }
 
+// A timer message comes only when no window of the thread waits to be
+// painted: the first time, once the wizard's window has been painted.
+void CALLBACK startPayloadCheck(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    if (g_payloadCheck) g_payloadCheck->start();
+}
+
 void runSetup() {
     using namespace nelvo;
 
-    // Started once the small resources passed; the wizard shows meanwhile.
     PayloadCheck payload(GetModuleHandleW(nullptr), NELVO_RES_PROGRAM_LZ);
     g_payloadCheck = &payload;
+    SetTimer(nullptr, 0, 0, &startPayloadCheck);
     ResourceFileSystem store(GetModuleHandleW(nullptr));
     setCurrentFileSystem(&store);
     registerSetupResources(store);

@@ -76,6 +76,7 @@ TEST(IntegrityOfThePayload, IsCheckedApartAndOnItsOwnThread) {
     EXPECT_FALSE(resourceIntact(module, NELVO_RES_PROGRAM_LZ));
     {
         PayloadCheck check(module, NELVO_RES_PROGRAM_LZ);
+        check.start();
         EXPECT_FALSE(check.intact());
         EXPECT_FALSE(check.intact()) << "asked again";
     }
