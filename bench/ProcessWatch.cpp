@@ -14,8 +14,8 @@
 // empty, i.e. every part of it has been painted once; the program is then
 // ended, with --await only once FILE exists and is not empty (at most 5 s
 // later: what the program writes after its first paint, such as its
-// start-up phases, is then complete; the time is taken before). --limit (default 60) ends the program and fails after so
-// many seconds. Exit code: 0, or 1 when the program could not be started or
+// start-up phases, is then complete; the time is taken before). --limit
+// (default 60) ends the program and fails after so many seconds. Exit code: 0, or 1 when the program could not be started or
 // the limit was reached.
 
 #include <windows.h>

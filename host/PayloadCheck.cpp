@@ -44,7 +44,9 @@ bool PayloadCheck::intact() {
         }
         SetCursor(previous);
     }
-    // The thread wrote the answer before it ended.
+    // The thread wrote the answer before it ended (also should the wait
+    // above have failed).
+    WaitForSingleObject(thread, INFINITE);
     return intact_;
 }
 
