@@ -39,8 +39,10 @@ bool hasShaExtensions() {
 }
 
 // `count` whole blocks with the SHA extensions. The state is kept as the
-// instructions want it: ABEF and CDGH.
-__attribute__((target("sha,sse4.1,ssse3"))) void hardwareBlocks(uint32_t state[8], const uint8_t* p, size_t count) {
+// instructions want it: ABEF and CDGH. The stack is aligned on entry: a
+// 32-bit Windows thread's stack is aligned to 4 bytes only, and the
+// compiler keeps 16-byte vectors on it.
+__attribute__((target("sha,sse4.1,ssse3"), force_align_arg_pointer)) void hardwareBlocks(uint32_t state[8], const uint8_t* p, size_t count) {
     const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
     __m128i dcba = _mm_loadu_si128(reinterpret_cast<const __m128i*>(state));
     __m128i hgfe = _mm_loadu_si128(reinterpret_cast<const __m128i*>(state + 4));

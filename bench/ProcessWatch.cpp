@@ -2,7 +2,7 @@
 // what an installer benchmark needs: how long the program took, its peak
 // working set, and optionally when its first window was painted.
 //
-//   procwatch [--window] [--limit SECONDS] PROGRAM [ARG...]
+//   procwatch [--window] [--await FILE] [--limit SECONDS] PROGRAM [ARG...]
 //
 // Prints one line:
 //   ms=<elapsed> peak_kb=<peak working set> exit=<code>
@@ -12,8 +12,10 @@
 // With --window, elapsed runs until the program shows a visible top-level
 // window whose own update region and those of all its visible children are
 // empty, i.e. every part of it has been painted once; the program is then
-// ended. --limit (default 60) ends the program and fails after so
-// many seconds. Exit code: 0, or 1 when the program could not be started or
+// ended, with --await only once FILE exists and is not empty (at most 5 s
+// later: what the program writes after its first paint, such as its
+// start-up phases, is then complete; the time is taken before). --limit
+// (default 60) ends the program and fails after so many seconds. Exit code: 0, or 1 when the program could not be started or
 // the limit was reached.
 
 #include <windows.h>
@@ -80,15 +82,17 @@ size_t peakWorkingSet(HANDLE process) {
 int wmain(int argc, wchar_t** argv) {
     bool window = false;
     double limit = 60;
+    const wchar_t* awaited = nullptr;
     int i = 1;
     for (; i < argc; ++i) {
         const std::wstring a = argv[i];
         if (a == L"--window") window = true;
         else if (a == L"--limit" && i + 1 < argc) limit = _wtof(argv[++i]);
+        else if (a == L"--await" && i + 1 < argc) awaited = argv[++i];
         else break;
     }
     if (i >= argc) {
-        std::fputs("usage: procwatch [--window] [--limit SECONDS] PROGRAM [ARG...]\n", stderr);
+        std::fputs("usage: procwatch [--window] [--await FILE] [--limit SECONDS] PROGRAM [ARG...]\n", stderr);
         return 2;
     }
     std::wstring commandLine;
@@ -137,6 +141,14 @@ int wmain(int argc, wchar_t** argv) {
             Sleep(1);
         }
         if (elapsedMs() > limit * 1000) break;
+    }
+    if (found && awaited) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        for (int wait = 0; wait < 5000; wait += 5) {
+            if (GetFileAttributesExW(awaited, GetFileExInfoStandard, &data) && (data.nFileSizeLow || data.nFileSizeHigh))
+                break;
+            if (WaitForSingleObject(info.hProcess, 5) == WAIT_OBJECT_0) break;
+        }
     }
     DWORD code = 0;
     if (!ended) {

@@ -19,7 +19,10 @@
 #     click to finish page, from the end-to-end harness's walk,
 #     out/tests/wizardwalk.exe) against the NSIS silent installs;
 #   - start to first painted window: setup.exe against the NSIS installers'
-#     first page;
+#     first page, with setup.exe's own start-up phases (median per phase:
+#     process creation to its entry, library hardening, guards, integrity
+#     check, framework and skin, Lua, script, markup, window and layout,
+#     show, first paint);
 #   - peak working set of the installing process;
 #   - sizes: setup.exe against the NSIS exes, its code part (setup.exe minus
 #     its resources) against the NSIS code part (exe minus its install data);
@@ -219,9 +222,21 @@ install_nsis() {
   [ "${2:-}" = warm ] || { check_installed "nsis-$1"; record "install-nsis-$1" "$line"; }
 }
 
+# setup.exe records its own start-up phases into a file made new
+# (base/StartupPhases.h); procwatch waits for it after the first paint,
+# which its time does not include.
+phases_win='C:\nelvo-phases.txt'
+phases_unix=$drive_c/nelvo-phases.txt
 window() {
   local line
-  line=$(watch --window "$2" | tail -1)
+  if [ "$1" = setup ]; then
+    rm -f "$phases_unix"
+    line=$(NELVO_STARTUP_PHASES=$phases_win watch --window --await "$phases_win" "$2" | tail -1)
+    [ "${3:-}" = warm ] || tr -d '\r' < "$phases_unix" >> "$results/phases.txt" 2>/dev/null \
+      || echo "bench: setup.exe wrote no start-up phases" >&2
+  else
+    line=$(watch --window "$2" | tail -1)
+  fi
   [ "${3:-}" = warm ] || record "window-$1" "$line"
 }
 
@@ -307,6 +322,24 @@ row() { # LABEL FILE-OURS FILE-NONSOLID FILE-SOLID OP TARGET UNIT
     "$([ "$5" = le ] && echo '<=' || echo '>=')" "$6" "$(verdict "$r" "$5" "$6")"
 }
 
+# The phases, in the order setup.exe wrote them: median (min-max) of each
+# phase's duration, and the median time it ended since process creation.
+phase_table() {
+  local name d dmin dmax
+  [ -s "$results/phases.txt" ] || return 0
+  echo
+  echo "Start-up phases of setup.exe (ms), as it measures them itself, $runs runs:"
+  echo
+  echo "| phase | duration: median (min-max) | ends at: median |"
+  echo "|---|---|---|"
+  cut -f1 "$results/phases.txt" | awk '!seen[$0]++' | while IFS= read -r name; do
+    awk -F'\t' -v n="$name" '$1 == n { print $2 }' "$results/phases.txt" > "$work/phase.txt"
+    read -r d dmin dmax <<< "$(stats "$work/phase.txt")"
+    awk -F'\t' -v n="$name" '$1 == n { print $3 }' "$results/phases.txt" > "$work/phase.txt"
+    printf '| %s | %s (%s-%s) | %s |\n' "$name" "$d" "$dmin" "$dmax" "$(median "$work/phase.txt")"
+  done
+}
+
 setup_size=$(stat -c %s "$root/out/setup.exe")
 resources_size=0
 for f in "$root"/out/resources/{frame.lz,style.lz,program.lz,UI.lua,LG.lua,SL.lua}; do
@@ -348,4 +381,5 @@ ex_ratio=$(ratio "$ours_mbs" "$xz_mbs")
     "${nsis_code[nonsolid]}" "${nsis_code[solid]}" "$(ratio "$((setup_size - resources_size))" "${nsis_code[nonsolid]}")"
   printf '| extraction (MB/s, %s bytes) | %s (%s ms) | xz -T1: %s (%s ms) | | %s of xz | >= 1.5 | %s |\n' \
     "$unpacked" "$ours_mbs" "$ours_ex_med" "$xz_mbs" "$xz_med" "$ex_ratio" "$(verdict "$ex_ratio" ge 1.5)"
+  phase_table
 } | tee "$results/table.md"

@@ -5,6 +5,7 @@
 #include "dui/Markup.h"
 #include "dui/SkinLookup.h"
 #include "base/LibrarySearch.h"
+#include "base/StartupPhases.h"
 
 #include <imm.h>
 
@@ -27,14 +28,6 @@ bool registerWindowClass() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     if (GetClassInfoExW(instance, WindowImpl::kClassName, &wc)) return true;
-    // The tooltip class comes from the common controls.
-    using InitCommonControls = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    if (HMODULE controls = commonControlsLibrary()) {
-        const auto init = reinterpret_cast<InitCommonControls>(
-            reinterpret_cast<void*>(GetProcAddress(controls, "InitCommonControlsEx")));
-        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
-        if (init) init(&icc);
-    }
     wc = WNDCLASSEXW{};
     wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;
@@ -44,6 +37,19 @@ bool registerWindowClass() {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = WindowImpl::kClassName;
     return RegisterClassExW(&wc) != 0;
+}
+
+// The tooltip class, which comes from the common controls: loaded with the
+// first tooltip, not before the first window (they take a while to load).
+bool registerTooltipClass() {
+    using InitCommonControls = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    HMODULE controls = commonControlsLibrary();
+    if (!controls) return false;
+    const auto init = reinterpret_cast<InitCommonControls>(
+        reinterpret_cast<void*>(GetProcAddress(controls, "InitCommonControlsEx")));
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+    if (init) init(&icc);
+    return true;
 }
 
 } // namespace
@@ -99,8 +105,10 @@ WindowImpl* WindowImpl::fromHandle(HWND hwnd) {
 }
 
 WindowImpl* WindowImpl::create(std::u16string_view member, DWORD style, DWORD exStyle, std::string* error) {
+    StartupPhases::mark("script until its window");
     ControlPtr root = loadLayout(member, error);
     if (!root) return nullptr;
+    StartupPhases::mark("markup");
     return create(std::move(root), style, exStyle, error);
 }
 
@@ -180,19 +188,7 @@ LRESULT WindowImpl::onCreate() {
     layoutRoot(size.cx, size.cy);
     SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     applyRoundCorner(size.cx, size.cy);
-
-    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                                   GetModuleHandleW(nullptr), nullptr));
-    if (tooltip_) {
-        toolInfo_ = TTTOOLINFOW{};
-        toolInfo_.cbSize = TTTOOLINFOW_V2_SIZE;
-        toolInfo_.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
-        toolInfo_.hwnd = hwnd_;
-        toolInfo_.uId = reinterpret_cast<UINT_PTR>(tooltip_.get());
-        toolInfo_.lpszText = LPSTR_TEXTCALLBACKW;
-        SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&toolInfo_));
-    }
+    StartupPhases::mark("window and layout");
     return 0;
 }
 
@@ -255,6 +251,7 @@ void WindowImpl::onPaint() {
         paintTree(backDc_.get(), {u.left, u.top, u.right, u.bottom}, true);
     }
     BitBlt(paint.get(), u.left, u.top, u.right - u.left, u.bottom - u.top, backDc_.get(), u.left, u.top, SRCCOPY);
+    StartupPhases::finish("first paint");
 }
 
 void WindowImpl::paintInto(HDC dc) {
@@ -356,9 +353,26 @@ Point WindowImpl::tooltipPosition(Point cursor, size_t length, int32_t screenWid
     return {x, cursor.y + 19};
 }
 
+bool WindowImpl::createTooltip() {
+    if (tooltip_) return true;
+    if (!registerTooltipClass()) return false;
+    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr));
+    if (!tooltip_) return false;
+    toolInfo_ = TTTOOLINFOW{};
+    toolInfo_.cbSize = TTTOOLINFOW_V2_SIZE;
+    toolInfo_.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
+    toolInfo_.hwnd = hwnd_;
+    toolInfo_.uId = reinterpret_cast<UINT_PTR>(tooltip_.get());
+    toolInfo_.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&toolInfo_));
+    return true;
+}
+
 void WindowImpl::showTooltip(const std::u16string& text) {
     tooltipText_ = text;
-    if (tooltipVisible_ || !tooltip_) return;
+    if (tooltipVisible_ || !createTooltip()) return;
     POINT cursor{};
     GetCursorPos(&cursor);
     const Point at = tooltipPosition({cursor.x, cursor.y}, text.size(), GetSystemMetrics(SM_CXSCREEN));
@@ -401,7 +415,9 @@ int WindowImpl::runModal(HWND owner) {
         EnableWindow(owner, FALSE);
     }
     const HWND self = hwnd_;
+    StartupPhases::mark("script until shown");
     ShowWindow(self, SW_SHOWNORMAL);
+    StartupPhases::mark("show");
     modalResult_ = 0;
 
     bool quit = false;

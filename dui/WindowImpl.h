@@ -92,6 +92,7 @@ public:
     bool caretBlinking() const { return caretTimer_.running(); }
     bool tooltipVisible() const { return tooltipVisible_; }
     const std::u16string& tooltipText() const { return tooltipText_; }
+    // Made with the first tooltip shown; null before.
     HWND tooltipWindow() const { return tooltip_.get(); }
     // The screen position a tooltip of `length` characters is shown at for
     // a cursor at `cursor` on a screen `screenWidth` wide.
@@ -156,6 +157,9 @@ private:
     void updateHover(Control* target, WPARAM wParam, LPARAM lParam);
     void clearCapture();
     void armTracking();
+    // The tooltip window with its one tool, made once; false when it
+    // cannot be made.
+    bool createTooltip();
     void showTooltip(const std::u16string& text);
     void hideTooltip();
     void invalidateCaret();

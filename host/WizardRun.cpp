@@ -1,6 +1,7 @@
 #include "host/WizardRun.h"
 
 #include "base/OleScope.h"
+#include "base/StartupPhases.h"
 #include "dui/Framework.h"
 #include "dui/SkinManager.h"
 #include "dui/UiContext.h"
@@ -24,10 +25,24 @@ void loadPackages(FileSystem& store) {
     if (UiContext* context = UiContext::current()) context->layouts().load(store.load(u"frame.lz"));
 }
 
+// The run's question before the worker starts; main thread only.
+bool (*g_beforeWork)() = nullptr;
+
+bool startWork(std::u16string script, std::u16string package, std::string configuration) {
+    if (g_beforeWork && !g_beforeWork()) return false;
+    return LuaWork::start(std::move(script), std::move(package), std::move(configuration));
+}
+
+struct BeforeWorkScope {
+    explicit BeforeWorkScope(bool (*beforeWork)()) { g_beforeWork = beforeWork; }
+    ~BeforeWorkScope() { g_beforeWork = nullptr; }
+};
+
 } // namespace
 
 void runWizard(FileSystem& store, const char16_t* scriptName, void (*registerControls)(ControlFactory&),
-               void (*extend)(lua_State*)) {
+               void (*extend)(lua_State*), bool (*beforeWork)()) {
+    BeforeWorkScope gate(beforeWork);
     OleScope ole;
     // Stopped after the framework: its stop waits for the install worker.
     MainThreadDispatcherScope dispatcher;
@@ -36,9 +51,11 @@ void runWizard(FileSystem& store, const char16_t* scriptName, void (*registerCon
         registerControls(UiContext::current()->factory());
         loadPackages(store);
     }
-    LuaWindow::setWorkStarter(&LuaWork::start);
+    StartupPhases::mark("framework and skin");
+    LuaWindow::setWorkStarter(&startWork);
     LuaHost host;
     if (!host.create(scriptGuards())) return;
+    StartupPhases::mark("Lua start");
     if (extend) extend(LuaHost::mainState());
     host.run(scriptName);
 }

@@ -19,8 +19,10 @@ class ControlFactory;
 // file system) to its end. `registerControls` fills the framework's factory
 // with the controls the program's markup may name (ShippedControls.h).
 // `extend` (optional) may add functions to the interpreter's state before
-// the script runs; tests use it to look inside.
+// the script runs; tests use it to look inside. `beforeWork` (optional) is
+// asked, on the main thread, each time the script starts the install
+// worker; when it answers false the worker does not start.
 void runWizard(FileSystem& store, const char16_t* scriptName, void (*registerControls)(ControlFactory&),
-               void (*extend)(lua_State*) = nullptr);
+               void (*extend)(lua_State*) = nullptr, bool (*beforeWork)() = nullptr);
 
 } // namespace nelvo

@@ -1,5 +1,7 @@
 #include "store/IntegrityCheck.h"
 
+#include "base/HeapBlock.h"
+#include "base/Sha256.h"
 #include "store/ResourceDigests.h"
 #include "store/ResourceIds.h"
 
@@ -41,21 +43,31 @@ bool digestOf(const ByteSource& source, Sha256::Digest& digest) {
     return true;
 }
 
+// Whether the resource is there with the recorded size, without reading it.
+bool sizeMatches(HMODULE module, const ResourceDigest& d) {
+    HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(static_cast<int>(d.id)), kType);
+    return info && SizeofResource(module, info) == d.size;
+}
+
+// Every byte of a small resource read in place and hashed.
+bool bytesMatch(HMODULE module, const ResourceDigest& d) {
+    const std::string_view bytes = resourceBytes(module, kType, static_cast<int>(d.id));
+    return bytes.data() && bytes.size() == d.size && Sha256::of(bytes.data(), bytes.size()) == d.sha;
+}
+
+bool readDigests(HMODULE module, std::vector<ResourceDigest>& digests) {
+    const std::string_view record = resourceBytes(module, MAKEINTRESOURCEW(10) /* RT_RCDATA */, NELVO_RES_DIGESTS);
+    return record.data() && parseDigests(record, digests);
+}
+
 } // namespace
 
-bool resourcesIntact(HMODULE module, ResourceFileSystem& store) {
+bool resourcesIntact(HMODULE module, int deferredId) {
     std::vector<ResourceDigest> digests;
-    const std::string_view record = resourceBytes(module, MAKEINTRESOURCEW(10) /* RT_RCDATA */, NELVO_RES_DIGESTS);
-    if (!record.data() || !parseDigests(record, digests)) return false;
+    if (!readDigests(module, digests)) return false;
     for (const ResourceDigest& d : digests) {
-        if (d.id == NELVO_RES_PROGRAM_LZ) {
-            const ByteSource* payload = store.source(NELVO_RES_PROGRAM_LZ);
-            Sha256::Digest sha;
-            if (!payload || payload->size() != d.size || !digestOf(*payload, sha) || sha != d.sha) return false;
-            continue;
-        }
-        const std::string_view bytes = resourceBytes(module, kType, static_cast<int>(d.id));
-        if (!bytes.data() || bytes.size() != d.size || Sha256::of(bytes.data(), bytes.size()) != d.sha) return false;
+        const bool deferred = deferredId != 0 && d.id == static_cast<uint32_t>(deferredId);
+        if (!(deferred ? sizeMatches(module, d) : bytesMatch(module, d))) return false;
     }
     // A registered resource the record does not know is not ours either.
     for (int id : kRegistered) {
@@ -64,6 +76,15 @@ bool resourcesIntact(HMODULE module, ResourceFileSystem& store) {
         if (!listed && resourceBytes(module, kType, id).data()) return false;
     }
     return true;
+}
+
+bool resourceIntact(HMODULE module, int id, const ByteSource* source) {
+    std::vector<ResourceDigest> digests;
+    if (!source || !readDigests(module, digests)) return false;
+    const auto it = std::find_if(digests.begin(), digests.end(),
+                                 [id](const ResourceDigest& d) { return d.id == static_cast<uint32_t>(id); });
+    Sha256::Digest sha;
+    return it != digests.end() && source->size() == it->size && digestOf(*source, sha) && sha == it->sha;
 }
 
 } // namespace nelvo

@@ -566,8 +566,9 @@ TEST_F(WindowTest, HoverShowsTheControlsOwnTooltipAndAPressHidesIt) {
     open("<Window initSize=\"200,100\" tooltip=\"root tip\">"
          "<Grid id=\"1\" width=\"50\" horizontalAlign=\"left\" tooltip=\"提示文字\"/>"
          "<Grid id=\"2\" width=\"50\" horizontalAlign=\"right\"/></Window>");
-    ASSERT_TRUE(window->tooltipWindow());
+    EXPECT_FALSE(window->tooltipWindow()) << "made before the first tooltip";
     send(WM_MOUSEHOVER, 0, at(10, 10));
+    ASSERT_TRUE(window->tooltipWindow());
     EXPECT_TRUE(window->tooltipVisible());
     EXPECT_EQ(window->tooltipText(), u"提示文字");
     NMTTDISPINFOW info{};

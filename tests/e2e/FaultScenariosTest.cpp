@@ -2,7 +2,7 @@
 // changed, driven as a person drives it on a machine that fails under it: a
 // drive that fills up, a folder that cannot be written, a device tool that
 // hangs, a quit message, a second copy, an install script that fails part
-// way, a damaged payload member, a file held open, folder names the system
+// way, a damaged payload member, a damaged payload, a file held open, folder names the system
 // refuses. Each must end with a clear message, report nothing that failed as
 // done, leave no cut file and no process behind, take back what a run that
 // did not succeed changed, and exit with 0. The drives N: (4 MB) and O:
@@ -10,6 +10,7 @@
 
 #include "base/TextConvert.h"
 #include "base/UniqueHandle.h"
+#include "tests/support/DamagedCopy.h"
 #include "tests/support/InstalledProduct.h"
 #include "tests/support/PrefixState.h"
 #include "tests/support/ProcessDriver.h"
@@ -330,6 +331,31 @@ TEST_F(FaultScenarios, DamagedMemberIsNeverWritten) {
     retryThenCancel(s, L"damaged", dir + L"nelvo.sys");
     expectNothingRunsFrom(dir);
     expectTakenBack(dir, false);
+}
+
+// The payload damaged on its way (one bit of program.lz): the wizard shows
+// while its digest is checked, and the install button brings the box that
+// refuses a damaged program; the program ends having written nothing.
+TEST_F(FaultScenarios, DamagedPayloadIsRefusedBeforeAnythingIsWritten) {
+    const std::wstring copy = faultSetup(L"setup-damaged-payload.exe");
+    ASSERT_TRUE(writeDamagedCopy(setupProgram(), outDir() + L"\\resources\\program.lz", copy));
+    const std::wstring dir = kScratch + L"DamagedPayload\\";
+    const PrefixState before = capturePrefix();
+    ASSERT_FALSE(before.registry.empty());
+    {
+        WizardSession s(*layout, L"fault-damaged-payload", copy);
+        openFolderPage(s);
+        installTo(s, dir);
+        const SeenWindow box = s.answerNext(IDOK, L"damaged-payload", 30000);
+        EXPECT_EQ(box.caption, L"提示");
+        EXPECT_EQ(box.text, L"安装程序文件已损坏，请重新下载安装程序后再运行。");
+        EXPECT_TRUE(s.waitForExit()) << "the program goes on after the refusal";
+        EXPECT_EQ(s.process().exitCode(), 0u);
+        EXPECT_FALSE(s.waitForMessageBox(1000)) << "a box after the refusal";
+    }
+    EXPECT_FALSE(fileExists(dir));
+    EXPECT_EQ(describeChanges(prefixChanges(before, capturePrefix())), "(none)");
+    DeleteFileW(copy.c_str());
 }
 
 // The install script fails after the finish page showed, once the camera
