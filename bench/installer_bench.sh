@@ -311,15 +311,21 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'
 # verdict RATIO OP TARGET
 verdict() { awk -v r="$1" -v t="$3" -v op="$2" 'BEGIN { ok = op == "le" ? r <= t : r >= t; print ok ? "met" : "MISSED" }'; }
 
-row() { # LABEL FILE-OURS FILE-NONSOLID FILE-SOLID OP TARGET UNIT
-  local o n s r
+# row LABEL FILE-OURS FILE-NONSOLID FILE-SOLID OP TARGET [both]: with "both",
+# the target holds against either NSIS installer, else against non-solid.
+row() {
+  local o n s r rs judged
   read -r o omin omax <<< "$(stats "$2")"
   read -r n nmin nmax <<< "$(stats "$3")"
   read -r s smin smax <<< "$(stats "$4")"
   r=$(ratio "$o" "$n")
+  rs=$(ratio "$o" "$s")
+  judged=$r
+  [ "${7:-}" = both ] && judged=$(awk -v a="$r" -v b="$rs" 'BEGIN { print (a > b ? a : b) }')
   printf '| %s | %s (%s-%s) | %s (%s-%s) | %s (%s-%s) | %s (solid %s) | %s %s | %s |\n' "$1" \
-    "$o" "$omin" "$omax" "$n" "$nmin" "$nmax" "$s" "$smin" "$smax" "$r" "$(ratio "$o" "$s")" \
-    "$([ "$5" = le ] && echo '<=' || echo '>=')" "$6" "$(verdict "$r" "$5" "$6")"
+    "$o" "$omin" "$omax" "$n" "$nmin" "$nmax" "$s" "$smin" "$smax" "$r" "$rs" \
+    "$([ "$5" = le ] && echo '<=' || echo '>=')" "$6$([ "${7:-}" = both ] && echo ' of both')" \
+    "$(verdict "$judged" "$5" "$6")"
 }
 
 # The phases, in the order setup.exe wrote them: median (min-max) of each
@@ -369,16 +375,17 @@ ex_ratio=$(ratio "$ours_mbs" "$xz_mbs")
     echo "| install time, wizard (ms) | (the wizard's end-to-end harness is not in this tree yet) | | | | <= 0.7 | |"
   fi
   row "first painted window (ms)" "$results/window-setup.ms.txt" "$results/window-nsis-nonsolid.ms.txt" \
-    "$results/window-nsis-solid.ms.txt" le 0.8
+    "$results/window-nsis-solid.ms.txt" le 0.75 both
   row "(first window visible, unpainted) (ms)" "$results/window-setup.shown.txt" \
-    "$results/window-nsis-nonsolid.shown.txt" "$results/window-nsis-solid.shown.txt" le 0.8
-  row "peak working set, install (KB)" "$results/install-ours.kb.txt" "$results/install-nsis-nonsolid.kb.txt" \
-    "$results/install-nsis-solid.kb.txt" le 0.9
-  printf '| setup.exe size (bytes) | %s | %s | %s | %s (solid %s) | <= 1.05 | %s |\n' "$setup_size" "$ns_size" \
-    "$s_size" "$(ratio "$setup_size" "$ns_size")" "$(ratio "$setup_size" "$s_size")" \
-    "$(verdict "$(ratio "$setup_size" "$ns_size")" le 1.05)"
-  printf '| code part (bytes) | %s | %s | %s | %s | | |\n' "$((setup_size - resources_size))" \
-    "${nsis_code[nonsolid]}" "${nsis_code[solid]}" "$(ratio "$((setup_size - resources_size))" "${nsis_code[nonsolid]}")"
+    "$results/window-nsis-nonsolid.shown.txt" "$results/window-nsis-solid.shown.txt" le 0.75 both
+  row "peak working set, headless install (KB)" "$results/install-ours.kb.txt" "$results/install-nsis-nonsolid.kb.txt" \
+    "$results/install-nsis-solid.kb.txt" le 1.0
+  printf '| setup.exe size (bytes) | %s | %s | %s | %s (solid %s) | | |\n' "$setup_size" "$ns_size" \
+    "$s_size" "$(ratio "$setup_size" "$ns_size")" "$(ratio "$setup_size" "$s_size")"
+  code=$((setup_size - resources_size))
+  printf '| code part (bytes) | %s | %s | %s | %s | <= 700 KB | %s |\n' "$code" \
+    "${nsis_code[nonsolid]}" "${nsis_code[solid]}" "$(ratio "$code" "${nsis_code[nonsolid]}")" \
+    "$([ "$code" -le 716800 ] && echo met || echo MISSED)"
   printf '| extraction (MB/s, %s bytes) | %s (%s ms) | xz -T1: %s (%s ms) | | %s of xz | >= 1.5 | %s |\n' \
     "$unpacked" "$ours_mbs" "$ours_ex_med" "$xz_mbs" "$xz_med" "$ex_ratio" "$(verdict "$ex_ratio" ge 1.5)"
   phase_table
