@@ -82,7 +82,10 @@ Uninstall uninstall(const std::wstring& screenshots, std::function<int(const See
 
 class UninstallEndToEnd : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { layout = new WizardLayout(setupProgram()); }
+    static void SetUpTestSuite() {
+        installFolder();  // asked of the shell before anything else runs
+        layout = new WizardLayout(setupProgram());
+    }
     static void TearDownTestSuite() {
         delete layout;
         layout = nullptr;

@@ -232,7 +232,13 @@ void closeWizardsOnSight(RunOptions& options) {
     options.chooseButton = [](const SeenWindow& box) { return box.caption == L"退出安装程序" ? IDYES : IDOK; };
 }
 
-std::wstring defaultInstallFolder() { return specialFolder(CSIDL_PROGRAM_FILES) + L"\\QuentNelvo\\"; }
+// Asked of the shell once, at the first call: later in a test run the
+// shell's answer has been seen to fail (E_FAIL, then E_HANDLE for every
+// folder), and an empty folder would turn every clean-up into a no-op.
+std::wstring defaultInstallFolder() {
+    static const std::wstring folder = specialFolder(CSIDL_PROGRAM_FILES) + L"\\QuentNelvo\\";
+    return folder;
+}
 
 WalkResult walkFreshInstall(WizardSession& session) {
     WalkResult walk;
