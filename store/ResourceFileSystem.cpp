@@ -1,5 +1,6 @@
 #include "store/ResourceFileSystem.h"
 
+#include "base/ModulePath.h"
 #include "store/FileRangeSource.h"
 #include "store/ImageFileRange.h"
 #include "store/ResourceIds.h"
@@ -22,21 +23,6 @@ bool findResource(HMODULE module, int id, const void*& bytes, DWORD& size) {
     HGLOBAL loaded = LoadResource(module, res);
     bytes = loaded ? LockResource(loaded) : nullptr;
     return bytes || size == 0;
-}
-
-// The path of the file `module` was loaded from; empty when it has none.
-std::wstring modulePath(HMODULE module) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(module, path.data(), DWORD(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        if (path.size() >= 32768) return {};
-        path.resize(path.size() * 2);
-    }
 }
 
 // The `size` bytes of `module`'s image at `bytes` as a range of the module's

@@ -4,6 +4,8 @@
 // tests can see that (and how) the installation ran them. Header only: the
 // 64-bit device tool is built outside the 32-bit tree's libraries.
 
+#include "base/ModulePath.h"
+
 #include <windows.h>
 
 #include <string>
@@ -14,25 +16,12 @@ namespace nelvo::standin {
 // The folder of the running program (or of `module`),
 // with a trailing backslash; empty when the system cannot tell.
 inline std::wstring moduleFolder(HMODULE module = nullptr) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(module, path.data(), DWORD(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    const std::wstring path = nelvo::modulePath(module);
     return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
-inline std::wstring modulePath(HMODULE module = nullptr) {
-    std::wstring path(MAX_PATH, L'\0');
-    const DWORD n = GetModuleFileNameW(module, path.data(), DWORD(path.size()));
-    path.resize(n < path.size() ? n : 0);
-    return path;
-}
+// The full path of the running program (or of `module`).
+using nelvo::modulePath;
 
 inline std::string toUtf8(std::wstring_view text) {
     if (text.empty()) return {};

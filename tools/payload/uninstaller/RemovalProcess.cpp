@@ -1,5 +1,6 @@
 #include "tools/payload/uninstaller/RemovalProcess.h"
 
+#include "base/ModulePath.h"
 #include "base/ProtectedAccess.h"
 #include "base/UniqueHandle.h"
 
@@ -126,18 +127,7 @@ bool launch(const std::wstring& copy, const std::wstring& installFolder, HANDLE 
 
 } // namespace
 
-std::wstring programPath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
+std::wstring programPath() { return modulePath(); }
 
 std::wstring folderOf(const std::wstring& path) {
     const size_t slash = path.find_last_of(L"\\/");
