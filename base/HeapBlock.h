@@ -42,7 +42,7 @@ public:
     ~HeapBlock() { dispose(); }
 
     // Blocks from this size up have pages of their own on Windows.
-    static constexpr size_t kPagedSize = 256 * 1024;
+    static constexpr size_t kPagedSize = 64 * 1024;
 
     // Allocates `capacity` bytes (at least one, so that an empty member is
     // still a block). Returns an empty HeapBlock when the heap refuses.

@@ -27,6 +27,9 @@ public:
     Kind kind(const std::wstring& path) override {
         const DWORD byName = GetFileAttributesW(path.c_str());
         if (byName == INVALID_FILE_ATTRIBUTES) return Kind::Absent;
+        // The attributes by name are the link's own, not its target's: what
+        // is no reparse point there is no link, and need not be opened.
+        if (!(byName & FILE_ATTRIBUTE_REPARSE_POINT)) return Kind::Plain;
         // Opened as itself: a link is not followed, so its own attributes
         // and tag are what the handle names.
         UniqueFileHandle own(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,

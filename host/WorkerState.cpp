@@ -41,9 +41,13 @@ int notifyMessage(lua_State* L) {
 }
 
 // Members decoded ahead of the script, and the one it writes, stay below
-// this: room for the second core to decode while the script's thread waits,
-// little enough for the peak working set of an installation.
-constexpr size_t kDecodeAheadBudget = 1536u << 10;
+// this: room for the second core to decode while the script's thread
+// decodes a large member straight into its file, little enough for the peak
+// working set of an installation.
+constexpr size_t kDecodeAheadBudget = 1792u << 10;
+// Larger members are always the script's thread's: held whole, one of them
+// would leave the budget to little else.
+constexpr size_t kLargestAhead = 768u << 10;
 
 // The registry key of the state's prefetcher.
 const char kPrefetcherKey = 0;
@@ -62,6 +66,7 @@ int extractFile(lua_State* L) {
     const uint8_t* data = nullptr;
     size_t size = 0;
     bool stored = false;
+    bool streamed = false;
     HeapBlock block;
     // The elevated worker writes no member through a link in the target's
     // path (base/PathChecks.h), nor keeps a copy of what such a path names:
@@ -71,16 +76,23 @@ int extractFile(lua_State* L) {
     } else if (entry->stored()) {
         // Written straight from the package.
         stored = true;
-    } else if (prefetcher->take(name, block) == LzPackage::Decode::Ok) {
+    } else if (const auto decoded = prefetcher->take(name, block)) {
         // A member that did not decode to its full size never reaches the
         // disk.
-        data = block.data();
-        size = block.size();
+        if (*decoded == LzPackage::Decode::Ok) {
+            data = block.data();
+            size = block.size();
+        }
+    } else {
+        // Not decoded ahead: decoded here, straight into its file.
+        streamed = true;
     }
     bool ok = false;
     size_t change = 0;
-    if ((stored || data) && (!journal || journal->recordWrite(path, change))) {
-        ok = stored ? writeStoredMember(*package, *entry, path) : writeMemberFile(path, data, size);
+    if ((stored || streamed || data) && (!journal || journal->recordWrite(path, change))) {
+        ok = stored     ? writeStoredMember(*package, *entry, path)
+             : streamed ? writeCompressedMember(*package, *entry, path)
+                        : writeMemberFile(path, data, size);
         if (ok && journal) journal->made(change);
     }
     // Written (or not): its room goes back to decoding ahead.
@@ -202,7 +214,7 @@ void registerWorkerFunctions(lua_State* L, const LzPackage& package, Notificatio
     lua_pushcfunction(L, collectPrefetcher);
     lua_setfield(L, -2, "__gc");
     void* block = lua_newuserdata(L, sizeof(MemberPrefetcher));
-    new (block) MemberPrefetcher(package, kDecodeAheadBudget);
+    new (block) MemberPrefetcher(package, kDecodeAheadBudget, kLargestAhead);
     lua_insert(L, -2);
     lua_setmetatable(L, -2);
     lua_pushvalue(L, -1);

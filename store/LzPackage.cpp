@@ -127,6 +127,15 @@ LzPackage::Decode LzPackage::decode(const Entry& e, HeapBlock& out) const {
     return r.clean ? Decode::Ok : Decode::Damaged;
 }
 
+LzPackage::Decode LzPackage::decodeEntryInPieces(const Entry& e, PieceSink& sink) const {
+    uint8_t props[kLzmaPropsSize];
+    if (e.stored() || !source_->read(e.offset, props, sizeof props)) return Decode::Damaged;
+    const LzmaDecodeResult r = lzmaDecodeInPieces(props, *source_, e.offset + kLzmaPropsSize,
+                                                  e.packedSize - kLzmaPropsSize, e.unpackedSize,
+                                                  package::kStreamDictionary, sink);
+    return r.clean ? Decode::Ok : Decode::Damaged;
+}
+
 LzPackage::Decode LzPackage::lookupChecked(std::u16string_view name, HeapBlock& out) const {
     const Entry* e = find(name);
     if (!e) return Decode::Absent;

@@ -21,6 +21,8 @@
 
 namespace nelvo {
 
+class PieceSink;
+
 class LzPackage {
 public:
     struct Entry {
@@ -75,6 +77,11 @@ public:
     // Decodes one directory entry of this package (also one that a later
     // entry of the same name shadows).
     Decode decodeEntry(const Entry& e, HeapBlock& out) const { return decode(e, out); }
+    // Decodes a compressed entry through a window of
+    // package::kStreamDictionary bytes, handing it to `sink` a piece at a
+    // time. Damaged also for a stream made with a larger dictionary (a
+    // package from elsewhere): decodeEntry() takes those.
+    Decode decodeEntryInPieces(const Entry& e, PieceSink& sink) const;
     const std::map<std::u16string, Entry, std::less<>>& members() const { return members_; }
 
     struct DirectoryEntry {

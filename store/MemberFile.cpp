@@ -2,24 +2,39 @@
 
 #include "base/NewSiblingFile.h"
 #include "base/UniqueHandle.h"
+#include "store/LzmaDecoder.h"
 
 #include <windows.h>
+
+#include <cstring>
 
 namespace nelvo {
 
 bool extractMember(const LzPackage& package, std::u16string_view name, const std::wstring& path) {
-    // A stored member is written straight from the package.
     const LzPackage::Entry* entry = package.find(name);
-    if (entry && entry->stored()) return writeStoredMember(package, *entry, path);
-    HeapBlock block;
-    const LzPackage::Decode decoded = package.lookupChecked(name, block);
-    // A member that did not decode to its full size is not a whole member:
-    // nothing of it reaches the disk.
-    if (decoded != LzPackage::Decode::Ok) return false;
-    return writeMemberFile(path, block.data(), block.size());
+    if (!entry) return false;
+    return entry->stored() ? writeStoredMember(package, *entry, path) : writeCompressedMember(package, *entry, path);
 }
 
 namespace {
+
+// Moves the open file `file` to `path`, replacing a file there, through the
+// handle: the file moved is the one written, whatever happened to its name
+// meanwhile. Same volume only.
+bool renameTo(HANDLE file, const std::wstring& path) {
+    // The name as for MoveFileEx, ended by a zero that the length leaves
+    // out.
+    const size_t bytes = path.size() * sizeof(wchar_t);
+    HeapBlock buffer = HeapBlock::allocate(sizeof(FILE_RENAME_INFO) + bytes);
+    if (!buffer) return false;
+    std::memset(buffer.data(), 0, buffer.size());
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = DWORD(bytes);
+    std::memcpy(info->FileName, path.data(), bytes);
+    return SetFileInformationByHandle(file, FileRenameInfo, info, DWORD(buffer.size())) != FALSE;
+}
 
 // Makes the temporary file beside `path`, lets `fill` write the content to
 // it, and moves it over `path`; see writeMemberFile.
@@ -30,29 +45,36 @@ bool replaceWithNewFile(const std::wstring& path, Fill&& fill) {
     // The new content goes to a file of its own in the target's folder, so
     // that it replaces the target in one rename on the same volume.
     // Made new (never a name someone else may have put a link at), hidden
-    // until it becomes the target.
+    // until it becomes the target, and kept open (shared with nobody) until
+    // then.
     UniqueFileHandle file;
     const std::wstring temporary = createNewSibling(folder, L"nlw", [&](const std::wstring& name) {
-        file.reset(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        file.reset(CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY, nullptr));
         return bool(file);
     });
     if (temporary.empty()) return false;
-    bool written = fill(file.get()) && FlushFileBuffers(file.get());
-    file.reset();
+    const DWORD old = GetFileAttributesW(path.c_str());
+    const bool replacing = old != INVALID_FILE_ATTRIBUTES && !(old & FILE_ATTRIBUTE_DIRECTORY);
+    const bool readOnly = replacing && (old & FILE_ATTRIBUTE_READONLY);
+    // The content reaches the disk before it replaces a file, so that a
+    // loss of power cannot leave the target cut where it was whole. A new
+    // name had nothing to lose: it is not held up for that.
+    bool written = fill(file.get()) && (!replacing || FlushFileBuffers(file.get()));
     if (written) {
         // A read-only target is replaced all the same; it keeps its
         // attribute if the replacement fails.
-        const DWORD old = GetFileAttributesW(path.c_str());
-        if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) && !(old & FILE_ATTRIBUTE_DIRECTORY))
-            SetFileAttributesW(path.c_str(), old & ~DWORD(FILE_ATTRIBUTE_READONLY));
-        written = MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-        if (written)
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        else if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY))
-            SetFileAttributesW(path.c_str(), old);
+        if (readOnly) SetFileAttributesW(path.c_str(), old & ~DWORD(FILE_ATTRIBUTE_READONLY));
+        FILE_BASIC_INFO basic = {};  // times of zero are left as they are
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        written = SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof basic) &&
+                  renameTo(file.get(), path);
+        if (!written && readOnly) SetFileAttributesW(path.c_str(), old);
     }
-    if (!written) DeleteFileW(temporary.c_str());
+    if (!written) {
+        FILE_DISPOSITION_INFO gone = {TRUE};
+        SetFileInformationByHandle(file.get(), FileDispositionInfo, &gone, sizeof gone);
+    }
     return written;
 }
 
@@ -61,7 +83,41 @@ bool writeAll(HANDLE file, const uint8_t* data, size_t size) {
     return WriteFile(file, data, DWORD(size), &count, nullptr) && count == size;
 }
 
+// Each piece of a member written on to the file.
+class FileSink final : public PieceSink {
+public:
+    explicit FileSink(HANDLE file) : file_(file) {}
+    bool take(const uint8_t* data, size_t size) override {
+        failed = !writeAll(file_, data, size);
+        return !failed;
+    }
+    bool failed = false;
+
+private:
+    HANDLE file_;
+};
+
 } // namespace
+
+bool writeCompressedMember(const LzPackage& package, const LzPackage::Entry& entry, const std::wstring& path) {
+    if (entry.stored()) return false;
+    // A member that does not decode to its full size is not a whole member:
+    // nothing of it reaches the disk.
+    bool undecoded = false;
+    if (replaceWithNewFile(path, [&](HANDLE file) {
+            FileSink sink(file);
+            const bool ok = package.decodeEntryInPieces(entry, sink) == LzPackage::Decode::Ok;
+            undecoded = !ok && !sink.failed;
+            return ok;
+        }))
+        return true;
+    // Only a stream that the window could not take is tried again, whole (a
+    // damaged one fails again); a file that could not be written is not.
+    if (!undecoded) return false;
+    HeapBlock block;
+    if (package.decodeEntry(entry, block) != LzPackage::Decode::Ok) return false;
+    return writeMemberFile(path, block.data(), block.size());
+}
 
 bool writeMemberFile(const std::wstring& path, const uint8_t* data, size_t size) {
     if (size > MAXDWORD) return false;

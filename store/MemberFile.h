@@ -19,6 +19,12 @@ bool extractMember(const LzPackage& package, std::u16string_view name, const std
 // temporary file is gone: no name ever holds a cut file.
 bool writeMemberFile(const std::wstring& path, const uint8_t* data, size_t size);
 
+// The same for a compressed member: decoded straight into the file through
+// a window (LzPackage::decodeEntryInPieces), so that only the window is
+// held, not the whole member. A stream that needs more than the window is
+// decoded whole first. False for a stored entry.
+bool writeCompressedMember(const LzPackage& package, const LzPackage::Entry& entry, const std::wstring& path);
+
 // The same for a member stored as it is: its bytes are written straight
 // from the package, read a window at a time where the package is not in
 // memory. False for a compressed entry.

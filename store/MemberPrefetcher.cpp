@@ -73,8 +73,8 @@ struct MemberPrefetcher::Sync {
 };
 #endif
 
-MemberPrefetcher::MemberPrefetcher(const LzPackage& package, size_t budget)
-    : package_(package), budget_(budget), sync_(new Sync) {}
+MemberPrefetcher::MemberPrefetcher(const LzPackage& package, size_t budget, size_t largest)
+    : package_(package), budget_(budget), largest_(largest), sync_(new Sync) {}
 
 MemberPrefetcher::~MemberPrefetcher() {
     {
@@ -103,13 +103,19 @@ void MemberPrefetcher::expect(const std::vector<std::u16string>& order) {
 
 size_t MemberPrefetcher::claimNext() {
     while (next_ < slots_.size() && slots_[next_].state != State::Waiting) ++next_;
-    if (next_ == slots_.size()) return kNone;
-    const size_t size = slots_[next_].entry->unpackedSize;
-    if (held_ > 0 && held_ + size > budget_) return kNone;
-    slots_[next_].state = State::Decoding;
-    held_ += size;
-    peak_ = std::max(peak_, held_);
-    return next_++;
+    // The first waiting member that is not the caller's and fits: one that
+    // does not fit yet may be reached by the caller first, and a smaller one
+    // after it keeps the thread busy meanwhile.
+    for (size_t slot = next_; slot < slots_.size(); ++slot) {
+        Slot& s = slots_[slot];
+        const size_t size = s.entry->unpackedSize;
+        if (s.state != State::Waiting || size > largest_ || (held_ > 0 && held_ + size > budget_)) continue;
+        s.state = State::Decoding;
+        held_ += size;
+        peak_ = std::max(peak_, held_);
+        return slot;
+    }
+    return kNone;
 }
 
 void MemberPrefetcher::decodeClaimed(size_t slot, std::unique_lock<Sync>& lock) {
@@ -159,14 +165,11 @@ void MemberPrefetcher::release() {
     sync_->notifyAll();
 }
 
-LzPackage::Decode MemberPrefetcher::take(std::u16string_view name, HeapBlock& out) {
+std::optional<LzPackage::Decode> MemberPrefetcher::take(std::u16string_view name, HeapBlock& out) {
     release();
     std::unique_lock<Sync> lock(*sync_);
     const auto it = slotOf_.find(name);
-    if (it == slotOf_.end() || slots_[it->second].state == State::Gone) {
-        lock.unlock();
-        return package_.lookupChecked(name, out);
-    }
+    if (it == slotOf_.end() || slots_[it->second].state == State::Gone) return std::nullopt;
     const size_t slot = it->second;
     dropBefore(slot);
     for (;;) {
@@ -179,16 +182,11 @@ LzPackage::Decode MemberPrefetcher::take(std::u16string_view name, HeapBlock& ou
             return s.result;
         }
         if (s.state == State::Waiting) {
-            // Not reached ahead yet: decoded here, and never ahead; held by
-            // the caller from now on.
+            // Not reached ahead: the caller's, and the thread may go on past
+            // it.
             s.state = State::Gone;
-            const LzPackage::Entry& entry = *s.entry;
-            held_ += entry.unpackedSize;
-            peak_ = std::max(peak_, held_);
-            inHand_ = entry.unpackedSize;
             sync_->notifyAll();
-            lock.unlock();
-            return package_.decodeEntry(entry, out);
+            return std::nullopt;
         }
         // Being decoded ahead: help with the next one meanwhile.
         const size_t other = claimNext();

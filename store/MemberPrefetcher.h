@@ -8,11 +8,15 @@
 // Bounded: at most `budget` bytes of members are held decoded, counting the
 // ones decoded ahead and not yet taken and the last one taken until the
 // caller is done with it (one member more only while nothing at all is
-// held). A member
-// the script skips is dropped once a later one is taken; a member asked for
-// out of the expected order, again, or never expected is decoded by the
-// caller as LzPackage::lookupChecked() does. Stored members are never
-// decoded ahead: their bytes are in the package already.
+// held). Members larger than `largest` are never decoded ahead.
+//
+// What is not decoded ahead is the caller's to decode, which it does
+// through a small window straight into the member's file (see
+// LzPackage::decodeEntryInPieces): a member the script reaches before the
+// thread does, one the script skipped (dropped once a later one is taken),
+// asks for again, out of the expected order or never expected, and stored
+// members, whose bytes are in the package already. So the caller decodes
+// one member while the thread decodes the next.
 //
 // One caller thread takes members; the prefetcher's own thread only
 // decodes. Windows' own lock, condition and thread where it runs there (see
@@ -23,6 +27,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,7 +37,7 @@ namespace nelvo {
 class MemberPrefetcher {
 public:
     // `package` must outlive the prefetcher.
-    MemberPrefetcher(const LzPackage& package, size_t budget);
+    MemberPrefetcher(const LzPackage& package, size_t budget, size_t largest);
     // Stops the thread, waits for it and frees what was never taken.
     ~MemberPrefetcher();
     MemberPrefetcher(const MemberPrefetcher&) = delete;
@@ -44,12 +49,13 @@ public:
     // refuses one) members are decoded when taken.
     void expect(const std::vector<std::u16string>& order);
 
-    // The member's content and how it decoded, exactly as lookupChecked()
-    // gives them; waits for a member being decoded ahead, and meanwhile
-    // decodes the next expected one itself.
+    // The member decoded ahead: its content and how it decoded, exactly as
+    // lookupChecked() gives them; waits for a member being decoded ahead,
+    // and meanwhile decodes the next expected one itself. Nothing when the
+    // member was not decoded ahead: the caller decodes it.
     // The member taken counts against the budget until release() or the
     // next take().
-    LzPackage::Decode take(std::u16string_view name, HeapBlock& out);
+    std::optional<LzPackage::Decode> take(std::u16string_view name, HeapBlock& out);
     // The caller is done with the member it took last (it has freed it or
     // is about to): decoding ahead may use its room.
     void release();
@@ -87,6 +93,7 @@ private:
 
     const LzPackage& package_;
     const size_t budget_;
+    const size_t largest_;
     std::vector<Slot> slots_;
     std::map<std::u16string, size_t, std::less<>> slotOf_;
     size_t next_ = 0;  // slots before this one are no longer Waiting

@@ -1,8 +1,11 @@
 // libFuzzer target: index building and member lookup over arbitrary bytes,
 // held in memory and read through a source a piece at a time (as the
-// program's file is): both must give the same members.
+// program's file is): both must give the same members. A member decoded in
+// pieces through the stream window gives a beginning of what the whole
+// decoding gives, and all of it when it succeeds.
 
 #include "store/LzPackage.h"
+#include "store/LzmaDecoder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -26,6 +29,16 @@ private:
     const std::vector<uint8_t>& bytes_;
 };
 
+// Collects the pieces of a member.
+class Collected final : public nelvo::PieceSink {
+public:
+    bool take(const uint8_t* data, size_t size) override {
+        got.insert(got.end(), data, data + size);
+        return true;
+    }
+    std::vector<uint8_t> got;
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -46,6 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (b && (!entry || (!entry->stored() && b.size() > entry->unpackedSize))) __builtin_trap();
         if (read->lookupChecked(name, r) != decoded || r.size() != b.size() ||
             (b.size() && std::memcmp(r.data(), b.data(), b.size()) != 0))
+            __builtin_trap();
+        if (!entry || entry->stored()) return;
+        Collected pieces;
+        const auto inPieces = read->decodeEntryInPieces(*entry, pieces);
+        if (pieces.got.size() > b.size() || (pieces.got.size() && std::memcmp(pieces.got.data(), b.data(), pieces.got.size())) ||
+            (inPieces == nelvo::LzPackage::Decode::Ok && (decoded != inPieces || pieces.got.size() != b.size())))
             __builtin_trap();
     };
     for (const auto& member : index->members()) lookup(member.first);

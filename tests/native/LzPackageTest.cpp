@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -274,6 +276,66 @@ TEST(LzPackage, DecodesIntoTheBlockWithoutReservingTheAnnouncedDictionary) {
     // heap; the output block is the dictionary.
     EXPECT_LT(r.scratch, 64u * 1024);
     EXPECT_GT(r.scratch, 0u);
+}
+
+TEST(LzPackage, DecodesInPiecesThroughTheStreamWindow) {
+    // Noise longer than the window, then the same noise again: a stream made
+    // with a larger dictionary copies the second from the first.
+    std::string noise(kStreamDictionary + 40000, '\0');
+    uint32_t seed = 99;
+    for (char& c : noise) c = char((seed = seed * 1103515245u + 12345u) >> 24);
+    const std::string text = noise + noise + sampleText(5000);
+    struct Pieces final : PieceSink {
+        std::string got;
+        size_t largest = 0;
+        size_t refuseFrom = SIZE_MAX;
+        bool take(const uint8_t* data, size_t size) override {
+            largest = std::max(largest, size);
+            got.append(reinterpret_cast<const char*>(data), size);
+            return got.size() < refuseFrom;
+        }
+    };
+    auto inPieces = [&](const Bytes& packed, Pieces& sink) {
+        const MemorySource source(packed.data(), packed.size());
+        return lzmaDecodeInPieces(packed.data(), source, kLzmaPropsSize, packed.size() - kLzmaPropsSize, text.size(),
+                                  kStreamDictionary, sink);
+    };
+    // Made for the window, as the packer makes them: the same bytes, never
+    // more than a window held.
+    const auto fits = lzmaEncode(text);
+    ASSERT_TRUE(fits);
+    Pieces whole;
+    EXPECT_TRUE(inPieces(*fits, whole).clean);
+    EXPECT_EQ(whole.got, text);
+    EXPECT_EQ(whole.largest, kStreamDictionary);
+    // Made with a dictionary past the window: refused as damaged, never
+    // given as other bytes; decoded into one block, it is whole.
+    const auto far = lzmaEncode(text, kAnnouncedDictionary);
+    ASSERT_TRUE(far);
+    ASSERT_LT(far->size(), fits->size());
+    Pieces cut;
+    EXPECT_FALSE(inPieces(*far, cut).clean);
+    EXPECT_LT(cut.got.size(), text.size());
+    EXPECT_EQ(cut.got, text.substr(0, cut.got.size()));
+    std::string out(text.size(), '\0');
+    EXPECT_TRUE(lzmaDecode(far->data(), far->data() + kLzmaPropsSize, far->size() - kLzmaPropsSize,
+                           reinterpret_cast<uint8_t*>(out.data()), out.size())
+                    .clean);
+    EXPECT_EQ(out, text);
+    // A sink that refuses a piece stops it.
+    Pieces refusing;
+    refusing.refuseFrom = 1;
+    EXPECT_FALSE(inPieces(*fits, refusing).clean);
+    EXPECT_EQ(refusing.got.size(), kStreamDictionary);
+    // Through a package entry, as a member goes to its file.
+    PackageWriter w;
+    ASSERT_TRUE(w.add(u"m", text, true));
+    const Bytes pkg = w.finish();
+    auto package = openBytes(pkg);
+    ASSERT_TRUE(package);
+    Pieces member;
+    EXPECT_EQ(package->decodeEntryInPieces(*package->find(u"m"), member), LzPackage::Decode::Ok);
+    EXPECT_EQ(member.got, text);
 }
 
 TEST(LzPackage, EncoderIsDeterministic) {

@@ -16,7 +16,7 @@ void encFree(void*, void* address) { std::free(address); }
 ISzAlloc g_alloc = {encAlloc, encFree};
 } // namespace
 
-std::optional<std::vector<uint8_t>> lzmaEncode(std::string_view data) {
+std::optional<std::vector<uint8_t>> lzmaEncode(std::string_view data, uint32_t dictionary) {
     CLzmaEncProps props;
     LzmaEncProps_Init(&props);
     props.level = 9;
@@ -29,9 +29,9 @@ std::optional<std::vector<uint8_t>> lzmaEncode(std::string_view data) {
     props.fb = 273;
     props.numThreads = 1;
     props.writeEndMark = 0;
-    // A dictionary larger than the member gains nothing; the header still
-    // announces 64 MiB, which is valid for any stream made with less.
-    props.dictSize = package::kAnnouncedDictionary;
+    // The header still announces 64 MiB, which is valid for any stream made
+    // with less.
+    props.dictSize = dictionary;
     props.reduceSize = uint32_t(data.size());
 
     // LZMA never grows incompressible data by more than a small fraction.
