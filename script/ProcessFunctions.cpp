@@ -13,6 +13,12 @@ namespace {
 constexpr UINT kKilledExitCode = static_cast<UINT>(-8);
 constexpr DWORD kKillWaitMs = 10000;
 
+// The file name part of a path.
+std::wstring_view fileNameOf(std::wstring_view path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring_view::npos ? path : path.substr(slash + 1);
+}
+
 // Ends every process whose executable file name (not path) equals `name`,
 // without waiting for any of them.
 void endProgramsNamed(std::wstring_view name) {
@@ -36,6 +42,9 @@ int killProcess(lua_State* L) {
     ProcessSnapshot snapshot;
     PROCESSENTRY32W entry;
     while (snapshot.next(entry)) {
+        // Only a process of that file name can run from the path: the others
+        // are not opened.
+        if (!sameFileName(entry.szExeFile, fileNameOf(path))) continue;
         UniqueKernelHandle process(OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE,
                                                FALSE, entry.th32ProcessID));
         if (!process || !sameFileName(processImagePath(process.get()), path)) continue;
@@ -55,6 +64,7 @@ int isProcessRunning(lua_State* L) {
     ProcessSnapshot snapshot;
     PROCESSENTRY32W entry;
     while (snapshot.next(entry)) {
+        if (!sameFileName(entry.szExeFile, fileNameOf(path))) continue;
         UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID));
         if (process && sameFileName(processImagePath(process.get()), path)) {
             lua_pushboolean(L, 1);
