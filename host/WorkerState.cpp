@@ -44,10 +44,10 @@ int notifyMessage(lua_State* L) {
 // this: room for the second core to decode while the script's thread
 // decodes a large member straight into its file, little enough for the peak
 // working set of an installation.
-constexpr size_t kDecodeAheadBudget = 1792u << 10;
+constexpr size_t kDecodeAheadBudget = 2048u << 10;
 // Larger members are always the script's thread's: held whole, one of them
 // would leave the budget to little else.
-constexpr size_t kLargestAhead = 768u << 10;
+constexpr size_t kLargestAhead = 1024u << 10;
 
 // The registry key of the state's prefetcher.
 const char kPrefetcherKey = 0;
