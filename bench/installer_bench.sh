@@ -240,8 +240,8 @@ window() {
   [ "${3:-}" = warm ] || record "window-$1" "$line"
 }
 
-# The wizard's install, from the end-to-end harness's walk: install click to
-# finish page, with real input on the display. The product it starts at the
+# The wizard's install, from the end-to-end harness's walk: install click (the
+# button's release) to finish page, with real input on the display. The product it starts at the
 # end is ended at once.
 install_wizard() {
   local line ms

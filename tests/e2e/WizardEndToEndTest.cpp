@@ -258,9 +258,7 @@ TEST_F(WizardEndToEnd, KeyFilterAndDoubledSeparators) {
     ASSERT_TRUE(s.replaceFolderText(L"c://NelvoE2E//Ke:y|\"'<>?s]]//"));
     s.shot(L"typed");
     const std::wstring dir = L"c:\\NelvoE2E\\Keys]]\\";
-    const DWORD clicked = GetTickCount();
-    s.click(wizard::kInstall);
-    ASSERT_TRUE(s.watchInstall(clicked));
+    ASSERT_TRUE(s.watchInstall(s.click(wizard::kInstall)));
     s.click(wizard::kRunProduct);  // unchecked: the product is not started
     s.click(wizard::kFinish);
     ASSERT_TRUE(s.waitForExit());

@@ -42,14 +42,16 @@ void movePointer(POINT screen) {
     Sleep(kPauseMs);
 }
 
-void clickAt(POINT screen) {
+DWORD clickAt(POINT screen) {
     movePointer(screen);
     INPUT in{};
     in.type = INPUT_MOUSE;
     in.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     send(in);
     in.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    const DWORD released = GetTickCount();
     send(in);
+    return released;
 }
 
 void pressKey(WORD virtualKey, WORD modifier) {

@@ -13,8 +13,9 @@ namespace nelvo::test {
 // Moves the pointer to a screen position.
 void movePointer(POINT screen);
 
-// Moves there, then presses and releases the left button.
-void clickAt(POINT screen);
+// Moves there, then presses and releases the left button. Returns the tick
+// count at the release, the moment a button takes a click.
+DWORD clickAt(POINT screen);
 
 // One key pressed and released, with the modifier (VK_CONTROL, VK_SHIFT or
 // 0) held around it.

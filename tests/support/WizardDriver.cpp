@@ -16,6 +16,8 @@ namespace nelvo::test {
 namespace {
 
 constexpr DWORD kPollMs = 50;
+// Finer while an installation is timed: one row of the screen per look.
+constexpr DWORD kInstallPollMs = 10;
 
 // Same colour within a small tolerance per channel.
 bool similarColour(uint32_t a, uint32_t b) {
@@ -86,10 +88,11 @@ POINT WizardSession::screenPoint(POINT windowPoint) const {
     return {r.left + windowPoint.x, r.top + windowPoint.y};
 }
 
-void WizardSession::click(int32_t id) {
-    clickAt(screenPoint(layout_.controlCentre(id)));
+DWORD WizardSession::click(int32_t id) {
+    const DWORD released = clickAt(screenPoint(layout_.controlCentre(id)));
     // Let the click's handler run before anything looks at its result.
     Sleep(150);
+    return released;
 }
 
 bool WizardSession::waitUntilHidden(int32_t id, DWORD timeoutMs) {
@@ -184,16 +187,34 @@ double WizardSession::progressFill() const {
 }
 
 std::optional<DWORD> WizardSession::watchInstall(DWORD clickTick, DWORD timeoutMs) {
+    // Shots inside the timed span are only captured; encoding them would
+    // take the processor from the installation being timed.
+    struct Capture {
+        std::wstring path;
+        RECT area;
+        std::vector<uint32_t> pixels;
+    };
+    std::vector<Capture> captures;
+    auto capture = [&](const wchar_t* what) {
+        Capture c{nextShotPath(what), {}, {}};
+        if (GetWindowRect(window_, &c.area) && captureScreen(c.area, c.pixels)) captures.push_back(std::move(c));
+    };
+    auto saveCaptures = [&] {
+        for (const Capture& c : captures)
+            savePixelsPng(c.pixels.data(), c.area.right - c.area.left, c.area.bottom - c.area.top, c.path);
+    };
     bool partWay = false, sawBar = false;
     DWORD endSeen = 0;
     int endShots = 0;
     for (;;) {
         const DWORD now = GetTickCount();
         if (now - clickTick > timeoutMs || !process_.running()) {
+            saveCaptures();
             shot(L"install-stalled");
             return std::nullopt;
         }
         if (!IsWindow(window_) || !IsWindowVisible(window_)) {
+            saveCaptures();
             shot(L"window-gone");
             return std::nullopt;
         }
@@ -204,19 +225,20 @@ std::optional<DWORD> WizardSession::watchInstall(DWORD clickTick, DWORD timeoutM
             break;
         }
         if (!partWay && fill >= 0.3 && fill <= 0.75) {
-            shot(L"progress-part-way");
+            capture(L"progress-part-way");
             partWay = true;
         }
         // The last step (87 % or 88 %) lasts while the driver or the filter
         // is set up; a long one shows the turning status label.
         if (fill >= 0.85 && (endShots == 0 || (endShots == 1 && now - endSeen > 1200))) {
-            shot(endShots == 0 ? L"progress-end" : L"progress-end-later");
+            capture(endShots == 0 ? L"progress-end" : L"progress-end-later");
             endSeen = now;
             ++endShots;
         }
-        Sleep(kPollMs);
+        Sleep(kInstallPollMs);
     }
     const DWORD elapsed = GetTickCount() - clickTick;
+    saveCaptures();
     Sleep(300);
     shot(L"finish-page");
     return elapsed;
@@ -254,8 +276,7 @@ WalkResult walkFreshInstall(WizardSession& session) {
     session.click(wizard::kAccept);
     if (!session.waitUntilHidden(wizard::kLicenceText)) return fail("the licence page stayed");
     session.shot(L"folder-page");
-    const DWORD clicked = GetTickCount();
-    session.click(wizard::kInstall);
+    const DWORD clicked = session.click(wizard::kInstall);
     const std::optional<DWORD> installMs = session.watchInstall(clicked);
     if (!installMs) return fail("the finish page did not come");
     walk.installMs = *installMs;

@@ -48,8 +48,8 @@ public:
     ChildProcess& process() { return process_; }
     RECT windowRect() const;
 
-    // A click on the middle of a control.
-    void click(int32_t id);
+    // A click on the middle of a control; the tick count of its release.
+    DWORD click(int32_t id);
     // Waits until a control is no longer drawn: the window's background
     // shows just inside its left edge. False when the time ran out.
     bool waitUntilHidden(int32_t id, DWORD timeoutMs = 10000);
