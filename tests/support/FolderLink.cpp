@@ -19,7 +19,11 @@ bool runUnix(std::wstring commandLine, const std::function<bool()>& done) {
     PROCESS_INFORMATION started{};
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
         return false;
-    UniqueKernelHandle process(started.hProcess), thread(started.hThread);
+    // For a host program Wine gives no process handle and leaves whatever
+    // was on its stack in the thread handle and the ids. Closing that value
+    // closed some other handle of this process: once it was the registry's
+    // own key for HKEY_LOCAL_MACHINE, and every later read there failed.
+    UniqueKernelHandle process(started.hProcess), thread(started.hProcess ? started.hThread : nullptr);
     for (int i = 0; i < 100; ++i, Sleep(100))
         if (done()) return true;
     return false;
