@@ -254,9 +254,10 @@ void closeWizardsOnSight(RunOptions& options) {
     options.chooseButton = [](const SeenWindow& box) { return box.caption == L"退出安装程序" ? IDYES : IDOK; };
 }
 
-// Asked of the shell once, at the first call: later in a test run the
-// shell's answer has been seen to fail (E_FAIL, then E_HANDLE for every
-// folder), and an empty folder would turn every clean-up into a no-op.
+// Asked of the shell once, at the first call. An empty folder would turn
+// every clean-up into a no-op, and a handle closed by mistake anywhere in
+// the test program (one was, see FolderLink.cpp) makes the shell fail for
+// every folder from then on.
 std::wstring defaultInstallFolder() {
     static const std::wstring folder = specialFolder(CSIDL_PROGRAM_FILES) + L"\\QuentNelvo\\";
     return folder;
