@@ -241,8 +241,8 @@ window() {
 }
 
 # The wizard's install, from the end-to-end harness's walk: install click (the
-# button's release) to finish page, with real input on the display. The product it starts at the
-# end is ended at once.
+# button's release) to finish page, with real input on the display. The
+# product it starts at the end is ended at once.
 install_wizard() {
   local line ms
   line=$(NELVO_OUT=$root/out timeout 300 wine "$root/out/tests/wizardwalk.exe" 2>>"$results/errors.txt" | tr -d '\r' \

@@ -56,11 +56,18 @@ bool captureScreen(const RECT& area, std::vector<uint32_t>& pixels) {
     return true;
 }
 
+bool WindowPicture::take(HWND window) {
+    pixels.clear();
+    return GetWindowRect(window, &area) && captureScreen(area, pixels);
+}
+
+bool WindowPicture::savePng(const std::wstring& path) const {
+    return !pixels.empty() && savePixelsPng(pixels.data(), area.right - area.left, area.bottom - area.top, path);
+}
+
 bool saveWindowPng(HWND window, const std::wstring& path) {
-    RECT r;
-    if (!GetWindowRect(window, &r)) return false;
-    std::vector<uint32_t> pixels;
-    return captureScreen(r, pixels) && savePixelsPng(pixels.data(), r.right - r.left, r.bottom - r.top, path);
+    WindowPicture picture;
+    return picture.take(window) && picture.savePng(path);
 }
 
 bool photographBusyArea(RECT area, const std::wstring& name, std::vector<uint32_t>* pixels) {

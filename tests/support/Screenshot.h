@@ -10,6 +10,15 @@
 
 namespace nelvo::test {
 
+// What a window showed on screen, taken now and written when convenient.
+struct WindowPicture {
+    RECT area{};
+    std::vector<uint32_t> pixels;
+    // False, and nothing kept, if the window or the screen cannot be read.
+    bool take(HWND window);
+    bool savePng(const std::wstring& path) const;
+};
+
 // Captures the window's rectangle from the screen. False if it cannot.
 bool saveWindowPng(HWND window, const std::wstring& path);
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 namespace nelvo::test {
@@ -187,21 +188,18 @@ double WizardSession::progressFill() const {
 }
 
 std::optional<DWORD> WizardSession::watchInstall(DWORD clickTick, DWORD timeoutMs) {
-    // Shots inside the timed span are only captured; encoding them would
-    // take the processor from the installation being timed.
-    struct Capture {
-        std::wstring path;
-        RECT area;
-        std::vector<uint32_t> pixels;
-    };
-    std::vector<Capture> captures;
+    // Shots inside the timed span are only taken; encoding them would take
+    // the processor from the installation being timed. They are written
+    // whichever way this returns.
+    struct LaterShots {
+        std::vector<std::pair<std::wstring, WindowPicture>> taken;
+        ~LaterShots() {
+            for (const auto& [path, picture] : taken) picture.savePng(path);
+        }
+    } later;
     auto capture = [&](const wchar_t* what) {
-        Capture c{nextShotPath(what), {}, {}};
-        if (GetWindowRect(window_, &c.area) && captureScreen(c.area, c.pixels)) captures.push_back(std::move(c));
-    };
-    auto saveCaptures = [&] {
-        for (const Capture& c : captures)
-            savePixelsPng(c.pixels.data(), c.area.right - c.area.left, c.area.bottom - c.area.top, c.path);
+        WindowPicture picture;
+        if (picture.take(window_)) later.taken.emplace_back(nextShotPath(what), std::move(picture));
     };
     bool partWay = false, sawBar = false;
     DWORD endSeen = 0;
@@ -209,12 +207,10 @@ std::optional<DWORD> WizardSession::watchInstall(DWORD clickTick, DWORD timeoutM
     for (;;) {
         const DWORD now = GetTickCount();
         if (now - clickTick > timeoutMs || !process_.running()) {
-            saveCaptures();
             shot(L"install-stalled");
             return std::nullopt;
         }
         if (!IsWindow(window_) || !IsWindowVisible(window_)) {
-            saveCaptures();
             shot(L"window-gone");
             return std::nullopt;
         }
@@ -238,7 +234,6 @@ std::optional<DWORD> WizardSession::watchInstall(DWORD clickTick, DWORD timeoutM
         Sleep(kInstallPollMs);
     }
     const DWORD elapsed = GetTickCount() - clickTick;
-    saveCaptures();
     Sleep(300);
     shot(L"finish-page");
     return elapsed;
