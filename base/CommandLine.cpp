@@ -47,7 +47,16 @@ std::u16string unquoted(std::u16string_view token) {
     return text;
 }
 
+RunOptions& theRunOptions() {
+    static RunOptions options;
+    return options;
+}
+
 } // namespace
+
+const RunOptions& runOptions() { return theRunOptions(); }
+
+void setRunOptions(const RunOptions& options) { theRunOptions() = options; }
 
 std::u16string_view argumentsOf(std::u16string_view commandLine) {
     size_t i = 0;

@@ -51,4 +51,10 @@ ParsedRunOptions parseRunOptions(std::u16string_view commandLine, unsigned accep
 // else up to the first space or tab.
 std::u16string_view argumentsOf(std::u16string_view commandLine);
 
+// The options of this run, set once by the program's entry before anything
+// reads them (the scripts through getRunOptions). Default: a run with a
+// person, no log.
+const RunOptions& runOptions();
+void setRunOptions(const RunOptions& options);
+
 } // namespace nelvo

@@ -4,6 +4,8 @@
 // success, a needed restart, a cancel and a failure tell apart by the code
 // alone.
 
+#include <atomic>
+
 namespace nelvo::exitcode {
 
 constexpr int kSuccess = 0;
@@ -21,5 +23,18 @@ constexpr int kAnotherRunning = 1618;
 constexpr int kBadCommandLine = 1639;
 // ERROR_SUCCESS_REBOOT_REQUIRED: done; a restart finishes it.
 constexpr int kRestartNeeded = 3010;
+
+// The code the run ends with, as its script or entry decides it; `fallback`
+// while nothing has decided (a run that ends without saying how failed).
+// Any thread.
+inline std::atomic<int>& decided() {
+    static std::atomic<int> code{-1};
+    return code;
+}
+inline void set(int code) { decided().store(code); }
+inline int get(int fallback) {
+    const int code = decided().load();
+    return code < 0 ? fallback : code;
+}
 
 } // namespace nelvo::exitcode

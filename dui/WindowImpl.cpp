@@ -6,6 +6,7 @@
 #include "dui/SkinLookup.h"
 #include "base/LibrarySearch.h"
 #include "base/StartupPhases.h"
+#include "base/UserQuestion.h"
 
 #include <imm.h>
 
@@ -416,7 +417,8 @@ int WindowImpl::runModal(HWND owner) {
     }
     const HWND self = hwnd_;
     StartupPhases::mark("script until shown");
-    ShowWindow(self, SW_SHOWNORMAL);
+    // An unattended run works through the same window, never shown.
+    if (!unattended()) ShowWindow(self, SW_SHOWNORMAL);
     StartupPhases::mark("show");
     modalResult_ = 0;
 

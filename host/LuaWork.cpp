@@ -4,6 +4,7 @@
 #include "base/OleScope.h"
 #include "base/TextConvert.h"
 #include "base/UniqueHandle.h"
+#include "base/UserQuestion.h"
 #include "dui/Event.h"
 #include "dui/UiContext.h"
 #include "host/MainThreadDispatcher.h"
@@ -53,7 +54,7 @@ struct StateCloser {
 void reportFailure(NotificationSink& sink, const std::string& message) {
     const NotifyResult result = sink.notify(errorNotification(message).c_str());
     if (result.delivered && result.answer == 2) return;
-    MessageBoxW(nullptr, utf8ToWideLenient(message).c_str(), L"错误", MB_OK);
+    askUser(nullptr, utf8ToWideLenient(message), L"错误", MB_OK);
 }
 
 // The package, the state, the configuration, the script. True when the
@@ -143,9 +144,9 @@ DWORD WINAPI workerMain(void*) {
         runWork();
         thrown = false;
     } catch (const std::exception& e) {
-        MessageBoxW(nullptr, utf8ToWideLenient(std::string("安装线程发生异常：") + e.what()).c_str(), L"错误", MB_OK);
+        askUser(nullptr, utf8ToWideLenient(std::string("安装线程发生异常：") + e.what()), L"错误", MB_OK);
     } catch (...) {
-        MessageBoxW(nullptr, L"安装线程发生异常。", L"错误", MB_OK);
+        askUser(nullptr, L"安装线程发生异常。", L"错误", MB_OK);
     }
     if (thrown) {
         try {

@@ -1,6 +1,7 @@
 #include "host/WorkerState.h"
 
 #include "base/PathChecks.h"
+#include "base/RunLog.h"
 #include "base/TextConvert.h"
 #include "host/ScriptGuards.h"
 #include "script/LuaConvert.h"
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <new>
+#include <string>
 
 namespace nelvo {
 namespace {
@@ -31,7 +33,12 @@ int notifyMessage(lua_State* L) {
     if (sink->unanswered) return luaL_error(L, kUnanswered);
     // The bytes stay on the stack, so the sink may read them until it returns.
     const std::string_view text = argBytes(L, 1);
+    RunLog::write("notify", text);
     const NotifyResult result = sink->notify(text.empty() ? "" : text.data());
+    if (RunLog::active()) {
+        const std::string answer = result.delivered ? std::to_string(result.answer) : std::string("none");
+        RunLog::write("answer", std::string_view(answer));
+    }
     if (!result.delivered) {
         sink->unanswered = true;
         return luaL_error(L, kUnanswered);
@@ -94,6 +101,12 @@ int extractFile(lua_State* L) {
              : streamed ? writeCompressedMember(*package, *entry, path)
                         : writeMemberFile(path, data, size);
         if (ok && journal) journal->made(change);
+    }
+    if (RunLog::active()) {
+        const DWORD error = ok ? 0 : GetLastError();
+        std::wstring line = path + L" (" + std::to_wstring(!entry ? 0u : entry->stored() ? entry->packedSize : entry->unpackedSize) + L" bytes)";
+        if (!ok) line += L" failed: " + std::to_wstring(error);
+        RunLog::write(ok ? "file" : "failure", line);
     }
     // Written (or not): its room goes back to decoding ahead.
     block = HeapBlock();

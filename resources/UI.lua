@@ -293,6 +293,18 @@ local IDIGNORE = 5
 local IDYES = 6
 local IDNO = 7
 
+-- How the run ended, for whoever started the program (a deployment tool
+-- reads nothing else).
+local EXIT_SUCCESS = 0
+local EXIT_CANCELLED = 1602
+local EXIT_FAILED = 1603
+local EXIT_RESTART_NEEDED = 3010
+
+-- What the command line asked. An unattended run (/S) works through the
+-- same window and steps, never shown; each question gets the answer the
+-- README documents.
+local runOptions = getRunOptions()
+
 -- Filled in by the build: the product's version, written once in the build,
 -- and the payload's unpacked size in KB.
 local programVersion = "@NELVO_VERSION@"
@@ -303,6 +315,7 @@ local installPath          -- the install folder, ending with "\"
 local restartComputer      -- true once the install asked for a restart
 local range                -- the step count of the progress bar
 local timer                -- the status label's animation timer
+local userCancelled        -- true once the user answered a question with Cancel
 
 -- Writes {value name, value} pairs in order: numbers as REG_DWORD, the
 -- rest as REG_SZ.
@@ -491,6 +504,34 @@ local function trustedInstallPath(path)
     return path
 end
 
+-- The folder a typed text names, made regular, or nothing and why not:
+-- the rules of the folder page, also for a folder given on the command line.
+local function typedFolder(text)
+    if text == "" then
+        return nil, "安装路径不能为空"
+    end
+    local parts = stringSplit(text, ":")
+    if #parts ~= 2 then
+        return nil, "你必须输入带驱动器卷标的完整路径，例如：\n\nC:\\Program Files\\"
+    end
+    if not volumeExists(parts[1] .. ":\\") then
+        return nil, "输入的盘符无效"
+    end
+    local names = stringSplit(stringReplace(parts[2], "/", "\\"), "\\")
+    if #names == 0 then
+        return nil, "不能安装到盘符根路径"
+    end
+    if not folderNamesValid(names) then
+        return nil, "你必须输入带驱动器卷标的完整路径，例如：\n\nC:\\Program Files\\"
+    end
+    local path = regularPathString(parts[1], names)
+    local refusal = systemFolderRefusal(path)
+    if refusal then
+        return nil, refusal
+    end
+    return path
+end
+
 local licenceText = [==[
 Nelvo 最终用户许可协议
 
@@ -601,6 +642,7 @@ local function setupWindow()
             "安装程序未完成安装。如果您现在退出，您的程序将不能安装。\n\n您可以以后再运行安装程序完成安装。\n\n退出安装程序吗？",
             "退出安装程序", MB_YESNO + MB_ICONQUESTION)
         if answer == IDYES then
+            setExitCode(EXIT_CANCELLED)
             window:endDialog(2)
         end
     end
@@ -614,8 +656,9 @@ local function setupWindow()
         local program = installPath .. "Nelvo.exe"
         if isProcessRunning(program) then
             local answer = window:showMessageBox("Nelvo正在运行中，是否停止Nelvo？", "提示",
-                MB_OKCANCEL + MB_ICONQUESTION)
+                MB_OKCANCEL + MB_ICONQUESTION, IDOK)
             if answer ~= IDOK then
+                setExitCode(EXIT_CANCELLED)
                 window:endDialog(3)
                 return false
             end
@@ -674,33 +717,14 @@ local function setupWindow()
         local function refuse(text)
             window:showMessageBox(text, "错误", MB_OK + MB_ICONEXCLAMATION)
         end
-        local text = folderBox:getText()
-        if text == "" then
-            return refuse("安装路径不能为空")
-        end
-        local parts = stringSplit(text, ":")
-        if #parts ~= 2 then
-            return refuse("你必须输入带驱动器卷标的完整路径，例如：\n\nC:\\Program Files\\")
-        end
-        if not volumeExists(parts[1] .. ":\\") then
-            return refuse("输入的盘符无效")
-        end
-        local names = stringSplit(stringReplace(parts[2], "/", "\\"), "\\")
-        if #names == 0 then
-            return refuse("不能安装到盘符根路径")
-        end
-        if not folderNamesValid(names) then
-            return refuse("你必须输入带驱动器卷标的完整路径，例如：\n\nC:\\Program Files\\")
-        end
-        local path = regularPathString(parts[1], names)
-        local refusal = systemFolderRefusal(path)
-        if refusal then
+        local path, refusal = typedFolder(folderBox:getText())
+        if not path then
             return refuse(refusal)
         end
         if not directoryEmpty(path) then
             local answer = window:showMessageBox(
                 "文件夹:\r\n\r\n" .. path .. "\r\n\r\n不为空。您一定要安装到该文件夹中么?", "提示",
-                MB_OKCANCEL + MB_ICONQUESTION)
+                MB_OKCANCEL + MB_ICONQUESTION, IDOK)
             if answer == IDCANCEL then
                 return
             end
@@ -723,6 +747,11 @@ local function setupWindow()
         local code = ok and type(obj) == "table" and obj.code
         if code == 1 then
             statusLabel:setText("安装开始.")
+        elseif code == 2 and runOptions.silent then
+            -- Unattended: what Finish does, but the product is not started.
+            RegisterNelvo(installPath)
+            setExitCode(restartComputer and EXIT_RESTART_NEEDED or EXIT_SUCCESS)
+            window:endDialog(3)
         elseif code == 2 then
             progressPage:setVisible(false)
             finishPage:setVisible(true)
@@ -747,6 +776,7 @@ local function setupWindow()
             answer = window:showMessageBox(
                 "文件可能被其他程序占用。\r\n" .. tostring(obj.file or "") .. "\r\n请关闭占用的程序再重试", "异常",
                 MB_RETRYCANCEL + MB_ICONEXCLAMATION)
+            userCancelled = userCancelled or (answer == IDCANCEL and not runOptions.silent)
         elseif code == 6 then
             window:showMessageBox("安装过程发生异常\r\n\r\n" .. tostring(obj.error or ""), "错误",
                 MB_OK + MB_ICONEXCLAMATION)
@@ -769,8 +799,10 @@ local function setupWindow()
                 timer = nil
             end
         elseif code == 10 then
+            -- Unattended: the programs are ended, as when the user answers OK.
             answer = window:showMessageBox("立即结束以下程序来继续安装过程吗?\r\n" .. tostring(obj.file or ""), "提示",
-                MB_OKCANCEL + MB_ICONQUESTION)
+                MB_OKCANCEL + MB_ICONQUESTION, IDOK)
+            userCancelled = userCancelled or (answer == IDCANCEL and not runOptions.silent)
         elseif code == 11 then
             -- The installation stopped: the worker takes back what it did,
             -- then sends 12.
@@ -791,6 +823,8 @@ local function setupWindow()
             if obj.driver then
                 text = text .. "\r\n\r\n安装过程中已卸载旧版本的虚拟摄像头驱动程序，请重新运行安装程序修复Nelvo。"
             end
+            writeLog("undo", obj.complete == false and "incomplete" or "complete")
+            setExitCode(userCancelled and EXIT_CANCELLED or EXIT_FAILED)
             window:showMessageBox(text, "提示", MB_OK + MB_ICONASTERISK)
             window:endDialog(3)
         end
@@ -798,6 +832,7 @@ local function setupWindow()
     end
 
     window:getChild(5003):addHandler(event.Click, function()
+        setExitCode(restartComputer and EXIT_RESTART_NEEDED or EXIT_SUCCESS)
         window:endDialog(3)
         RegisterNelvo(installPath)
         if runBox:getCheck() and not restartComputer then
@@ -815,13 +850,46 @@ local function setupWindow()
     end)
 
     window:setMessageHandler(onNotify)
+
+    -- Unattended: the pages are passed as the user would pass them, once
+    -- the window's loop runs. The folder is the one the command line gives
+    -- (checked as a typed one), else that of the installation being
+    -- updated, else the proposed one.
+    if runOptions.silent then
+        local start
+        start = window:setTimer(1, function()
+            window:killTimer(start)
+            local path, refusal
+            if runOptions.folder then
+                path, refusal = typedFolder(runOptions.folder)
+            else
+                path = trustedInstallPath(
+                    getInstallPath(regQueryString(HKEY_CURRENT_USER, "Software\\QuentNelvo", "InstallPath")))
+                    or (getProgramFolder() or "") .. "\\QuentNelvo\\"
+            end
+            if not path then
+                writeLog("failure", "/D=" .. runOptions.folder .. ": " .. refusal)
+                setExitCode(EXIT_FAILED)
+                window:endDialog(3)
+                return
+            end
+            writeLog("folder", path)
+            installPath = path
+            if productStopped() then
+                startInstall(licencePage)
+            end
+        end)
+    end
     return window
 end
 
 setupWindow():showDialog()
 
 if restartComputer then
-    local answer = showMessageBox("Nelvo需要重启电脑才能正常使用，是否立即重启?", "提示", MB_OKCANCEL + MB_ICONQUESTION)
+    -- Unattended, the machine restarts by itself only when /FORCERESTART
+    -- allows it; the exit code says that a restart is needed.
+    local answer = showMessageBox("Nelvo需要重启电脑才能正常使用，是否立即重启?", "提示", MB_OKCANCEL + MB_ICONQUESTION,
+        runOptions.forceRestart and IDOK or IDCANCEL)
     if answer == IDOK then
         reboot()
     end

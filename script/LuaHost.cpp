@@ -2,6 +2,7 @@
 
 #include "base/FileSystem.h"
 #include "base/TextConvert.h"
+#include "base/UserQuestion.h"
 #include "dui/Control.h"
 #include "dui/WindowImpl.h"
 #include "script/CallbackFailure.h"
@@ -27,7 +28,7 @@ lua_State* g_main = nullptr;
 // which may split a character, and the rest must still be readable.
 void showScriptError(std::string_view text) {
     const std::wstring message = utf8ToWideLenient(text);
-    MessageBoxW(nullptr, message.c_str(), L"错误", MB_OK);
+    askUser(nullptr, message, L"错误", MB_OK);
 }
 } // namespace
 

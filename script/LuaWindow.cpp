@@ -2,6 +2,7 @@
 
 #include "base/TextConvert.h"
 #include "base/UniqueHandle.h"
+#include "base/UserQuestion.h"
 #include "dui/UiContext.h"
 #include "dui/WindowImpl.h"
 #include "script/BridgeBoundary.h"
@@ -212,13 +213,14 @@ int showWindow(lua_State* L) {
     return 0;
 }
 
-// showMessageBox(text, caption, type) -> the button chosen
+// showMessageBox(text, caption, type[, silentAnswer]) -> the button chosen;
+// an unattended run shows no box and answers silentAnswer (else the safe one)
 int showMessageBox(lua_State* L) {
     NELVO_SELF(window);
     const std::wstring text = argWideText(L, 2);
     const std::wstring caption = argWideText(L, 3);
-    pushInteger(L, MessageBoxW(window->nativeHandle(), text.c_str(), caption.c_str(),
-                               static_cast<UINT>(argInteger(L, 4))));
+    pushInteger(L, askUser(window->nativeHandle(), text, caption, static_cast<UINT>(argInteger(L, 4)),
+                           argInteger(L, 5)));
     return 1;
 }
 

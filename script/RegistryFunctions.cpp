@@ -1,12 +1,15 @@
 // The registry. Every key opened or created here is closed before the
 // function returns (UniqueRegKey).
 
+#include "base/RunLog.h"
 #include "base/UniqueHandle.h"
 #include "script/LuaConvert.h"
 #include "script/SystemBindings.h"
 
 #include <windows.h>
 #include <shlwapi.h>
+
+#include <string>
 
 namespace nelvo::bindings {
 
@@ -44,6 +47,28 @@ UniqueRegKey createKey(lua_State* L) {
                         key.put(), nullptr) != ERROR_SUCCESS)
         key.release();
     return key;
+}
+
+// A line of the run's log for a value written or deleted:
+// "<root>\<key> [<name>] = <value> (<type>)", and the system's answer when
+// it failed.
+void logValue(lua_State* L, const wchar_t* what, const std::wstring& name, std::wstring_view value, LONG status) {
+    if (!RunLog::active()) return;
+    const HKEY root = argRoot(L, 1);
+    std::wstring line = root == HKEY_LOCAL_MACHINE   ? L"HKLM\\"
+                        : root == HKEY_CURRENT_USER  ? L"HKCU\\"
+                        : root == HKEY_CLASSES_ROOT  ? L"HKCR\\"
+                        : root == HKEY_USERS         ? L"HKU\\"
+                                                     : L"?\\";
+    line += argWideText(L, 2);
+    line += L" [";
+    line += name;
+    line += L"] ";
+    line += what;
+    line += L" ";
+    line += value;
+    if (status != ERROR_SUCCESS) line += L" failed: " + std::to_wstring(status);
+    RunLog::write("registry", line);
 }
 
 } // namespace
@@ -91,7 +116,8 @@ int regWriteString(lua_State* L) {
     if (!key) return 0;
     const std::wstring text = argWideText(L, 4);
     const DWORD bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
-    RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), bytes);
+    logValue(L, L"= REG_SZ", name, text,
+             RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), bytes));
     return 0;
 }
 
@@ -102,7 +128,8 @@ int regWriteInteger(lua_State* L) {
     const UniqueRegKey key = createKey(L);
     if (!key) return 0;
     const int32_t value = argInteger(L, 4);
-    RegSetValueExW(key.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    logValue(L, L"= REG_DWORD", name, std::to_wstring(value),
+             RegSetValueExW(key.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value));
     return 0;
 }
 
@@ -112,7 +139,7 @@ int regDeleteValue(lua_State* L) {
     if (!argName(L, 3, name)) return 0;
     const UniqueRegKey key = openKey(L);
     if (!key) return 0;
-    RegDeleteValueW(key.get(), name.c_str());
+    logValue(L, L"deleted", name, L"", RegDeleteValueW(key.get(), name.c_str()));
     return 0;
 }
 

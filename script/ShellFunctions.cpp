@@ -4,6 +4,7 @@
 #include "base/ComPtr.h"
 #include "base/LibrarySearch.h"
 #include "base/UniqueHandle.h"
+#include "base/UserQuestion.h"
 #include "script/LuaConvert.h"
 #include "script/SystemBindings.h"
 
@@ -141,12 +142,14 @@ int createShortCut(lua_State* L) {
     return 1;
 }
 
-// [-0, +1] showMessageBox(text, caption, type) -> pressed button
+// [-0, +1] showMessageBox(text, caption, type[, silentAnswer]) -> pressed
+// button; an unattended run shows no box and answers silentAnswer (else the
+// safe one)
 int showMessageBox(lua_State* L) {
     const std::wstring text = argWideText(L, 1);
     const std::wstring caption = argWideText(L, 2);
     const UINT type = static_cast<UINT>(argInteger(L, 3));
-    pushInteger(L, MessageBoxW(nullptr, text.c_str(), caption.c_str(), type));
+    pushInteger(L, askUser(nullptr, text, caption, type, argInteger(L, 4)));
     return 1;
 }
 

@@ -62,6 +62,11 @@ int reboot(lua_State* L);
 int markRestart(lua_State* L);
 int releaseMutex(lua_State* L);
 
+// RunFunctions.cpp
+int getRunOptions(lua_State* L);
+int setExitCode(lua_State* L);
+int writeLog(lua_State* L);
+
 // SystemFunctions.cpp: the guards of the last registration.
 const ProcessGuards& registeredGuards();
 

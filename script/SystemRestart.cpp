@@ -1,6 +1,7 @@
 #include "script/SystemRestart.h"
 
 #include "base/UniqueHandle.h"
+#include "base/UserQuestion.h"
 
 #include <cwchar>
 
@@ -30,7 +31,7 @@ bool systemRestart(DWORD* error) {
     return false;
 }
 
-void systemShowMessage(const wchar_t* text) { MessageBoxW(nullptr, text, nullptr, MB_OK); }
+void systemShowMessage(const wchar_t* text) { askUser(nullptr, text, L"错误", MB_OK); }
 
 constexpr RestartCalls kSystemCalls{systemEnableShutdownPrivilege, systemRestart, systemShowMessage};
 

@@ -274,7 +274,7 @@ TEST_F(FaultScenarios, QuitMessageEndsTheRunAndItIsTakenBack) {
         ASSERT_TRUE(PostThreadMessageW(GetWindowThreadProcessId(s.window(), nullptr), WM_QUIT, 0, 0));
         EXPECT_TRUE(within(5000, [&] { return !IsWindowVisible(s.window()); })) << "the window stays after WM_QUIT";
         EXPECT_TRUE(s.waitForExit(60000)) << "the worker went on, or waits for an answer";
-        EXPECT_EQ(s.process().exitCode(), 0u);
+        EXPECT_EQ(s.process().exitCode(), kExitFailed);
         EXPECT_FALSE(s.waitForMessageBox(1000)) << "a box after the quit";
     }
     EXPECT_EQ(folderContents(blocked).size(), 2u) << "more than the two folders the user made";
@@ -291,7 +291,7 @@ TEST_F(FaultScenarios, QuitMessageEndsTheRunAndItIsTakenBack) {
     EXPECT_TRUE(s.waitForExit(60000)) << "the process outlives its worker";
     const DWORD exitMs = GetTickCount() - quitTick;
     std::printf("WM_QUIT to process end: %lu ms\n", exitMs);
-    EXPECT_EQ(s.process().exitCode(), 0u);
+    EXPECT_EQ(s.process().exitCode(), kExitFailed);
     // The tool's log and the test's outcome file stay (neither is the run's).
     const std::string log = readFile(dir + L"DevconExe.log");
     EXPECT_THAT(log, HasSubstr("install"));
@@ -350,7 +350,7 @@ TEST_F(FaultScenarios, DamagedPayloadIsRefusedBeforeAnythingIsWritten) {
         EXPECT_EQ(box.caption, L"提示");
         EXPECT_EQ(box.text, L"安装程序文件已损坏，请重新下载安装程序后再运行。");
         EXPECT_TRUE(s.waitForExit()) << "the program goes on after the refusal";
-        EXPECT_EQ(s.process().exitCode(), 0u);
+        EXPECT_EQ(s.process().exitCode(), kExitFailed);
         EXPECT_FALSE(s.waitForMessageBox(1000)) << "a box after the refusal";
     }
     EXPECT_FALSE(fileExists(dir));

@@ -225,7 +225,7 @@ TEST_F(WizardEndToEnd, QuitQuestionsFolderChecksAndASecondCopy) {
         s.click(wizard::kClose);
         EXPECT_EQ(s.answerNext(IDYES, L"folder-close-yes").caption, kQuitCaption);
         EXPECT_TRUE(s.waitForExit());
-        EXPECT_EQ(s.process().exitCode(), 0u);
+        EXPECT_EQ(s.process().exitCode(), kExitCancelled);
     }
     // Yes on the other ways out ends the wizard as well.
     struct Exit {
@@ -341,7 +341,7 @@ TEST_F(WizardEndToEnd, NonEmptyFolderAndALockedFile) {
     // Retry tries again and fails again: the same box.
     box = s.answerNext(IDCANCEL, L"locked-cancel", 30000);
     EXPECT_EQ(box.text, busy);
-    EXPECT_EQ(closeUndoneRun(s, L"locked-undone").text, kUndoneText);
+    EXPECT_EQ(closeUndoneRun(s, L"locked-undone", 60000, kExitCancelled).text, kUndoneText);
     // The install stopped at the locked file and took back the files before
     // it; the locked file, the user's, stays as it was.
     EXPECT_FALSE(fileExists(dir + L"nelvo64.sys"));
@@ -538,7 +538,7 @@ TEST_F(WizardEndToEnd, FailingDriverInstallIsTakenBack) {
     const SeenWindow box = s.answerNext(IDOK, L"driver-failed", 60000);
     EXPECT_EQ(box.caption, L"错误");
     EXPECT_EQ(box.text, L"安装过程发生异常\r\n\r\n安装虚拟摄像头驱动失败");
-    EXPECT_EQ(closeUndoneRun(s, L"driver-failed-undone").text, kUndoneText);
+    EXPECT_EQ(closeUndoneRun(s, L"driver-failed-undone", 60000, kExitFailed).text, kUndoneText);
     EXPECT_FALSE(fileExists(restartMarkerPath()));
     expectNothingRegistered();
     EXPECT_THAT(readFile(dir + L"NelvoCount.log"), HasSubstr("app err_driverins 2.0.0.69"));
@@ -563,6 +563,96 @@ TEST_F(WizardEndToEnd, InstallScriptErrorIsTakenBack) {
     EXPECT_EQ(closeUndoneRun(s, L"script-error-undone").text, kUndoneText) << "no page without a way out";
     EXPECT_FALSE(fileExists(dir)) << "the folder the run made stays";
     expectNothingRegistered();
+}
+
+// Deployment without a person: /S installs and updates with no window and
+// no box, /D= names the folder, /LOG= writes what happened, and every way a
+// run ends has its own exit code, with a person or without.
+TEST_F(WizardEndToEnd, UnattendedRunsAndTheirExitCodes) {
+    const ReportedVersion windows7(L"win7");
+    auto run = [](const std::wstring& arguments, const wchar_t* shots, int button = IDOK) {
+        RunOptions o;
+        o.arguments = arguments;
+        o.timeoutMs = 120000;
+        o.screenshotPrefix = shots;
+        o.messageBoxButton = button;
+        return runAndAnswer(setupProgram(), o);
+    };
+    // A command line it does not understand: nothing is done. Silent, no box
+    // either; with a person, the usage.
+    RunResult r = run(L"/S /SILENT", L"e2e-unattended-bad");
+    EXPECT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, kExitBadCommandLine);
+    EXPECT_THAT(r.windows, IsEmpty());
+    r = run(L"/Q", L"e2e-unattended-usage");
+    EXPECT_EQ(r.exitCode, kExitBadCommandLine);
+    ASSERT_EQ(r.windows.size(), 1u);
+    EXPECT_EQ(r.windows[0].caption, L"安装Nelvo");
+    EXPECT_THAT(r.windows[0].text, HasSubstr(L"/Q"));
+    EXPECT_THAT(r.windows[0].text, HasSubstr(L"/D="));
+
+    // A first installation into a folder with spaces, with a log.
+    const std::wstring dir = kScratch + L"Silent Nelvo\\";
+    const std::wstring log = kScratch + L"setup.log";
+    r = run(L"/S /LOG=" + log + L" /D=" + dir.substr(0, dir.size() - 1), L"e2e-unattended-install");
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_THAT(r.windows, IsEmpty());
+    EXPECT_THAT(compareWithPayload(setupProgram(), dir, movedMembers()), IsEmpty());
+    expectRegistration(dir);
+    Sleep(1000);
+    EXPECT_FALSE(processRunningFrom(dir + L"Nelvo.exe")) << "an unattended run starts nothing";
+    const std::wstring text = utf8ToWide(readFile(log));
+    for (const std::wstring& line : std::initializer_list<std::wstring>{
+             L" program setup.exe 2.0.0.69", L" system Windows ", L" folder " + dir, L" file " + dir + L"Nelvo.exe (",
+          L" registry HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuentNelvo [InstallLocation] = REG_SZ " +
+              dir,
+          std::wstring(L" exit 0")})
+        EXPECT_THAT(text, HasSubstr(line));
+
+    // An update finds the installation by itself.
+    r = run(L"/s", L"e2e-unattended-update");
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_THAT(r.windows, IsEmpty());
+    EXPECT_THAT(compareWithPayload(setupProgram(), dir, movedMembers()), IsEmpty());
+
+    // Another setup runs (a wizard on its licence page): nothing is done.
+    {
+        WizardSession s(*layout, L"e2e-unattended-second");
+        ASSERT_TRUE(s.start());
+        r = run(L"/S", L"e2e-unattended-second");
+        EXPECT_EQ(r.exitCode, kExitAnotherRunning);
+        EXPECT_THAT(r.windows, IsEmpty());
+        s.click(wizard::kClose);
+        EXPECT_EQ(s.answerNext(IDYES, L"quit").caption, L"退出安装程序");
+        EXPECT_TRUE(s.waitForExit());
+        EXPECT_EQ(s.process().exitCode(), kExitCancelled);
+    }
+
+    // A file that cannot be written fails the run, which is taken back; the
+    // log says which file and why.
+    const std::wstring blocked = kScratch + L"Blocked\\";
+    ASSERT_TRUE(CreateDirectoryW(blocked.c_str(), nullptr));
+    {
+        UniqueFileHandle lock(CreateFileW((blocked + L"Nelvo.exe").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                          CREATE_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(lock);
+        const std::wstring failedLog = kScratch + L"failed.log";
+        r = run(L"/S /LOG=\"" + failedLog + L"\" /D=" + blocked, L"e2e-unattended-failed");
+        EXPECT_EQ(r.exitCode, kExitFailed);
+        EXPECT_THAT(r.windows, IsEmpty());
+        EXPECT_FALSE(fileExists(blocked + L"nelvo64.sys")) << "the run was not taken back";
+        const std::wstring failed = utf8ToWide(readFile(failedLog));
+        EXPECT_THAT(failed, HasSubstr(L" failure " + blocked + L"Nelvo.exe ("));
+        EXPECT_THAT(failed, HasSubstr(L" exit 1603"));
+    }
+    expectRegistration(dir);
+
+    // A restart is pending: nothing is done.
+    writeRestartMarker();
+    r = run(L"/S", L"e2e-unattended-pending");
+    EXPECT_EQ(r.exitCode, kExitRestartPending);
+    EXPECT_THAT(r.windows, IsEmpty());
 }
 
 } // namespace

@@ -61,7 +61,19 @@ inline constexpr wchar_t kUndoneText[] = L"安装未完成，本次安装对电�
 // taken it back: the wizard photographed behind it as `what`, the box
 // answered OK, then the program's end. Returns the box (its caption is
 // checked: "提示").
-SeenWindow closeUndoneRun(WizardSession& s, const std::wstring& what, DWORD timeoutMs = 60000);
+// The exit code is checked: `exitCode`, or when 0 either of a cancelled or a
+// failed run.
+SeenWindow closeUndoneRun(WizardSession& s, const std::wstring& what, DWORD timeoutMs = 60000, DWORD exitCode = 0);
+
+// How setup.exe ends (besides 0): cancelled by the user, failed, another
+// copy running, a restart pending, a command line it does not understand,
+// done with a restart needed.
+inline constexpr DWORD kExitCancelled = 1602;
+inline constexpr DWORD kExitFailed = 1603;
+inline constexpr DWORD kExitAnotherRunning = 1618;
+inline constexpr DWORD kExitRestartPending = 350;
+inline constexpr DWORD kExitBadCommandLine = 1639;
+inline constexpr DWORD kExitRestartNeeded = 3010;
 
 // The install path the wizard saves for the next setup.
 RegValue savedInstallPath();

@@ -1,0 +1,30 @@
+#pragma once
+// The log of one run for support, when the command line asks for one
+// (/LOG=<file>): UTF-8 lines, each with the time since the run began and a
+// kind, written as they happen so that a run that is killed leaves what it
+// did up to then. Without open() every call is a test of one flag and
+// nothing is written.
+//
+// The file is created new: a name that exists, a link at the name or a
+// path through a link is refused (the administrator gave the path, but the
+// folder may be one a user can write). Any thread; lines never interleave.
+// Windows build only.
+
+#include <string_view>
+
+namespace nelvo {
+
+class RunLog {
+public:
+    // Creates the file; false (and no log) when it cannot be created new.
+    static bool open(std::wstring_view path);
+    static bool active();
+    // One line: "<seconds> <kind> <text>". Line breaks inside `text` are
+    // written as "\r" and "\n" so that every line stays one entry.
+    static void write(const char* kind, std::wstring_view text);
+    static void write(const char* kind, std::string_view utf8Text);
+    // Flushes and closes; later writes do nothing.
+    static void close();
+};
+
+} // namespace nelvo
