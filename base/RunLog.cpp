@@ -77,6 +77,23 @@ void RunLog::write(const char* kind, std::wstring_view text) {
     write(kind, std::string_view(wideToUtf8(text)));
 }
 
+void* RunLog::handle() {
+    Log& log = theLog();
+    const std::lock_guard<std::mutex> guard(log.lock);
+    return log.file ? log.file.get() : nullptr;
+}
+
+void RunLog::adopt(void* file) {
+    if (!file) return;
+    Log& log = theLog();
+    const std::lock_guard<std::mutex> guard(log.lock);
+    if (log.file) return;
+    log.file.reset(file);
+    log.start = GetTickCount64();
+    SetFilePointer(file, 0, nullptr, FILE_END);
+    InterlockedExchange(&g_active, 1);
+}
+
 void RunLog::close() {
     Log& log = theLog();
     const std::lock_guard<std::mutex> guard(log.lock);

@@ -25,6 +25,12 @@ public:
     static void write(const char* kind, std::string_view utf8Text);
     // Flushes and closes; later writes do nothing.
     static void close();
+
+    // The open log's file handle (null without a log), for handing the log
+    // to a program this one starts; and the taking over of such a handle,
+    // which the log then owns.
+    static void* handle();
+    static void adopt(void* file);
 };
 
 } // namespace nelvo

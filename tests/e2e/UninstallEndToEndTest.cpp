@@ -13,6 +13,7 @@
 #include "tests/support/ProcessDriver.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WizardDriver.h"
+#include "tests/support/WizardScenario.h"
 
 #include <gtest/gtest.h>
 
@@ -125,7 +126,7 @@ TEST_F(UninstallEndToEnd, LeavesThePrefixAsBeforeTheInstallation) {
         const Uninstall refused = uninstall(L"uninstall-refused", nullptr);
         wizard.process().kill();
         ASSERT_TRUE(refused.run.finished);
-        EXPECT_EQ(refused.run.exitCode, 0u);
+        EXPECT_EQ(refused.run.exitCode, kExitAnotherRunning);
         ASSERT_EQ(refused.captions, std::vector<std::wstring>{L"提示"});
         EXPECT_EQ(refused.run.windows[0].text, L"检测到Quent安装或卸载程序正在运行，请结束后重试。");
         EXPECT_EQ(describeChanges(prefixChanges(installed, capturePrefix())), "(none)");
@@ -156,7 +157,7 @@ TEST_F(UninstallEndToEnd, LeavesThePrefixAsBeforeTheInstallation) {
 
     const Uninstall declined = uninstall(L"uninstall-confirm", [](const SeenWindow&) { return IDNO; });
     ASSERT_TRUE(declined.run.finished);
-    EXPECT_EQ(declined.run.exitCode, 0u);
+    EXPECT_EQ(declined.run.exitCode, kExitCancelled);
     ASSERT_EQ(declined.captions, std::vector<std::wstring>{kCaption});
     EXPECT_EQ(declined.run.windows[0].text, question);
     EXPECT_TRUE(processRunningFrom(product));
@@ -211,7 +212,7 @@ TEST_F(UninstallEndToEnd, KeepsTheUsersFilesAndRetriesALockedOne) {
         return box.text.find(L"您确定") == 0 ? IDYES : IDOK;
     });
     ASSERT_TRUE(done.run.finished);
-    EXPECT_EQ(done.run.exitCode, 0u);
+    EXPECT_EQ(done.run.exitCode, kExitRestartNeeded);
     EXPECT_EQ(done.captions, (std::vector<std::wstring>{kCaption, L"异常", kCaption, L"提示"}));
     EXPECT_TRUE(lockedWhenAsked);
     EXPECT_NE(lockedText.find(lockedFile), std::wstring::npos) << wideToUtf8(lockedText);

@@ -648,6 +648,26 @@ TEST_F(WizardEndToEnd, UnattendedRunsAndTheirExitCodes) {
     }
     expectRegistration(dir);
 
+    // The uninstaller, silent too, ends with the removal's own code once
+    // everything but its own file is gone; that goes a moment later.
+    {
+        RunOptions o;
+        o.arguments = L"/S /LOG=" + kScratch + L"uninstall.log";
+        o.timeoutMs = 120000;
+        o.screenshotPrefix = L"e2e-unattended-uninstall";
+        o.messageBoxButton = IDCANCEL;
+        r = runAndAnswer(dir + L"unins000.exe", o);
+    }
+    EXPECT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_THAT(r.windows, IsEmpty());
+    EXPECT_TRUE(within(20000, [&] { return !fileExists(dir + L"unins000.exe"); })) << "the uninstaller stays";
+    EXPECT_FALSE(fileExists(dir + L"Nelvo.exe"));
+    expectNothingRegistered();
+    const std::wstring removal = utf8ToWide(readFile(kScratch + L"uninstall.log"));
+    EXPECT_THAT(removal, HasSubstr(L" answer Yes"));
+    EXPECT_THAT(removal, HasSubstr(L" exit 0"));
+
     // A restart is pending: nothing is done.
     writeRestartMarker();
     r = run(L"/S", L"e2e-unattended-pending");

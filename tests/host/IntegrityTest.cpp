@@ -32,7 +32,7 @@ TEST_P(Integrity, AFlippedByteInAResourceIsRefused) {
     options.screenshotPrefix = std::wstring(L"integrity-") + GetParam();
     const RunResult run = runAndAnswer(copy, options);
     ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.exitCode, 1603u) << "a damaged program fails";
     ASSERT_EQ(run.windows.size(), 1u) << "only the refusal is shown";
     EXPECT_EQ(run.windows[0].caption, L"提示");
     EXPECT_EQ(run.windows[0].text, L"安装程序文件已损坏，请重新下载安装程序后再运行。");

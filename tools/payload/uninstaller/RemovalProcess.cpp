@@ -100,7 +100,7 @@ UniqueFileHandle writeCheckedCopy(const std::wstring& path, const std::vector<ui
 
 // Starts `copy` as the second stage; `deleteOnClose` may be null.
 bool launch(const std::wstring& copy, const std::wstring& installFolder, HANDLE mutex, HANDLE deleteOnClose,
-            const std::wstring& workingFolder) {
+            HANDLE report, HANDLE log, unsigned options, const std::wstring& workingFolder) {
     UniqueKernelHandle self;
     if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), self.put(), SYNCHRONIZE, TRUE,
                          0)) {
@@ -111,14 +111,15 @@ bool launch(const std::wstring& copy, const std::wstring& installFolder, HANDLE 
     std::wstring folder = installFolder;
     while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
     std::wstring commandLine = L"\"" + copy + L"\" /remove " + handleText(mutex) + L" " + handleText(self.get()) +
-                               L" " + handleText(deleteOnClose) + L" \"" + folder + L"\"";
+                               L" " + handleText(deleteOnClose) + L" " + handleText(report) + L" " + handleText(log) +
+                               L" " + std::to_wstring(options) + L" \"" + folder + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    setInheritable(mutex, true);
+    for (HANDLE h : {mutex, report, log}) setInheritable(h, true);
     const bool ok = CreateProcessW(copy.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                    workingFolder.c_str(), &startup, &started);
-    setInheritable(mutex, false);
+    for (HANDLE h : {mutex, report, log}) setInheritable(h, false);
     if (!ok) return false;
     CloseHandle(started.hThread);
     CloseHandle(started.hProcess);
@@ -138,18 +139,21 @@ bool parseSecondStage(const wchar_t* commandLine, SecondStage& out) {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(commandLine, &argc);
     if (!argv) return false;
-    const bool ok = argc == 6 && std::wcscmp(argv[1], L"/remove") == 0 && parseHandle(argv[2], out.mutex) &&
+    HANDLE options = nullptr;
+    const bool ok = argc == 9 && std::wcscmp(argv[1], L"/remove") == 0 && parseHandle(argv[2], out.mutex) &&
                     parseHandle(argv[3], out.firstStage) && parseHandle(argv[4], out.deleteOnClose) &&
-                    argv[5][0] != L'\0';
+                    parseHandle(argv[5], out.report) && parseHandle(argv[6], out.log) &&
+                    parseHandle(argv[7], options) && argv[8][0] != L'\0';
     if (ok) {
-        out.installFolder = argv[5];
+        out.options = HandleToULong(options);
+        out.installFolder = argv[8];
         if (out.installFolder.back() != L'\\') out.installFolder += L'\\';
     }
     LocalFree(argv);
     return ok;
 }
 
-bool startSecondStage(const std::wstring& installFolder, HANDLE mutex) {
+bool startSecondStage(const std::wstring& installFolder, HANDLE mutex, HANDLE report, HANDLE log, unsigned options) {
     // The running program's own bytes, read once: the copy must be them.
     std::vector<uint8_t> self;
     {
@@ -169,7 +173,8 @@ bool startSecondStage(const std::wstring& installFolder, HANDLE mutex) {
     for (const bool deleteOnClose : {true, false}) {
         const UniqueFileHandle held = writeCheckedCopy(copy, self, deleteOnClose);
         if (!held) break;
-        if (launch(copy, installFolder, mutex, deleteOnClose ? held.get() : nullptr, folder)) return true;
+        if (launch(copy, installFolder, mutex, deleteOnClose ? held.get() : nullptr, report, log, options, folder))
+            return true;
         if (!deleteOnClose) DeleteFileW(copy.c_str());
     }
     RemoveDirectoryW(folder.c_str());

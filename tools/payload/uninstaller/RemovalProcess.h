@@ -4,7 +4,7 @@
 // folder and lets that copy (the second stage) do the removal:
 //
 //   unins000.exe                         first stage: guards, confirmation
-//     └─ <Windows>\Temp\nelvo-<random>\nelvo-uninstall.exe /remove <mutex> <first stage> <copy> "<install folder>"
+//     └─ <Windows>\Temp\nelvo-<random>\nelvo-uninstall.exe /remove <mutex> <first stage> <copy> <report> <log> <options> "<install folder>"
 //        (the folder without its last "\", which would escape the quote)
 //
 // The copy runs elevated, so nobody else may shape it: its folder is made
@@ -24,7 +24,18 @@
 //   copy         the copy itself opened for deletion on close: the system
 //                deletes the file when the second stage ends. 0 when that
 //                could not be arranged; the copy then schedules its own
-//                deletion for the next restart.
+//                deletion for the next restart;
+//   report       the writing end of a pipe on which the second stage sends
+//                the first how the removal ended (a 32-bit exit code), so
+//                that the program a person or a deployment tool started ends
+//                with the removal's own code. The first stage waits for it;
+//                the second then waits for the first to end, and deletes the
+//                program's file and the install folder last. 0 when no pipe
+//                could be made: the first stage then ends at once;
+//   log          the run's log file (/LOG=), written on by the second stage;
+//                0 without one.
+// <options> is a number: 1 the run is unattended (/S), 2 a restart is
+// allowed (/FORCERESTART).
 // The second stage marks them not inheritable again, so the programs it
 // starts get none of them.
 
@@ -39,8 +50,14 @@ struct SecondStage {
     HANDLE mutex = nullptr;
     HANDLE firstStage = nullptr;
     HANDLE deleteOnClose = nullptr;
+    HANDLE report = nullptr;
+    HANDLE log = nullptr;
+    unsigned options = 0;
     std::wstring installFolder;  // ends with "\"
 };
+
+constexpr unsigned kRemovalSilent = 1;
+constexpr unsigned kRemovalForceRestart = 2;
 
 // Parses the command line; false when it is not a second stage's.
 bool parseSecondStage(const wchar_t* commandLine, SecondStage& out);
@@ -49,7 +66,9 @@ bool parseSecondStage(const wchar_t* commandLine, SecondStage& out);
 // the second stage for `installFolder`, passing `mutex` on. True when it
 // runs; the caller then ends at once. On false nothing is left behind and
 // `mutex` is as before.
-bool startSecondStage(const std::wstring& installFolder, HANDLE mutex);
+// `report` and `log` (either may be null) are passed on as described above.
+bool startSecondStage(const std::wstring& installFolder, HANDLE mutex, HANDLE report = nullptr,
+                      HANDLE log = nullptr, unsigned options = 0);
 
 // The full path of this program; empty when the system cannot tell.
 std::wstring programPath();

@@ -15,8 +15,13 @@ local installPath = config.installPath
 
 local MB_OK, MB_OKCANCEL, MB_YESNO, MB_RETRYCANCEL = 0, 1, 4, 5
 local MB_ICONQUESTION, MB_ICONEXCLAMATION, MB_ICONASTERISK = 32, 48, 64
-local IDOK, IDRETRY, IDYES = 1, 4, 6
+local IDOK, IDCANCEL, IDRETRY, IDYES = 1, 2, 4, 6
 local CAPTION = '卸载 Nelvo'
+
+-- How the run ended, for whoever started the uninstaller; /S (unattended)
+-- answers each question as the README documents.
+local EXIT_SUCCESS, EXIT_CANCELLED, EXIT_FAILED, EXIT_RESTART_NEEDED = 0, 1602, 1603, 3010
+local runOptions = getRunOptions()
 
 -- What the installation writes into the install folder, in its order:
 -- 1 a file, 0 a folder (each folder before what is in it).
@@ -265,7 +270,7 @@ local function removeProduct(inPlace)
     end
 
     -- Deleted until nothing is left or the user gives up.
-    local items = removalList(appData, registered, inPlace)
+    local items = removalList(appData, registered, inPlace or handOverResult ~= nil)
     local left = removeItems(items)
     while #left > 0 do
         if showMessageBox(lockedMessage(left), '异常', MB_RETRYCANCEL + MB_ICONEXCLAMATION) ~= IDRETRY then break end
@@ -276,6 +281,19 @@ local function removeProduct(inPlace)
         removeAtRestart(installPath .. 'unins000.exe')
         removeAtRestart(string.sub(installPath, 1, -2))
     end
+    local code = #left > 0 and EXIT_FAILED or restart and EXIT_RESTART_NEEDED or EXIT_SUCCESS
+    setExitCode(code)
+    if handOverResult then
+        -- The program in the install folder ends with this code; then its
+        -- file, kept until now, and the folder go.
+        handOverResult(code)
+        if not behindLink('unins000.exe', false) and not removeFile(installPath .. 'unins000.exe') then
+            removeAtRestart(installPath .. 'unins000.exe')
+        end
+        if not isFolderLink(string.sub(installPath, 1, -2)) then
+            removeEmptyDirectory(string.sub(installPath, 1, -2))
+        end
+    end
 
     if #left == 0 then
         local text = 'Nelvo 已成功地从您的电脑中移除。'
@@ -285,13 +303,14 @@ local function removeProduct(inPlace)
         showMessageBox(text, CAPTION, MB_OK + MB_ICONASTERISK)
     end
     if restart and showMessageBox('Nelvo需要重启电脑才能完成卸载，是否立即重启?', '提示',
-            MB_OKCANCEL + MB_ICONQUESTION) == IDOK then
+            MB_OKCANCEL + MB_ICONQUESTION, runOptions.forceRestart and IDOK or IDCANCEL) == IDOK then
         reboot()
     end
 end
 
 if config.stage == 'confirm' then
     if not installedHere() then
+        setExitCode(EXIT_FAILED)
         showMessageBox('在文件夹 ' .. installPath .. ' 中没有找到 Nelvo 的安装，无法卸载。', '提示', MB_OK)
         return
     end
@@ -300,7 +319,10 @@ if config.stage == 'confirm' then
     if running then
         text = text .. '\r\n\r\n以下程序将被结束：\r\n' .. replace(running, ';', '\r\n')
     end
-    if showMessageBox(text, CAPTION, MB_YESNO + MB_ICONQUESTION) ~= IDYES then return end
+    if showMessageBox(text, CAPTION, MB_YESNO + MB_ICONQUESTION, IDYES) ~= IDYES then
+        setExitCode(EXIT_CANCELLED)
+        return
+    end
     if not startRemoval() then
         removeProduct(true)
     end

@@ -71,6 +71,13 @@ int startRemoval(lua_State* L) {
     return 1;
 }
 
+// [-0, +0] handOverResult(code)
+int handOverResult(lua_State* L) {
+    const auto* handOver = static_cast<const ResultHandOver*>(lua_touserdata(L, lua_upvalueindex(1)));
+    (*handOver)(argInteger(L, 1));
+    return 0;
+}
+
 void setFunction(lua_State* L, const char* name, lua_CFunction function) {
     lua_pushcfunction(L, function);
     lua_setglobal(L, name);
@@ -78,7 +85,7 @@ void setFunction(lua_State* L, const char* name, lua_CFunction function) {
 
 } // namespace
 
-void registerUninstallFunctions(lua_State* L, const RemovalStarter* starter) {
+void registerUninstallFunctions(lua_State* L, const RemovalStarter* starter, const ResultHandOver* handOver) {
     setFunction(L, "removeEmptyDirectory", nativeBoundary<removeEmptyDirectory>);
     setFunction(L, "isFolderLink", nativeBoundary<isFolderLink>);
     setFunction(L, "regDeleteEmptyKey", nativeBoundary<regDeleteEmptyKey>);
@@ -87,6 +94,11 @@ void registerUninstallFunctions(lua_State* L, const RemovalStarter* starter) {
         lua_pushlightuserdata(L, const_cast<RemovalStarter*>(starter));
         lua_pushcclosure(L, nativeBoundary<startRemoval>, 1);
         lua_setglobal(L, "startRemoval");
+    }
+    if (handOver) {
+        lua_pushlightuserdata(L, const_cast<ResultHandOver*>(handOver));
+        lua_pushcclosure(L, nativeBoundary<handOverResult>, 1);
+        lua_setglobal(L, "handOverResult");
     }
 }
 

@@ -17,6 +17,11 @@
 //                                           the removal to a copy of the
 //                                           program in the temporary folder
 //                                           (see RemovalProcess.h)
+//   handOverResult(code)                    only in the copy, when the first
+//                                           stage waits for it: sends it
+//                                           the removal's exit code, then
+//                                           waits (bounded) until it has
+//                                           ended, so that its file can go
 
 #include <functional>
 
@@ -26,9 +31,13 @@ namespace nelvo::uninstall {
 
 // Starts the removal elsewhere; true when it runs.
 using RemovalStarter = std::function<bool()>;
+// Sends the first stage the exit code and waits for its end.
+using ResultHandOver = std::function<void(int)>;
 
 // Registers the functions as globals; startRemoval only when `starter` is
-// given. `starter` must outlive the state. Stack unchanged.
-void registerUninstallFunctions(lua_State* L, const RemovalStarter* starter);
+// given, handOverResult only when `handOver` is. Both must outlive the
+// state. Stack unchanged.
+void registerUninstallFunctions(lua_State* L, const RemovalStarter* starter,
+                                const ResultHandOver* handOver = nullptr);
 
 } // namespace nelvo::uninstall

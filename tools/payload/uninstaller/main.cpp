@@ -6,11 +6,17 @@
 // (UninstallFunctions.h). The script reads
 //   config = {stage = 'confirm' | 'remove', installPath = <folder ending with "\">,
 //             selfDeleting = <whether this copy goes when it ends>}
-// The exit code is 0 on every path.
+// The exit code is the removal's (base/ExitCodes.h): the first stage waits
+// for the second to send it. /S removes with no window and no box; /LOG=
+// writes a log of the run, which the second stage goes on writing.
 
+#include "base/CommandLine.h"
+#include "base/ExitCodes.h"
 #include "base/LibrarySearch.h"
+#include "base/RunLog.h"
 #include "base/TextConvert.h"
 #include "base/UniqueHandle.h"
+#include "base/UserQuestion.h"
 #include "host/InstanceMutex.h"
 #include "host/RestartMarker.h"
 #include "host/ScriptGuards.h"
@@ -35,14 +41,15 @@ namespace {
 using namespace nelvo;
 using namespace nelvo::uninstall;
 
-void notice(const wchar_t* text) { MessageBoxW(nullptr, text, L"提示", MB_OK); }
+void notice(const wchar_t* text) { askUser(nullptr, text, L"提示", MB_OK); }
 
 struct StateCloser {
     void operator()(lua_State* L) const { lua_close(L); }
 };
 
 // Runs UN.lua with the configuration `config`; its errors in the "错误" box.
-void runUninstallScript(const std::string& config, const RemovalStarter* starter) {
+void runUninstallScript(const std::string& config, const RemovalStarter* starter,
+                        const ResultHandOver* handOver = nullptr) {
     ResourceFileSystem store(GetModuleHandleW(nullptr));
     store.registerName(u"UN.lua", NELVO_RES_UN_LUA);
     const HeapBlock script = store.load(u"UN.lua");
@@ -55,13 +62,16 @@ void runUninstallScript(const std::string& config, const RemovalStarter* starter
             luaL_openlibs(L);
             // After the libraries, so that the system print replaces theirs.
             registerSystemFunctions(L, scriptGuards());
-            registerUninstallFunctions(L, starter);
+            registerUninstallFunctions(L, starter, handOver);
             runConfiguration(L, config);
             ran = runInstallScript(
                 L, std::string_view(reinterpret_cast<const char*>(script.data()), script.size()), "@UN.lua", error);
         }
     }
-    if (!ran) MessageBoxW(nullptr, utf8ToWideLenient(error).c_str(), L"错误", MB_OK);
+    if (!ran) {
+        askUser(nullptr, utf8ToWideLenient(error), L"错误", MB_OK);
+        exitcode::set(exitcode::kFailed);
+    }
 }
 
 std::string configText(const char* stage, const std::wstring& installFolder, bool selfDeleting) {
@@ -75,19 +85,42 @@ std::string configText(const char* stage, const std::wstring& installFolder, boo
 void firstStage() {
     if (acquireInstanceMutex() == InstanceGuard::AlreadyRunning) {
         notice(L"检测到Quent安装或卸载程序正在运行，请结束后重试。");
+        exitcode::set(exitcode::kAnotherRunning);
         return;
     }
     if (restartPending()) {
         notice(L"检测到Quent安装或卸载操作尚未完成，需要重启电脑。");
+        exitcode::set(exitcode::kRestartPending);
         return;
     }
     const std::wstring installFolder = folderOf(programPath());
     if (installFolder.empty()) return;
-    const RemovalStarter starter = [&installFolder] {
-        return startSecondStage(installFolder, instanceMutexHandle());
+    // The second stage sends the removal's exit code through this pipe.
+    UniqueKernelHandle reportRead;
+    UniqueKernelHandle reportWrite;
+    if (!CreatePipe(reportRead.put(), reportWrite.put(), nullptr, 0)) {
+        reportRead.release();
+        reportWrite.release();
+    }
+    bool handedOver = false;
+    const RemovalStarter starter = [&] {
+        const unsigned options = (runOptions().silent ? kRemovalSilent : 0) |
+                                 (runOptions().forceRestart ? kRemovalForceRestart : 0);
+        handedOver = startSecondStage(installFolder, instanceMutexHandle(), reportWrite.get(),
+                                      static_cast<HANDLE>(RunLog::handle()), options);
+        return handedOver;
     };
     runUninstallScript(configText("confirm", installFolder, false), &starter);
     releaseInstanceMutex();
+    if (!handedOver) return;
+    // Ours closed, the second stage's copy is the pipe's only writer: a
+    // second stage that ends without a word breaks the pipe.
+    reportWrite.reset();
+    int32_t code = exitcode::kSuccess;
+    DWORD read = 0;
+    if (!reportRead || !ReadFile(reportRead.get(), &code, sizeof code, &read, nullptr) || read != sizeof code)
+        code = reportRead ? exitcode::kFailed : exitcode::kSuccess;
+    exitcode::set(code);
 }
 
 // The copy in the temporary folder: waits for the first stage to end, so
@@ -98,18 +131,76 @@ void secondStage(const SecondStage& stage) {
     const UniqueKernelHandle deleteOnClose(stage.deleteOnClose);
     for (HANDLE h : {stage.mutex, stage.firstStage, stage.deleteOnClose})
         if (h) SetHandleInformation(h, HANDLE_FLAG_INHERIT, 0);
-    if (stage.firstStage) WaitForSingleObject(stage.firstStage, 15000);
+    UniqueKernelHandle report(stage.report);
+    if (stage.report) SetHandleInformation(stage.report, HANDLE_FLAG_INHERIT, 0);
+    if (stage.log) {
+        SetHandleInformation(stage.log, HANDLE_FLAG_INHERIT, 0);
+        RunLog::adopt(stage.log);
+    }
+    setUnattended((stage.options & kRemovalSilent) != 0);
+    RunOptions options;
+    options.silent = (stage.options & kRemovalSilent) != 0;
+    options.forceRestart = (stage.options & kRemovalForceRestart) != 0;
+    setRunOptions(options);
+    // Without a report to send, the first stage ends at once: its file is
+    // free before the removal starts. With one, the script hands the code
+    // over and waits for that end itself, before it deletes the file.
+    if (stage.firstStage && !stage.report) WaitForSingleObject(stage.firstStage, 15000);
+    const ResultHandOver handOver = [&](int code) {
+        if (report) {
+            const int32_t value = code;
+            DWORD written = 0;
+            WriteFile(report.get(), &value, sizeof value, &written, nullptr);
+            report.reset();
+        }
+        if (stage.firstStage) WaitForSingleObject(stage.firstStage, 15000);
+    };
     // Not the install folder, which must be free to go: the private folder
     // this copy runs from, which nobody else can write to.
     const std::wstring self = programPath();
     std::wstring folder = folderOf(self);
     if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
-    runUninstallScript(configText("remove", stage.installFolder, stage.deleteOnClose != nullptr), nullptr);
+    runUninstallScript(configText("remove", stage.installFolder, stage.deleteOnClose != nullptr), nullptr,
+                       stage.report ? &handOver : nullptr);
+    // A script that ended before it handed a code over failed.
+    if (report) handOver(exitcode::kFailed);
+    RunLog::close();
     if (!stage.deleteOnClose) MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     // The folder outlives this program's file by a moment: it goes at the
     // next restart, after the file.
     while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
     if (!folder.empty()) MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+
+// The first stage's command line: /S and /LOG=. False (nothing is done) for
+// anything else; a person is shown the usage.
+bool readCommandLine() {
+    const std::u16string_view arguments = argumentsOf(asUtf16(std::wstring_view(GetCommandLineW())));
+    const ParsedRunOptions parsed = parseRunOptions(arguments, kSwitchSilent | kSwitchLog);
+    setUnattended(parsed.ok ? parsed.options.silent
+                            : arguments.find(u"/S") != std::u16string_view::npos ||
+                                  arguments.find(u"/s") != std::u16string_view::npos);
+    if (!parsed.ok) {
+        askUser(nullptr,
+                L"无法识别的命令行参数：" + std::wstring(asWide(parsed.refused)) +
+                    L"\r\n\r\n用法：unins000.exe [/S] [/LOG=日志文件]\r\n\r\n"
+                    L"/S\t静默卸载，不显示任何窗口\r\n/LOG=\t把卸载过程写入新建的日志文件",
+                L"卸载 Nelvo", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    setRunOptions(parsed.options);
+    if (!parsed.options.logPath.empty() && RunLog::open(asWide(parsed.options.logPath))) {
+        RunLog::write("program", std::string_view("unins000.exe"));
+        RunLog::write("command", std::wstring_view(GetCommandLineW()));
+    }
+    return true;
+}
+
+int logged(int code) {
+    RunLog::write("exit", std::string_view(std::to_string(code)));
+    RunLog::close();
+    return code;
 }
 
 } // namespace
@@ -120,12 +211,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     nelvo::hardenLibrarySearch();
     try {
         SecondStage stage;
-        if (parseSecondStage(GetCommandLineW(), stage))
+        if (parseSecondStage(GetCommandLineW(), stage)) {
             secondStage(stage);
-        else
-            firstStage();
+            return exitcode::get(exitcode::kFailed);
+        }
+        if (!readCommandLine()) return logged(exitcode::kBadCommandLine);
+        firstStage();
     } catch (...) {
         // Nothing more can be done for the user than to end quietly.
+        exitcode::set(exitcode::kFailed);
     }
-    return 0;
+    return logged(exitcode::get(exitcode::kFailed));
 }
