@@ -55,6 +55,8 @@ std::wstring uninstallString() {
 void forgetProduct() {
     removeFolderLink(installFolder() + L"Resource\\pic");
     removeTree(L"C:\\nelvo-outside-pic");
+    removeFolderLink(specialFolder(CSIDL_APPDATA) + L"\\Nelvo");
+    removeTree(L"C:\\nelvo-outside-appdata");
     endProcessesUnder(installFolder());
     removeTree(installFolder());
     removeRegistration();
@@ -182,7 +184,9 @@ TEST_F(UninstallEndToEnd, LeavesThePrefixAsBeforeTheInstallation) {
 }
 
 // The user's own file keeps its folder; nothing is deleted through a folder
-// link; a file held open by another program is offered for retry and goes
+// link (one in the install folder, and the user's data folder made a link to
+// a folder elsewhere, whose empty folder the uninstaller must not remove
+// through it); a file held open by another program is offered for retry and goes
 // once it is free; the device tool's request for a restart is passed on.
 TEST_F(UninstallEndToEnd, KeepsTheUsersFilesAndRetriesALockedOne) {
     const std::wstring userFile = installFolder() + L"Resource\\我的皮肤.nz";
@@ -192,6 +196,10 @@ TEST_F(UninstallEndToEnd, KeepsTheUsersFilesAndRetriesALockedOne) {
     const std::wstring outside = L"C:\\nelvo-outside-pic";
     ASSERT_TRUE(MoveFileW(pictures.c_str(), outside.c_str()));
     ASSERT_TRUE(makeFolderLink(pictures, outside));
+    const std::wstring userData = specialFolder(CSIDL_APPDATA) + L"\\Nelvo", outsideData = L"C:\\nelvo-outside-appdata";
+    ASSERT_TRUE(MoveFileW(userData.c_str(), outsideData.c_str()));
+    ASSERT_TRUE(DeleteFileW((outsideData + L"\\codecs\\config_default").c_str()));
+    ASSERT_TRUE(makeFolderLink(userData, outsideData));
     const std::wstring lockedFile = installFolder() + L"Effect\\bg\\black.efc";
     UniqueFileHandle lock(
         CreateFileW(lockedFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -226,7 +234,8 @@ TEST_F(UninstallEndToEnd, KeepsTheUsersFilesAndRetriesALockedOne) {
     const std::vector<std::wstring> changes = prefixChanges(before_, capturePrefix());
     std::set<std::wstring> expected{L"+ " + std::wstring(temp) + L"nelvo_restart", L"+ " + installFolder(),
                                     L"+ " + installFolder() + L"Resource\\", L"+ " + userFile,
-                                    L"+ " + pictures + L"\\", L"+ " + outside + L"\\"};
+                                    L"+ " + pictures + L"\\", L"+ " + outside + L"\\", L"+ " + userData + L"\\",
+                                    L"+ " + outsideData + L"\\", L"+ " + outsideData + L"\\codecs\\"};
     for (const wchar_t* picture : {L"bottom.jpg", L"filemiss.jpg", L"left.jpg", L"music.jpg", L"right.jpg", L"top.jpg"})
         expected.insert(L"+ " + outside + L"\\" + picture);
     EXPECT_EQ(std::set<std::wstring>(changes.begin(), changes.end()), expected) << describeChanges(changes);

@@ -262,8 +262,17 @@ TEST_F(StartupGuard, TeardownClosesTheMutexOnlyWhenTheScriptDidNot) {
     SetEnvironmentVariableW(L"NELVO_MUTEX_PROBE_RELEASE", nullptr);
 }
 
-TEST_F(StartupGuard, NormalRunEndsWithExitCodeZero) {
+// A normal run up to the wizard's window. The elevated program writes
+// nowhere an environment variable names: the start-up phases variable that
+// a benchmark of an earlier build set makes no file appear.
+TEST_F(StartupGuard, NormalRunEndsWithExitCodeZeroAndWritesNoPhasesFile) {
+    const std::wstring phases = L"C:\\nelvo-phases-switch.txt";
+    DeleteFileW(phases.c_str());
+    SetEnvironmentVariableW(L"NELVO_STARTUP_PHASES", phases.c_str());
     const RunResult r = run(L"setup-run");
+    SetEnvironmentVariableW(L"NELVO_STARTUP_PHASES", nullptr);
     EXPECT_FALSE(r.sawCaption(L"提示"));
     EXPECT_FALSE(r.sawCaption(L"错误"));
+    EXPECT_EQ(GetFileAttributesW(phases.c_str()), INVALID_FILE_ATTRIBUTES) << "setup.exe wrote where the variable says";
+    DeleteFileW(phases.c_str());
 }

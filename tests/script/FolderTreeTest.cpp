@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -37,6 +38,7 @@ public:
             if (p.size() > source.size() + 1 && p.compare(0, source.size() + 1, source + L"\\") == 0 &&
                 p.find(L'\\', source.size() + 1) == std::wstring::npos)
                 entries.push_back({p.substr(source.size() + 1), a});
+        if (afterList) afterList(f);
         return true;
     }
     bool createFolder(const std::wstring& path) override {
@@ -62,7 +64,7 @@ public:
         return true;
     }
     bool deleteFile(const std::wstring& path) override {
-        const std::wstring p = trim(path);
+        const std::wstring p = behindLinks(trim(path));
         deletedFiles.push_back(p);
         if (!has(p) || (nodes[p] & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) return false;
         nodes.erase(p);
@@ -71,15 +73,28 @@ public:
 
     std::map<std::wstring, DWORD> nodes;
     std::map<std::wstring, std::wstring> links;  // link -> target
+    std::function<void(const std::wstring&)> afterList;  // another program at work meanwhile
     std::vector<std::wstring> listed, created, removedFolders, deletedFiles;
 
 private:
     // A link named with a separator after it stands for its target, as Wine
     // reads such paths (it answers for the target and removes it).
     std::wstring throughLink(const std::wstring& path) {
-        const std::wstring p = trim(path);
+        const std::wstring p = behindLinks(trim(path));
         const bool separatorAfter = !path.empty() && (path.back() == L'\\' || path.back() == L'/');
         return separatorAfter && links.count(p) ? links[p] : p;
+    }
+    // The path with every link on its way (not the last part) followed.
+    std::wstring behindLinks(std::wstring p) {
+        for (bool again = true; again;) {
+            again = false;
+            for (const auto& [link, target] : links)
+                if (p.size() > link.size() && p.compare(0, link.size() + 1, link + L"\\") == 0) {
+                    p = target + p.substr(link.size());
+                    again = true;
+                }
+        }
+        return p;
     }
     // As the system reads paths: doubled and trailing separators do not count.
     static std::wstring trim(const std::wstring& path) {
@@ -132,6 +147,21 @@ TEST_F(FolderTree, JunctionInsideIsRemovedNotEntered) {
     EXPECT_FALSE(fs.has(L"C:\\App"));
     EXPECT_TRUE(fs.has(L"C:\\Data\\precious.txt"));
     for (const std::wstring& listed : fs.listed) EXPECT_NE(listed, L"C:\\App\\sub\\data");
+    for (const std::wstring& file : fs.deletedFiles) EXPECT_EQ(file.find(L"precious"), std::wstring::npos);
+}
+
+// Another program renames a listed folder away and puts a junction in its
+// place while the walk is busy elsewhere: what the junction reaches stays.
+TEST_F(FolderTree, FolderSwappedForAJunctionAfterTheListingIsNotEntered) {
+    fs.afterList = [&](const std::wstring& folder) {
+        if (folder != L"C:\\App") return;
+        fs.nodes.erase(L"C:\\App\\sub\\b.txt");
+        fs.nodes.erase(L"C:\\App\\sub");
+        addJunction(L"C:\\App\\sub", L"C:\\Data");
+    };
+    removeFolderTree(L"C:\\App", fs);
+    EXPECT_TRUE(fs.has(L"C:\\Data\\precious.txt"));
+    EXPECT_TRUE(fs.has(L"C:\\Data"));
     for (const std::wstring& file : fs.deletedFiles) EXPECT_EQ(file.find(L"precious"), std::wstring::npos);
 }
 
