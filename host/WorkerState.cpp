@@ -2,6 +2,7 @@
 
 #include "base/PathChecks.h"
 #include "base/TextConvert.h"
+#include "base/UserRights.h"
 #include "host/ScriptGuards.h"
 #include "script/LuaConvert.h"
 #include "script/NativeBoundary.h"
@@ -99,6 +100,27 @@ int extractFile(lua_State* L) {
     block = HeapBlock();
     prefetcher->release();
     lua_pushboolean(L, ok);
+    return 1;
+}
+
+// [-0, +1] asUser(f) -> boolean: calls f with no arguments while the worker
+// acts with the user's own rights (base/UserRights.h), for the work in the
+// user's places; false, without calling f, when there are no such rights.
+// An error of f is raised again once the program's own rights are back.
+int asUser(lua_State* L) {
+    luaL_checktype(L, 1, LUA_TFUNCTION);
+    lua_settop(L, 1);
+    int status = LUA_OK;
+    {
+        const ActingAsUser user;
+        if (!user.acting()) {
+            lua_pushboolean(L, 0);
+            return 1;
+        }
+        status = lua_pcall(L, 0, 0, 0);
+    }
+    if (status != LUA_OK) return lua_error(L);
+    lua_pushboolean(L, 1);
     return 1;
 }
 
@@ -222,6 +244,8 @@ void registerWorkerFunctions(lua_State* L, const LzPackage& package, Notificatio
     lua_pushlightuserdata(L, journal);
     lua_pushcclosure(L, nativeBoundary<extractFile>, 3);
     lua_setglobal(L, "extractFile");
+    lua_pushcfunction(L, nativeBoundary<asUser>);
+    lua_setglobal(L, "asUser");
     if (!journal) return;
     wrapGlobal(L, "createDirectory", nativeBoundary<recordingCreateDirectory>, journal);
     wrapGlobal(L, "createProtectedDirectory", nativeBoundary<recordingCreateDirectory>, journal);

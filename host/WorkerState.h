@@ -4,13 +4,16 @@
 // headless runs use the same pieces, so both run the script alike.
 //
 // The state holds the standard libraries, the system functions with the
-// HKEY_* numbers, and two functions of its own:
+// HKEY_* numbers, and three functions of its own:
 //   notifyMessage(text) -> number   hands a notification to a sink and
 //                                   returns its answer
 //   extractFile(member, path) -> boolean
 //                                   writes a member of the worker package to
 //                                   a file; "\" in the member name is read
 //                                   as "/"
+//   asUser(f) -> boolean            calls f with the user's own rights (the
+//                                   work in the user's places); false when
+//                                   there are none, f then not called
 // Members are decoded ahead of the script on a thread of the state's own,
 // in the order the script being run names them (see MemberPrefetcher.h);
 // what reaches the disk, and when, is still up to extractFile.

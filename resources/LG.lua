@@ -101,7 +101,8 @@ killProcess(installPath .. 'nelvomon.exe')
 local appData = getAppDataFolder()
 local codecsFolder = appData and appData .. '\\Nelvo\\codecs\\'
 if codecsFolder then
-    createDirectory(codecsFolder)
+    -- 用户自己的文件夹只以用户自己的权限改动（下同）。
+    asUser(function() createDirectory(codecsFolder) end)
     killProcess(codecsFolder .. 'nelvolive.exe')
     killProcess(codecsFolder .. 'nelvomon.exe')
 end
@@ -168,10 +169,12 @@ notify(2)
 -- 收尾：以下各步的结果不检查，也不通知向导。
 shellExecuteEx('nelvocount.exe', 'app install ' .. programVersion, 'open', 0, 0)
 if appData then
-    moveFile(installPath .. 'config_default', appData .. '\\Nelvo\\codecs\\config_default')
-    for _, folder in ipairs({ 'skinwhitening', '边框', '灯光', '动画', '挂件' }) do
-        removeDirectory(appData .. '\\Nelvo\\Effect\\' .. folder)
-    end
-    removeFile(appData .. '\\Nelvo\\Effect\\effects.json')
-    removeFile(appData .. '\\Nelvo\\Codecs\\manifest')
+    asUser(function()
+        moveFile(installPath .. 'config_default', appData .. '\\Nelvo\\codecs\\config_default')
+        for _, folder in ipairs({ 'skinwhitening', '边框', '灯光', '动画', '挂件' }) do
+            removeDirectory(appData .. '\\Nelvo\\Effect\\' .. folder)
+        end
+        removeFile(appData .. '\\Nelvo\\Effect\\effects.json')
+        removeFile(appData .. '\\Nelvo\\Codecs\\manifest')
+    end)
 end

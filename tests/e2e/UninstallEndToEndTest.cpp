@@ -61,7 +61,7 @@ void forgetProduct() {
     removeTree(installFolder());
     removeRegistration();
     removeTree(specialFolder(CSIDL_APPDATA) + L"\\Nelvo");
-    DeleteFileW(restartMarkerPath().c_str());
+    clearRestartMarker();
 }
 
 struct Uninstall {
