@@ -3,6 +3,7 @@
 #include <winternl.h>
 
 #include <cstdint>
+#include <string_view>
 
 extern "C" {
 // The attributes of a name relative to a folder handle, a link not followed.
@@ -45,21 +46,35 @@ FileKind kindOfHandle(HANDLE handle, bool& reparse) {
     return (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FileKind::Folder : FileKind::File;
 }
 
+// The attributes of `name` in `folder` (or of the full NT path `name`
+// without one) by name, a link not followed; INVALID_FILE_ATTRIBUTES when
+// unknown. Asked by the folder's path: Wine answers no query relative to a
+// handle.
+DWORD attributesByName(HANDLE folder, const std::wstring& name, OBJECT_ATTRIBUTES& attributes) {
+    if (!folder) {
+        NelvoBasicInformation information{};
+        return NT_SUCCESS(NtQueryAttributesFile(&attributes, &information)) ? information.fileAttributes
+                                                                             : INVALID_FILE_ATTRIBUTES;
+    }
+    wchar_t path[MAX_PATH * 2];
+    const DWORD n = GetFinalPathNameByHandleW(folder, path, MAX_PATH * 2, VOLUME_NAME_DOS);
+    if (n == 0 || n >= MAX_PATH * 2) return INVALID_FILE_ATTRIBUTES;
+    std::wstring child(path, n);
+    if (child.back() != L'\\') child += L'\\';
+    return GetFileAttributesW((child + name).c_str());
+}
+
 OpenedFile openName(HANDLE folder, const std::wstring& name, DWORD access) {
     OpenedFile opened;
     UNICODE_STRING text = counted(name);
     OBJECT_ATTRIBUTES attributes;
     InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
 
-    // What the name itself is, asked before the open: a system that follows
-    // a link when it opens it (Wine, for a link of the host's file system)
-    // still shows the link here.
-    NelvoBasicInformation byName{};
-    const NTSTATUS asked = NtQueryAttributesFile(&attributes, &byName);
-    if (asked == kNameNotFound || asked == kPathNotFound) {
-        opened.kind = FileKind::Absent;
-        return opened;
-    }
+    // What the name itself is, asked by name before the open: a system that
+    // follows a link when it opens it (Wine, for a link of the host's file
+    // system) still marks the link there. Only a hint: the handle decides,
+    // and a name marked so whose handle is not a link is left alone.
+    const DWORD byName = attributesByName(folder, name, attributes);
 
     HANDLE handle = nullptr;
     IO_STATUS_BLOCK io{};
@@ -79,7 +94,7 @@ OpenedFile openName(HANDLE folder, const std::wstring& name, DWORD access) {
     }
     // The name is a link but the handle is not: the handle is what the link
     // reaches. Nothing may be done through it.
-    if (NT_SUCCESS(asked) && (byName.fileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && !reparse) {
+    if (byName != INVALID_FILE_ATTRIBUTES && (byName & FILE_ATTRIBUTE_REPARSE_POINT) && !reparse) {
         opened.handle.reset();
         opened.kind = FileKind::Link;
     }
@@ -179,16 +194,35 @@ bool deleteByHandle(HANDLE file) {
     return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
 }
 
-bool renameByHandle(HANDLE file, HANDLE folder, const std::wstring& name, bool replace) {
-    if (!folder || !isName(name)) return false;
+namespace {
+
+bool renameTo(HANDLE file, HANDLE root, const std::wstring& name, bool replace) {
     const size_t size = sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t);
     std::vector<uint8_t> block(size, 0);
     auto* info = reinterpret_cast<FILE_RENAME_INFO*>(block.data());
     info->ReplaceIfExists = replace;
-    info->RootDirectory = folder;
+    info->RootDirectory = root;
     info->FileNameLength = DWORD(name.size() * sizeof(wchar_t));
     name.copy(info->FileName, name.size());
     return SetFileInformationByHandle(file, FileRenameInfo, info, DWORD(size)) != FALSE;
+}
+
+} // namespace
+
+bool renameByHandle(HANDLE file, HANDLE folder, const std::wstring& name, bool replace) {
+    if (!folder || !isName(name)) return false;
+    if (renameTo(file, folder, name, replace)) return true;
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND && error != ERROR_INVALID_PARAMETER)
+        return false;
+    // A system that takes no folder handle in a rename (Wine): the full NT
+    // name of the same folder, as its handle names it now.
+    wchar_t path[MAX_PATH * 2];
+    const DWORD n = GetFinalPathNameByHandleW(folder, path, MAX_PATH * 2, VOLUME_NAME_DOS);
+    if (n < 4 || n >= MAX_PATH * 2 || std::wstring_view(path, 4) != L"\\\\?\\") return false;
+    std::wstring target = L"\\??\\" + std::wstring(path + 4, n - 4);
+    if (target.back() != L'\\') target += L'\\';
+    return renameTo(file, nullptr, target + name, replace);
 }
 
 } // namespace nelvo

@@ -99,8 +99,10 @@ int moveFile(lua_State* L) {
     const OpenedFile folder = openFolderOf(targetPath, name);
     bool moved = false;
     if (source.kind == FileKind::File && folder.kind == FileKind::Folder) {
-        const OpenedFile existing = openInFolder(folder.handle.get(), name, 0);
-        if (existing.kind == FileKind::Absent || existing.kind == FileKind::File) {
+        // Only a file, or nothing, is replaced; the handle that shows it is
+        // closed again, since the system replaces no file held open.
+        const FileKind existing = openInFolder(folder.handle.get(), name, 0).kind;
+        if (existing == FileKind::Absent || existing == FileKind::File) {
             OpenedFile fresh;
             std::wstring freshName;
             for (int attempt = 0; attempt < 16 && !fresh.handle; ++attempt) {
