@@ -164,21 +164,17 @@ msgbox)
     luarun
     ;;
 restart)
-    out=$(luarun | tr -d '\r') || exit 1
-    marker=$drive_c/${out#C:\\}
-    marker=${marker//\\//}
-    [ -f "$marker" ] || fail "no marker at $marker"
+    luarun || exit 1
     expected=0000000000000000
     shutdown=$(reg_query 'HKLM\SYSTEM\CurrentControlSet\Control\Windows' /v ShutdownTime \
         | sed -n 's/.*ShutdownTime *REG_BINARY *//p')
     [ -n "$shutdown" ] && expected=$(echo "$shutdown" | tr 'A-F' 'a-f')
-    actual=$(od -An -tx1 "$marker" | tr -d ' \n')
-    [ "$actual" = "$expected" ] || fail "marker holds $actual, not $expected"
-    reg_query 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations \
-        | grep -qi 'nelvo_restart' || fail "the marker's deletion is not scheduled"
+    actual=$(reg_query 'HKLM\Software\QuentNelvo' /v RestartPending /reg:32 \
+        | sed -n 's/.*RestartPending *REG_BINARY *//p' | tr 'A-F' 'a-f')
+    [ "$actual" = "$expected" ] || fail "the marker holds '$actual', not $expected"
     # Under Wine a marker of zeros counts as a pending restart (there is no
     # ShutdownTime); leave none behind for the setup program's tests.
-    rm -f "$marker"
+    wine reg delete 'HKLM\Software\QuentNelvo' /f /reg:32 >/dev/null 2>&1
     ;;
 registration)
     luarun one two
