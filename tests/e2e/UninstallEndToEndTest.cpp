@@ -227,13 +227,20 @@ TEST_F(UninstallEndToEnd, KeepsTheUsersFilesAndRetriesALockedOne) {
     EXPECT_NE(done.run.windows[2].text.find(installFolder()), std::wstring::npos);
     EXPECT_EQ(done.run.windows[3].text, L"Nelvo需要重启电脑才能完成卸载，是否立即重启?");
 
-    // Left: the user's file with the folders above it, and the marker that
-    // makes the next setup wait for the restart.
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
+    // Left: the user's file with the folders above it, and the machine's
+    // marker that makes the next setup wait for the restart.
+    uint8_t shutdown[8] = {};
+    readShutdownTime(shutdown);
+    std::wstring bytes;
+    for (uint8_t b : shutdown) {
+        wchar_t hex[4];
+        swprintf(hex, 4, L"%02x", b);
+        bytes += (bytes.empty() ? L"" : L",") + std::wstring(hex);
+    }
+    const std::wstring markerKey = L"[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\QuentNelvo]";
     const std::vector<std::wstring> changes = prefixChanges(before_, capturePrefix());
-    std::set<std::wstring> expected{L"+ " + std::wstring(temp) + L"nelvo_restart", L"+ " + installFolder(),
-                                    L"+ " + installFolder() + L"Resource\\", L"+ " + userFile,
+    std::set<std::wstring> expected{L"+ " + markerKey, L"+ " + markerKey + L" \"RestartPending\"=hex:" + bytes,
+                                    L"+ " + installFolder(), L"+ " + installFolder() + L"Resource\\", L"+ " + userFile,
                                     L"+ " + pictures + L"\\", L"+ " + outside + L"\\", L"+ " + userData + L"\\",
                                     L"+ " + outsideData + L"\\", L"+ " + outsideData + L"\\codecs\\"};
     for (const wchar_t* picture : {L"bottom.jpg", L"filemiss.jpg", L"left.jpg", L"music.jpg", L"right.jpg", L"top.jpg"})
