@@ -7,10 +7,13 @@
 // HKEY_* numbers, and two functions of its own:
 //   notifyMessage(text) -> number   hands a notification to a sink and
 //                                   returns its answer
-//   extractFile(member, path) -> boolean
+//   extractFile(member, path) -> boolean[, system error]
 //                                   writes a member of the worker package to
 //                                   a file; "\" in the member name is read
-//                                   as "/"
+//                                   as "/"; on failure also the system's
+//                                   error code of the write (13,
+//                                   ERROR_INVALID_DATA, for a member that is
+//                                   missing or damaged)
 // Members are decoded ahead of the script on a thread of the state's own,
 // in the order the script being run names them (see MemberPrefetcher.h);
 // what reaches the disk, and when, is still up to extractFile.
