@@ -39,6 +39,17 @@ bool renameTo(HANDLE file, const std::wstring& path) {
     return SetFileInformationByHandle(file, FileRenameInfo, info, DWORD(buffer.size())) != FALSE;
 }
 
+// Whether someone holds the file at `path` open so that it cannot be
+// replaced: the system refuses the replacing move with "access denied"
+// both for that and for a file the folder's permissions protect, and only
+// this tells them apart. The probe opens the file without changing it.
+bool heldOpen(const std::wstring& path) {
+    UniqueFileHandle probe(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return !probe && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 // Makes the temporary file beside `path`, lets `fill` write the content to
 // it, and moves it over `path`; see writeMemberFile.
 template <typename Fill>
@@ -72,6 +83,8 @@ bool replaceWithNewFile(const std::wstring& path, Fill&& fill) {
         basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
         written = SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof basic) &&
                   renameTo(file.get(), path);
+        if (!written && replacing && GetLastError() == ERROR_ACCESS_DENIED && heldOpen(path))
+            SetLastError(ERROR_SHARING_VIOLATION);
         if (!written && readOnly) {
             const DWORD error = GetLastError();
             SetFileAttributesW(path.c_str(), old);
