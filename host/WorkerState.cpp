@@ -128,11 +128,14 @@ int callWrapped(lua_State* L) {
 }
 
 // [-0, +(1|2)] createDirectory(path) and createProtectedDirectory(path) ->
-// boolean[, system error], the folders they make recorded; on failure the
+// boolean[, system error], the folders they make recorded (with a
+// journal); on failure the
 // second result is the system's error code of the failed step (0 when it
 // gave none), as for extractFile
 int recordingCreateDirectory(lua_State* L) {
-    journalOf(L).recordFolders(argWideText(L, 1));
+    // Without a journal, only the error is added.
+    if (auto* journal = static_cast<UndoJournal*>(lua_touserdata(L, lua_upvalueindex(1))))
+        journal->recordFolders(argWideText(L, 1));
     SetLastError(ERROR_SUCCESS);
     const int results = callWrapped(L);
     const DWORD error = GetLastError();
@@ -243,9 +246,9 @@ void registerWorkerFunctions(lua_State* L, const LzPackage& package, Notificatio
     lua_pushlightuserdata(L, journal);
     lua_pushcclosure(L, nativeBoundary<extractFile>, 3);
     lua_setglobal(L, "extractFile");
-    if (!journal) return;
     wrapGlobal(L, "createDirectory", nativeBoundary<recordingCreateDirectory>, journal);
     wrapGlobal(L, "createProtectedDirectory", nativeBoundary<recordingCreateDirectory>, journal);
+    if (!journal) return;
     wrapGlobal(L, "moveFile", nativeBoundary<recordingMoveFile>, journal);
     wrapGlobal(L, "shellExecuteEx", nativeBoundary<recordingShellExecuteEx>, journal);
 }

@@ -63,8 +63,10 @@ protected:
 lua_State* newWorkerState(const LzPackage& package, NotificationSink& sink, UndoJournal* journal = nullptr);
 
 // Registers notifyMessage and extractFile over `package` and `sink` as
-// globals; with a journal, also wraps the system functions that change the
-// machine so that they record first. Stack unchanged.
+// globals, and makes createDirectory and createProtectedDirectory return
+// the system's error code after false, as extractFile does; with a journal,
+// also wraps the system functions that change the machine so that they
+// record first. Stack unchanged.
 void registerWorkerFunctions(lua_State* L, const LzPackage& package, NotificationSink& sink,
                              UndoJournal* journal = nullptr);
 
