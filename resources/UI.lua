@@ -520,11 +520,12 @@ local function writeFailure(systemError, path)
         return "磁盘 " .. drive .. " 处于写保护状态，无法写入。", "请取消后选择其他安装目录"
     elseif systemError == 13 or systemError == 23 then     -- ERROR_INVALID_DATA, ERROR_CRC
         return "安装程序文件已损坏。", "请重新下载安装程序后再运行"
-    elseif systemError == 32 or systemError == 33 or systemError == 1224 then
-        -- ERROR_SHARING_VIOLATION, ERROR_LOCK_VIOLATION, ERROR_USER_MAPPED_FILE
+    elseif not systemError or systemError == 32 or systemError == 33 or systemError == 1224 then
+        -- ERROR_SHARING_VIOLATION, ERROR_LOCK_VIOLATION, ERROR_USER_MAPPED_FILE;
+        -- also what a worker that passes no error means
         return "文件可能被其他程序占用。", "请关闭占用的程序再重试"
     end
-    return "无法写入（系统错误代码 " .. tostring(systemError or 0) .. "）。", "请关闭可能占用该文件的程序再重试"
+    return "无法写入（系统错误代码 " .. tostring(systemError) .. "）。", "请关闭可能占用该文件的程序再重试"
 end
 
 -- The saved install path of an earlier installation, made regular; nothing

@@ -98,23 +98,23 @@ std::wstring freeText(const std::wstring& root) {
 }
 
 // Whether a tooltip window of the process `id` shows.
+struct TooltipSearch {
+    DWORD id;
+    bool found = false;
+};
+BOOL CALLBACK findTooltip(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<TooltipSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (owner == search->id && IsWindowVisible(window) && _wcsicmp(name, L"tooltips_class32") == 0)
+        search->found = true;
+    return !search->found;
+}
 bool tooltipShows(DWORD id) {
-    struct Search {
-        DWORD id;
-        bool found = false;
-    } search{id};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* search = reinterpret_cast<Search*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (owner == search->id && IsWindowVisible(window) && _wcsicmp(name, L"tooltips_class32") == 0)
-                search->found = true;
-            return !search->found;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    TooltipSearch search{id};
+    EnumWindows(findTooltip, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
