@@ -104,7 +104,11 @@ bool replaceWithNewFile(const std::wstring& path, Fill&& fill) {
 
 bool writeAll(HANDLE file, const uint8_t* data, size_t size) {
     DWORD count = 0;
-    return WriteFile(file, data, DWORD(size), &count, nullptr) && count == size;
+    if (!WriteFile(file, data, DWORD(size), &count, nullptr)) return false;
+    // A write to a file that takes less than it was given found the disk
+    // full.
+    if (count != size) SetLastError(ERROR_DISK_FULL);
+    return count == size;
 }
 
 // Each piece of a member written on to the file.

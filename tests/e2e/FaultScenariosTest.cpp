@@ -88,12 +88,17 @@ bool fillDrive(const std::wstring& root, uint64_t leave) {
     return true;
 }
 
-// The room free on a drive as the wizard's boxes show it: "3.9 MB".
+// The room free on a drive as the wizard's boxes show it: "416 KB",
+// "3.9 MB".
 std::wstring freeText(const std::wstring& root) {
     ULARGE_INTEGER available{};
     GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr);
+    const double kb = double(available.QuadPart) / 1024;
     wchar_t text[32];
-    swprintf(text, 32, L"%.1f MB", std::floor(double(available.QuadPart) / (1024 * 1024) * 10) / 10);
+    if (kb < 1000)
+        swprintf(text, 32, L"%d KB", int(kb));
+    else
+        swprintf(text, 32, L"%.1f MB", std::floor(kb / 1024 * 10) / 10);
     return text;
 }
 
@@ -218,6 +223,14 @@ TEST_F(FaultScenarios, DriveTooSmallIsRefusedOnTheFolderPage) {
     WizardSession s(*layout, L"fault-drive-small");
     openFolderPage(s);
     if (HasFatalFailure()) return;
+    // The browse button's tooltip, from the markup, in the system's tooltip
+    // window. Wine under Xvfb sends no hover message for a pointer at rest,
+    // so the test sends the one the system would.
+    s.hover(wizard::kBrowse);
+    const POINT browse = layout->controlCentre(wizard::kBrowse);
+    PostMessageW(s.window(), WM_MOUSEHOVER, 0, MAKELPARAM(browse.x, browse.y));
+    EXPECT_TRUE(within(5000, [&] { return tooltipShows(s.process().id()); })) << "no tooltip on the browse button";
+    s.shot(L"browse-tooltip");
     // The free room follows the folder typed: another drive, another
     // figure, and the first one back with the first drive.
     const RECT label = layout->controlRect(3006);
@@ -233,10 +246,6 @@ TEST_F(FaultScenarios, DriveTooSmallIsRefusedOnTheFolderPage) {
     ASSERT_TRUE(s.replaceFolderText(L"C:\\NelvoE2E\\Small"));
     Sleep(300);
     EXPECT_EQ(capture(s.window(), freeLine), onC);
-
-    s.hover(wizard::kBrowse);
-    EXPECT_TRUE(within(5000, [&] { return tooltipShows(s.process().id()); })) << "no tooltip on the browse button";
-    s.shot(L"browse-tooltip");
 
     installTo(s, L"N:\\QuentNelvo");
     const SeenWindow box = s.answerNext(IDOK, L"too-small");
