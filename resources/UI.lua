@@ -506,26 +506,33 @@ end
 
 -- Why a file or folder could not be written, from the system's error code
 -- that the install worker passes, and what helps: the first line of the
--- box and its advice. Retry is worth it for all but a damaged program.
-local function writeFailure(systemError, path)
+-- box and its advice. `ended` when the installation has stopped (no
+-- Retry); else Retry is the advice for all but a damaged program.
+local function writeFailure(systemError, path, ended)
     local drive = driveOf(path)
     if systemError == 112 or systemError == 39 then        -- ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL
+        if ended then
+            return "磁盘 " .. drive .. " 的空间已满。", "请释放磁盘 " .. drive .. " 的空间后重新运行安装程序"
+        end
         local free = diskFreeSpace(path)
         return "磁盘 " .. drive .. " 的空间已满。",
             "请释放磁盘 " .. drive .. " 的空间（安装需要 " .. sizeText(spaceNeeded(nil), true) ..
             "，现在可用 " .. sizeText(free or 0) .. "）后重试"
     elseif systemError == 5 then                           -- ERROR_ACCESS_DENIED
-        return "没有写入的权限。", "请检查安装目录的权限后重试，或取消后选择其他安装目录"
+        return "没有写入的权限。", ended and "请检查安装目录的权限，或重新运行安装程序并选择其他安装目录" or
+            "请检查安装目录的权限后重试，或取消后选择其他安装目录"
     elseif systemError == 19 then                          -- ERROR_WRITE_PROTECT
-        return "磁盘 " .. drive .. " 处于写保护状态，无法写入。", "请取消后选择其他安装目录"
+        return "磁盘 " .. drive .. " 处于写保护状态，无法写入。",
+            ended and "请重新运行安装程序并选择其他安装目录" or "请取消后选择其他安装目录"
     elseif systemError == 13 or systemError == 23 then     -- ERROR_INVALID_DATA, ERROR_CRC
         return "安装程序文件已损坏。", "请重新下载安装程序后再运行"
     elseif not systemError or systemError == 32 or systemError == 33 or systemError == 1224 then
         -- ERROR_SHARING_VIOLATION, ERROR_LOCK_VIOLATION, ERROR_USER_MAPPED_FILE;
         -- also what a worker that passes no error means
-        return "文件可能被其他程序占用。", "请关闭占用的程序再重试"
+        return "文件可能被其他程序占用。", ended and "请关闭占用的程序后重新运行安装程序" or "请关闭占用的程序再重试"
     end
-    return "无法写入（系统错误代码 " .. tostring(systemError) .. "）。", "请关闭可能占用该文件的程序再重试"
+    return "无法写入（系统错误代码 " .. tostring(systemError) .. "）。",
+        ended and "请重新运行安装程序" or "请关闭可能占用该文件的程序再重试"
 end
 
 -- The saved install path of an earlier installation, made regular; nothing
@@ -875,7 +882,7 @@ local function setupWindow()
             local text = "安装过程发生异常\r\n\r\n" .. tostring(obj.error or "")
             local systemError = tonumber(obj.systemError)
             if systemError and systemError ~= 0 then
-                local cause, advice = writeFailure(systemError, installPath)
+                local cause, advice = writeFailure(systemError, installPath, true)
                 text = text .. "\r\n\r\n" .. cause .. advice .. "。"
             end
             window:showMessageBox(text, "错误", MB_OK + MB_ICONEXCLAMATION)

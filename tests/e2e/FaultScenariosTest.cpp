@@ -305,7 +305,8 @@ TEST_F(FaultScenarios, DriveFillsUpDuringExtraction) {
 }
 
 // A folder on a read-only drive cannot be given the installation's access
-// list: the installation stops at the folder, before anything is written.
+// list: the installation stops at the folder, before anything is written,
+// and the box says that it may not write there.
 TEST_F(FaultScenarios, ReadOnlyInstallFolder) {
     if (GetDriveTypeW(L"O:\\") != DRIVE_FIXED) GTEST_SKIP() << "no read-only drive O: (faultdrives.sh could not mount it)";
     const std::wstring dir = L"O:\\QuentNelvo\\";
@@ -314,7 +315,8 @@ TEST_F(FaultScenarios, ReadOnlyInstallFolder) {
     installTo(s, dir);
     const SeenWindow box = s.answerNext(IDOK, L"read-only-error", 60000);
     EXPECT_EQ(box.caption, L"错误");
-    EXPECT_EQ(box.text, L"安装过程发生异常\r\n\r\n创建文件夹" + dir + L"失败");
+    EXPECT_EQ(box.text, L"安装过程发生异常\r\n\r\n创建文件夹" + dir +
+                            L"失败\r\n\r\n没有写入的权限。请检查安装目录的权限，或重新运行安装程序并选择其他安装目录。");
     EXPECT_EQ(closeUndoneRun(s, L"read-only-undone").text, kUndoneText);
     expectTakenBack(dir, true);
 }
