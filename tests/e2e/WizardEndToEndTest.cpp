@@ -415,13 +415,17 @@ TEST_F(WizardEndToEnd, UpdateWithASavedPath) {
     const std::wstring question = L"Nelvo正在运行中，是否停止Nelvo？";
 
     {
-        // Keeping the product running ends the wizard before anything is installed.
+        // Keeping the product running ends the wizard before anything is
+        // installed, and the wizard says why before it goes.
         WizardSession s(*layout, L"e2e-update-keep");
         ASSERT_TRUE(s.start());
         s.click(wizard::kAccept);
         const SeenWindow box = s.answerNext(IDCANCEL, L"running-cancel");
         EXPECT_EQ(box.caption, L"提示");
         EXPECT_EQ(box.text, question);
+        const SeenWindow why = s.answerNext(IDOK, L"running-ends");
+        EXPECT_EQ(why.caption, L"提示");
+        EXPECT_EQ(why.text, L"Nelvo仍在运行，安装程序将退出。\n\n请先退出Nelvo，再重新运行安装程序。");
         EXPECT_TRUE(s.waitForExit());
         EXPECT_TRUE(product.running());
         EXPECT_FALSE(fileExists(dir + L"nelvo.cat"));
