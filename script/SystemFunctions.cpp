@@ -61,6 +61,8 @@ constexpr SystemFunction kSystemFunctions[] = {
     NELVO_SYSTEM_FUNCTION(killRunningProcess),
     NELVO_SYSTEM_FUNCTION(createProtectedDirectory),
     NELVO_SYSTEM_FUNCTION(isSystemPath),
+    NELVO_SYSTEM_FUNCTION(diskFreeSpace),
+    NELVO_SYSTEM_FUNCTION(fileSize),
     NELVO_SYSTEM_FUNCTION(getRunOptions),
     NELVO_SYSTEM_FUNCTION(setExitCode),
     NELVO_SYSTEM_FUNCTION(writeLog),
@@ -68,7 +70,7 @@ constexpr SystemFunction kSystemFunctions[] = {
 
 #undef NELVO_SYSTEM_FUNCTION
 
-static_assert(std::size(kSystemFunctions) == 42);
+static_assert(std::size(kSystemFunctions) == 44);
 
 int32_t rootNumber(HKEY root) { return static_cast<int32_t>(reinterpret_cast<intptr_t>(root)); }
 
