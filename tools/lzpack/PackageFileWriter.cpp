@@ -231,6 +231,11 @@ bool PackageFileWriter::finish(std::string& error) {
         return false;
     }
     end_ += tail.size();
+    // A member that failed may have left bytes past the end.
+    if (::ftruncate(out_, off_t(end_)) != 0) {
+        error = std::string("cannot write the package: ") + std::strerror(errno);
+        return false;
+    }
     return true;
 }
 

@@ -57,7 +57,8 @@ public:
     // pread; its position is not used), under `name`. False with the
     // reason in `error` when reading or writing fails, the file is not
     // `size` bytes long, or the package would pass the 4 GiB its 32-bit
-    // offsets can address.
+    // offsets can address. A member that fails leaves the package as it
+    // was: more members may follow.
     bool add(std::u16string name, int in, uint64_t size, Packing packing, std::string& error);
 
     // Whether the last member added was compressed.
