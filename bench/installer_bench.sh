@@ -376,10 +376,11 @@ if [ "$large_mb" -gt 0 ]; then
   suffix= wizard_out= stage=$saved_stage program_lz=$saved_program_lz
   ours_large_size=$(stat -c %s "$large/out/setup.exe")
   nsis_large_size=$(stat -c %s "${nsis_exe[large]}")
-  # Nothing of it stays: the payload, both installers, and the large copies
-  # in the make-setup tree (its next run stages and packs again).
+  # Nothing of it stays: the payload, both installers, the large copies
+  # in the make-setup tree (its next run stages and packs again), and what
+  # the wizard installed in its default folder.
   rm -rf "$large" "$root/build/make-setup/payload" "$root/build/make-setup/out/setup.exe" \
-    "$root/build/make-setup/resources/packages/program.lz"
+    "$root/build/make-setup/resources/packages/program.lz" "$drive_c/Program Files (x86)/QuentNelvo"
 fi
 
 # --- the table ---------------------------------------------------------------
