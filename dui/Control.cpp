@@ -62,10 +62,53 @@ const Panel* Control::asPanel() const {
 
 void Control::setFlag(uint32_t f, bool on) {
     f &= ~static_cast<uint32_t>(ControlFlag::IsPanel);
+    const uint32_t before = flags_;
     if (on)
         flags_ |= f;
     else
         flags_ &= ~f;
+    // What decides where the focus may be and what a client is told.
+    constexpr uint32_t watched = ControlFlag::Enabled | ControlFlag::Visible | ControlFlag::Checked;
+    if (const uint32_t changed = (before ^ flags_) & watched; changed && window_ && attached())
+        window_->flagsChanged(*this, changed);
+}
+
+bool Control::focusable() const { return false; }
+
+uint32_t Control::wantedKeys() const { return 0; }
+
+access::Role Control::accessibleRole() const {
+    return hasFlag(ControlFlag::ListItem) ? access::Role::ListItem : access::Role::None;
+}
+
+std::u16string Control::accessibleName() const {
+    for (PropertyKey key : {attr::accessibleName, attr::text, attr::tooltip})
+        if (const std::u16string* t = findText(key); t && !t->empty()) return *t;
+    return {};
+}
+
+std::u16string Control::accessibleValue() const { return {}; }
+
+uint32_t Control::accessibleState() const {
+    if (!hasFlag(ControlFlag::ListItem)) return 0;
+    return access::State::Selectable | (checked() ? access::State::Selected : 0);
+}
+
+std::u16string Control::defaultActionName() const {
+    return hasFlag(ControlFlag::ListItem) ? u"选择" : u"";
+}
+
+bool Control::doDefaultAction() {
+    if (!hasFlag(ControlFlag::ListItem) || !parent_ || !parent_->parent()) return false;
+    return parent_->parent()->childAction(*this);
+}
+
+bool Control::childAction(Control&) { return false; }
+
+void Control::shownChildren(std::vector<Control*>&) const {}
+
+void Control::accessibleChanged(access::Change change) {
+    if (window_ && attached()) window_->accessibleChange(*this, change);
 }
 
 std::u16string Control::text() const {
