@@ -1,9 +1,7 @@
 #pragma once
 // What the framework tells an accessibility client about a control, in the
 // numbers the system's accessibility interface uses, so that the window can
-// hand them on unchanged; and the keys a control may keep for itself
-// instead of the window's own use of them. Plain data, free of any
-// operating system.
+// hand them on unchanged. Plain data, free of any operating system.
 
 #include <cstdint>
 
@@ -35,31 +33,19 @@ enum class Role : int32_t {
 // selected, read-only, default); the window adds focus, focusability,
 // availability and visibility.
 namespace State {
-enum : uint32_t {
-    Unavailable = 0x1,
-    Selected = 0x2,
-    Focused = 0x4,
-    Pressed = 0x8,
-    Checked = 0x10,
-    ReadOnly = 0x40,
-    Default = 0x100,
-    Invisible = 0x8000,
-    Offscreen = 0x10000,
-    Focusable = 0x100000,
-    Selectable = 0x200000,
-    Linked = 0x400000,
-};
-}
-
-// Keys a focused control handles itself, so that the window does not use
-// them to move the focus or press a button.
-namespace WantedKey {
-enum : uint32_t {
-    Tab = 0x1,
-    Enter = 0x2,
-    Escape = 0x4,
-};
-}
+inline constexpr uint32_t Unavailable = 0x1;
+inline constexpr uint32_t Selected = 0x2;
+inline constexpr uint32_t Focused = 0x4;
+inline constexpr uint32_t Pressed = 0x8;
+inline constexpr uint32_t Checked = 0x10;
+inline constexpr uint32_t ReadOnly = 0x40;
+inline constexpr uint32_t Default = 0x100;
+inline constexpr uint32_t Invisible = 0x8000;
+inline constexpr uint32_t Offscreen = 0x10000;
+inline constexpr uint32_t Focusable = 0x100000;
+inline constexpr uint32_t Selectable = 0x200000;
+inline constexpr uint32_t Linked = 0x400000;
+} // namespace State
 
 // What changed about a control, for the window to tell listening clients.
 enum class Change : int32_t {

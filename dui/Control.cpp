@@ -75,8 +75,6 @@ void Control::setFlag(uint32_t f, bool on) {
 
 bool Control::focusable() const { return false; }
 
-uint32_t Control::wantedKeys() const { return 0; }
-
 access::Role Control::accessibleRole() const {
     return hasFlag(ControlFlag::ListItem) ? access::Role::ListItem : access::Role::None;
 }

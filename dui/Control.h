@@ -82,10 +82,6 @@ public:
     // Whether the control can hold the keyboard focus (Tab reaches it when
     // it is shown and enabled). False by default.
     virtual bool focusable() const;
-    // The dialog keys (access::WantedKey) the focused control handles
-    // itself; the window uses the others for moving the focus and pressing
-    // buttons. None by default.
-    virtual uint32_t wantedKeys() const;
     // The role an accessibility client is told; None (the default, except
     // for list items) keeps the control out of the accessible tree.
     virtual access::Role accessibleRole() const;

@@ -188,12 +188,12 @@ LRESULT WindowImpl::onCreate() {
     layoutRoot(size.cx, size.cy);
     SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     applyRoundCorner(size.cx, size.cy);
-    // As the system's dialogs: focus is shown from the start only when the
-    // user asked for keyboard cues always or a screen reader runs.
-    BOOL cues = FALSE, reader = FALSE;
-    SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &cues, 0);
+    // Focus is shown from the start only when a screen reader runs. The
+    // setting for keyboard cues always is not asked: Wine turns it on by
+    // default, and a mouse user must see the window as it always was.
+    BOOL reader = FALSE;
     SystemParametersInfoW(SPI_GETSCREENREADER, 0, &reader, 0);
-    cuesShown_ = cues || reader;
+    cuesShown_ = reader != FALSE;
     StartupPhases::mark("window and layout");
     return 0;
 }
@@ -573,6 +573,14 @@ LRESULT WindowImpl::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CHAR:
         onKey(message, wParam, lParam);
         return 0;
+    case WM_SYSKEYDOWN:
+        // Alt+F4 during the dialog is its cancel control's press, whether or
+        // not the system would make it a close request.
+        if (wParam == VK_F4 && inModal_) {
+            requestClose();
+            return 0;
+        }
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
     case WM_CHANGEUISTATE:
         // A top-level window applies the change to itself.
         SendMessageW(hwnd_, WM_UPDATEUISTATE, wParam, lParam);

@@ -5,6 +5,7 @@
 // photographed (out/screenshots/keys-*.png). What it installed is checked
 // from outside, as for the mouse walk.
 
+#include "base/TextConvert.h"
 #include "tests/support/AccessibleTree.h"
 #include "tests/support/InstalledProduct.h"
 #include "tests/support/RealInput.h"
@@ -16,6 +17,8 @@
 
 #include <objbase.h>
 #include <oleacc.h>
+
+#include <functional>
 
 namespace nelvo::test {
 namespace {
@@ -35,6 +38,12 @@ AccessibleTree treeWhen(HWND window, DWORD timeoutMs, const std::function<bool(c
     }
     EXPECT_TRUE(ready(*tree)) << tree->describe();
     return *tree;
+}
+
+// A picture of the wizard once what the last key changed is painted.
+void shotAfterPaint(WizardSession& s, const std::wstring& what) {
+    Sleep(300);
+    s.shot(what);
 }
 
 bool hasChild(const AccessibleTree& t, const wchar_t* name) { return t.named(name) != nullptr; }
@@ -109,12 +118,12 @@ TEST_F(KeyboardWizard, InstallByKeysAloneReadAloudOnEveryPage) {
     Sleep(200);
     EXPECT_EQ(focusedName(w), L"许可协议");
     pressKey(VK_NEXT);
-    s.shot(L"licence-focus");
+    shotAfterPaint(s, L"licence-focus");
     pressKey(VK_TAB);
     pressKey(VK_TAB);
     Sleep(200);
     EXPECT_EQ(focusedName(w), L"接受协议");
-    s.shot(L"accept-focus");
+    shotAfterPaint(s, L"accept-focus");
     pressKey(VK_TAB);
     pressKey(VK_TAB);
     pressKey(VK_TAB);
@@ -123,7 +132,7 @@ TEST_F(KeyboardWizard, InstallByKeysAloneReadAloudOnEveryPage) {
     pressKey(VK_TAB, VK_SHIFT);
     Sleep(200);
     EXPECT_EQ(focusedName(w), L"关闭");
-    s.shot(L"close-focus");
+    shotAfterPaint(s, L"close-focus");
 
     // Enter presses the default button from the licence text.
     pressKey(VK_TAB);
@@ -136,7 +145,7 @@ TEST_F(KeyboardWizard, InstallByKeysAloneReadAloudOnEveryPage) {
     EXPECT_EQ(t.named(L"安装目录")->value, defaultInstallFolder());
     expectChild(t, L"浏览…", ROLE_SYSTEM_PUSHBUTTON, STATE_SYSTEM_FOCUSABLE);
     expectChild(t, L"安装", ROLE_SYSTEM_PUSHBUTTON, STATE_SYSTEM_DEFAULT);
-    s.shot(L"folder-focus");
+    shotAfterPaint(s, L"folder-focus");
 
     // A path without a drive is refused; after the box the keys go to the
     // folder box again.
@@ -177,7 +186,7 @@ TEST_F(KeyboardWizard, InstallByKeysAloneReadAloudOnEveryPage) {
     expectChild(t, L"安装进度", ROLE_SYSTEM_PROGRESSBAR, 0);
     EXPECT_THAT(t.named(L"安装进度")->value, ::testing::EndsWith(L"%"));
     expectChild(t, L"关闭", ROLE_SYSTEM_PUSHBUTTON, STATE_SYSTEM_UNAVAILABLE);
-    s.shot(L"progress");
+    shotAfterPaint(s, L"progress");
     pressKey(VK_ESCAPE);
 
     // Finish page: the check box has the focus; Space and the reader's
@@ -192,7 +201,7 @@ TEST_F(KeyboardWizard, InstallByKeysAloneReadAloudOnEveryPage) {
         if (n.name.find(L"安装程序已经在您的电脑中安装了Nelvo") == 0) text = &n;
     ASSERT_TRUE(text) << t.describe();
     EXPECT_TRUE(text->state & STATE_SYSTEM_UNAVAILABLE);
-    s.shot(L"finish-focus");
+    shotAfterPaint(s, L"finish-focus");
     const long box = t.named(L"运行 Nelvo")->id;
     pressKey(VK_SPACE);
     t = treeWhen(w, 2000, [](const AccessibleTree& t) {
@@ -219,6 +228,7 @@ TEST_F(KeyboardWizard, InstallByKeysAloneReadAloudOnEveryPage) {
 TEST_F(KeyboardWizard, AltF4AndEscapeAskTheQuitQuestion) {
     WizardSession s(*layout, L"keys-cancel");
     ASSERT_TRUE(s.start());
+    Sleep(300);
     // Alt+F4 asks; No keeps the wizard.
     pressKey(VK_F4, VK_MENU);
     EXPECT_THAT(answerWithKey(s, 'N', L"quit-question"), ::testing::HasSubstr(L"退出安装程序吗？"));
