@@ -75,9 +75,7 @@ void Control::setFlag(uint32_t f, bool on) {
 
 bool Control::focusable() const { return false; }
 
-access::Role Control::accessibleRole() const {
-    return hasFlag(ControlFlag::ListItem) ? access::Role::ListItem : access::Role::None;
-}
+access::Role Control::accessibleRole() const { return access::Role::None; }
 
 std::u16string Control::accessibleName() const {
     for (PropertyKey key : {attr::accessibleName, attr::text, attr::tooltip})
@@ -87,18 +85,29 @@ std::u16string Control::accessibleName() const {
 
 std::u16string Control::accessibleValue() const { return {}; }
 
-uint32_t Control::accessibleState() const {
-    if (!hasFlag(ControlFlag::ListItem)) return 0;
+uint32_t Control::accessibleState() const { return 0; }
+
+std::u16string Control::defaultActionName() const { return {}; }
+
+bool Control::doDefaultAction() { return false; }
+
+access::Role Control::clientRole() const {
+    return hasFlag(ControlFlag::ListItem) ? access::Role::ListItem : accessibleRole();
+}
+
+uint32_t Control::clientState() const {
+    if (!hasFlag(ControlFlag::ListItem)) return accessibleState();
     return access::State::Selectable | (checked() ? access::State::Selected : 0);
 }
 
-std::u16string Control::defaultActionName() const {
-    return hasFlag(ControlFlag::ListItem) ? u"选择" : u"";
+std::u16string Control::clientActionName() const {
+    return hasFlag(ControlFlag::ListItem) ? std::u16string(u"选择") : defaultActionName();
 }
 
-bool Control::doDefaultAction() {
-    if (!hasFlag(ControlFlag::ListItem) || !parent_ || !parent_->parent()) return false;
-    return parent_->parent()->childAction(*this);
+bool Control::clientAction() {
+    if (!hasFlag(ControlFlag::ListItem)) return doDefaultAction();
+    // The item lies in the list's stack.
+    return parent_ && parent_->parent() && parent_->parent()->childAction(*this);
 }
 
 bool Control::childAction(Control&) { return false; }

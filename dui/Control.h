@@ -82,8 +82,8 @@ public:
     // Whether the control can hold the keyboard focus (Tab reaches it when
     // it is shown and enabled). False by default.
     virtual bool focusable() const;
-    // The role an accessibility client is told; None (the default, except
-    // for list items) keeps the control out of the accessible tree.
+    // The role an accessibility client is told; None (the default) keeps
+    // the control out of the accessible tree.
     virtual access::Role accessibleRole() const;
     // The `accessibleName` attribute, else the text, else the tooltip.
     virtual std::u16string accessibleName() const;
@@ -172,6 +172,14 @@ public:
     // Changes Checked; on a change raises ValueChange (Direct) and
     // invalidates (deferred).
     void setChecked(bool checked);
+
+    // What a client is told and what its default action does, an item's
+    // part included: an item of a list box is a list item whatever its own
+    // kind, selectable, and its action selects it in its list.
+    access::Role clientRole() const;
+    uint32_t clientState() const;
+    std::u16string clientActionName() const;
+    bool clientAction();
 
     // Tells the window that the name, value or state an accessibility client
     // sees has changed. Nothing when not attached.

@@ -227,7 +227,7 @@ HRESULT WindowAccessible::get_accRole(VARIANT child, VARIANT* role) {
         Control* control;
         const HRESULT hr = resolve(child, window, control);
         if (FAILED(hr)) return hr;
-        setI4(role, control ? static_cast<long>(control->accessibleRole()) : ROLE_SYSTEM_CLIENT);
+        setI4(role, control ? static_cast<long>(control->clientRole()) : ROLE_SYSTEM_CLIENT);
         return S_OK;
     });
 }
@@ -245,7 +245,7 @@ HRESULT WindowAccessible::get_accState(VARIANT child, VARIANT* state) {
         if (!control) {
             bits = access::State::Focusable | (hasFocus && !window->focusControl() ? access::State::Focused : 0);
         } else {
-            bits = control->accessibleState();
+            bits = control->clientState();
             if (!control->enabled()) bits |= access::State::Unavailable;
             if (control->focusable() && control->enabled()) bits |= access::State::Focusable;
             if (hasFocus && window->focusControl() == control) bits |= access::State::Focused;
@@ -300,7 +300,7 @@ HRESULT WindowAccessible::get_accDefaultAction(VARIANT child, BSTR* action) {
         Control* control;
         const HRESULT hr = resolve(child, window, control);
         if (FAILED(hr)) return hr;
-        return control ? text(control->defaultActionName(), action) : S_FALSE;
+        return control ? text(control->clientActionName(), action) : S_FALSE;
     });
 }
 
@@ -389,7 +389,7 @@ HRESULT WindowAccessible::accDoDefaultAction(VARIANT child) {
         Control* control;
         const HRESULT hr = resolve(child, window, control);
         if (FAILED(hr)) return hr;
-        if (!control || !control->enabled() || !control->doDefaultAction()) return DISP_E_MEMBERNOTFOUND;
+        if (!control || !control->enabled() || !control->clientAction()) return DISP_E_MEMBERNOTFOUND;
         return S_OK;
     });
 }

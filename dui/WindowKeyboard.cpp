@@ -28,7 +28,7 @@ bool keyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 // Text a person types into shows its caret as the focus; everything else
 // gets the dotted frame.
 bool framesFocus(const Control& c) {
-    return c.accessibleRole() != access::Role::Text || (c.accessibleState() & access::State::ReadOnly);
+    return c.clientRole() != access::Role::Text || (c.clientState() & access::State::ReadOnly);
 }
 
 } // namespace
@@ -70,10 +70,10 @@ void WindowImpl::dialogKey(WPARAM key) {
     case VK_RETURN: {
         // The focused push button is the one Enter presses; elsewhere the
         // page's default button.
-        Control* target = focus_ && focus_->accessibleRole() == access::Role::PushButton
+        Control* target = focus_ && focus_->clientRole() == access::Role::PushButton
                               ? focus_
                               : markedControl(*root_, attr::isDefault);
-        if (target) target->doDefaultAction();
+        if (target) target->clientAction();
         return;
     }
     case VK_ESCAPE:
@@ -87,7 +87,7 @@ void WindowImpl::dialogKey(WPARAM key) {
 bool WindowImpl::requestClose() {
     if (!root_) return false;
     Control* cancel = markedControl(*root_, attr::isCancel);
-    return cancel && cancel->doDefaultAction();
+    return cancel && cancel->clientAction();
 }
 
 // --- Focus -----------------------------------------------------------------
@@ -207,7 +207,7 @@ std::vector<Control*> WindowImpl::accessibleChildren() const {
     std::vector<Control*> children;
     if (!root_ || !LiveSet::contains(root_.get())) return children;
     for (Control* c : shownControls(*root_))
-        if (c->accessibleRole() != access::Role::None) children.push_back(c);
+        if (c->clientRole() != access::Role::None) children.push_back(c);
     return children;
 }
 

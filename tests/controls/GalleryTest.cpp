@@ -31,6 +31,8 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <utility>
+#include <vector>
 #include <string>
 #include <typeinfo>
 
@@ -232,14 +234,34 @@ TEST_F(GalleryTest, ComboListOpenDownAndUpAndATabSlidingIn) {
         EXPECT_NE(GetFileAttributesW(picture.c_str()), INVALID_FILE_ATTRIBUTES) << "no picture taken";
 }
 
+// The win events raised for the gallery's window: event and child id.
+std::vector<std::pair<DWORD, LONG>> g_winEvents;
+HWND g_eventWindow = nullptr;
+
+void CALLBACK recordWinEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+    if (hwnd == g_eventWindow && object == OBJID_CLIENT) g_winEvents.emplace_back(event, child);
+}
+
 // Every control of the gallery by keys alone, and as an accessibility
 // client is told of it.
 TEST_F(GalleryTest, EveryControlByKeysAndAsAReaderSeesIt) {
+    g_eventWindow = hwnd_;
+    g_winEvents.clear();
+    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, &recordWinEvent,
+                                               GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_TRUE(hook);
+    const auto heard = [&](DWORD event, Control& c) {
+        pump(20);
+        const LONG id = window_->accessibleId(&c);
+        for (const auto& [e, child] : g_winEvents)
+            if (e == event && child == id && id != CHILDID_SELF) return true;
+        return false;
+    };
     auto key = [&](WPARAM vk) {
         SendMessageW(hwnd_, WM_KEYDOWN, vk, 1);
         pump(5);
     };
-    auto role = [&](Control& c) { return c.accessibleRole(); };
+    auto role = [&](Control& c) { return c.clientRole(); };
     const std::vector<Control*> children = window_->accessibleChildren();
     auto& list = static_cast<ListBox&>(control(202));
     int items = 0;
@@ -277,7 +299,7 @@ TEST_F(GalleryTest, EveryControlByKeysAndAsAReaderSeesIt) {
     EXPECT_EQ(list.selectedText(), u"Nelvo 主程序") << "Down with nothing selected selects the first";
     key(VK_END);
     EXPECT_EQ(list.selectedText(), u"示例图片");
-    EXPECT_TRUE(list.item(1)->doDefaultAction());
+    EXPECT_TRUE(list.item(1)->clientAction());
     EXPECT_EQ(list.selectedText(), u"摄像头驱动");
 
     auto& slider = static_cast<Slider&>(control(203));
@@ -288,6 +310,8 @@ TEST_F(GalleryTest, EveryControlByKeysAndAsAReaderSeesIt) {
     EXPECT_EQ(slider.value(), 41);
     key(VK_END);
     EXPECT_EQ(slider.accessibleValue(), u"100");
+    EXPECT_TRUE(heard(EVENT_OBJECT_FOCUS, slider));
+    EXPECT_TRUE(heard(EVENT_OBJECT_VALUECHANGE, slider));
 
     Control& combo = control(206);
     window_->setFocus(&combo);
@@ -306,6 +330,15 @@ TEST_F(GalleryTest, EveryControlByKeysAndAsAReaderSeesIt) {
     key(VK_DOWN);
     ASSERT_TRUE(panel.verticalBar());
     EXPECT_EQ(panel.verticalBar()->position(), 20);
+
+    // A check box's toggle is a state change.
+    Control& box = control(109);
+    window_->setFocus(&box);
+    key(VK_SPACE);
+    pump(20);
+    EXPECT_TRUE(box.checked());
+    EXPECT_TRUE(heard(EVENT_OBJECT_STATECHANGE, box));
+    UnhookWinEvent(hook);
 }
 
 } // namespace
