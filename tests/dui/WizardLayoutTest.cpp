@@ -144,8 +144,10 @@ TEST_F(WizardLayoutTest, EveryControlGetsItsBounds) {
         {{2, 1}, 0, u"Panel", {40, 125, 416, 173}},
         {{2, 1, 0}, 3001, u"TextBox", {30, 11, 280, 36}},  // (48 - 25) / 2 = 11
         {{2, 1, 1}, 3002, u"Button", {286, 10, 358, 38}},  // 376 - 18 - 72
-        {{2, 2}, 3003, u"Button", {24, 296, 86, 322}},
-        {{2, 3}, 3004, u"Button", {418, 296, 480, 322}},
+        {{2, 2}, 3005, u"Control", {40, 185, 340, 197}},  // the space needed, 300 wide
+        {{2, 3}, 3006, u"Control", {40, 205, 340, 217}},  // the space free
+        {{2, 4}, 3003, u"Button", {24, 296, 86, 322}},
+        {{2, 5}, 3004, u"Button", {418, 296, 480, 322}},
         {{3}, 4000, u"Panel", {0, 24, 504, 366}},
         {{3, 0}, 0, u"Control", {30, 100, 174, 112}},  // 12 units
         {{3, 1}, 4001, u"ProgressBar", {30, 135, 440, 146}},
@@ -176,7 +178,7 @@ TEST_F(WizardLayoutTest, EveryControlGetsItsBounds) {
         }
         ++controls;
     }
-    EXPECT_EQ(window.idMap().size(), 21u);
+    EXPECT_EQ(window.idMap().size(), 23u);
     // Nothing more than the table lists.
     size_t counted = 0;
     auto count = [&](auto&& self, Control* c) -> void {
