@@ -12,6 +12,8 @@
 
 #include <lua.h>
 
+#include <commctrl.h>
+
 #include <atomic>
 #include <memory>
 #include <new>
@@ -105,6 +107,21 @@ bool install(const WorkParameters& work, DispatcherSink& sink, UndoJournal& jour
     return sink.finishPageShown;
 }
 
+// The notification that ends an undone run: {code=12,complete=<all taken
+// back>,driver=<the previous driver was removed>,restart=<a restart is
+// needed>,left=<what stays, one per line>,atRestart=<files that come back at
+// the restart, one per line>}.
+std::string undoneNotification(const UndoReport& report, bool driverRemoved) {
+    auto lines = [](const std::vector<std::wstring>& items) {
+        std::wstring text;
+        for (const std::wstring& item : items) text += (text.empty() ? L"" : L"\r\n") + item;
+        return longBracket(wideToUtf8(text));
+    };
+    return std::string("{code=12,complete=") + (report.complete() ? "true" : "false") +
+           ",driver=" + (driverRemoved ? "true" : "false") + ",restart=" + (report.restartNeeded ? "true" : "false") +
+           ",left=" + lines(report.left) + ",atRestart=" + lines(report.atRestart) + "}";
+}
+
 // The worker thread's steps; everything is released when this returns.
 void runWork() {
     const WorkParameters work = g_work;
@@ -114,10 +131,16 @@ void runWork() {
     UndoJournal journal;
     std::string failure;
     bool succeeded = false;
-    try {
-        succeeded = install(work, sink, journal, failure);
-    } catch (const std::exception& e) {
-        failure = std::string("安装线程发生异常：") + e.what();
+    // On disk before anything changes, so that a run that is killed is
+    // taken back by the next setup or uninstall program.
+    if (!journal.keepOnDisk(undoJournalPath())) {
+        failure = "无法创建安装记录文件：" + wideToUtf8(undoJournalPath());
+    } else {
+        try {
+            succeeded = install(work, sink, journal, failure);
+        } catch (const std::exception& e) {
+            failure = std::string("安装线程发生异常：") + e.what();
+        }
     }
     if (succeeded) {
         journal.commit();
@@ -127,12 +150,47 @@ void runWork() {
     // The wizard shows the undo as a step of its own and closes with a box
     // that says what came back; without a wizard it happens all the same.
     const bool told = !sink.unanswered && sink.notify("{code=11}").delivered;
-    const size_t left = journal.undo();
-    if (told)
-        sink.notify((std::string("{code=12,complete=") + (left == 0 ? "true" : "false") +
-                     ",driver=" + (journal.driverRemoved() ? "true" : "false") + "}")
-                        .c_str());
+    const UndoReport report = journal.undo();
+    if (told) sink.notify(undoneNotification(report, journal.driverRemoved()).c_str());
 }
+
+// While the worker changes the machine the session does not end under it:
+// the wizard's window says why (ShutdownBlockReasonCreate) and answers
+// WM_QUERYENDSESSION with FALSE. Main thread only.
+constexpr UINT_PTR kSessionGuardId = 0x4e4c5653;
+HWND g_guardedWindow = nullptr;
+
+LRESULT CALLBACK sessionGuardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_QUERYENDSESSION && g_busy) return FALSE;
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(window, sessionGuardProc, kSessionGuardId);
+        if (g_guardedWindow == window) g_guardedWindow = nullptr;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+BOOL CALLBACK findWizardWindow(HWND window, LPARAM found) {
+    if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+void guardSession() {
+    HWND window = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findWizardWindow, reinterpret_cast<LPARAM>(&window));
+    if (!window) return;
+    if (window != g_guardedWindow && SetWindowSubclass(window, sessionGuardProc, kSessionGuardId, 0))
+        g_guardedWindow = window;
+    ShutdownBlockReasonCreate(window, L"正在安装 Nelvo，结束前请等待安装完成或撤销。");
+}
+
+// Posted by the worker when it is done: the reason goes with the work.
+class SessionRelease final : public QXService::IRunable {
+public:
+    void run() override {
+        if (g_guardedWindow && IsWindow(g_guardedWindow)) ShutdownBlockReasonDestroy(g_guardedWindow);
+    }
+};
 
 DWORD WINAPI workerMain(void*) {
     // A thread entry: nothing thrown may leave it. What escapes runWork has
@@ -154,6 +212,10 @@ DWORD WINAPI workerMain(void*) {
         }
     }
     g_busy = false;
+    try {
+        MainThreadDispatcher::post(std::make_shared<SessionRelease>());
+    } catch (...) {
+    }
     return 0;
 }
 
@@ -174,6 +236,7 @@ bool LuaWork::start(std::u16string scriptName, std::u16string packageName, std::
         return false;
     }
     MainThreadDispatcher::trackHandle(thread);
+    guardSession();
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include "base/TextConvert.h"
 #include "base/UniqueHandle.h"
 #include "host/InstanceMutex.h"
+#include "host/LeftOverRun.h"
 #include "host/RestartMarker.h"
 #include "host/ScriptGuards.h"
 #include "host/WorkerState.h"
@@ -77,6 +78,9 @@ void firstStage() {
         notice(L"检测到Quent安装或卸载程序正在运行，请结束后重试。");
         return;
     }
+    // An installation that was killed is taken back before anything is
+    // removed.
+    finishLeftOverRun();
     if (restartPending()) {
         notice(L"检测到Quent安装或卸载操作尚未完成，需要重启电脑。");
         return;
