@@ -360,7 +360,9 @@ bool UndoJournal::recordWrite(const std::wstring& path, size_t& change) {
 }
 
 void UndoJournal::cancel(size_t change) {
-    if (change >= entries_.size() || entries_[change].cancelled) return;
+    // A change made earlier in the run (a path written twice) stays made:
+    // a failed write leaves the file as it was.
+    if (change >= entries_.size() || entries_[change].cancelled || entries_[change].made) return;
     Entry& entry = entries_[change];
     if (!entry.kept.empty() && GetFileAttributesW(entry.kept.c_str()) != INVALID_FILE_ATTRIBUTES &&
         restore(entry.kept, entry.path, entry.attributes) != Restored::Done)

@@ -6,6 +6,7 @@
 
 #include "base/TextConvert.h"
 #include "base/UniqueHandle.h"
+#include "host/RestartMarker.h"
 #include "tests/support/InstalledProduct.h"
 #include "tests/support/PrefixState.h"
 #include "tests/support/ProcessDriver.h"
@@ -124,8 +125,10 @@ TEST_F(UndoScenarios, KilledUpdateIsTakenBackWhenSetupStartsAgain) {
     EXPECT_EQ(result.windows[1].text, L"检测到Quent安装或卸载操作尚未完成，需要重启电脑。");
     EXPECT_FALSE(fileExists(undoJournalFile())) << "the journal stays after it was finished";
 
-    // The restart: the file is free again and its rename is done.
+    // The restart: the file is free again, its rename is done and the
+    // marker of the pending restart is no longer current.
     held.reset();
+    EXPECT_TRUE(DeleteFileW(restartMarkerPath().c_str())) << "no restart marker";
     const auto renames = pendingRenames();
     size_t restored = 0;
     for (const auto& [source, target] : renames) {
