@@ -108,18 +108,21 @@ bool install(const WorkParameters& work, DispatcherSink& sink, UndoJournal& jour
 }
 
 // The notification that ends an undone run: {code=12,complete=<all taken
-// back>,driver=<the previous driver was removed>,restart=<a restart is
-// needed>,left=<what stays, one per line>,atRestart=<files that come back at
-// the restart, one per line>}.
+// back>,driver=<the previous driver was removed>}, then only when there is
+// such a thing: restart=true (a restart is needed), left=<what stays, one
+// per line>, atRestart=<files that come back at the restart, one per line>.
 std::string undoneNotification(const UndoReport& report, bool driverRemoved) {
     auto lines = [](const std::vector<std::wstring>& items) {
         std::wstring text;
         for (const std::wstring& item : items) text += (text.empty() ? L"" : L"\r\n") + item;
         return longBracket(wideToUtf8(text));
     };
-    return std::string("{code=12,complete=") + (report.complete() ? "true" : "false") +
-           ",driver=" + (driverRemoved ? "true" : "false") + ",restart=" + (report.restartNeeded ? "true" : "false") +
-           ",left=" + lines(report.left) + ",atRestart=" + lines(report.atRestart) + "}";
+    std::string text = std::string("{code=12,complete=") + (report.complete() ? "true" : "false") +
+                       ",driver=" + (driverRemoved ? "true" : "false");
+    if (report.restartNeeded) text += ",restart=true";
+    if (!report.left.empty()) text += ",left=" + lines(report.left);
+    if (!report.atRestart.empty()) text += ",atRestart=" + lines(report.atRestart);
+    return text + "}";
 }
 
 // The worker thread's steps; everything is released when this returns.

@@ -27,9 +27,9 @@
 //    exception) undoes the run: the worker sends {code=11} (the wizard
 //    shows the undo as a step), undoes, and sends
 //    {code=12,complete=<all taken back>,driver=<the previous driver was
-//    removed>,restart=<a restart is needed>,left=<what stays>,
-//    atRestart=<files back at the restart>}, on which the wizard says so in
-//    its closing box;
+//    removed>} with, when there is such a thing, restart=true, left=<what
+//    stays> and atRestart=<files back at the restart>, one per line; the
+//    wizard says so in its closing box;
 //  - while the worker runs, the session does not end under it: start()
 //    gives the calling thread's wizard window a shutdown reason and makes it
 //    answer WM_QUERYENDSESSION with FALSE; the reason goes when the worker

@@ -151,16 +151,18 @@ TEST_F(UndoScenarios, KilledUpdateIsTakenBackWhenSetupStartsAgain) {
 
 // The progress page's cancel: No lets the installation go on; Yes while the
 // device tool installs the driver waits for the tool (it cannot be stopped)
-// and then takes the run back. The machine is as it was before, files and
-// registry, but for the folder the test made with the tool's outcome and
-// the tool's log in it.
+// and then takes the run back. The tool removes the driver with its answer
+// 1 (done once the machine restarts): the undo is complete and asks for
+// the restart. The machine is as it was before, files and registry, but for
+// the folder the test made with the tool's outcome and the tool's log in
+// it, and the restart marker.
 TEST_F(UndoScenarios, CancelOnTheProgressPage) {
     const ReportedVersion windows8(L"win8");
     const std::wstring dir = kScratch + L"Cancelled\\";
     const PrefixState before = capturePrefix();
     ASSERT_FALSE(before.registry.empty());
     WizardSession s(*layout, L"undo-progress-cancel");
-    installWithDeviceOutcome(s, dir, "install 0 8\n");
+    installWithDeviceOutcome(s, dir, "install 0 8\nremove 1\n");
     if (HasFatalFailure()) return;
 
     s.click(kProgressCancel);
@@ -176,7 +178,12 @@ TEST_F(UndoScenarios, CancelOnTheProgressPage) {
     s.shot(L"cancel-waits");
     EXPECT_TRUE(processRunningFrom(dir + L"DevconExe.exe") || processRunningFrom(dir + L"DevconExe64.exe"))
         << "the device tool was not waited for";
-    EXPECT_EQ(closeUndoneRun(s, L"undo-progress-cancel-undone").text, kUndoneText);
+    const SeenWindow closing = s.answerNext(IDOK, L"undone", 60000);
+    EXPECT_EQ(closing.text, kUndoneText);
+    const SeenWindow restart = s.answerNext(IDCANCEL, L"restart-question");
+    EXPECT_EQ(restart.text, L"撤销安装需要重启电脑才能完成，是否立即重启?");
+    EXPECT_TRUE(s.waitForExit());
+    EXPECT_TRUE(fileExists(restartMarkerPath())) << "the restart is not marked";
 
     const std::string log = readFile(dir + L"DevconExe.log");
     ASSERT_THAT(log, HasSubstr("install"));
@@ -184,6 +191,7 @@ TEST_F(UndoScenarios, CancelOnTheProgressPage) {
     std::vector<std::wstring> changes = prefixChanges(before, capturePrefix());
     for (const wchar_t* made : {L"", L"devcon-outcome.txt", L"DevconExe.log"})
         std::erase(changes, L"+ " + dir + made);
+    std::erase_if(changes, [](const std::wstring& change) { return change.ends_with(L"\\nelvo_restart"); });
     EXPECT_EQ(describeChanges(changes), "(none)");
 }
 
