@@ -12,8 +12,6 @@
 
 #include <lua.h>
 
-#include <commctrl.h>
-
 #include <atomic>
 #include <memory>
 #include <new>
@@ -159,17 +157,22 @@ void runWork() {
 
 // While the worker changes the machine the session does not end under it:
 // the wizard's window says why (ShutdownBlockReasonCreate) and answers
-// WM_QUERYENDSESSION with FALSE. Main thread only.
-constexpr UINT_PTR kSessionGuardId = 0x4e4c5653;
+// WM_QUERYENDSESSION with FALSE. Main thread only. The window procedure is
+// chained by hand: the common controls' subclassing would make the program
+// import comctl32.dll, which the loader would resolve before the library
+// search is hardened.
 HWND g_guardedWindow = nullptr;
+WNDPROC g_guardedProc = nullptr;
 
-LRESULT CALLBACK sessionGuardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK sessionGuardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_QUERYENDSESSION && g_busy) return FALSE;
-    if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(window, sessionGuardProc, kSessionGuardId);
-        if (g_guardedWindow == window) g_guardedWindow = nullptr;
+    const WNDPROC next = g_guardedProc;
+    if (message == WM_NCDESTROY && window == g_guardedWindow) {
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(next));
+        g_guardedWindow = nullptr;
+        g_guardedProc = nullptr;
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return CallWindowProcW(next, window, message, wParam, lParam);
 }
 
 BOOL CALLBACK findWizardWindow(HWND window, LPARAM found) {
@@ -182,8 +185,14 @@ void guardSession() {
     HWND window = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), findWizardWindow, reinterpret_cast<LPARAM>(&window));
     if (!window) return;
-    if (window != g_guardedWindow && SetWindowSubclass(window, sessionGuardProc, kSessionGuardId, 0))
-        g_guardedWindow = window;
+    if (!g_guardedWindow) {
+        const LONG_PTR previous =
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&sessionGuardProc));
+        if (previous) {
+            g_guardedWindow = window;
+            g_guardedProc = reinterpret_cast<WNDPROC>(previous);
+        }
+    }
     ShutdownBlockReasonCreate(window, L"正在安装 Nelvo，结束前请等待安装完成或撤销。");
 }
 

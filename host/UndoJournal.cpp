@@ -4,7 +4,7 @@
 #include "base/UniqueHandle.h"
 
 #include <windows.h>
-#include <bcrypt.h>
+#include <ntsecapi.h>
 
 #include <cstdint>
 #include <cstring>
@@ -116,7 +116,9 @@ HKEY rootKey(uint32_t root) { return reinterpret_cast<HKEY>(static_cast<intptr_t
 // the system's generator. Empty when the generator fails.
 std::wstring randomSibling(const std::wstring& path) {
     uint8_t random[8] = {};
-    if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, random, sizeof random, BCRYPT_USE_SYSTEM_PREFERRED_RNG))) return {};
+    // The system's generator (advapi32, already loaded: no library is
+    // looked up for it).
+    if (!RtlGenRandom(random, sizeof random)) return {};
     wchar_t name[32];
     swprintf(name, 32, L"nlu%02x%02x%02x%02x%02x%02x%02x%02x.tmp", random[0], random[1], random[2], random[3],
              random[4], random[5], random[6], random[7]);
@@ -182,7 +184,6 @@ Restored restore(const std::wstring& kept, const std::wstring& path, DWORD attri
     for (int i = 0; i < kBusyTries; ++i) {
         if (renameByHandle(file.get(), path, true)) {
             setAttributesByHandle(file.get(), attributes);
-            FlushFileBuffers(file.get());
             return Restored::Done;
         }
         if (!busy(GetLastError())) break;
