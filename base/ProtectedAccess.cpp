@@ -47,7 +47,10 @@ bool createProtectedFolder(const std::wstring& path, const wchar_t* text) {
     const DWORD set = SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT,
                                             DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
                                             nullptr, dacl, nullptr);
-    return set == ERROR_SUCCESS || !volumeKeepsAccessLists(path);
+    if (set == ERROR_SUCCESS || !volumeKeepsAccessLists(path)) return true;
+    // Why, for the caller, as the thread's last error.
+    SetLastError(set);
+    return false;
 }
 
 bool ownedByAdministrators(HANDLE object) {

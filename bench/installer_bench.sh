@@ -222,16 +222,16 @@ install_nsis() {
   [ "${2:-}" = warm ] || { check_installed "nsis-$1"; record "install-nsis-$1" "$line"; }
 }
 
-# setup.exe records its own start-up phases into a file made new
-# (base/StartupPhases.h); procwatch waits for it after the first paint,
-# which its time does not include.
+# setup.exe sends its own start-up phases on the debugger output channel
+# after its first paint (base/StartupPhases.h); procwatch listens there and
+# writes them to the file, after the time it reports.
 phases_win='C:\nelvo-phases.txt'
 phases_unix=$drive_c/nelvo-phases.txt
 window() {
   local line
   if [ "$1" = setup ]; then
     rm -f "$phases_unix"
-    line=$(NELVO_STARTUP_PHASES=$phases_win watch --window --await "$phases_win" "$2" | tail -1)
+    line=$(watch --window --phases "$phases_win" "$2" | tail -1)
     [ "${3:-}" = warm ] || tr -d '\r' < "$phases_unix" >> "$results/phases.txt" 2>/dev/null \
       || echo "bench: setup.exe wrote no start-up phases" >&2
   else

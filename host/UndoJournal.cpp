@@ -1,10 +1,11 @@
 #include "host/UndoJournal.h"
 
+#include "base/NewSiblingFile.h"
+#include "base/PathChecks.h"
 #include "base/ProtectedAccess.h"
 #include "base/UniqueHandle.h"
 
 #include <windows.h>
-#include <ntsecapi.h>
 
 #include <cstdint>
 #include <cstring>
@@ -111,19 +112,6 @@ private:
 };
 
 HKEY rootKey(uint32_t root) { return reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<int32_t>(root))); }
-
-// A hidden name beside `path` that nobody could have guessed: 64 bits from
-// the system's generator. Empty when the generator fails.
-std::wstring randomSibling(const std::wstring& path) {
-    uint8_t random[8] = {};
-    // The system's generator (advapi32, already loaded: no library is
-    // looked up for it).
-    if (!RtlGenRandom(random, sizeof random)) return {};
-    wchar_t name[32];
-    swprintf(name, 32, L"nlu%02x%02x%02x%02x%02x%02x%02x%02x.tmp", random[0], random[1], random[2], random[3],
-             random[4], random[5], random[6], random[7]);
-    return folderOf(path) + L"\\" + name;
-}
 
 // The file at `path` itself, opened to be renamed and given attributes:
 // never a link followed (a link or a folder is refused), every sharing
@@ -319,12 +307,17 @@ void UndoJournal::recordFolders(const std::wstring& path) {
 }
 
 bool UndoJournal::keep(Entry entry, size_t& change) {
-    // Opened once and renamed through that handle: what was checked (no
-    // link, no folder) is what moves.
+    // A path through a link (the user's folder swapped for a junction to a
+    // place only administrators may reach) is refused before anything is
+    // touched. The file itself is opened once and renamed through that
+    // handle: what was checked (no link, no folder) is what moves.
+    if (passesThroughLink(entry.path)) return false;
     UniqueFileHandle file = openToRename(entry.path);
     BY_HANDLE_FILE_INFORMATION info{};
     if (!file || !GetFileInformationByHandle(file.get(), &info)) return false;
-    entry.kept = randomSibling(entry.path);
+    // A name nobody could have guessed or taken beforehand; the rename
+    // below refuses one that is taken.
+    entry.kept = randomSiblingName(folderOf(entry.path), L"nlu");
     if (entry.kept.empty()) return false;
     entry.attributes = info.dwFileAttributes;
     // In the journal with the name it goes to before it moves: a run killed
