@@ -106,6 +106,24 @@ bool install(const WorkParameters& work, DispatcherSink& sink, UndoJournal& jour
     return sink.finishPageShown;
 }
 
+// The notification that ends an undone run: {code=12,complete=<all taken
+// back>,driver=<the previous driver was removed>}, then only when there is
+// such a thing: restart=true (a restart is needed), left=<what stays, one
+// per line>, atRestart=<files that come back at the restart, one per line>.
+std::string undoneNotification(const UndoReport& report, bool driverRemoved) {
+    auto lines = [](const std::vector<std::wstring>& items) {
+        std::wstring text;
+        for (const std::wstring& item : items) text += (text.empty() ? L"" : L"\r\n") + item;
+        return longBracket(wideToUtf8(text));
+    };
+    std::string text = std::string("{code=12,complete=") + (report.complete() ? "true" : "false") +
+                       ",driver=" + (driverRemoved ? "true" : "false");
+    if (report.restartNeeded) text += ",restart=true";
+    if (!report.left.empty()) text += ",left=" + lines(report.left);
+    if (!report.atRestart.empty()) text += ",atRestart=" + lines(report.atRestart);
+    return text + "}";
+}
+
 // The worker thread's steps; everything is released when this returns.
 void runWork() {
     const WorkParameters work = g_work;
@@ -115,10 +133,16 @@ void runWork() {
     UndoJournal journal;
     std::string failure;
     bool succeeded = false;
-    try {
-        succeeded = install(work, sink, journal, failure);
-    } catch (const std::exception& e) {
-        failure = std::string("安装线程发生异常：") + e.what();
+    // On disk before anything changes, so that a run that is killed is
+    // taken back by the next setup or uninstall program.
+    if (!journal.keepOnDisk(undoJournalPath())) {
+        failure = "无法创建安装记录文件：" + wideToUtf8(undoJournalPath());
+    } else {
+        try {
+            succeeded = install(work, sink, journal, failure);
+        } catch (const std::exception& e) {
+            failure = std::string("安装线程发生异常：") + e.what();
+        }
     }
     if (succeeded) {
         journal.commit();
@@ -128,12 +152,58 @@ void runWork() {
     // The wizard shows the undo as a step of its own and closes with a box
     // that says what came back; without a wizard it happens all the same.
     const bool told = !sink.unanswered && sink.notify("{code=11}").delivered;
-    const size_t left = journal.undo();
-    if (told)
-        sink.notify((std::string("{code=12,complete=") + (left == 0 ? "true" : "false") +
-                     ",driver=" + (journal.driverRemoved() ? "true" : "false") + "}")
-                        .c_str());
+    const UndoReport report = journal.undo();
+    if (told) sink.notify(undoneNotification(report, journal.driverRemoved()).c_str());
 }
+
+// While the worker changes the machine the session does not end under it:
+// the wizard's window says why (ShutdownBlockReasonCreate) and answers
+// WM_QUERYENDSESSION with FALSE. Main thread only. The window procedure is
+// chained by hand: the common controls' subclassing would make the program
+// import comctl32.dll, which the loader would resolve before the library
+// search is hardened.
+HWND g_guardedWindow = nullptr;
+WNDPROC g_guardedProc = nullptr;
+
+LRESULT CALLBACK sessionGuardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_QUERYENDSESSION && g_busy) return FALSE;
+    const WNDPROC next = g_guardedProc;
+    if (message == WM_NCDESTROY && window == g_guardedWindow) {
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(next));
+        g_guardedWindow = nullptr;
+        g_guardedProc = nullptr;
+    }
+    return CallWindowProcW(next, window, message, wParam, lParam);
+}
+
+BOOL CALLBACK findWizardWindow(HWND window, LPARAM found) {
+    if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+void guardSession() {
+    HWND window = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findWizardWindow, reinterpret_cast<LPARAM>(&window));
+    if (!window) return;
+    if (!g_guardedWindow) {
+        const LONG_PTR previous =
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&sessionGuardProc));
+        if (previous) {
+            g_guardedWindow = window;
+            g_guardedProc = reinterpret_cast<WNDPROC>(previous);
+        }
+    }
+    ShutdownBlockReasonCreate(window, L"正在安装 Nelvo，结束前请等待安装完成或撤销。");
+}
+
+// Posted by the worker when it is done: the reason goes with the work.
+class SessionRelease final : public QXService::IRunable {
+public:
+    void run() override {
+        if (g_guardedWindow && IsWindow(g_guardedWindow)) ShutdownBlockReasonDestroy(g_guardedWindow);
+    }
+};
 
 DWORD WINAPI workerMain(void*) {
     // A thread entry: nothing thrown may leave it. What escapes runWork has
@@ -155,6 +225,10 @@ DWORD WINAPI workerMain(void*) {
         }
     }
     g_busy = false;
+    try {
+        MainThreadDispatcher::post(std::make_shared<SessionRelease>());
+    } catch (...) {
+    }
     return 0;
 }
 
@@ -175,6 +249,7 @@ bool LuaWork::start(std::u16string scriptName, std::u16string packageName, std::
         return false;
     }
     MainThreadDispatcher::trackHandle(thread);
+    guardSession();
     return true;
 }
 

@@ -17,14 +17,23 @@
 //    returns at once as undelivered, and the script ends there (see
 //    WorkerState.h), so no worker waits for good or goes on without a
 //    wizard, and the process always ends;
-//  - every run records its changes in an UndoJournal. A run succeeds when
-//    its script ran to its end and the wizard took the code 2 that turns it
-//    to the finish page; then the kept copies go. Any other end (the script
-//    stopped on an answer 2 or after a code 6, failed, lost its wizard, a
-//    C++ exception) undoes the run: the worker sends {code=11} (the wizard
+//  - every run records its changes in an UndoJournal kept on disk
+//    (undoJournalPath()); a run whose journal cannot be made changes
+//    nothing and reports it. A run succeeds when its script ran to its end
+//    and the wizard took the code 2 that turns it to the finish page (the
+//    script's last step); then the kept files go. Any other end (the script
+//    stopped on an answer 2 — a cancel on the progress page gives it at the
+//    next step — or after a code 6, failed, lost its wizard, a C++
+//    exception) undoes the run: the worker sends {code=11} (the wizard
 //    shows the undo as a step), undoes, and sends
 //    {code=12,complete=<all taken back>,driver=<the previous driver was
-//    removed>}, on which the wizard says so in its closing box;
+//    removed>} with, when there is such a thing, restart=true, left=<what
+//    stays> and atRestart=<files back at the restart>, one per line; the
+//    wizard says so in its closing box;
+//  - while the worker runs, the session does not end under it: start()
+//    gives the calling thread's wizard window a shutdown reason and makes it
+//    answer WM_QUERYENDSESSION with FALSE; the reason goes when the worker
+//    ends;
 //  - a script or package name that is not a resource, a damaged package, or
 //    a compile or run error of the script all end the worker the same way:
 //    it sends {code=6,error=<message>}, which the wizard shows in its "错误"

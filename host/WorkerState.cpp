@@ -3,6 +3,7 @@
 #include "base/PathChecks.h"
 #include "base/RunLog.h"
 #include "base/TextConvert.h"
+#include "base/UniqueHandle.h"
 #include "base/UserRights.h"
 #include "host/ScriptGuards.h"
 #include "script/LuaConvert.h"
@@ -111,7 +112,10 @@ int extractFile(lua_State* L) {
             ok = stored     ? writeStoredMember(*package, *entry, path)
                  : streamed ? writeCompressedMember(*package, *entry, path)
                             : writeMemberFile(path, data, size);
-            if (ok && journal) journal->made(change);
+            // A write that failed puts the file it set aside back at once.
+            const DWORD written = GetLastError();
+            if (journal) ok ? journal->made(change) : journal->cancel(change);
+            SetLastError(written);
         }
         error = ok ? ERROR_SUCCESS : GetLastError();
     }
@@ -197,9 +201,48 @@ std::wstring lowered(std::wstring text) {
     return text;
 }
 
+// How long a registration may take: the worker never waits for ever.
+constexpr DWORD kRegistrationWaitMs = 60000;
+
+// Runs regsvr32 of the system folder with `parameters` and waits a bounded
+// time. true and its exit code; true and nothing when it did not end in
+// time (it is ended then); false when it did not start.
+int runRegistration(lua_State* L, const std::wstring& parameters) {
+    wchar_t system[MAX_PATH + 1] = {};
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length > MAX_PATH) {
+        lua_pushboolean(L, 0);
+        return 1;
+    }
+    const std::wstring program = std::wstring(system) + L"\\regsvr32.exe";
+    std::wstring commandLine = L"\"" + program + L"\" " + parameters;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &info)) {
+        lua_pushboolean(L, 0);
+        return 1;
+    }
+    UniqueKernelHandle process(info.hProcess);
+    UniqueKernelHandle thread(info.hThread);
+    lua_pushboolean(L, 1);
+    DWORD code = 0;
+    if (WaitForSingleObject(process.get(), kRegistrationWaitMs) != WAIT_OBJECT_0) {
+        // Its registration is taken back with the run.
+        TerminateProcess(process.get(), 1);
+        WaitForSingleObject(process.get(), 5000);
+        return 1;
+    }
+    if (!GetExitCodeProcess(process.get(), &code)) return 1;
+    pushInteger(L, static_cast<int32_t>(code));
+    return 2;
+}
+
 // [-0, +(1|2)] shellExecuteEx(...) as the system function; a library
 // registered with regsvr32 and a driver installed or removed by the device
-// tool are recorded.
+// tool are recorded. regsvr32 is waited for a bounded time only: nothing
+// when it did not end in time.
 int recordingShellExecuteEx(lua_State* L) {
     UndoJournal& journal = journalOf(L);
     const std::wstring file = argWideText(L, 1);
@@ -212,7 +255,7 @@ int recordingShellExecuteEx(lua_State* L) {
         const size_t close = open == std::wstring::npos ? open : parameters.find(L'"', open + 1);
         if (lowParameters.find(L"/u") == std::wstring::npos && close != std::wstring::npos)
             journal.recordRegistration(parameters.substr(open + 1, close - open - 1));
-        return callWrapped(L);
+        return runRegistration(L, parameters);
     }
     if (!name.starts_with(L"devconexe") || !name.ends_with(L".exe")) return callWrapped(L);
     // The script starts the tool by its bare name from the install folder,
@@ -240,6 +283,30 @@ int recordingShellExecuteEx(lua_State* L) {
         const lua_Integer code = lua_tointeger(L, 2);
         if (code == 0 || code == 1) journal.noteDriverRemoved();
     }
+    return results;
+}
+
+// [-0, +0] regWriteString(root, key, name, text) and regWriteInteger(root,
+// key, name, number), the value's previous state and the keys they make
+// recorded
+int recordingRegWrite(lua_State* L) {
+    const HKEY root = reinterpret_cast<HKEY>(static_cast<intptr_t>(argInteger(L, 1)));
+    journalOf(L).recordRegistryValue(root, argWideText(L, 2), argWideText(L, 3));
+    callWrapped(L);
+    return 0;
+}
+
+// [-0, +1] createShortCut(target, link file) -> boolean, the link file
+// recorded as a file written
+int recordingCreateShortCut(lua_State* L) {
+    size_t change = 0;
+    if (!journalOf(L).recordWrite(argWideText(L, 2), change)) {
+        lua_pushboolean(L, 0);
+        return 1;
+    }
+    const int results = callWrapped(L);
+    if (results > 0 && lua_toboolean(L, 1)) journalOf(L).made(change);
+    else journalOf(L).cancel(change);
     return results;
 }
 
@@ -288,6 +355,9 @@ void registerWorkerFunctions(lua_State* L, const LzPackage& package, Notificatio
     if (!journal) return;
     wrapGlobal(L, "moveFile", nativeBoundary<recordingMoveFile>, journal);
     wrapGlobal(L, "shellExecuteEx", nativeBoundary<recordingShellExecuteEx>, journal);
+    wrapGlobal(L, "regWriteString", nativeBoundary<recordingRegWrite>, journal);
+    wrapGlobal(L, "regWriteInteger", nativeBoundary<recordingRegWrite>, journal);
+    wrapGlobal(L, "createShortCut", nativeBoundary<recordingCreateShortCut>, journal);
 }
 
 int notificationCode(std::string_view text) {

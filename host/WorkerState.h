@@ -23,8 +23,12 @@
 // It has no window functions, no startWork and no registries.
 //
 // With a journal (see UndoJournal.h), every change the script makes through
-// extractFile, createDirectory, moveFile and the registering and driver runs
-// of shellExecuteEx is recorded in it before it is made.
+// extractFile, createDirectory, moveFile, regWriteString, regWriteInteger,
+// createShortCut and the registering and driver runs of shellExecuteEx is
+// recorded in it before it is made. regsvr32 is then started from the
+// system folder by the worker itself and waited for a bounded time (a
+// minute): one that does not end by then is ended, and shellExecuteEx
+// gives true and no exit code.
 //
 // A notification nobody answered (NotifyResult::delivered false) ends the
 // script at once with an error, whatever the script would have done with

@@ -12,6 +12,7 @@
 #include "base/UserQuestion.h"
 #include "dui/controls/ShippedControls.h"
 #include "host/InstanceMutex.h"
+#include "host/LeftOverRun.h"
 #include "host/PayloadCheck.h"
 #include "host/RestartMarker.h"
 #include "host/WizardRun.h"
@@ -140,6 +141,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         notice(L"检测到Quent安装或卸载程序正在运行，请结束后重试。");
         return finishRun(exitcode::kAnotherRunning);
     }
+    // Before anything else: a run that was killed is taken back first.
+    nelvo::finishLeftOverRun();
     // The mutex stays held on this path; the process's end releases it.
     if (restartPending()) {
         notice(L"检测到Quent安装或卸载操作尚未完成，需要重启电脑。");

@@ -1,11 +1,15 @@
 -- Nelvo 安装操作脚本，在安装线程上运行。
 --
--- 安装目录取自 config.installPath（以 "\" 结尾）。结束正在运行的程序，
--- 卸载或安装虚拟摄像头驱动，把 program.lz 中的文件解压到安装目录，
--- 注册摄像头滤镜。每一步都用 notifyMessage 通知向导，向导的回答为 2
--- 表示停止。
+-- 安装目录取自 config.installPath（以 "\" 结尾），安装来源取自 config.source，
+-- 安装包解压后的大小（KB）取自 config.sizeKB。结束正在运行的程序，把
+-- program.lz 中的文件解压到安装目录，卸载或安装虚拟摄像头驱动，注册摄像头
+-- 滤镜，写入注册表、卸载信息、文件关联和快捷方式，全部完成后才通知向导
+-- 显示完成页。每一步都用 notifyMessage 通知向导，向导的回答为 2 表示停止
+-- （用户在进度页上取消时，下一步的回答就是 2）。
 
 local installPath = config.installPath
+local installSource = config.source or 'web'
+local payloadSizeKB = tonumber(config.sizeKB) or 0
 local programVersion = '@NELVO_VERSION@'  -- 产品版本，由构建填入
 -- Windows 8 及以后的系统安装驱动；更早的系统先卸载驱动，再注册滤镜。
 local win8 = isWin8()
@@ -38,8 +42,17 @@ local function notify(code, ...)
     return notifyMessage(table.concat(parts, ',') .. '}')
 end
 
+-- 进度前进一步。返回 true 表示用户已取消，安装应停止。
 local function step(text)
-    return notify(4, 'position', nextStep(), 'text', text)
+    return notify(4, 'position', nextStep(), 'text', text) == 2
+end
+
+-- 运行设备工具（不能中途停止）：向导在 8 和 9 之间播放等待动画，并说明取消
+-- 要等它结束。返回工具是否启动、它的退出码，以及用户是否已取消。
+local function runDeviceTool(text, parameters, mask)
+    notify(8, 'text', text)
+    local launched, exitCode = shellExecuteEx(deviceTool, parameters, 'open', 0, mask)
+    return launched, exitCode, notify(9) == 2
 end
 
 -- 文件操作表：1 为从安装包解压的文件，0 为要创建的文件夹。
@@ -117,16 +130,15 @@ end
 -- 之后不带路径启动的程序：系统的程序从系统文件夹启动，其余的只在安装目录中查找。
 setCurrentDirectory(installPath)
 
--- 卸载旧的驱动。设备工具来自上一次安装，首次安装时它还不存在，启动失败即可。
+-- 更早的系统上，旧的驱动在解压之后才卸载（解压中取消时它还在）；使用摄像头的
+-- 程序先结束。只有上一次安装留下了设备工具时才有旧的驱动。
+local hadDriver = not win8 and fileExists(installPath .. deviceTool)
 if not win8 then
     local running = getRunningProcess()
     if running then
         if notify(10, 'file', replace(running, ';', '\r\n')) == 2 then return end
         killRunningProcess()
     end
-    step('卸载虚拟摄像头驱动程序，请稍等...')
-    local _, exitCode = shellExecuteEx(deviceTool, 'remove nelvo', 'open', 0, 64 + 1024)
-    if exitCode == 1 then notify(7) end
 end
 
 -- 解压文件，创建文件夹。解压失败时把系统的错误代码交给向导，由它说明原因，
@@ -134,14 +146,14 @@ end
 for _, operation in ipairs(fileOperations) do
     local kind, path = operation[1], operation[2]
     if kind == 1 then
-        step('解压文件' .. path)
+        if step('解压文件' .. path) then return end
         while true do
             local written, writeError = extractFile(path, installPath .. path)
             if written then break end
             if notify(5, 'file', installPath .. path, 'systemError', writeError or 0) == 2 then return end
         end
     else
-        step('创建文件夹' .. installPath .. path)
+        if step('创建文件夹' .. installPath .. path) then return end
         local made, folderError = createDirectory(installPath .. path)
         if not made then
             notify(6, 'error', '创建文件夹' .. path .. '失败', 'systemError', folderError or 0)
@@ -151,11 +163,10 @@ for _, operation in ipairs(fileOperations) do
 end
 
 if win8 then
-    -- 安装驱动。向导在 8 和 9 之间播放等待动画。
-    step('安装虚拟摄像头驱动程序，请稍等...')
-    notify(8)
-    local launched, exitCode = shellExecuteEx(deviceTool, 'install "' .. installPath .. 'nelvo.inf" nelvo', 'open', 0, 64)
-    notify(9)
+    -- 安装驱动。
+    if step('安装虚拟摄像头驱动程序，请稍等...') then return end
+    local launched, exitCode, cancelled = runDeviceTool('安装虚拟摄像头驱动程序，请稍等...',
+        'install "' .. installPath .. 'nelvo.inf" nelvo', 64)
     if not launched or exitCode == nil or exitCode == -1 then
         shellExecuteEx('nelvocount.exe', 'app err_driverins ' .. programVersion, 'open', 0, 0)
         notify(6, 'error', '安装虚拟摄像头驱动失败')
@@ -163,15 +174,119 @@ if win8 then
     elseif exitCode == 1 then
         notify(7)
     end
+    if cancelled then return end
 else
-    -- 注册摄像头滤镜，结果不检查。
-    step('注册Nelvo.ax...')
-    shellExecuteEx('regsvr32', '/s "' .. installPath .. 'Nelvo.ax"', 'open', 0, 64)
+    -- 卸载旧的驱动，用刚解压的设备工具。
+    if hadDriver then
+        if step('卸载虚拟摄像头驱动程序，请稍等...') then return end
+        local _, exitCode, cancelled = runDeviceTool('卸载虚拟摄像头驱动程序，请稍等...', 'remove nelvo', 64 + 1024)
+        if exitCode == 1 then notify(7) end
+        if cancelled then return end
+    end
+    -- 注册摄像头滤镜。注册程序在限定时间内没有结束时安装失败。
+    if step('注册Nelvo.ax...') then return end
+    local launched, exitCode = shellExecuteEx('regsvr32', '/s "' .. installPath .. 'Nelvo.ax"', 'open', 0, 64)
+    if launched and exitCode == nil then
+        notify(6, 'error', '注册' .. installPath .. 'Nelvo.ax超时')
+        return
+    end
 end
 
-notify(2)
+-- 写入注册表值：数字写成 REG_DWORD，其余写成 REG_SZ。
+local function writeValues(root, key, list)
+    for _, pair in ipairs(list) do
+        if type(pair[2]) == 'number' then
+            regWriteInteger(root, key, pair[1], pair[2])
+        else
+            regWriteString(root, key, pair[1], pair[2])
+        end
+    end
+end
 
--- 收尾：以下各步的结果不检查，也不通知向导。
+-- 登记安装好的产品：设置、它打开的协议和文件类型、卸载信息、库的注册和快捷方式。
+-- 写入的结果不检查；注册程序在限定时间内没有结束时安装失败。返回 true 表示可以继续。
+local function registerNelvo()
+    local program = installPath .. 'Nelvo.exe'
+    local command = '"' .. program .. '" %1'
+
+    if appData then
+        regWriteString(HKEY_CURRENT_USER, 'SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run',
+            'QuentNelvo Daemon', appData .. '\\Nelvo\\codecs\\nelvomon.exe')
+    end
+
+    writeValues(HKEY_CURRENT_USER, 'Software\\QuentNelvo', {
+        { 'InstallPath', installPath },
+        { 'Run', program },
+        { 'Skin', 1 },
+        { 'Source', installSource },
+        { 'Version', programVersion },
+    })
+
+    writeValues(HKEY_LOCAL_MACHINE,
+        'SOFTWARE\\Microsoft\\Internet Explorer\\Low Rights\\ElevationPolicy\\{CACBA33C-A5E5-43CD-9287-8C075425FC26}', {
+        { 'AppName', 'Nelvo.exe' },
+        { 'AppPath', installPath },
+        { 'Policy', 524291 },
+    })
+
+    writeValues(HKEY_CLASSES_ROOT, 'zhibo', {
+        { '', 'URL:Quent直播专用链' },
+        { 'URL Protocol', program },
+    })
+    regWriteString(HKEY_CLASSES_ROOT, 'zhibo\\shell\\open\\command', '', command)
+
+    regWriteString(HKEY_CLASSES_ROOT, '.flv', '', 'qxflv')
+    regWriteString(HKEY_CLASSES_ROOT, 'qxflv\\shell\\open\\command', '', command)
+
+    regWriteString(HKEY_CLASSES_ROOT, '.m4a', '', 'qxm4a')
+    regWriteString(HKEY_CLASSES_ROOT, 'qxm4a\\shell\\open\\command', '', command)
+
+    writeValues(HKEY_LOCAL_MACHINE, 'Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuentNelvo', {
+        { 'DisplayIcon', program },
+        { 'DisplayName', 'Nelvo' },
+        { 'DisplayVersion', programVersion },
+        { 'Publisher', 'Quent Technology Co., Ltd.' },
+        { 'UninstallString', installPath .. 'unins000.exe' },
+        { 'URLInfoAbout', 'https://www.quent.example/nelvo' },
+        { 'InstallLocation', installPath },
+        { 'EstimatedSize', payloadSizeKB },
+        { 'InstallDate', os.date('%Y%m%d') },
+        { 'NoModify', 1 },
+        { 'NoRepair', 1 },
+    })
+
+    local dumper = installPath .. 'nelvodumper.dll'
+    local launched, exitCode = shellExecuteEx('regsvr32', '/s "' .. dumper .. '"', 'open', 0, 64)
+    if launched and exitCode == nil then
+        notify(6, 'error', '注册' .. dumper .. '超时')
+        return false
+    end
+
+    -- 另一次安装在崩溃转储的类下注册的库要注销，刚注册的保留。
+    -- 只读本机的类：用户自己的那部分谁都能写，它指向的程序会以管理员身份运行。
+    local old = regQueryString(HKEY_LOCAL_MACHINE,
+        'Software\\Classes\\CLSID\\{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}\\InprocServer32', '')
+    if old and old ~= '' and string.lower(old) ~= string.lower(dumper) then
+        shellExecuteEx('regsvr32', '/s /u "' .. old .. '"', 'open', 0, 64)
+    end
+
+    local startMenu = getStartMenuFolder()
+    if startMenu and createDirectory(startMenu .. '\\Nelvo') then
+        createShortCut(program, startMenu .. '\\Nelvo\\Nelvo.lnk')
+        createShortCut(installPath .. 'unins000.exe', startMenu .. '\\Nelvo\\卸载 Nelvo.lnk')
+    end
+
+    local desktop = getDesktopFolder()
+    if desktop then
+        createShortCut(program, desktop .. '\\Nelvo.lnk')
+    end
+    return true
+end
+
+if step('注册Nelvo...') then return end
+if not registerNelvo() then return end
+
+-- 收尾：以下各步的结果不检查。
 shellExecuteEx('nelvocount.exe', 'app install ' .. programVersion, 'open', 0, 0)
 if appData then
     asUser(function()
@@ -183,3 +298,6 @@ if appData then
         removeFile(appData .. '\\Nelvo\\Codecs\\manifest')
     end)
 end
+
+-- 一切都已写好：向导显示完成页。
+notify(2)

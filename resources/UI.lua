@@ -1,6 +1,7 @@
 -- Nelvo setup wizard: the licence, folder, progress and finish pages of the
--- setup window, the install worker's notifications, and the registration of
--- the installed product when the user finishes.
+-- setup window and the install worker's notifications. The worker does the
+-- whole installation, the registration of the product included, before the
+-- finish page shows; the finish button only starts the product.
 
 local tinsert = table.insert
 local tremove = table.remove
@@ -318,18 +319,9 @@ local restartComputer      -- true once the install asked for a restart
 local range                -- the step count of the progress bar
 local timer                -- the status label's animation timer
 local userCancelled        -- true once the user answered a question with Cancel
-
--- Writes {value name, value} pairs in order: numbers as REG_DWORD, the
--- rest as REG_SZ.
-local function writeRegedit(root, key, list)
-    for _, pair in ipairs(list) do
-        if type(pair[2]) == "number" then
-            regWriteInteger(root, key, pair[1], pair[2])
-        else
-            regWriteString(root, key, pair[1], pair[2])
-        end
-    end
-end
+local installing           -- true while the worker installs (until the finish page or the undo)
+local cancelRequested      -- the user asked to cancel on the progress page
+local restartQuestion = "Nelvo需要重启电脑才能正常使用，是否立即重启?"
 
 -- Where this copy of the setup program came from: the last "-" piece of its
 -- file name ("Nelvo-2.0-site.exe" gives "site"), "web" without one.
@@ -348,87 +340,6 @@ local function installSource()
         return "web"
     end
     return pieces[#pieces]
-end
-
--- Registers the installed product: its settings, the protocol and file
--- types it opens, its uninstall entry, its libraries and its shortcuts.
--- Nothing here is checked: a failed write leaves the rest to be done.
-local function RegisterNelvo(installPath)
-    local program = installPath .. "Nelvo.exe"
-    local command = "\"" .. program .. "\" %1"
-
-    local appData = getAppDataFolder()
-    if appData then
-        regWriteString(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
-            "QuentNelvo Daemon", appData .. "\\Nelvo\\codecs\\nelvomon.exe")
-    end
-
-    local source = installSource()
-    writeRegedit(HKEY_CURRENT_USER, "Software\\QuentNelvo", {
-        {"InstallPath", installPath},
-        {"Run", program},
-        {"Skin", 1},
-        {"Source", source},
-        {"Version", programVersion},
-    })
-
-    writeRegedit(HKEY_LOCAL_MACHINE,
-        "SOFTWARE\\Microsoft\\Internet Explorer\\Low Rights\\ElevationPolicy\\{CACBA33C-A5E5-43CD-9287-8C075425FC26}", {
-        {"AppName", "Nelvo.exe"},
-        {"AppPath", installPath},
-        {"Policy", 524291},
-    })
-
-    writeRegedit(HKEY_CLASSES_ROOT, "zhibo", {
-        {"", "URL:Quent直播专用链"},
-        {"URL Protocol", program},
-    })
-    regWriteString(HKEY_CLASSES_ROOT, "zhibo\\shell\\open\\command", "", command)
-
-    regWriteString(HKEY_CLASSES_ROOT, ".flv", "", "qxflv")
-    regWriteString(HKEY_CLASSES_ROOT, "qxflv\\shell\\open\\command", "", command)
-
-    regWriteString(HKEY_CLASSES_ROOT, ".m4a", "", "qxm4a")
-    regWriteString(HKEY_CLASSES_ROOT, "qxm4a\\shell\\open\\command", "", command)
-
-    writeRegedit(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuentNelvo", {
-        {"DisplayIcon", program},
-        {"DisplayName", "Nelvo"},
-        {"DisplayVersion", programVersion},
-        {"Publisher", "Quent Technology Co., Ltd."},
-        {"UninstallString", installPath .. "unins000.exe"},
-        {"URLInfoAbout", "https://www.quent.example/nelvo"},
-        {"InstallLocation", installPath},
-        {"EstimatedSize", payloadSizeKB},
-        {"InstallDate", os.date("%Y%m%d")},
-        {"NoModify", 1},
-        {"NoRepair", 1},
-    })
-
-    local dumper = installPath .. "nelvodumper.dll"
-    shellExecuteEx("regsvr32", "/s \"" .. dumper .. "\"", "open", 0, 64)
-
-    -- A library that another installation registered under the crash-dump
-    -- class is unregistered; the one just registered stays.
-    -- Read from the machine's own classes only: the user's part of the
-    -- classes root is anyone's to write, and what it names would be run as
-    -- administrator.
-    local old = regQueryString(HKEY_LOCAL_MACHINE,
-        "Software\\Classes\\CLSID\\{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}\\InprocServer32", "")
-    if old and old ~= "" and string.lower(old) ~= string.lower(dumper) then
-        shellExecuteEx("regsvr32", "/s /u \"" .. old .. "\"", "open", 0, 64)
-    end
-
-    local startMenu = getStartMenuFolder()
-    if startMenu and createDirectory(startMenu .. "\\Nelvo") then
-        createShortCut(program, startMenu .. "\\Nelvo\\Nelvo.lnk")
-        createShortCut(installPath .. "unins000.exe", startMenu .. "\\Nelvo\\卸载 Nelvo.lnk")
-    end
-
-    local desktop = getDesktopFolder()
-    if desktop then
-        createShortCut(program, desktop .. "\\Nelvo.lnk")
-    end
 end
 
 -- A folder as the wizard keeps it: the drive, ":\", then every folder name
@@ -700,7 +611,8 @@ Nelvo 最终用户许可协议
 3. 本协议的标题仅为阅读方便而设，不影响条款的含义。本协议自您接受之日起生效，其最终解释权在法律允许的范围内归 Quent 所有。]==]
 
 local STATUS_DRIVER = "安装虚拟摄像头驱动程序，请稍等..."
-local statusFrames = {STATUS_DRIVER .. "/", STATUS_DRIVER .. "-", STATUS_DRIVER .. "\\", STATUS_DRIVER .. "|"}
+local STATUS_CANCELLING = "正在取消安装..."
+local STATUS_CANCEL_WAITS = "正在等待虚拟摄像头驱动程序的操作完成，完成后取消安装..."
 
 -- Builds the wizard window with all its handlers and returns it.
 local function setupWindow()
@@ -724,6 +636,7 @@ local function setupWindow()
     local finishPage = window:getChild(5000)
     local finishText = window:getChild(5001)
     local runBox = window:getChild(5002)
+    local cancelButton = window:getChild(4004)
 
     window:getChild(1000):addHandler(event.Click, function()
         window:showWindow(SW_SHOWMINIMIZED)
@@ -784,8 +697,27 @@ local function setupWindow()
         fromPage:setVisible(false)
         progressPage:setVisible(true)
         closeButton:setEnabled(false)
-        startWork("LG.lua", "program.lz", "{installPath=" .. longString(installPath) .. "}")
+        installing = true
+        startWork("LG.lua", "program.lz", "{installPath=" .. longString(installPath) .. ",source=" ..
+            longString(installSource()) .. ",sizeKB=" .. (payloadSizeKB or 0) .. "}")
     end
+
+    -- Cancel on the progress page: the worker stops at its next step and
+    -- takes back what it did. A device tool that runs cannot be stopped;
+    -- the cancel waits for it, and the status line says so.
+    cancelButton:addHandler(event.Click, function()
+        if not installing or cancelRequested then
+            return
+        end
+        local answer = window:showMessageBox("确定要取消安装吗？", "提示", MB_YESNO + MB_ICONQUESTION)
+        -- The installation may have ended while the question was open.
+        if answer ~= IDYES or not installing then
+            return
+        end
+        cancelRequested = true
+        cancelButton:setEnabled(false)
+        statusLabel:setText(timer and STATUS_CANCEL_WAITS or STATUS_CANCELLING)
+    end)
 
     window:getChild(2003):addHandler(event.Click, function()
         local saved = trustedInstallPath(
@@ -878,11 +810,13 @@ local function setupWindow()
         if code == 1 then
             statusLabel:setText("安装开始.")
         elseif code == 2 and runOptions.silent then
-            -- Unattended: what Finish does, but the product is not started.
-            RegisterNelvo(installPath)
+            -- Unattended: everything is installed and registered; the
+            -- product is not started.
+            installing = false
             setExitCode(restartComputer and EXIT_RESTART_NEEDED or EXIT_SUCCESS)
             window:endDialog(3)
         elseif code == 2 then
+            installing = false
             progressPage:setVisible(false)
             finishPage:setVisible(true)
             finishText:setEnabled(false)
@@ -899,7 +833,9 @@ local function setupWindow()
                     percentLabel:setText(string.format("%2d%%", position * 100 / range))
                 end
             end
-            if obj.text then
+            if cancelRequested then
+                answer = 2
+            elseif obj.text then
                 statusLabel:setText(tostring(obj.text))
             end
         elseif code == 5 then
@@ -924,15 +860,25 @@ local function setupWindow()
             if timer then
                 window:killTimer(timer)
             end
+            local status = obj.text and tostring(obj.text) or STATUS_DRIVER
+            local frames = {status .. "/", status .. "-", status .. "\\", status .. "|"}
             local frame = 0
             timer = window:setTimer(500, function()
-                frame = frame % #statusFrames + 1
-                statusLabel:setText(statusFrames[frame])
+                if cancelRequested then
+                    statusLabel:setText(STATUS_CANCEL_WAITS)
+                    return
+                end
+                frame = frame % #frames + 1
+                statusLabel:setText(frames[frame])
             end)
         elseif code == 9 then
             if timer then
                 window:killTimer(timer)
                 timer = nil
+            end
+            if cancelRequested then
+                statusLabel:setText(STATUS_CANCELLING)
+                answer = 2
             end
         elseif code == 10 then
             -- Unattended: the programs are ended, as when the user answers OK.
@@ -946,31 +892,45 @@ local function setupWindow()
                 window:killTimer(timer)
                 timer = nil
             end
-            -- Also after the finish page: what it would register is being
-            -- taken back.
+            installing = false
+            cancelButton:setEnabled(false)
             finishPage:setVisible(false)
             progressPage:setVisible(true)
             statusLabel:setText("正在撤销安装...")
         elseif code == 12 then
+            -- What could not be taken back is named: files, registrations,
+            -- the driver; files that come back at the next restart apart.
             local text = "安装未完成，本次安装对电脑所做的更改已全部撤销。"
             if obj.complete == false then
-                text = "安装未完成。本次安装所做的更改未能全部撤销，请检查文件夹：\r\n" .. installPath
+                text = "安装未完成。本次安装所做的更改未能全部撤销。"
+                if obj.left and obj.left ~= "" then
+                    text = text .. "\r\n\r\n以下更改未能撤销：\r\n" .. tostring(obj.left)
+                end
+                if obj.atRestart and obj.atRestart ~= "" then
+                    text = text .. "\r\n\r\n以下文件将在重启电脑后恢复：\r\n" .. tostring(obj.atRestart)
+                end
             end
             if obj.driver then
                 text = text .. "\r\n\r\n安装过程中已卸载旧版本的虚拟摄像头驱动程序，请重新运行安装程序修复Nelvo。"
             end
+            if obj.restart then
+                restartComputer = true
+                restartQuestion = "撤销安装需要重启电脑才能完成，是否立即重启?"
+                markRestart()
+            end
             writeLog("undo", obj.complete == false and "incomplete" or "complete")
-            setExitCode(userCancelled and EXIT_CANCELLED or EXIT_FAILED)
+            setExitCode((userCancelled or cancelRequested) and EXIT_CANCELLED or EXIT_FAILED)
             window:showMessageBox(text, "提示", MB_OK + MB_ICONASTERISK)
             window:endDialog(3)
         end
         return answer
     end
 
+    -- Everything is installed and registered by now; the product starts
+    -- without being waited for.
     window:getChild(5003):addHandler(event.Click, function()
         setExitCode(restartComputer and EXIT_RESTART_NEEDED or EXIT_SUCCESS)
         window:endDialog(3)
-        RegisterNelvo(installPath)
         if runBox:getCheck() and not restartComputer then
             -- The product may start its own setup; this one is done.
             releaseMutex()
@@ -1027,7 +987,7 @@ setupWindow():showDialog()
 if restartComputer then
     -- Unattended, the machine restarts by itself only when /FORCERESTART
     -- allows it; the exit code says that a restart is needed.
-    local answer = showMessageBox("Nelvo需要重启电脑才能正常使用，是否立即重启?", "提示", MB_OKCANCEL + MB_ICONQUESTION,
+    local answer = showMessageBox(restartQuestion, "提示", MB_OKCANCEL + MB_ICONQUESTION,
         runOptions.forceRestart and IDOK or IDCANCEL)
     if answer == IDOK then
         reboot()

@@ -165,6 +165,12 @@ TEST_F(UninstallEndToEnd, LeavesThePrefixAsBeforeTheInstallation) {
     EXPECT_TRUE(processRunningFrom(product));
     EXPECT_EQ(describeChanges(prefixChanges(installed, capturePrefix())), "(none)");
 
+    // Files an interrupted setup kept aside go with the installation.
+    for (const std::wstring& kept : {installFolder() + L"nlu0123456789abcdef.tmp", installFolder() + L"Resource\\nlu1.tmp"}) {
+        writeText(kept, "kept aside");
+        SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    }
+
     const Uninstall done = uninstall(L"uninstall-done", [](const SeenWindow& box) {
         return box.text.find(L"您确定") == 0 ? IDYES : IDOK;
     });

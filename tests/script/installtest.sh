@@ -61,27 +61,55 @@ table_steps() {
 
 # expected_run SYSTEM DIR [EVENTS]: the notifications of a run into DIR that
 # gets through every step. EVENTS may hold "running=TEXT" (code 10 with
-# that list) and "restart" (the device tool asks for a restart).
+# that list), "update" (a device tool of an earlier installation is there,
+# so the driver-removal branch removes the old driver after the extraction)
+# and "restart" (the device tool asks for a restart).
 expected_run() {
-    local system=$1 dir=$2 events=${3:-} running
+    local system=$1 dir=$2 events=${3:-} running position=43
+    local removing='卸载虚拟摄像头驱动程序，请稍等...' installing='安装虚拟摄像头驱动程序，请稍等...'
     echo '{code=1}'
     if [ "$system" = win7 ]; then
         echo '{code=3,range=50}'
         running=$(sed -n 's/.*running=\([^ ]*\).*/\1/p' <<< "$events")
         [ -n "$running" ] && echo "{code=10,file=[[$running]]}"
-        echo '{code=4,position=1,text=[[卸载虚拟摄像头驱动程序，请稍等...]]}'
-        case $events in *restart*) echo '{code=7}' ;; esac
-        table_steps 2 "$dir"
-        echo '{code=4,position=44,text=[[注册Nelvo.ax...]]}'
+        table_steps 1 "$dir"
+        case $events in
+        *update*)
+            echo "{code=4,position=43,text=[[$removing]]}"
+            echo "{code=8,text=[[$removing]]}"
+            echo '{code=9}'
+            case $events in *restart*) echo '{code=7}' ;; esac
+            position=44
+            ;;
+        esac
+        echo "{code=4,position=$position,text=[[注册Nelvo.ax...]]}"
     else
         echo '{code=3,range=49}'
         table_steps 1 "$dir"
-        echo '{code=4,position=43,text=[[安装虚拟摄像头驱动程序，请稍等...]]}'
-        echo '{code=8}'
+        echo "{code=4,position=43,text=[[$installing]]}"
+        echo "{code=8,text=[[$installing]]}"
         echo '{code=9}'
         case $events in *restart*) echo '{code=7}' ;; esac
     fi
+    echo "{code=4,position=$((position + 1)),text=[[注册Nelvo...]]}"
     echo '{code=2}'
+}
+
+# forget_registration: what the install script registers (values, types,
+# shortcuts) taken away again, so that the prefix's next tests start without
+# the product.
+forget_registration() {
+    local key
+    for key in 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\QuentNelvo' \
+        'HKCU\Software\QuentNelvo' 'HKCR\zhibo' 'HKCR\.flv' 'HKCR\qxflv' 'HKCR\.m4a' 'HKCR\qxm4a' \
+        'HKLM\SOFTWARE\Microsoft\Internet Explorer\Low Rights\ElevationPolicy\{CACBA33C-A5E5-43CD-9287-8C075425FC26}' \
+        'HKCR\CLSID\{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}' 'HKCR\CLSID\{4C7A1D52-9E3B-4F08-A6D1-5B2E8F90C317}'; do
+        wine reg delete "$key" /f /reg:32 >/dev/null 2>&1
+    done
+    wine reg delete 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' /v 'QuentNelvo Daemon' /f >/dev/null 2>&1
+    rm -rf "$drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Nelvo" \
+        "$drive_c/users/$(id -un)/Desktop/Nelvo.lnk"
+    return 0
 }
 
 # expect FILE WHAT: the notifications of the last run are the lines of FILE.

@@ -40,6 +40,46 @@ void cleanMachine() {
     removeRegistration();
     clearRestartMarker();
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kVersionKey, L"Version");
+    DeleteFileW(undoJournalFile().c_str());
+}
+
+std::wstring undoJournalFile() {
+    wchar_t windows[MAX_PATH] = {};
+    GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    return std::wstring(windows) + L"\\NelvoSetup\\undo.jnl";
+}
+
+std::map<std::wstring, FileCopy> installPreviousVersion(WizardSession& first) {
+    const std::wstring dir = defaultInstallFolder();
+    const WalkResult walk = walkFreshInstall(first);
+    EXPECT_TRUE(walk.ok) << walk.failure;
+    if (!walk.ok) return {};
+    // The product the finish page started, ended as a user would end it.
+    EXPECT_TRUE(within(15000, [&] { return processRunningFrom(dir + L"Nelvo.exe"); }));
+    Sleep(1000);
+    endProcessesUnder(dir);
+    EXPECT_TRUE(within(5000, [&] { return !processRunningFrom(dir + L"Nelvo.exe"); }));
+    EXPECT_TRUE(writeFile(dir + L"nelvo.inf", "; the previous version's driver description\r\n"));
+    EXPECT_TRUE(writeFile(dir + L"Effect\\bg\\black.efc", std::string("previous\0effect", 16)));
+    EXPECT_TRUE(writeFile(dir + L"Resource\\pic\\top.jpg", "previous picture"));
+    SetFileAttributesW((dir + L"Resource\\pic\\top.jpg").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(DeleteFileW((dir + L"libcurl.dll").c_str()));
+    EXPECT_TRUE(writeFile(dir + L"Resource\\notes.txt", "the user's own"));
+    auto previous = folderContents(dir);
+    previous.erase(L"DevconExe.log");
+    return previous;
+}
+
+std::optional<WizardSession::Box> updateUntilABusyBox(WizardSession& s) {
+    if (!s.start()) return {};
+    s.click(wizard::kAccept);
+    std::optional<WizardSession::Box> busy = s.waitForMessageBox(120000);
+    if (busy && busy->seen.text.starts_with(L"立即结束以下程序")) {
+        // The ended product may still be listed as using the camera.
+        s.answer(*busy, IDOK, L"camera-ok");
+        busy = s.waitForMessageBox(120000);
+    }
+    return busy;
 }
 
 void openFolderPage(WizardSession& s) {

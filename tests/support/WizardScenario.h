@@ -6,11 +6,14 @@
 // (what an installation leaves).
 
 #include "tests/support/InstalledProduct.h"
+#include "tests/support/PrefixState.h"
 #include "tests/support/WizardDriver.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <map>
+#include <optional>
 #include <string>
 
 namespace nelvo::test {
@@ -33,6 +36,9 @@ bool within(DWORD timeoutMs, F condition) {
     return true;
 }
 
+// Where the setup program keeps the journal of a run while it installs.
+std::wstring undoJournalFile();
+
 // A machine without the product: no installation (in the proposed folder,
 // the scratch folder or C:\QuentNelvo), no data folder, no registration, no
 // pending restart, no reported Windows version.
@@ -51,6 +57,17 @@ void installTo(WizardSession& s, const std::wstring& text);
 // being empty answered OK. Fatal failures when a step fails.
 void installWithDeviceOutcome(WizardSession& s, const std::wstring& dir, const std::string& outcome,
                               DWORD* clickedAt = nullptr);
+
+// An earlier version in the proposed folder: a first installation through
+// the wizard (the product it starts ended again), then other content in
+// three files (one of them read-only), a member missing and a file of the
+// user's. Returns what the folder holds, but the device tool's log.
+std::map<std::wstring, FileCopy> installPreviousVersion(WizardSession& first);
+
+// An update over it as a user starts one (the licence accepted, the
+// programs using the camera ended), up to the box about a file it cannot
+// write; nothing when no such box came.
+std::optional<WizardSession::Box> updateUntilABusyBox(WizardSession& s);
 
 // The first words of the box that closes a run the worker took back.
 inline constexpr wchar_t kUndoneHead[] = L"安装未完成";

@@ -6,7 +6,9 @@
 //                                           ThreadingModel = "Both"
 // and unregistering removes HKCR\CLSID\<class> with everything below it.
 // The class and the name come from the build (NELVO_SERVER_CLSID,
-// NELVO_SERVER_NAME). The library serves no objects.
+// NELVO_SERVER_NAME). The library serves no objects. When the stand-ins'
+// folder holds "register-delay.txt", its number is the seconds a
+// registration takes.
 
 #include "tools/payload/common/StandIn.h"
 
@@ -42,6 +44,22 @@ bool writeKey(const std::wstring& path, const wchar_t* name, const std::wstring&
     return ok;
 }
 
+// The seconds of register-delay.txt in NELVO_STANDIN_DIR, else beside this
+// library (not beside regsvr32, which loads it); 0 without one.
+int registrationDelay() {
+    wchar_t folder[MAX_PATH] = {};
+    const DWORD n = GetEnvironmentVariableW(L"NELVO_STANDIN_DIR", folder, MAX_PATH);
+    std::wstring path = n > 0 && n < MAX_PATH ? std::wstring(folder, n) + L"\\" : nelvo::standin::moduleFolder(g_module);
+    path += L"register-delay.txt";
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    char text[16] = {};
+    DWORD read = 0;
+    ReadFile(file, text, sizeof text - 1, &read, nullptr);
+    CloseHandle(file);
+    return atoi(text);
+}
+
 } // namespace
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
@@ -50,6 +68,8 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 extern "C" __declspec(dllexport) HRESULT WINAPI DllRegisterServer() {
+    const int delay = registrationDelay();
+    if (delay > 0) Sleep(static_cast<DWORD>(delay) * 1000);
     const std::wstring path = nelvo::standin::modulePath(g_module);
     if (path.empty()) return SELFREG_E_CLASS;
     if (!writeKey(kClassKey, nullptr, NELVO_SERVER_NAME) ||

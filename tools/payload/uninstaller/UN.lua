@@ -269,6 +269,14 @@ local function removeProduct(inPlace)
         removeRegistration()
     end
 
+    -- Files that an interrupted setup kept aside (hidden nlu*.tmp) go first,
+    -- so that they keep no folder.
+    removeKeptFiles(installPath)
+    for _, entry in ipairs(installTable) do
+        if entry[1] == 0 and not behindLink(entry[2], true) then removeKeptFiles(installPath .. entry[2]) end
+    end
+    if codecs then removeKeptFiles(codecs) end
+
     -- Deleted until nothing is left or the user gives up.
     local items = removalList(appData, registered, inPlace or handOverResult ~= nil)
     local left = removeItems(items)

@@ -97,9 +97,36 @@ void setFunction(lua_State* L, const char* name, lua_CFunction function) {
     lua_setglobal(L, name);
 }
 
+// [-0, +1] removeKeptFiles(folder) -> number of files deleted
+// The hidden "nlu*.tmp" files that setup keeps beside the files it replaces
+// while it installs; one left by a run that could not be finished goes with
+// the installation. Links are never followed: a link is not a kept file.
+int removeKeptFiles(lua_State* L) {
+    std::wstring folder = argWideText(L, 1);
+    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+    int removed = 0;
+    WIN32_FIND_DATAW found{};
+    UniqueFindHandle find(FindFirstFileW((folder + L"nlu*.tmp").c_str(), &found));
+    if (find) {
+        do {
+            const DWORD attributes = found.dwFileAttributes;
+            if ((attributes & FILE_ATTRIBUTE_HIDDEN) &&
+                !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+                const std::wstring path = folder + found.cFileName;
+                if (attributes & FILE_ATTRIBUTE_READONLY)
+                    SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+                if (DeleteFileW(path.c_str())) ++removed;
+            }
+        } while (FindNextFileW(find.get(), &found));
+    }
+    lua_pushinteger(L, removed);
+    return 1;
+}
+
 } // namespace
 
 void registerUninstallFunctions(lua_State* L, const RemovalStarter* starter, const ResultHandOver* handOver) {
+    setFunction(L, "removeKeptFiles", nativeBoundary<removeKeptFiles>);
     setFunction(L, "removeEmptyDirectory", nativeBoundary<removeEmptyDirectory>);
     setFunction(L, "isFolderLink", nativeBoundary<isFolderLink>);
     setFunction(L, "regDeleteEmptyKey", nativeBoundary<regDeleteEmptyKey>);

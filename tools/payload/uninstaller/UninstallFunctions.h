@@ -13,6 +13,9 @@
 //   removeAtRestart(path) -> boolean        schedules a file or an empty
 //                                           folder for deletion at the next
 //                                           restart
+//   removeKeptFiles(folder) -> number       deletes the hidden nlu*.tmp
+//                                           files setup keeps beside what
+//                                           it replaces (never a link)
 //   startRemoval() -> boolean               only while the program still runs
 //                                           from the install folder: hands
 //                                           the removal to a copy of the

@@ -18,6 +18,7 @@
 #include "base/UniqueHandle.h"
 #include "base/UserQuestion.h"
 #include "host/InstanceMutex.h"
+#include "host/LeftOverRun.h"
 #include "host/RestartMarker.h"
 #include "host/ScriptGuards.h"
 #include "host/WorkerState.h"
@@ -88,6 +89,9 @@ void firstStage() {
         exitcode::set(exitcode::kAnotherRunning);
         return;
     }
+    // An installation that was killed is taken back before anything is
+    // removed.
+    finishLeftOverRun();
     if (restartPending()) {
         notice(L"检测到Quent安装或卸载操作尚未完成，需要重启电脑。");
         exitcode::set(exitcode::kRestartPending);
