@@ -9,8 +9,9 @@ local installPath = config.installPath
 local programVersion = '@NELVO_VERSION@'  -- 产品版本，由构建填入
 -- Windows 8 及以后的系统安装驱动；更早的系统先卸载驱动，再注册滤镜。
 local win8 = isWin8()
--- 32 位系统用 32 位的设备工具，64 位系统用 64 位的。
-local deviceTool = isWOW32() and 'devconexe.exe' or 'devconexe64.exe'
+-- 32 位系统用 32 位的设备工具，64 位系统用 64 位的。安装包中的工具总按完整路径从安装目录启动。
+local deviceTool = installPath .. (isWOW32() and 'DevconExe.exe' or 'DevconExe64.exe')
+local countTool = installPath .. 'NelvoCount.exe'
 
 -- 进度步骤计数：每次调用返回下一个位置 1, 2, 3, ...
 local function stepCounter()
@@ -106,13 +107,13 @@ if codecsFolder then
     killProcess(codecsFolder .. 'nelvomon.exe')
 end
 
--- 安装目录只属于这次安装：新建时就带上受保护的访问列表（只有系统和管理员能写入），
--- 已有的文件夹（用户已确认安装到其中）换成同样的列表。
+-- 安装目录只属于这次安装：新建时归管理员所有，带受保护的访问列表（只有系统和管理员能写入）；
+-- 已有的文件夹只在它和其中的一切都只有管理员能更改时才使用，它的访问列表不动。
 if not createProtectedDirectory(installPath) then
     notify(6, 'error', '创建文件夹' .. installPath .. '失败')
     return
 end
--- 之后不带路径启动的程序：系统的程序从系统文件夹启动，其余的只在安装目录中查找。
+-- 启动的工具以安装目录为当前文件夹。
 setCurrentDirectory(installPath)
 
 -- 卸载旧的驱动。设备工具来自上一次安装，首次安装时它还不存在，启动失败即可。
@@ -120,7 +121,7 @@ if not win8 then
     local running = getRunningProcess()
     if running then
         if notify(10, 'file', replace(running, ';', '\r\n')) == 2 then return end
-        killRunningProcess()
+        killRunningProcess(installPath, codecsFolder)
     end
     step('卸载虚拟摄像头驱动程序，请稍等...')
     local _, exitCode = shellExecuteEx(deviceTool, 'remove nelvo', 'open', 0, 64 + 1024)
@@ -144,6 +145,12 @@ for _, operation in ipairs(fileOperations) do
     end
 end
 
+-- 从安装目录启动程序之前，再确认一次它只有管理员能更改。
+if installFolderTrust(installPath) ~= 'protected' then
+    notify(6, 'error', '文件夹' .. installPath .. '可以被其他用户更改')
+    return
+end
+
 if win8 then
     -- 安装驱动。向导在 8 和 9 之间播放等待动画。
     step('安装虚拟摄像头驱动程序，请稍等...')
@@ -151,7 +158,7 @@ if win8 then
     local launched, exitCode = shellExecuteEx(deviceTool, 'install "' .. installPath .. 'nelvo.inf" nelvo', 'open', 0, 64)
     notify(9)
     if not launched or exitCode == nil or exitCode == -1 then
-        shellExecuteEx('nelvocount.exe', 'app err_driverins ' .. programVersion, 'open', 0, 0)
+        shellExecuteEx(countTool, 'app err_driverins ' .. programVersion, 'open', 0, 0)
         notify(6, 'error', '安装虚拟摄像头驱动失败')
         return
     elseif exitCode == 1 then
@@ -166,7 +173,7 @@ end
 notify(2)
 
 -- 收尾：以下各步的结果不检查，也不通知向导。
-shellExecuteEx('nelvocount.exe', 'app install ' .. programVersion, 'open', 0, 0)
+shellExecuteEx(countTool, 'app install ' .. programVersion, 'open', 0, 0)
 if appData then
     moveFile(installPath .. 'config_default', appData .. '\\Nelvo\\codecs\\config_default')
     for _, folder in ipairs({ 'skinwhitening', '边框', '灯光', '动画', '挂件' }) do

@@ -377,11 +377,11 @@ local function RegisterNelvo(installPath)
     regWriteString(HKEY_CLASSES_ROOT, "qxm4a\\shell\\open\\command", "", command)
 
     writeRegedit(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuentNelvo", {
-        {"DisplayIcon", program},
+        {"DisplayIcon", "\"" .. program .. "\""},
         {"DisplayName", "Nelvo"},
         {"DisplayVersion", programVersion},
         {"Publisher", "Quent Technology Co., Ltd."},
-        {"UninstallString", installPath .. "unins000.exe"},
+        {"UninstallString", "\"" .. installPath .. "unins000.exe\""},
         {"URLInfoAbout", "https://www.quent.example/nelvo"},
         {"InstallLocation", installPath},
         {"EstimatedSize", payloadSizeKB},
@@ -391,7 +391,11 @@ local function RegisterNelvo(installPath)
     })
 
     local dumper = installPath .. "nelvodumper.dll"
-    shellExecuteEx("regsvr32", "/s \"" .. dumper .. "\"", "open", 0, 64)
+    -- regsvr32 loads the library as administrator: only from a folder that
+    -- only administrators can change.
+    if installFolderTrust(installPath) == "protected" then
+        shellExecuteEx("regsvr32", "/s \"" .. dumper .. "\"", "open", 0, 64)
+    end
 
     -- A library that another installation registered under the crash-dump
     -- class is unregistered; the one just registered stays.
@@ -472,13 +476,25 @@ local function systemFolderRefusal(path)
     end
 end
 
+-- Why a folder cannot hold what the administrator will run, or nothing: it
+-- or a file in it is owned by or open to another user, or a folder above
+-- lets another user move it away and put his own in its place.
+local function installFolderRefusal(path)
+    local trust = installFolderTrust(path)
+    if trust == "changeable" then
+        return "不能安装到其他用户可以更改的文件夹"
+    elseif trust == "movable" then
+        return "不能安装到其他用户可以移动或删除的文件夹"
+    end
+end
+
 -- The saved install path is the user's to change, and this program runs as
 -- administrator: it is used only when the machine-wide uninstall entry
 -- names the same folder, that folder still holds the installation's
--- uninstaller and it is no system folder. Otherwise nothing, and the
--- folder page shows.
+-- uninstaller, it is no system folder and only administrators can change
+-- it. Otherwise nothing, and the folder page shows.
 local function trustedInstallPath(path)
-    if not path or systemFolderRefusal(path) then
+    if not path or systemFolderRefusal(path) or installFolderTrust(path) ~= "protected" then
         return nil
     end
     local entry = regQueryString(HKEY_LOCAL_MACHINE,
@@ -693,7 +709,7 @@ local function setupWindow()
             return refuse("你必须输入带驱动器卷标的完整路径，例如：\n\nC:\\Program Files\\")
         end
         local path = regularPathString(parts[1], names)
-        local refusal = systemFolderRefusal(path)
+        local refusal = systemFolderRefusal(path) or installFolderRefusal(path)
         if refusal then
             return refuse(refusal)
         end
@@ -800,14 +816,14 @@ local function setupWindow()
     window:getChild(5003):addHandler(event.Click, function()
         window:endDialog(3)
         RegisterNelvo(installPath)
-        if runBox:getCheck() and not restartComputer then
+        if runBox:getCheck() and not restartComputer and installFolderTrust(installPath) == "protected" then
             -- The product may start its own setup; this one is done.
             releaseMutex()
             setCurrentDirectory(installPath)
             if isVista() then
-                -- Through the shell, so that the product does not inherit
-                -- the setup program's administrator rights.
-                shellExecuteEx("explorer", installPath .. "Nelvo.exe", "open", SW_NORMAL, 0)
+                -- Opened by the system's explorer, so that the product does
+                -- not inherit the setup program's administrator rights.
+                shellExecuteEx("explorer", "\"" .. installPath .. "Nelvo.exe\"", "open", SW_NORMAL, 0)
             else
                 shellExecuteEx(installPath .. "Nelvo.exe", "", "open", SW_NORMAL, 0)
             end
