@@ -69,10 +69,15 @@ std::vector<std::wstring> programFolders() {
             folders.push_back(withoutTrailingSeparator(path));
     }
     // The 64-bit one, which a 32-bit program is not told of.
+    UniqueRegKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
+                      KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.put()) != ERROR_SUCCESS) {
+        key.release();
+        return folders;
+    }
     wchar_t path[MAX_PATH] = {};
     DWORD bytes = sizeof path - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"ProgramW6432Dir",
-                     RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY, nullptr, path, &bytes) == ERROR_SUCCESS)
+    if (RegGetValueW(key.get(), nullptr, L"ProgramW6432Dir", RRF_RT_REG_SZ, nullptr, path, &bytes) == ERROR_SUCCESS)
         folders.push_back(withoutTrailingSeparator(path));
     return folders;
 }

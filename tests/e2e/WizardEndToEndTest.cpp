@@ -92,11 +92,13 @@ void expectRegistration(const std::wstring& dir, const std::wstring& source = L"
     expectString(HKEY_CLASSES_ROOT, L".m4a", L"", L"qxm4a");
     expectString(HKEY_CLASSES_ROOT, L"qxm4a\\shell\\open\\command", L"", command);
     const std::wstring uninstall = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuentNelvo";
-    expectString(HKEY_LOCAL_MACHINE, uninstall, L"DisplayIcon", program);
+    // Quoted: unquoted, a folder with spaces would let the system try
+    // "C:\Program.exe" first.
+    expectString(HKEY_LOCAL_MACHINE, uninstall, L"DisplayIcon", L"\"" + program + L"\"");
     expectString(HKEY_LOCAL_MACHINE, uninstall, L"DisplayName", L"Nelvo");
     expectString(HKEY_LOCAL_MACHINE, uninstall, L"DisplayVersion", L"2.0.0.69");
     expectString(HKEY_LOCAL_MACHINE, uninstall, L"Publisher", L"Quent Technology Co., Ltd.");
-    expectString(HKEY_LOCAL_MACHINE, uninstall, L"UninstallString", dir + L"unins000.exe");
+    expectString(HKEY_LOCAL_MACHINE, uninstall, L"UninstallString", L"\"" + dir + L"unins000.exe\"");
     expectString(HKEY_LOCAL_MACHINE, uninstall, L"URLInfoAbout", L"https://www.quent.example/nelvo");
 
     const std::wstring menu = specialFolder(CSIDL_COMMON_PROGRAMS) + L"\\Nelvo\\";

@@ -18,6 +18,7 @@
 #include "script/SystemFunctions.h"
 #include "store/ResourceFileSystem.h"
 #include "tools/payload/uninstaller/RemovalProcess.h"
+#include "tools/payload/uninstaller/UninstallEntry.h"
 #include "tools/payload/uninstaller/UninstallFunctions.h"
 #include "tools/payload/uninstaller/UninstallResources.h"
 
@@ -36,6 +37,14 @@ using namespace nelvo;
 using namespace nelvo::uninstall;
 
 void notice(const wchar_t* text) { MessageBoxW(nullptr, text, L"提示", MB_OK); }
+
+// Whether the machine's uninstall entry names `installFolder`; says so in a
+// box when it does not.
+bool recordedHere(const std::wstring& installFolder) {
+    if (sameFolder(recordedInstallFolder(), installFolder)) return true;
+    notice((L"在文件夹 " + installFolder + L" 中没有找到 Nelvo 的安装，无法卸载。").c_str());
+    return false;
+}
 
 struct StateCloser {
     void operator()(lua_State* L) const { lua_close(L); }
@@ -69,9 +78,9 @@ std::string configText(const char* stage, const std::wstring& installFolder, boo
            ",selfDeleting=" + (selfDeleting ? "true" : "false") + "}";
 }
 
-// Started from the install folder: the guards, then the script's
-// confirmation, which calls startRemoval (or removes in place when no copy
-// can run).
+// Started from the install folder: the guards, the folder the uninstall
+// entry names (no other), then the script's confirmation, which calls
+// startRemoval (or removes in place when no copy can run).
 void firstStage() {
     if (acquireInstanceMutex() == InstanceGuard::AlreadyRunning) {
         notice(L"检测到Quent安装或卸载程序正在运行，请结束后重试。");
@@ -82,7 +91,7 @@ void firstStage() {
         return;
     }
     const std::wstring installFolder = folderOf(programPath());
-    if (installFolder.empty()) return;
+    if (installFolder.empty() || !recordedHere(installFolder)) return;
     const RemovalStarter starter = [&installFolder] {
         return startSecondStage(installFolder, instanceMutexHandle());
     };
@@ -91,7 +100,9 @@ void firstStage() {
 }
 
 // The copy in the temporary folder: waits for the first stage to end, so
-// that its file can go, and removes the product.
+// that its file can go, and removes the product from the folder it was
+// given, only while the uninstall entry still names that folder (anyone
+// can start this program with any folder).
 void secondStage(const SecondStage& stage) {
     const UniqueKernelHandle mutex(stage.mutex);
     const UniqueKernelHandle firstStageProcess(stage.firstStage);
@@ -104,7 +115,8 @@ void secondStage(const SecondStage& stage) {
     const std::wstring self = programPath();
     std::wstring folder = folderOf(self);
     if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
-    runUninstallScript(configText("remove", stage.installFolder, stage.deleteOnClose != nullptr), nullptr);
+    if (recordedHere(stage.installFolder))
+        runUninstallScript(configText("remove", stage.installFolder, stage.deleteOnClose != nullptr), nullptr);
     if (!stage.deleteOnClose) MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     // The folder outlives this program's file by a moment: it goes at the
     // next restart, after the file.
