@@ -52,6 +52,7 @@ FolderTrust judgeInstallFolder(SecuritySource& source, std::wstring_view text) {
 
     // Pass 2: the folder and everything in it, deepest last.
     if (!source.exists(folder)) return FolderTrust::Placeable;
+    if (!source.isPlainFolder(folder)) return FolderTrust::OthersCanChange;
     std::vector<std::wstring> pending{folder};
     std::vector<FolderEntry> entries;
     while (!pending.empty()) {

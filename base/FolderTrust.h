@@ -8,7 +8,8 @@
 // Trusted holders are the Administrators group, SYSTEM and TrustedInstaller;
 // anyone else (a user, Users, Everyone, Authenticated Users) is another.
 //
-//   the folder       exists: it and everything in it is owned by a trusted
+//   the folder       exists: a folder, no link; it and everything in it is
+//                    owned by a trusted
 //                    holder, has an access list, and no entry lets another
 //                    write, add, delete or change permissions or owner; no
 //                    link lies inside. Absent: it will be made protected.
@@ -73,6 +74,8 @@ public:
     virtual ~SecuritySource() = default;
     // Whether something is at `path` (a link counts as itself).
     virtual bool exists(const std::wstring& path) = 0;
+    // Whether `path` is a folder itself: no file, no link to one elsewhere.
+    virtual bool isPlainFolder(const std::wstring& path) = 0;
     // The security of the object at `path` itself, a link not followed.
     virtual ObjectSecurity security(const std::wstring& path) = 0;
     // What a folder holds, without "." and ".."; false when it cannot be

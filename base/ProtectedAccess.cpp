@@ -86,6 +86,12 @@ class DiskSecuritySource final : public SecuritySource {
 public:
     bool exists(const std::wstring& path) override { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+    bool isPlainFolder(const std::wstring& path) override {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+               !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    }
+
     ObjectSecurity security(const std::wstring& path) override {
         const UniqueFileHandle object = openAsItself(path, READ_CONTROL);
         PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -187,9 +193,11 @@ bool systemKeepsFileSecurity() {
 
 FolderTrust installFolderTrust(const std::wstring& path) {
     DiskSecuritySource disk;
-    if (!systemKeepsFileSecurity())
-        return disk.exists(withoutTrailingSeparator(path)) ? FolderTrust::Protected : FolderTrust::Placeable;
-    return judgeInstallFolder(disk, path);
+    if (systemKeepsFileSecurity()) return judgeInstallFolder(disk, path);
+    const std::wstring folder = withoutTrailingSeparator(path);
+    if (!disk.exists(folder)) return FolderTrust::Placeable;
+    // A file, or a link to a folder elsewhere, is no install folder.
+    return disk.isPlainFolder(folder) ? FolderTrust::Protected : FolderTrust::OthersCanChange;
 }
 
 bool makeInstallFolder(const std::wstring& text) {

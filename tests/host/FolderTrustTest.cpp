@@ -58,6 +58,10 @@ public:
     }
 
     bool exists(const std::wstring& path) override { return objects.count(path) > 0; }
+    bool isPlainFolder(const std::wstring& path) override {
+        const auto it = objects.find(path);
+        return it != objects.end() && it->second.folder && !it->second.link;
+    }
     ObjectSecurity security(const std::wstring& path) override {
         const auto it = objects.find(path);
         PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -192,6 +196,11 @@ TEST(FolderTrust, TheFoldersAbove) {
     disk.add(L"C:\\Program Files (x86)\\QuentNelvo", kAlices);
     EXPECT_EQ(judgeInstallFolder(disk, L"C:\\Program Files (x86)\\QuentNelvo\\"), FolderTrust::OthersCanChange);
     EXPECT_EQ(judgeInstallFolder(disk, L"C:\\QuentNelvo"), FolderTrust::OthersCanMove);
+    // The folder itself a link to one elsewhere, or a file.
+    disk.add(L"C:\\Program Files\\Linked", ours(), true, true);
+    disk.add(L"C:\\Program Files\\File", ours(), false);
+    EXPECT_EQ(judgeInstallFolder(disk, L"C:\\Program Files\\Linked"), FolderTrust::OthersCanChange);
+    EXPECT_EQ(judgeInstallFolder(disk, L"C:\\Program Files\\File"), FolderTrust::OthersCanChange);
     // Only a full path with a drive is judged.
     EXPECT_EQ(judgeInstallFolder(disk, L"QuentNelvo"), FolderTrust::OthersCanMove);
 }

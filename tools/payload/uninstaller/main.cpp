@@ -115,8 +115,10 @@ void secondStage(const SecondStage& stage) {
     const std::wstring self = programPath();
     std::wstring folder = folderOf(self);
     if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
-    if (recordedHere(stage.installFolder))
-        runUninstallScript(configText("remove", stage.installFolder, stage.deleteOnClose != nullptr), nullptr);
+    // Started for another folder (by hand: it may be any copy anywhere), it
+    // touches nothing, not even its own file.
+    if (!recordedHere(stage.installFolder)) return;
+    runUninstallScript(configText("remove", stage.installFolder, stage.deleteOnClose != nullptr), nullptr);
     if (!stage.deleteOnClose) MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     // The folder outlives this program's file by a moment: it goes at the
     // next restart, after the file.
