@@ -36,6 +36,9 @@ const std::wstring kAlices = L"O:" + kAlice + L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;
 // to what is made inside.
 const std::wstring kSystems = L"O:SYD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)(A;OICIIO;GA;;;CO)";
 
+// Administrators' with no access list at all, which lets everyone in.
+const std::wstring kNoList = L"O:BAD:NO_ACCESS_CONTROL";
+
 struct Described {
     std::wstring descriptor;  // empty: unreadable
     bool folder = true;
@@ -64,6 +67,19 @@ public:
     }
     ObjectSecurity security(const std::wstring& path) override {
         const auto it = objects.find(path);
+        if (it != objects.end() && it->second.descriptor == kNoList) {
+            // A list that is not there at all (Wine reads the text's form of
+            // it as an empty list, which would let no one in).
+            SECURITY_DESCRIPTOR absolute;
+            BYTE administrators[SECURITY_MAX_SID_SIZE];
+            DWORD size = sizeof administrators;
+            if (!InitializeSecurityDescriptor(&absolute, SECURITY_DESCRIPTOR_REVISION) ||
+                !CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) ||
+                !SetSecurityDescriptorOwner(&absolute, administrators, FALSE) ||
+                !SetSecurityDescriptorDacl(&absolute, TRUE, nullptr, FALSE))
+                return {};
+            return describeSecurity(&absolute);
+        }
         PSECURITY_DESCRIPTOR descriptor = nullptr;
         if (it == objects.end() || it->second.descriptor.empty() ||
             !ConvertStringSecurityDescriptorToSecurityDescriptorW(it->second.descriptor.c_str(), SDDL_REVISION_1,
@@ -102,13 +118,16 @@ TEST(FolderTrust, DescriptorsAreReadAsWindowsMeansThem) {
     EXPECT_FALSE(root.entries[4].inheritOnly);
     EXPECT_EQ(root.entries[4].mask, uint32_t(rights::kAppendData));
     EXPECT_EQ(disk.security(L"C:\\Program Files").owner, Holder::TrustedInstaller);
-    disk.add(L"C:\\open", L"O:BAD:NO_ACCESS_CONTROL");
+    disk.add(L"C:\\open", kNoList);
     EXPECT_FALSE(disk.security(L"C:\\open").hasAccessList);
     EXPECT_TRUE(othersHold(disk.security(L"C:\\open"), rights::kWriteData));
     // What setup makes is Administrators' and lets no one else change it.
     disk.add(L"C:\\made", ours());
     EXPECT_EQ(disk.security(L"C:\\made").owner, Holder::Administrators);
-    EXPECT_FALSE(othersHold(disk.security(L"C:\\made"), 0xFFFFFFFF));
+    EXPECT_FALSE(othersHold(disk.security(L"C:\\made"), rights::kWriteData | rights::kAppendData |
+                                                             rights::kDeleteChild | rights::kDelete |
+                                                             rights::kWriteDac | rights::kWriteOwner));
+    EXPECT_TRUE(othersHold(disk.security(L"C:\\made"), rights::kGenericAll | 0x1));  // Users may read
 }
 
 // An existing folder: only when it and everything in it is owned by
@@ -130,7 +149,7 @@ TEST(FolderTrust, TheFolderAndEverythingInIt) {
         {L"a file Users may write", ours(), L"O:BAD:(A;;FA;;;BA)(A;;0x1301bf;;;BU)", false,
          FolderTrust::OthersCanChange},
         {L"a file Everyone may re-list", ours(), L"O:BAD:(A;;FA;;;BA)(A;;WD;;;WD)", false, FolderTrust::OthersCanChange},
-        {L"a file without a list", ours(), L"O:BAD:NO_ACCESS_CONTROL", false, FolderTrust::OthersCanChange},
+        {L"a file without a list", ours(), kNoList, false, FolderTrust::OthersCanChange},
         {L"an unreadable file", ours(), L"", false, FolderTrust::OthersCanChange},
         {L"a link inside", ours(), L"O:BAD:(A;;FA;;;BA)", true, FolderTrust::OthersCanChange},
         {L"Users denied, nothing more allowed", ours(), L"O:BAD:(D;;FA;;;BU)(A;;FA;;;BA)", false,
@@ -165,7 +184,7 @@ TEST(FolderTrust, TheFoldersAbove) {
         {L"a parent Authenticated Users may rename", kAdministratorsUnderRoot, kRoot, FolderTrust::OthersCanMove},
         {L"a parent Everyone may empty", L"O:BAD:P(A;;FA;;;BA)(A;;0x40;;;WD)", kRoot, FolderTrust::OthersCanMove},
         {L"a parent others may re-list", L"O:BAD:P(A;;FA;;;BA)(A;;WD;;;BU)", kRoot, FolderTrust::OthersCanMove},
-        {L"a parent with no list", L"O:BAD:NO_ACCESS_CONTROL", kRoot, FolderTrust::OthersCanMove},
+        {L"a parent with no list", kNoList, kRoot, FolderTrust::OthersCanMove},
         {L"an unreadable parent", L"", L"", FolderTrust::OthersCanMove},
         {L"a root Everyone may empty", ours(), L"O:SYD:(A;;FA;;;SY)(A;;0x40;;;WD)", FolderTrust::OthersCanMove},
         {L"a root the user owns", L"", L"O:" + kAlice + L"D:(A;;FA;;;SY)", FolderTrust::OthersCanMove},
