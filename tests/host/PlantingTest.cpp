@@ -223,11 +223,12 @@ TEST_F(Planting, NothingPlantedIsLoadedOrStarted) {
     for (const std::wstring& arguments : {std::wstring(), L"/remove 0 0 0 \"" + kFolder + L"\""}) {
         uninstaller.arguments = arguments;
         const RunResult u = runAndAnswer(kFolder + L"\\unins000.exe", uninstaller);
-        ASSERT_TRUE(u.started);
+        EXPECT_TRUE(u.started) << "the first run removed it";
         EXPECT_TRUE(u.finished);
-        ASSERT_EQ(u.windows.size(), 1u) << wideToUtf8(arguments);
-        EXPECT_EQ(u.windows[0].caption, L"提示");
-        EXPECT_EQ(u.windows[0].text, L"在文件夹 " + kFolder + L"\\ 中没有找到 Nelvo 的安装，无法卸载。");
+        EXPECT_EQ(u.windows.size(), 1u) << wideToUtf8(arguments);
+        EXPECT_TRUE(u.sawCaption(L"提示"));
+        if (!u.windows.empty())
+            EXPECT_EQ(u.windows[0].text, L"在文件夹 " + kFolder + L"\\ 中没有找到 Nelvo 的安装，无法卸载。");
     }
     EXPECT_EQ(markers(), std::set<std::wstring>()) << "after unins000.exe";
     EXPECT_TRUE(fileExists(kFolder + L"\\Nelvo.exe"));
