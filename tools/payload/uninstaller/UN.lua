@@ -150,10 +150,17 @@ local function stopPrograms(codecs, registered)
     end
 end
 
+-- Whether what lies in the install folder may run as administrator: only
+-- while no one but administrators can change it (an earlier version left
+-- an existing folder as it found it).
+local function folderSound()
+    return installFolderTrust(installPath) == 'protected'
+end
+
 -- Returns true when the device tool asks for a restart.
 local function removeDriver()
     local tool = installPath .. (isWOW32() and 'DevconExe.exe' or 'DevconExe64.exe')
-    if not fileExists(tool) then return false end
+    if not fileExists(tool) or not folderSound() then return false end
     local _, exitCode = shellExecuteEx(tool, 'remove nelvo', 'open', 0, 64 + 1024)
     return exitCode == 1
 end
@@ -164,7 +171,7 @@ local function unregisterLibraries()
     -- environment, chooses it. A 32-bit program is given the 32-bit tool.
     local regsvr32 = 'regsvr32'
     for _, library in ipairs({ 'Nelvo.ax', 'nelvodumper.dll' }) do
-        if fileExists(installPath .. library) then
+        if fileExists(installPath .. library) and folderSound() then
             shellExecuteEx(regsvr32, '/s /u "' .. installPath .. library .. '"', 'open', 0, 64 + 1024)
         end
     end
