@@ -147,6 +147,16 @@ bool protectNewFolder(const std::wstring& path, PSECURITY_DESCRIPTOR descriptor)
     return set == ERROR_SUCCESS || !systemKeepsFileSecurity();
 }
 
+// Whether a file can be made in an existing folder (not on a read-only
+// volume, say): a probe of a name of its own, gone when it is closed.
+bool takesFiles(const std::wstring& folder) {
+    const std::wstring probe = folder + L"\\nelvo-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                               std::to_wstring(GetTickCount()) + L".tmp";
+    const UniqueFileHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return bool(file);
+}
+
 } // namespace
 
 ObjectSecurity describeSecurity(PSECURITY_DESCRIPTOR descriptor) {
@@ -203,7 +213,7 @@ FolderTrust installFolderTrust(const std::wstring& path) {
 bool makeInstallFolder(const std::wstring& text) {
     const std::wstring path = withoutTrailingSeparator(text);
     const FolderTrust trust = installFolderTrust(path);
-    if (trust == FolderTrust::Protected) return true;
+    if (trust == FolderTrust::Protected) return takesFiles(path);
     if (trust != FolderTrust::Placeable) return false;
     SecurityDescriptor descriptor(kInstallFolderAccess);
     if (!descriptor) return false;

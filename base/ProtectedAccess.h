@@ -63,7 +63,7 @@ FolderTrust installFolderTrust(const std::wstring& path);
 // Makes `path` the install folder: refused (false) unless
 // installFolderTrust judges it Protected or Placeable. A folder that
 // exists keeps its own access list (it passed because only administrators
-// can change it); a missing one is created, with every missing folder above
+// can change it) and must take a new file; a missing one is created, with every missing folder above
 // it, owned by Administrators with kInstallFolderAccess, and that is set once
 // more through the handle of the new folder, opened as itself. False when a
 // folder cannot be made or its security cannot be set.
