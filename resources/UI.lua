@@ -823,7 +823,7 @@ local function setupWindow()
             if isVista() then
                 -- Opened by the system's explorer, so that the product does
                 -- not inherit the setup program's administrator rights.
-                shellExecuteEx("explorer", "\"" .. installPath .. "Nelvo.exe\"", "open", SW_NORMAL, 0)
+                shellExecuteEx("explorer", installPath .. "Nelvo.exe", "open", SW_NORMAL, 0)
             else
                 shellExecuteEx(installPath .. "Nelvo.exe", "", "open", SW_NORMAL, 0)
             end
