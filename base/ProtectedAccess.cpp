@@ -214,7 +214,10 @@ bool makeInstallFolder(const std::wstring& text) {
     const std::wstring path = withoutTrailingSeparator(text);
     const FolderTrust trust = installFolderTrust(path);
     if (trust == FolderTrust::Protected) return takesFiles(path);
-    if (trust != FolderTrust::Placeable) return false;
+    if (trust != FolderTrust::Placeable) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     SecurityDescriptor descriptor(kInstallFolderAccess);
     if (!descriptor) return false;
     // The missing folders, from the top down.

@@ -1,11 +1,10 @@
 #include "base/StartupPhases.h"
 
-#include "base/PathChecks.h"
-#include "base/UniqueHandle.h"
 
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace nelvo {
@@ -20,7 +19,6 @@ constexpr size_t kMaxMarks = 24;
 
 struct Recording {
     bool on = false;
-    std::wstring path;
     LARGE_INTEGER frequency{};
     LARGE_INTEGER entry{};  // the counter at begin()
     double beforeEntryMs = 0;  // process creation to begin()
@@ -63,27 +61,26 @@ std::string table() {
     return out;
 }
 
-// The path comes from the environment of whoever started the program, which
-// runs elevated: a benchmark's switch, and nothing it names is trusted. The
-// file is made new, never opened: a name that exists (a file, a link) is
-// refused, and so is a path through a folder link, so the write cannot be
-// sent to a file that someone else chose to have overwritten. What is
-// written is only phase names and times.
-void write(const std::string& text) {
-    if (passesThroughLink(g_recording.path)) return;
-    UniqueFileHandle file(CreateFileW(g_recording.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file) return;
-    DWORD written = 0;
-    WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+// The text being sent: static storage, never freed, so that the sending
+// thread may still read it while the process ends.
+char g_announcement[4096];
+
+DWORD WINAPI announce(void*) {
+    OutputDebugStringA(g_announcement);
+    return 0;
+}
+
+void send(const std::string& table) {
+    static constexpr char kHead[] = "nelvo-startup-phases\n";
+    std::string text = kHead + table;
+    if (text.size() >= sizeof g_announcement) text.resize(sizeof g_announcement - 1);
+    std::memcpy(g_announcement, text.c_str(), text.size() + 1);
+    if (HANDLE thread = CreateThread(nullptr, 0, announce, nullptr, 0, nullptr)) CloseHandle(thread);
 }
 
 } // namespace
 
 void StartupPhases::begin() {
-    wchar_t path[MAX_PATH];
-    const DWORD n = GetEnvironmentVariableW(L"NELVO_STARTUP_PHASES", path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return;
     QueryPerformanceFrequency(&g_recording.frequency);
     QueryPerformanceCounter(&g_recording.entry);
     FILETIME created, exited, kernel, user;
@@ -92,7 +89,6 @@ void StartupPhases::begin() {
         const ULONGLONG now = systemTimeNow();
         if (now > start) g_recording.beforeEntryMs = double(now - start) / 10000.0;
     }
-    g_recording.path.assign(path, n);
     g_recording.on = true;
 }
 
@@ -108,7 +104,7 @@ void StartupPhases::finish(const char* name) {
     mark(name);
     g_recording.on = false;
     try {
-        write(table());
+        send(table());
     } catch (...) {
         // A benchmark's record is not worth a failed start.
     }

@@ -2,7 +2,7 @@
 // what an installer benchmark needs: how long the program took, its peak
 // working set, and optionally when its first window was painted.
 //
-//   procwatch [--window] [--await FILE] [--limit SECONDS] PROGRAM [ARG...]
+//   procwatch [--window] [--phases FILE] [--limit SECONDS] PROGRAM [ARG...]
 //
 // Prints one line:
 //   ms=<elapsed> peak_kb=<peak working set> exit=<code>
@@ -12,9 +12,11 @@
 // With --window, elapsed runs until the program shows a visible top-level
 // window whose own update region and those of all its visible children are
 // empty, i.e. every part of it has been painted once; the program is then
-// ended, with --await only once FILE exists and is not empty (at most 5 s
-// later: what the program writes after its first paint, such as its
-// start-up phases, is then complete; the time is taken before). --limit
+// ended, with --phases only once it has sent its start-up phases on the
+// debugger output channel (at most 5 s later; the time is taken before):
+// procwatch listens there as a debug-output monitor (the DBWIN_BUFFER
+// section and its two events) and writes the program's text, without its
+// first line, to FILE (base/StartupPhases.h). --limit
 // (default 60) ends the program and fails after so many seconds. Exit code: 0, or 1 when the program could not be started or
 // the limit was reached.
 
@@ -22,6 +24,7 @@
 #include <psapi.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -71,6 +74,44 @@ BOOL CALLBACK findPainted(HWND hwnd, LPARAM param) {
     return FALSE;
 }
 
+// A debug-output monitor: the section and events every OutputDebugString of
+// the session writes through while it exists. Keeps the first text of the
+// watched process that starts with `head`.
+class DebugOutputMonitor {
+public:
+    explicit DebugOutputMonitor(const char* head) : head_(head) {
+        bufferReady_ = CreateEventW(nullptr, FALSE, TRUE, L"DBWIN_BUFFER_READY");
+        dataReady_ = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_DATA_READY");
+        section_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, L"DBWIN_BUFFER");
+        if (section_) view_ = static_cast<const char*>(MapViewOfFile(section_, FILE_MAP_READ, 0, 0, 4096));
+    }
+    ~DebugOutputMonitor() {
+        if (view_) UnmapViewOfFile(view_);
+        for (HANDLE h : {section_, dataReady_, bufferReady_})
+            if (h) CloseHandle(h);
+    }
+    bool ready() const { return view_ && bufferReady_ && dataReady_; }
+    // Takes the texts that arrive within `ms`; true once the wanted one came.
+    bool poll(DWORD processId, DWORD ms) {
+        while (ready() && text_.empty() && WaitForSingleObject(dataReady_, ms) == WAIT_OBJECT_0) {
+            DWORD sender = 0;
+            std::memcpy(&sender, view_, sizeof sender);
+            const std::string text(view_ + sizeof sender, strnlen(view_ + sizeof sender, 4096 - sizeof sender));
+            if (sender == processId && text.rfind(head_, 0) == 0) text_ = text.substr(std::strlen(head_));
+            SetEvent(bufferReady_);
+            ms = 0;
+        }
+        return !text_.empty();
+    }
+    const std::string& text() const { return text_; }
+
+private:
+    const char* head_;
+    HANDLE bufferReady_ = nullptr, dataReady_ = nullptr, section_ = nullptr;
+    const char* view_ = nullptr;
+    std::string text_;
+};
+
 size_t peakWorkingSet(HANDLE process) {
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
@@ -82,22 +123,25 @@ size_t peakWorkingSet(HANDLE process) {
 int wmain(int argc, wchar_t** argv) {
     bool window = false;
     double limit = 60;
-    const wchar_t* awaited = nullptr;
+    const wchar_t* phasesFile = nullptr;
     int i = 1;
     for (; i < argc; ++i) {
         const std::wstring a = argv[i];
         if (a == L"--window") window = true;
         else if (a == L"--limit" && i + 1 < argc) limit = _wtof(argv[++i]);
-        else if (a == L"--await" && i + 1 < argc) awaited = argv[++i];
+        else if (a == L"--phases" && i + 1 < argc) phasesFile = argv[++i];
         else break;
     }
     if (i >= argc) {
-        std::fputs("usage: procwatch [--window] [--await FILE] [--limit SECONDS] PROGRAM [ARG...]\n", stderr);
+        std::fputs("usage: procwatch [--window] [--phases FILE] [--limit SECONDS] PROGRAM [ARG...]\n", stderr);
         return 2;
     }
     std::wstring commandLine;
     for (int k = i; k < argc; ++k) commandLine += (k > i ? L" " : L"") + quote(argv[k]);
 
+    // Listening before the program starts, so that nothing it sends is lost.
+    DebugOutputMonitor monitor("nelvo-startup-phases\n");
+    if (phasesFile && !monitor.ready()) std::fputs("procwatch: no debug-output channel\n", stderr);
     LARGE_INTEGER frequency, start, now;
     QueryPerformanceFrequency(&frequency);
     STARTUPINFOW startup{};
@@ -138,16 +182,23 @@ int wmain(int argc, wchar_t** argv) {
                 found = true;
                 break;
             }
+            // Keeps the channel free for the program: a writer waits for it.
+            if (phasesFile) monitor.poll(info.dwProcessId, 0);
             Sleep(1);
         }
         if (elapsedMs() > limit * 1000) break;
     }
-    if (found && awaited) {
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        for (int wait = 0; wait < 5000; wait += 5) {
-            if (GetFileAttributesExW(awaited, GetFileExInfoStandard, &data) && (data.nFileSizeLow || data.nFileSizeHigh))
+    if (phasesFile && found) {
+        for (int wait = 0; wait < 5000 && !monitor.poll(info.dwProcessId, 5); wait += 5)
+            if (WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0) {
+                monitor.poll(info.dwProcessId, 50);
                 break;
-            if (WaitForSingleObject(info.hProcess, 5) == WAIT_OBJECT_0) break;
+            }
+        if (!monitor.text().empty()) {
+            if (FILE* out = _wfopen(phasesFile, L"wb")) {
+                std::fwrite(monitor.text().data(), 1, monitor.text().size(), out);
+                std::fclose(out);
+            }
         }
     }
     DWORD code = 0;

@@ -2,7 +2,8 @@
 # Measures setup.exe against a mainstream installer built from the very same
 # payload, side by side in one Wine prefix on one virtual display:
 #
-#   bench/installer_bench.sh [RUNS]          (RUNS >= 7, default 7)
+#   [LARGE_MB=400] [LARGE_RUNS=3] bench/installer_bench.sh [RUNS]
+#                                            (RUNS >= 7, default 7)
 #
 # It builds two NSIS 3 installers (non-solid and solid LZMA) from the staged
 # payload folder that program.lz is packed from. Their silent mode
@@ -30,6 +31,12 @@
 #     extractFile against `xz --format=lzma -d -T1` of the same streams into
 #     files (the stored members copied with cp);
 # and prints the medians with the spread (min-max) and the ratios.
+# Then the same for a large payload of incompressible media (LARGE_MB,
+# default 400, generated at run time and deleted afterwards; 0 leaves it
+# out), LARGE_RUNS rounds (default 3), against NSIS non-solid: both built
+# from it (ours with tools/make-setup.sh, with build time and peak memory),
+# install times, first windows, peak working set, and the speed of
+# setup.exe's payload digest (out/bench/digest_bench.exe).
 # Raw figures land in build/bench/results/.
 #
 # Needs the trees that ./test.sh builds; builds what is missing.
@@ -205,13 +212,16 @@ check_installed() {
   done < "$members_list"
 }
 
+# The figures of the large payload's row are recorded under names with
+# this suffix.
+suffix=
 install_ours() {
   clean
   local line
   line=$(watch "$luarun" --package "$(winpath "$program_lz")" "$(winpath "$root/out/resources/LG.lua")" \
     --config "{installPath=[[$target_dir\\]]}" | tail -1)
   settle
-  [ "${1:-}" = warm ] || { check_installed ours; record install-ours "$line"; }
+  [ "${1:-}" = warm ] || { check_installed ours; record "install-ours$suffix" "$line"; }
 }
 
 install_nsis() {
@@ -222,22 +232,22 @@ install_nsis() {
   [ "${2:-}" = warm ] || { check_installed "nsis-$1"; record "install-nsis-$1" "$line"; }
 }
 
-# setup.exe records its own start-up phases into a file made new
-# (base/StartupPhases.h); procwatch waits for it after the first paint,
-# which its time does not include.
+# setup.exe sends its own start-up phases on the debugger output channel
+# after its first paint (base/StartupPhases.h); procwatch listens there and
+# writes them to the file, after the time it reports.
 phases_win='C:\nelvo-phases.txt'
 phases_unix=$drive_c/nelvo-phases.txt
 window() {
   local line
   if [ "$1" = setup ]; then
     rm -f "$phases_unix"
-    line=$(NELVO_STARTUP_PHASES=$phases_win watch --window --await "$phases_win" "$2" | tail -1)
+    line=$(watch --window --phases "$phases_win" "$2" | tail -1)
     [ "${3:-}" = warm ] || tr -d '\r' < "$phases_unix" >> "$results/phases.txt" 2>/dev/null \
       || echo "bench: setup.exe wrote no start-up phases" >&2
   else
     line=$(watch --window "$2" | tail -1)
   fi
-  [ "${3:-}" = warm ] || record "window-$1" "$line"
+  [ "${3:-}" = warm ] || record "window-$1$suffix" "$line"
 }
 
 # The wizard's install, from the end-to-end harness's walk: install click (the
@@ -245,12 +255,12 @@ window() {
 # product it starts at the end is ended at once.
 install_wizard() {
   local line ms
-  line=$(NELVO_OUT=$root/out timeout 300 wine "$root/out/tests/wizardwalk.exe" 2>>"$results/errors.txt" | tr -d '\r' \
+  line=$(NELVO_OUT=${wizard_out:-$root/out} timeout 300 wine "$root/out/tests/wizardwalk.exe" 2>>"$results/errors.txt" | tr -d '\r' \
     | grep 'install click to finish page') || true
   wine taskkill /f /im Nelvo.exe >/dev/null 2>&1 || true
   ms=$(sed -n 's/.*install click to finish page: \([0-9]*\) ms.*/\1/p' <<< "$line")
   [ -n "$ms" ] || { echo "bench: the wizard's walk failed (see $results/errors.txt)" >&2; return 0; }
-  [ "${1:-}" = warm ] || echo "$ms" >> "$results/install-wizard.ms.txt"
+  [ "${1:-}" = warm ] || echo "$ms" >> "$results/install-wizard$suffix.ms.txt"
 }
 
 streams=$work/streams
@@ -303,6 +313,76 @@ done
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 clean
 
+# --- a large payload of incompressible media ---------------------------------
+# What a video product's payload is mostly made of: the sound and the four
+# frame pictures grown to about LARGE_MB (default 400; 0 leaves the row out)
+# of random bytes, made here at run time and deleted at the end. Both
+# installers are built from it as a vendor builds them: ours with
+# tools/make-setup.sh (its tree warmed first with the usual payload, so that
+# only packing and linking are timed), NSIS with this script's non-solid
+# script from the folder make-setup staged. Build time and peak memory
+# (the largest process of each build, GNU time's maximum resident set) of
+# both; then LARGE_RUNS rounds (default 3) of the installs and first
+# windows, alternating, and the speed of setup.exe's payload digest.
+large_mb=${LARGE_MB:-400}
+large_runs=${LARGE_RUNS:-3}
+large=$work/large
+if [ "$large_mb" -gt 0 ]; then
+  command -v /usr/bin/time >/dev/null || { export DEBIAN_FRONTEND=noninteractive; apt-get install -y -qq time >/dev/null; }
+  free_mb=$(df -Pm "$work" | awk 'NR == 2 { print $4 }')
+  [ "$free_mb" -gt $((large_mb * 8)) ] || { echo "bench: $free_mb MB free, the large row needs $((large_mb * 8))" >&2; exit 1; }
+  echo "bench: the ${large_mb} MB row: warming the make-setup tree" >&2
+  rm -rf "$large" && mkdir -p "$large/payload" "$large/out/screenshots"
+  tools/make-setup.sh --payload "$stage" --out "$large/warm.exe" >/dev/null 2>&1 \
+    || { echo "bench: make-setup failed on the usual payload" >&2; exit 1; }
+  cp -r "$stage/." "$large/payload/"
+  rm -f "$large/payload/unins000.exe"
+  head -c $((large_mb * 1024 * 1024 / 2)) /dev/urandom > "$large/payload/Resource/Test.wma"
+  for pic in "$large"/payload/Resource/pic/[blrt]*.jpg; do
+    head -c $((large_mb * 1024 * 1024 / 8)) /dev/urandom > "$pic"
+  done
+  large_bytes=$(du -sb "$large/payload" | cut -f1)
+
+  echo "bench: building both from $large_bytes bytes" >&2
+  /usr/bin/time -o "$results/build-large-ours.txt" -f '%e %M' \
+    tools/make-setup.sh --payload "$large/payload" --out "$large/out/setup.exe" >/dev/null 2>&1 \
+    || { echo "bench: make-setup failed on the large payload" >&2; exit 1; }
+  saved_stage=$stage saved_program_lz=$program_lz
+  stage=$root/build/make-setup/payload
+  program_lz=$root/build/make-setup/resources/packages/program.lz
+  nsis_exe[large]=$large/nelvo-nsis-large.exe
+  write_nsi nonsolid "${nsis_exe[large]}" > "$large/nelvo-large.nsi"
+  /usr/bin/time -o "$results/build-large-nsis.txt" -f '%e %M' \
+    makensis -V2 -INPUTCHARSET UTF8 "$large/nelvo-large.nsi" > "$work/makensis-large.log" 2>&1 \
+    || { cat "$work/makensis-large.log" >&2; exit 1; }
+
+  suffix=-large
+  wizard_out=$large/out
+  install_ours warm
+  install_nsis large warm
+  large_load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+  for i in $(seq 1 "$large_runs"); do
+    echo "bench: large round $i of $large_runs" >&2
+    install_ours
+    install_wizard
+    install_nsis large
+    window setup "$large/out/setup.exe"
+    window nsis-large "${nsis_exe[large]}"
+  done
+  wine "$root/out/bench/digest_bench.exe" "$(winpath "$large/out/setup.exe")" "$large_runs" 2>>"$results/errors.txt" \
+    | tr -d '\r' | sed -n 's/^ms=\([0-9.]*\) mb_s=\([0-9.]*\) intact=1$/\1 \2/p' > "$results/digest-large.txt"
+  large_load_after=$(cut -d' ' -f1-3 /proc/loadavg)
+  clean
+  suffix= wizard_out= stage=$saved_stage program_lz=$saved_program_lz
+  ours_large_size=$(stat -c %s "$large/out/setup.exe")
+  nsis_large_size=$(stat -c %s "${nsis_exe[large]}")
+  # Nothing of it stays: the payload, both installers, the large copies
+  # in the make-setup tree (its next run stages and packs again), and what
+  # the wizard installed in its default folder.
+  rm -rf "$large" "$root/build/make-setup/payload" "$root/build/make-setup/out/setup.exe" \
+    "$root/build/make-setup/resources/packages/program.lz" "$drive_c/Program Files (x86)/QuentNelvo"
+fi
+
 # --- the table ---------------------------------------------------------------
 # stats FILE: median min max
 stats() { sort -g "$1" | awk '{ v[NR] = $1 } END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; printf "%.1f %.1f %.1f", m, v[1], v[NR] }'; }
@@ -326,6 +406,16 @@ row() {
     "$o" "$omin" "$omax" "$n" "$nmin" "$nmax" "$s" "$smin" "$smax" "$r" "$rs" \
     "$([ "$5" = le ] && echo '<=' || echo '>=')" "$6$([ "${7:-}" = both ] && echo ' of both')" \
     "$(verdict "$judged" "$5" "$6")"
+}
+
+# row1 LABEL FILE-OURS FILE-NSIS OP TARGET: one installer to compare with.
+row1() {
+  local o n r
+  read -r o omin omax <<< "$(stats "$2")"
+  read -r n nmin nmax <<< "$(stats "$3")"
+  r=$(ratio "$o" "$n")
+  printf '| %s | %s (%s-%s) | %s (%s-%s) | %s | %s %s | %s |\n' "$1" "$o" "$omin" "$omax" "$n" "$nmin" "$nmax" \
+    "$r" "$([ "$4" = le ] && echo '<=' || echo '>=')" "$5" "$(verdict "$r" "$4" "$5")"
 }
 
 # The phases, in the order setup.exe wrote them: median (min-max) of each
@@ -389,4 +479,34 @@ ex_ratio=$(ratio "$ours_mbs" "$xz_mbs")
   printf '| extraction (MB/s, %s bytes) | %s (%s ms) | xz -T1: %s (%s ms) | | %s of xz | >= 1.5 | %s |\n' \
     "$unpacked" "$ours_mbs" "$ours_ex_med" "$xz_mbs" "$xz_med" "$ex_ratio" "$(verdict "$ex_ratio" ge 1.5)"
   phase_table
+  if [ "$large_mb" -gt 0 ]; then
+    echo
+    echo "The ${large_mb} MB payload of incompressible media ($large_bytes bytes), against NSIS non-solid, $large_runs runs each; load average before $large_load_before, after $large_load_after:"
+    echo
+    echo "| measure | ours: median (min-max) | NSIS non-solid | ratio | target | |"
+    echo "|---|---|---|---|---|---|"
+    row1 "install time, headless (ms)" "$results/install-ours-large.ms.txt" "$results/install-nsis-large.ms.txt" le 1.0
+    if [ -s "$results/install-wizard-large.ms.txt" ]; then
+      row1 "install time, wizard (ms)" "$results/install-wizard-large.ms.txt" "$results/install-nsis-large.ms.txt" le 1.0
+    fi
+    row1 "first painted window (ms)" "$results/window-setup-large.ms.txt" "$results/window-nsis-large-large.ms.txt" le 0.75
+    row1 "peak working set, headless install (KB)" "$results/install-ours-large.kb.txt" \
+      "$results/install-nsis-large.kb.txt" le 1.0
+    printf '| setup.exe size (bytes) | %s | %s | %s | | |\n' "$ours_large_size" "$nsis_large_size" \
+      "$(ratio "$ours_large_size" "$nsis_large_size")"
+    read -r bo bom < "$results/build-large-ours.txt"
+    read -r bn bnm < "$results/build-large-nsis.txt"
+    printf '| build time (s) | %s (make-setup.sh) | %s (makensis) | %s | | |\n' "$bo" "$bn" "$(ratio "$bo" "$bn")"
+    printf '| build peak memory (MB) | %s | %s | %s | a few hundred MB | %s |\n' "$((bom / 1024))" "$((bnm / 1024))" \
+      "$(ratio "$bom" "$bnm")" "$([ "$bom" -le 409600 ] && echo met || echo MISSED)"
+    if [ -s "$results/digest-large.txt" ]; then
+      cut -d' ' -f1 "$results/digest-large.txt" > "$work/digest-ms.txt"
+      cut -d' ' -f2 "$results/digest-large.txt" > "$work/digest-mbs.txt"
+      read -r dm dmin dmax <<< "$(stats "$work/digest-ms.txt")"
+      printf '| payload digest, on its thread (ms) | %s (%s-%s), %s MB/s | | | | |\n' "$dm" "$dmin" "$dmax" \
+        "$(median "$work/digest-mbs.txt")"
+    else
+      echo "| payload digest, on its thread (ms) | (digest_bench failed: see errors.txt) | | | | |"
+    fi
+  fi
 } | tee "$results/table.md"

@@ -88,6 +88,10 @@ NELVO_ATTRIBUTE(texteditable)
 NELVO_ATTRIBUTE(textpadding)
 NELVO_ATTRIBUTE(scrollvertical)
 NELVO_ATTRIBUTE(scrollhorizontal)
+NELVO_ATTRIBUTE(accessibleName)
+NELVO_ATTRIBUTE(tabIndex)
+NELVO_ATTRIBUTE(isDefault)
+NELVO_ATTRIBUTE(isCancel)
 #undef NELVO_ATTRIBUTE
 } // namespace attr
 

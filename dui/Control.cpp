@@ -62,10 +62,60 @@ const Panel* Control::asPanel() const {
 
 void Control::setFlag(uint32_t f, bool on) {
     f &= ~static_cast<uint32_t>(ControlFlag::IsPanel);
+    const uint32_t before = flags_;
     if (on)
         flags_ |= f;
     else
         flags_ &= ~f;
+    // What decides where the focus may be and what a client is told.
+    constexpr uint32_t watched = ControlFlag::Enabled | ControlFlag::Visible | ControlFlag::Checked;
+    if (const uint32_t changed = (before ^ flags_) & watched; changed && window_ && attached())
+        window_->flagsChanged(*this, changed);
+}
+
+bool Control::focusable() const { return false; }
+
+access::Role Control::accessibleRole() const { return access::Role::None; }
+
+std::u16string Control::accessibleName() const {
+    for (PropertyKey key : {attr::accessibleName, attr::text, attr::tooltip})
+        if (const std::u16string* t = findText(key); t && !t->empty()) return *t;
+    return {};
+}
+
+std::u16string Control::accessibleValue() const { return {}; }
+
+uint32_t Control::accessibleState() const { return 0; }
+
+std::u16string Control::defaultActionName() const { return {}; }
+
+bool Control::doDefaultAction() { return false; }
+
+access::Role Control::clientRole() const {
+    return hasFlag(ControlFlag::ListItem) ? access::Role::ListItem : accessibleRole();
+}
+
+uint32_t Control::clientState() const {
+    if (!hasFlag(ControlFlag::ListItem)) return accessibleState();
+    return access::State::Selectable | (checked() ? access::State::Selected : 0);
+}
+
+std::u16string Control::clientActionName() const {
+    return hasFlag(ControlFlag::ListItem) ? std::u16string(u"选择") : defaultActionName();
+}
+
+bool Control::clientAction() {
+    if (!hasFlag(ControlFlag::ListItem)) return doDefaultAction();
+    // The item lies in the list's stack.
+    return parent_ && parent_->parent() && parent_->parent()->childAction(*this);
+}
+
+bool Control::childAction(Control&) { return false; }
+
+void Control::shownChildren(std::vector<Control*>&) const {}
+
+void Control::accessibleChanged(access::Change change) {
+    if (window_ && attached()) window_->accessibleChange(*this, change);
 }
 
 std::u16string Control::text() const {

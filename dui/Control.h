@@ -9,6 +9,7 @@
 // (or ControlPtr); anything that may outlive a control names it by address
 // and checks the LiveSet before use. UI thread only.
 
+#include "dui/Accessibility.h"
 #include "dui/DeviceContext.h"
 #include "dui/Event.h"
 #include "dui/Geometry.h"
@@ -19,6 +20,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nelvo {
 
@@ -42,6 +44,7 @@ enum : uint32_t {
     Checked = 0x4000,         // checked state of toggles and list items
     SliderWheel = 0x8000,     // reserved for the slider
     ScriptBound = 0x40000,    // a script object stands for this control
+    ListItem = 0x100000,      // an item of a list box (set by the list)
 };
 }
 
@@ -73,6 +76,35 @@ public:
     // coordinates are final; the text controls place their caret here.
     // Nothing by default.
     virtual void layoutSettled();
+
+    // --- Keyboard and accessibility ---
+
+    // Whether the control can hold the keyboard focus (Tab reaches it when
+    // it is shown and enabled). False by default.
+    virtual bool focusable() const;
+    // The role an accessibility client is told; None (the default) keeps
+    // the control out of the accessible tree.
+    virtual access::Role accessibleRole() const;
+    // The `accessibleName` attribute, else the text, else the tooltip.
+    virtual std::u16string accessibleName() const;
+    // The value (a text box's text, a bar's percentage); empty by default.
+    virtual std::u16string accessibleValue() const;
+    // The control's own state bits (access::State): checked, selected,
+    // read-only, default. The window adds focus, availability and
+    // visibility.
+    virtual uint32_t accessibleState() const;
+    // The name of the default action, empty for none.
+    virtual std::u16string defaultActionName() const;
+    // Does what a click or Space does: presses a button, toggles a box,
+    // selects an item. False when the control has no such action.
+    virtual bool doDefaultAction();
+    // The default action of `child`, an item this control holds (a list
+    // box's item). False by default.
+    virtual bool childAction(Control& child);
+    // Appends the children that are drawn now, in drawing order: a panel's
+    // visible children, a tab control's headers and its selected page.
+    // None by default.
+    virtual void shownChildren(std::vector<Control*>& out) const;
 
     // --- Tree ---
     Control* parent() const { return parent_; }
@@ -140,6 +172,18 @@ public:
     // Changes Checked; on a change raises ValueChange (Direct) and
     // invalidates (deferred).
     void setChecked(bool checked);
+
+    // What a client is told and what its default action does, an item's
+    // part included: an item of a list box is a list item whatever its own
+    // kind, selectable, and its action selects it in its list.
+    access::Role clientRole() const;
+    uint32_t clientState() const;
+    std::u16string clientActionName() const;
+    bool clientAction();
+
+    // Tells the window that the name, value or state an accessibility client
+    // sees has changed. Nothing when not attached.
+    void accessibleChanged(access::Change change);
 
     // Called while a ScriptBound control is destroyed, so the script bridge
     // drops its entry. Installed by the script bridge; may be null.

@@ -6,6 +6,7 @@
 // The services below the first group have do-nothing defaults so that a
 // stand-in window needs to provide only what a test looks at.
 
+#include "dui/Accessibility.h"
 #include "dui/Geometry.h"
 #include "dui/IdMap.h"
 
@@ -71,6 +72,16 @@ public:
     virtual void setCaretSize(int32_t width, int32_t height) { (void)width, (void)height; }
     virtual void showCaret(int32_t x, int32_t y) { (void)x, (void)y; }
     virtual void hideCaret() {}
+
+    // Keyboard cues and accessibility. A control's Enabled, Visible or
+    // Checked bits changed (`changed` holds those that did).
+    virtual void flagsChanged(Control& control, uint32_t changed) { (void)control, (void)changed; }
+    // The name, value or state a client sees of `control` changed.
+    virtual void accessibleChange(Control& control, access::Change change) { (void)control, (void)change; }
+    // Whether focus is shown: only once the keyboard has been used in the
+    // window (or the system asks for keyboard cues always), as in the
+    // system's dialogs. Skins that draw focus ask this.
+    virtual bool focusCuesShown() const { return false; }
 
 protected:
     ControlWindow() = default;

@@ -52,6 +52,11 @@ void Panel::unlinkChild(Control* child) {
     --count_;
 }
 
+void Panel::shownChildren(std::vector<Control*>& out) const {
+    for (Control* c = first_; c; c = c->nextSibling())
+        if (c->visible()) out.push_back(c);
+}
+
 void Panel::paint(DeviceContext dc, const Rect& bounds, const Rect& clip) {
     Control::paint(dc, bounds, clip);
     for (Control* child = first_; child; child = child->nextSibling())

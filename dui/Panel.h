@@ -29,6 +29,7 @@ public:
     void paint(DeviceContext dc, const Rect& bounds, const Rect& clip) override;
     Control* hitTest(int32_t x, int32_t y) override;
     std::u16string_view typeName() const override;
+    void shownChildren(std::vector<Control*>& out) const override;
 
 protected:
     // Paints `child` as a child of a panel painted at `panelBounds` (window

@@ -199,6 +199,10 @@ void SetterRegistry::registerDefaults() {
     add<SizeSetter>(attr::textpadding);
     add<EnumSetter>(attr::scrollvertical);
     add<EnumSetter>(attr::scrollhorizontal);
+    add<TextSetter>(attr::accessibleName);
+    add<IntSetter>(attr::tabIndex);
+    add<IntSetter>(attr::isDefault);
+    add<IntSetter>(attr::isCancel);
 }
 
 } // namespace nelvo

@@ -188,6 +188,12 @@ LRESULT WindowImpl::onCreate() {
     layoutRoot(size.cx, size.cy);
     SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     applyRoundCorner(size.cx, size.cy);
+    // Focus is shown from the start only when a screen reader runs. The
+    // setting for keyboard cues always is not asked: Wine turns it on by
+    // default, and a mouse user must see the window as it always was.
+    BOOL reader = FALSE;
+    SystemParametersInfoW(SPI_GETSCREENREADER, 0, &reader, 0);
+    cuesShown_ = reader != FALSE;
     StartupPhases::mark("window and layout");
     return 0;
 }
@@ -234,6 +240,7 @@ bool WindowImpl::ensureBackBuffer(int32_t width, int32_t height) {
 void WindowImpl::paintTree(HDC dc, const Rect& clip, bool withCaret) {
     SelectGuard font(dc, findFont(kDefaultFontName));
     root_->paint(dc, root_->bounds(), clip);
+    paintFocusCue(dc);
     if (withCaret && caretVisible_) {
         UniqueBrush brush(CreateSolidBrush(kCaretColour));
         const RECT r{caretX_, caretY_, caretX_ + caretWidth_, caretY_ + caretHeight_};
@@ -309,12 +316,25 @@ void WindowImpl::invalidateCaret() {
 
 void WindowImpl::setCaretSize(int32_t width, int32_t height) {
     if (caretVisible_) invalidateCaret();
+    if (systemCaret_ && (width != caretWidth_ || height != caretHeight_)) {
+        DestroyCaret();
+        systemCaret_ = false;
+    }
     caretWidth_ = width;
     caretHeight_ = height;
 }
 
 void WindowImpl::showCaret(int32_t x, int32_t y) {
     if (caretVisible_) invalidateCaret();
+    // A system caret where ours is drawn, never shown, so that magnifiers
+    // and screen readers can follow typing.
+    if (!systemCaret_ || caretX_ != x || caretY_ != y) {
+        if (!systemCaret_) systemCaret_ = CreateCaret(hwnd_, nullptr, caretWidth_, caretHeight_) != FALSE;
+        if (systemCaret_) {
+            SetCaretPos(x, y);
+            NotifyWinEvent(EVENT_OBJECT_LOCATIONCHANGE, hwnd_, OBJID_CARET, CHILDID_SELF);
+        }
+    }
     caretX_ = x;
     caretY_ = y;
     caretVisible_ = true;
@@ -325,6 +345,8 @@ void WindowImpl::showCaret(int32_t x, int32_t y) {
 }
 
 void WindowImpl::hideCaret() {
+    if (systemCaret_) DestroyCaret();
+    systemCaret_ = false;
     caretVisible_ = false;
     invalidateCaret();
     if (HIMC imc = ImmGetContext(hwnd_)) {
@@ -444,9 +466,13 @@ int WindowImpl::runModal(HWND owner) {
             break;
         }
         if (modalResult_ != 0) break;
+        // A close request is the cancel control's press (the close button's
+        // own behaviour); without one it is dropped.
         if (msg.hwnd == self &&
-            (msg.message == WM_CLOSE || (msg.message == WM_SYSCOMMAND && (msg.wParam & 0xFFF0) == SC_CLOSE)))
+            (msg.message == WM_CLOSE || (msg.message == WM_SYSCOMMAND && (msg.wParam & 0xFFF0) == SC_CLOSE))) {
+            requestClose();
             continue;
+        }
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -547,6 +573,27 @@ LRESULT WindowImpl::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CHAR:
         onKey(message, wParam, lParam);
         return 0;
+    case WM_SYSKEYDOWN:
+        // Alt+F4 during the dialog is its cancel control's press, whether or
+        // not the system would make it a close request.
+        if (wParam == VK_F4 && inModal_) {
+            requestClose();
+            return 0;
+        }
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    case WM_CHANGEUISTATE:
+        // A top-level window applies the change to itself.
+        SendMessageW(hwnd_, WM_UPDATEUISTATE, wParam, lParam);
+        return 0;
+    case WM_UPDATEUISTATE:
+        return onUpdateUiState(wParam);
+    case WM_QUERYUISTATE:
+        return cuesShown_ ? 0 : UISF_HIDEFOCUS;
+    case kFocusCheckMessage:
+        onFocusCheck();
+        return 0;
+    case WM_GETOBJECT:
+        return onGetObject(wParam, lParam);
     case WM_KILLFOCUS:
         onKillFocus();
         return DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -559,8 +606,12 @@ LRESULT WindowImpl::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         onImeStartComposition();
         return DefWindowProcW(hwnd_, message, wParam, lParam);
     case WM_CLOSE:
-        // Sent as well as posted: only the dialog's own flow may end it.
-        if (inModal_) return 0;
+        // Sent as well as posted: only the dialog's own flow may end it,
+        // through its cancel control.
+        if (inModal_) {
+            requestClose();
+            return 0;
+        }
         return DefWindowProcW(hwnd_, message, wParam, lParam);
     case WM_DESTROY:
         onDestroy();

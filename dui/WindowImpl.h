@@ -7,6 +7,18 @@
 // tooltips, draws a blinking caret for text controls, places the
 // input-method window at the caret, and runs the modal loop.
 //
+// The keyboard works as in the system's dialogs: Tab and Shift+Tab move the
+// focus through the drawn, enabled, focusable controls (FocusOrder.h),
+// Enter presses the focused push button or else the control marked
+// `isDefault`, Escape and a close request during the modal loop (Alt+F4)
+// press the control marked `isCancel`. A key without a focus control first
+// gives the focus to the first control. The focus is shown (a dotted frame,
+// or the skin) only once the keyboard has been used, so a mouse user sees
+// the window unchanged. The window answers WM_GETOBJECT with an accessible
+// object whose children are the drawn controls that have a role
+// (WindowAccessible), raises the matching win events and keeps a hidden
+// system caret where the text controls draw theirs.
+//
 // Lifetime: the object lives from create() until WM_DESTROY, when it
 // deletes itself together with its control tree. runModal() destroys the
 // window it ran. A window with messages of its own (a combo box's popup)
@@ -24,6 +36,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nelvo {
 
@@ -31,6 +44,9 @@ class WindowImpl : public WindowBase, public ControlWindow {
 public:
     static constexpr wchar_t kClassName[] = L"WINDOW:234:000";
     static constexpr UINT kUpdateMessage = WM_USER + 1;  // 1025: UpdateWindow
+    // Posted when the drawn controls changed: the focus leaves a control
+    // that is no longer drawn, and clients hear of the new page.
+    static constexpr UINT kFocusCheckMessage = WM_USER + 2;
     static constexpr size_t kHoverChainLength = 32;
     static constexpr COLORREF kCaretColour = RGB(90, 90, 90);
 
@@ -83,6 +99,21 @@ public:
     void setCaretSize(int32_t width, int32_t height) override;
     void showCaret(int32_t x, int32_t y) override;
     void hideCaret() override;
+    void flagsChanged(Control& control, uint32_t changed) override;
+    void accessibleChange(Control& control, access::Change change) override;
+    bool focusCuesShown() const override { return cuesShown_; }
+
+    // --- Keyboard and accessibility ---
+
+    // The controls an accessibility client sees as the window's children:
+    // the drawn controls with a role, in drawing order. A child's id is its
+    // place in this list, from 1.
+    std::vector<Control*> accessibleChildren() const;
+    // The child id of `control`, or 0 (the window itself) when it has none.
+    long accessibleId(const Control* control) const;
+    // Presses the control marked `isCancel` when it is drawn and enabled,
+    // as Escape does; false when there is none.
+    bool requestClose();
 
     // --- State, for the script bridge and tests ---
     Control* hoverTarget() const { return hover_; }
@@ -146,6 +177,18 @@ private:
     LRESULT onNotify(LPARAM lParam);
     void onImeStartComposition();
     void onDestroy();
+    // Tab, Enter and Escape that the focused control left unhandled.
+    void dialogKey(WPARAM key);
+    // The keyboard was used: focus cues from now on.
+    void showFocusCues();
+    void setFocusCues(bool shown);
+    LRESULT onUpdateUiState(WPARAM wParam);
+    void postFocusCheck();
+    void onFocusCheck();
+    void invalidateFocusCue(Control* control);
+    void paintFocusCue(HDC dc);
+    void notifyEvent(DWORD event, const Control* control);
+    LRESULT onGetObject(WPARAM wParam, LPARAM lParam);
 
     void releaseBackBuffer();
     Size layoutSize();
@@ -194,6 +237,9 @@ private:
     int32_t caretHeight_ = 0;
     bool caretVisible_ = false;
     bool inModal_ = false;  // runModal() runs: WM_CLOSE is dropped
+    bool cuesShown_ = false;
+    bool focusCheckPosted_ = false;
+    bool systemCaret_ = false;  // a hidden system caret exists
     WindowTimer caretTimer_;
 };
 

@@ -1,6 +1,6 @@
-// WindowImpl's input: pointer messages become routed events under the
-// capture and hover rules, keyboard messages go to the focus control, and
-// forget() drops whatever a leaving control held.
+// WindowImpl's pointer input: pointer messages become routed events under
+// the capture and hover rules, and forget() drops whatever a leaving control
+// held. The keyboard and the focus are in WindowKeyboard.cpp.
 //
 // Handlers run inside these functions and may destroy controls, the one
 // being handled included: every control is looked up in the LiveSet again
@@ -210,59 +210,6 @@ void WindowImpl::sendMouseMoveAtCursor() {
 void WindowImpl::postMouseMoveAtCursor() {
     Point p;
     if (cursorPosition(p)) PostMessageW(hwnd_, WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
-}
-
-// --- Keyboard and focus ----------------------------------------------------
-
-bool WindowImpl::onKey(UINT message, WPARAM wParam, LPARAM lParam) {
-    Control* c = focus_;
-    if (!c) return false;  // swallowed without events
-    int32_t preview = EventCode::PreviewKeyDown, main = EventCode::KeyDown;
-    if (message == WM_KEYUP) {
-        preview = EventCode::PreviewKeyUp;
-        main = EventCode::KeyUp;
-    } else if (message == WM_CHAR) {
-        preview = EventCode::PreviewKeyPress;
-        main = EventCode::KeyPress;
-    }
-    if (!raise(c, preview, Routing::Tunnel, wParam, lParam)) raise(c, main, Routing::Bubble, wParam, lParam);
-    return true;
-}
-
-void WindowImpl::setFocus(Control* control) {
-    // Only a control of this window can hold its focus: forget() would never
-    // hear of another one leaving, and the focus would be left dangling.
-    if (control && (!live(control) || control->window() != this)) return;
-    if (control == focus_) return;
-    rememberedFocus_ = nullptr;
-    if (Control* old = focus_) {
-        old->setFlag(ControlFlag::Focused, false);
-        raise(old, EventCode::LostFocus, Routing::Direct);
-    }
-    focus_ = control;
-    if (live(control)) {
-        if (GetFocus() != hwnd_) SetFocus(hwnd_);
-        control->setFlag(ControlFlag::Focused, true);
-        raise(control, EventCode::GotFocus, Routing::Direct);
-    }
-}
-
-void WindowImpl::onKillFocus() {
-    Control* c = focus_;
-    if (!c) return;
-    // The focus comes back to the control when the window is activated again
-    // from the keyboard. Until then it has lost the focus like by any other
-    // path, bit included: an editor without the focus must not take the
-    // wheel or place the caret after a click activated the window elsewhere.
-    focus_ = nullptr;
-    rememberedFocus_ = c;
-    c->setFlag(ControlFlag::Focused, false);
-    raise(c, EventCode::LostFocus, Routing::Direct);
-    if (!live(c) && rememberedFocus_ == c) rememberedFocus_ = nullptr;
-}
-
-void WindowImpl::onActivate(WPARAM wParam) {
-    if (LOWORD(wParam) == WA_ACTIVE && rememberedFocus_) setFocus(rememberedFocus_);
 }
 
 // --- Forgetting ------------------------------------------------------------

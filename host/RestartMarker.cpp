@@ -1,7 +1,6 @@
 #include "host/RestartMarker.h"
 
-#include "base/NewSiblingFile.h"
-#include "base/PathChecks.h"
+#include "base/FileHandles.h"
 #include "base/UniqueHandle.h"
 
 #include <windows.h>
@@ -9,13 +8,60 @@
 #include <cstring>
 
 namespace nelvo {
+namespace {
 
-std::wstring restartMarkerPath() {
+constexpr wchar_t kMarkerKey[] = L"Software\\QuentNelvo";
+constexpr wchar_t kMarkerValue[] = L"RestartPending";
+
+// The marker's key in the 32-bit view, whatever the program's own.
+UniqueRegKey openMarkerKey(REGSAM access, bool create) {
+    UniqueRegKey key;
+    const REGSAM view = KEY_WOW64_32KEY | access;
+    const LSTATUS status = create ? RegCreateKeyExW(HKEY_LOCAL_MACHINE, kMarkerKey, 0, nullptr, 0, view, nullptr,
+                                                    key.put(), nullptr)
+                                  : RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMarkerKey, 0, view, key.put());
+    if (status != ERROR_SUCCESS) key.release();
+    return key;
+}
+
+void storeMarker(const uint8_t (&bytes)[8]) {
+    if (UniqueRegKey key = openMarkerKey(KEY_SET_VALUE, true))
+        RegSetValueExW(key.get(), kMarkerValue, 0, REG_BINARY, bytes, sizeof bytes);
+}
+
+// The value, and its key when nothing else is left in it.
+void deleteMarker() {
+    UniqueRegKey key = openMarkerKey(KEY_SET_VALUE | KEY_QUERY_VALUE, false);
+    if (!key) return;
+    RegDeleteValueW(key.get(), kMarkerValue);
+    DWORD subkeys = 1, values = 1;
+    const bool empty = RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                                        nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+                       subkeys == 0 && values == 0;
+    key.reset();
+    if (empty) RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kMarkerKey, KEY_WOW64_32KEY, 0);
+}
+
+// The legacy file, when it is a plain file reached with no link on the way:
+// its first 8 bytes into `bytes` (true when there were 8), then deleted
+// through the same handle.
+bool takeLegacyMarker(uint8_t (&bytes)[8]) {
+    const std::wstring path = legacyRestartMarkerPath();
+    if (path.empty()) return false;
+    const OpenedFile file = openWithoutLinks(path, GENERIC_READ | DELETE);
+    if (file.kind != FileKind::File) return false;
+    DWORD read = 0;
+    const bool whole = ReadFile(file.handle.get(), bytes, sizeof bytes, &read, nullptr) && read == sizeof bytes;
+    deleteByHandle(file.handle.get());
+    return whole;
+}
+
+} // namespace
+
+std::wstring legacyRestartMarkerPath() {
     wchar_t temp[MAX_PATH + 1] = {};
     const DWORD n = GetTempPathW(MAX_PATH, temp);
     if (n == 0 || n > MAX_PATH) return {};
-    // The temp path already ends with a separator; the second one is part of
-    // the marker's established name and harmless to the file system.
     return std::wstring(temp, n) + L"\\nelvo_restart";
 }
 
@@ -29,57 +75,39 @@ bool readShutdownTime(uint8_t (&buffer)[8]) {
 }
 
 void writeRestartMarker() {
-    const std::wstring path = restartMarkerPath();
-    // The temporary folder is the user's: a link put in place of the marker
-    // (or on its way) would turn the elevated write onto another file.
-    if (path.empty() || passesThroughLink(path)) return;
     uint8_t shutdownTime[8] = {};
     readShutdownTime(shutdownTime);
-    // Written to a file made new beside it and moved over the name: a hard
-    // link the user put at the name loses only that name, and the file it
-    // shares is never opened for writing.
-    bool written = false;
-    const std::wstring fresh = createNewSibling(path.substr(0, path.find_last_of(L'\\')), L"nlr",
-                                                [&](const std::wstring& name) {
-        UniqueFileHandle file(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD count = 0;
-        written = file && WriteFile(file.get(), shutdownTime, sizeof shutdownTime, &count, nullptr) &&
-                  count == sizeof shutdownTime;
-        return bool(file);
-    });
-    if (!fresh.empty() && (!written || !MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)))
-        DeleteFileW(fresh.c_str());
-    // Requested even when the file could not be written: an older marker at
-    // the same path must not outlive the restart either.
-    MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    storeMarker(shutdownTime);
 }
 
 bool restartPending() {
-    const std::wstring path = restartMarkerPath();
-    if (path.empty() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-    // A marker reached through a link is not one this program wrote: it is
-    // neither believed nor deleted (the delete would act on the link's target).
-    if (passesThroughLink(path)) return false;
+    uint8_t now[8] = {};
+    readShutdownTime(now);
 
-    bool pending = false;
-    {
-        UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) {
-            DeleteFileW(path.c_str());
-            return false;
-        }
-        uint8_t marker[8];
-        DWORD read = 0;
-        if (ReadFile(file.get(), marker, sizeof marker, &read, nullptr) && read == sizeof marker) {
-            uint8_t now[8] = {};
-            readShutdownTime(now);
-            pending = std::memcmp(marker, now, sizeof now) == 0;
-        }
-    }
-    if (!pending) DeleteFileW(path.c_str());
-    return pending;
+    uint8_t legacy[8] = {};
+    if (takeLegacyMarker(legacy) && std::memcmp(legacy, now, sizeof now) == 0) storeMarker(legacy);
+
+    UniqueRegKey key = openMarkerKey(KEY_QUERY_VALUE, false);
+    if (!key) return false;
+    uint8_t marker[64] = {};
+    DWORD size = sizeof marker, type = 0;
+    const LSTATUS status = RegQueryValueExW(key.get(), kMarkerValue, nullptr, &type, marker, &size);
+    if (status == ERROR_FILE_NOT_FOUND) return false;
+    if (status == ERROR_SUCCESS && type == REG_BINARY && size >= sizeof now && std::memcmp(marker, now, sizeof now) == 0)
+        return true;
+    key.reset();
+    deleteMarker();
+    return false;
+}
+
+bool restartMarkerPresent() {
+    UniqueRegKey key = openMarkerKey(KEY_QUERY_VALUE, false);
+    return key && RegQueryValueExW(key.get(), kMarkerValue, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+void clearRestartMarker() {
+    deleteMarker();
+    DeleteFileW(legacyRestartMarkerPath().c_str());
 }
 
 } // namespace nelvo

@@ -1,6 +1,7 @@
 #include "host/UndoJournal.h"
 
 #include "base/NewSiblingFile.h"
+#include "base/PathChecks.h"
 #include "base/UniqueHandle.h"
 
 #include <windows.h>
@@ -90,8 +91,14 @@ void UndoJournal::recordFolders(const std::wstring& path) {
 }
 
 bool UndoJournal::keep(const std::wstring& path, Entry& entry) {
+    // A path through a link (the user's folder swapped for a junction to a
+    // place only administrators may read) is refused before anything is
+    // read: the copy would make what the link reaches readable where the
+    // link's maker can read it.
+    if (passesThroughLink(path)) return false;
     // Beside the file, so that putting it back is a rename on one volume;
-    // copied only to a name that was free (the copy fails if it exists).
+    // copied only to a random name that was free (the copy fails if it
+    // exists), so that nobody can have put a link at it beforehand.
     const std::wstring kept = createNewSibling(folderOf(path), L"nlu", [&](const std::wstring& name) {
         return CopyFileW(path.c_str(), name.c_str(), TRUE) != FALSE;
     });

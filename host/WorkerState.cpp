@@ -2,6 +2,7 @@
 
 #include "base/PathChecks.h"
 #include "base/TextConvert.h"
+#include "base/UserRights.h"
 #include "host/ScriptGuards.h"
 #include "script/LuaConvert.h"
 #include "script/NativeBoundary.h"
@@ -52,7 +53,13 @@ constexpr size_t kLargestAhead = 1024u << 10;
 // The registry key of the state's prefetcher.
 const char kPrefetcherKey = 0;
 
-// [-0, +1] extractFile(member, path) -> boolean
+// [-0, +(1|2)] extractFile(member, path) -> boolean[, system error]
+//
+// On failure the second result is the system's error code of what went
+// wrong: ERROR_INVALID_DATA for a member that is missing from the package
+// or does not decode whole, ERROR_ACCESS_DENIED for a target this worker
+// refuses to write, otherwise the code of the step that failed (the disk
+// full, the file in use, ...); 0 when the system gave none.
 int extractFile(lua_State* L) {
     const auto* package = static_cast<const LzPackage*>(lua_touserdata(L, lua_upvalueindex(1)));
     auto* prefetcher = static_cast<MemberPrefetcher*>(lua_touserdata(L, lua_upvalueindex(2)));
@@ -88,17 +95,46 @@ int extractFile(lua_State* L) {
         streamed = true;
     }
     bool ok = false;
+    DWORD error = ERROR_INVALID_DATA;
+    if (!path.empty() && entry && passesThroughLink(path)) error = ERROR_ACCESS_DENIED;
     size_t change = 0;
-    if ((stored || streamed || data) && (!journal || journal->recordWrite(path, change))) {
-        ok = stored     ? writeStoredMember(*package, *entry, path)
-             : streamed ? writeCompressedMember(*package, *entry, path)
-                        : writeMemberFile(path, data, size);
-        if (ok && journal) journal->made(change);
+    if (stored || streamed || data) {
+        SetLastError(ERROR_SUCCESS);
+        if (!journal || journal->recordWrite(path, change)) {
+            ok = stored     ? writeStoredMember(*package, *entry, path)
+                 : streamed ? writeCompressedMember(*package, *entry, path)
+                            : writeMemberFile(path, data, size);
+            if (ok && journal) journal->made(change);
+        }
+        error = ok ? ERROR_SUCCESS : GetLastError();
     }
     // Written (or not): its room goes back to decoding ahead.
     block = HeapBlock();
     prefetcher->release();
     lua_pushboolean(L, ok);
+    if (ok) return 1;
+    pushInteger(L, static_cast<int32_t>(error));
+    return 2;
+}
+
+// [-0, +1] asUser(f) -> boolean: calls f with no arguments while the worker
+// acts with the user's own rights (base/UserRights.h), for the work in the
+// user's places; false, without calling f, when there are no such rights.
+// An error of f is raised again once the program's own rights are back.
+int asUser(lua_State* L) {
+    luaL_checktype(L, 1, LUA_TFUNCTION);
+    lua_settop(L, 1);
+    int status = LUA_OK;
+    {
+        const ActingAsUser user;
+        if (!user.acting()) {
+            lua_pushboolean(L, 0);
+            return 1;
+        }
+        status = lua_pcall(L, 0, 0, 0);
+    }
+    if (status != LUA_OK) return lua_error(L);
+    lua_pushboolean(L, 1);
     return 1;
 }
 
@@ -113,11 +149,21 @@ int callWrapped(lua_State* L) {
     return lua_gettop(L);
 }
 
-// [-0, +1] createDirectory(path) and createProtectedDirectory(path) ->
-// boolean, the folders they make recorded
+// [-0, +(1|2)] createDirectory(path) and createProtectedDirectory(path) ->
+// boolean[, system error], the folders they make recorded (with a
+// journal); on failure the
+// second result is the system's error code of the failed step (0 when it
+// gave none), as for extractFile
 int recordingCreateDirectory(lua_State* L) {
-    journalOf(L).recordFolders(argWideText(L, 1));
-    return callWrapped(L);
+    // Without a journal, only the error is added.
+    if (auto* journal = static_cast<UndoJournal*>(lua_touserdata(L, lua_upvalueindex(1))))
+        journal->recordFolders(argWideText(L, 1));
+    SetLastError(ERROR_SUCCESS);
+    const int results = callWrapped(L);
+    const DWORD error = GetLastError();
+    if (results != 1 || lua_toboolean(L, 1)) return results;
+    pushInteger(L, static_cast<int32_t>(error));
+    return 2;
 }
 
 // [-0, +1] moveFile(source, target) -> boolean, the move recorded; false
@@ -222,9 +268,11 @@ void registerWorkerFunctions(lua_State* L, const LzPackage& package, Notificatio
     lua_pushlightuserdata(L, journal);
     lua_pushcclosure(L, nativeBoundary<extractFile>, 3);
     lua_setglobal(L, "extractFile");
-    if (!journal) return;
+    lua_pushcfunction(L, nativeBoundary<asUser>);
+    lua_setglobal(L, "asUser");
     wrapGlobal(L, "createDirectory", nativeBoundary<recordingCreateDirectory>, journal);
     wrapGlobal(L, "createProtectedDirectory", nativeBoundary<recordingCreateDirectory>, journal);
+    if (!journal) return;
     wrapGlobal(L, "moveFile", nativeBoundary<recordingMoveFile>, journal);
     wrapGlobal(L, "shellExecuteEx", nativeBoundary<recordingShellExecuteEx>, journal);
 }

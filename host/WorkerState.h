@@ -4,13 +4,19 @@
 // headless runs use the same pieces, so both run the script alike.
 //
 // The state holds the standard libraries, the system functions with the
-// HKEY_* numbers, and two functions of its own:
+// HKEY_* numbers, and three functions of its own:
 //   notifyMessage(text) -> number   hands a notification to a sink and
 //                                   returns its answer
-//   extractFile(member, path) -> boolean
+//   extractFile(member, path) -> boolean[, system error]
 //                                   writes a member of the worker package to
 //                                   a file; "\" in the member name is read
-//                                   as "/"
+//                                   as "/"; on failure also the system's
+//                                   error code of the write (13,
+//                                   ERROR_INVALID_DATA, for a member that is
+//                                   missing or damaged)
+//   asUser(f) -> boolean            calls f with the user's own rights (the
+//                                   work in the user's places); false when
+//                                   there are none, f then not called
 // Members are decoded ahead of the script on a thread of the state's own,
 // in the order the script being run names them (see MemberPrefetcher.h);
 // what reaches the disk, and when, is still up to extractFile.
@@ -60,8 +66,10 @@ protected:
 lua_State* newWorkerState(const LzPackage& package, NotificationSink& sink, UndoJournal* journal = nullptr);
 
 // Registers notifyMessage and extractFile over `package` and `sink` as
-// globals; with a journal, also wraps the system functions that change the
-// machine so that they record first. Stack unchanged.
+// globals, and makes createDirectory and createProtectedDirectory return
+// the system's error code after false, as extractFile does; with a journal,
+// also wraps the system functions that change the machine so that they
+// record first. Stack unchanged.
 void registerWorkerFunctions(lua_State* L, const LzPackage& package, NotificationSink& sink,
                              UndoJournal* journal = nullptr);
 

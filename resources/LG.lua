@@ -102,15 +102,17 @@ killProcess(installPath .. 'nelvomon.exe')
 local appData = getAppDataFolder()
 local codecsFolder = appData and appData .. '\\Nelvo\\codecs\\'
 if codecsFolder then
-    createDirectory(codecsFolder)
+    -- 用户自己的文件夹只以用户自己的权限改动（下同）。
+    asUser(function() createDirectory(codecsFolder) end)
     killProcess(codecsFolder .. 'nelvolive.exe')
     killProcess(codecsFolder .. 'nelvomon.exe')
 end
 
 -- 安装目录只属于这次安装：新建时归管理员所有，带受保护的访问列表（只有系统和管理员能写入）；
 -- 已有的文件夹只在它和其中的一切都只有管理员能更改时才使用，它的访问列表不动。
-if not createProtectedDirectory(installPath) then
-    notify(6, 'error', '创建文件夹' .. installPath .. '失败')
+local made, folderError = createProtectedDirectory(installPath)
+if not made then
+    notify(6, 'error', '创建文件夹' .. installPath .. '失败', 'systemError', folderError or 0)
     return
 end
 -- 启动的工具以安装目录为当前文件夹。
@@ -128,18 +130,22 @@ if not win8 then
     if exitCode == 1 then notify(7) end
 end
 
--- 解压文件，创建文件夹。解压失败时请用户关闭占用文件的程序，直到成功或用户取消。
+-- 解压文件，创建文件夹。解压失败时把系统的错误代码交给向导，由它说明原因，
+-- 用户选择重试或取消，直到成功或用户取消。
 for _, operation in ipairs(fileOperations) do
     local kind, path = operation[1], operation[2]
     if kind == 1 then
         step('解压文件' .. path)
-        while not extractFile(path, installPath .. path) do
-            if notify(5, 'file', installPath .. path) == 2 then return end
+        while true do
+            local written, writeError = extractFile(path, installPath .. path)
+            if written then break end
+            if notify(5, 'file', installPath .. path, 'systemError', writeError or 0) == 2 then return end
         end
     else
         step('创建文件夹' .. installPath .. path)
-        if not createDirectory(installPath .. path) then
-            notify(6, 'error', '创建文件夹' .. path .. '失败')
+        local made, folderError = createDirectory(installPath .. path)
+        if not made then
+            notify(6, 'error', '创建文件夹' .. path .. '失败', 'systemError', folderError or 0)
             return
         end
     end
@@ -175,10 +181,12 @@ notify(2)
 -- 收尾：以下各步的结果不检查，也不通知向导。
 shellExecuteEx(countTool, 'app install ' .. programVersion, 'open', 0, 0)
 if appData then
-    moveFile(installPath .. 'config_default', appData .. '\\Nelvo\\codecs\\config_default')
-    for _, folder in ipairs({ 'skinwhitening', '边框', '灯光', '动画', '挂件' }) do
-        removeDirectory(appData .. '\\Nelvo\\Effect\\' .. folder)
-    end
-    removeFile(appData .. '\\Nelvo\\Effect\\effects.json')
-    removeFile(appData .. '\\Nelvo\\Codecs\\manifest')
+    asUser(function()
+        moveFile(installPath .. 'config_default', appData .. '\\Nelvo\\codecs\\config_default')
+        for _, folder in ipairs({ 'skinwhitening', '边框', '灯光', '动画', '挂件' }) do
+            removeDirectory(appData .. '\\Nelvo\\Effect\\' .. folder)
+        end
+        removeFile(appData .. '\\Nelvo\\Effect\\effects.json')
+        removeFile(appData .. '\\Nelvo\\Codecs\\manifest')
+    end)
 end

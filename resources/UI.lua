@@ -294,9 +294,11 @@ local IDYES = 6
 local IDNO = 7
 
 -- Filled in by the build: the product's version, written once in the build,
--- and the payload's unpacked size in KB.
+-- the payload's unpacked size in KB, and its files as "name:bytes" joined
+-- by "|".
 local programVersion = "@NELVO_VERSION@"
 local payloadSizeKB = tonumber("@NELVO_PAYLOAD_KB@")
+local payloadFiles = "@NELVO_PAYLOAD_FILES@"
 
 -- Wizard state.
 local installPath          -- the install folder, ending with "\"
@@ -445,6 +447,96 @@ local function folderNamesValid(names)
         end
     end
     return true
+end
+
+-- The folder typed in the folder box, made regular; nothing when the text
+-- names no folder on a fixed drive (the install button says why).
+local function typedFolder(text)
+    local parts = stringSplit(text, ":")
+    if #parts ~= 2 or not volumeExists(parts[1] .. ":\\") then
+        return nil
+    end
+    local names = stringSplit(stringReplace(parts[2], "/", "\\"), "\\")
+    if #names == 0 or not folderNamesValid(names) then
+        return nil
+    end
+    return regularPathString(parts[1], names)
+end
+
+-- The room an installation into `path` takes on its drive, in bytes, with
+-- files in whole clusters of `cluster` bytes: the payload's files, and a
+-- kept copy of every file there that the installation replaces (undo puts
+-- them back, so they stay until the installation has succeeded). Without
+-- a path, the payload alone.
+local function spaceNeeded(path, cluster)
+    cluster = cluster or 4096
+    local function onDisk(bytes)
+        return math.ceil(bytes / cluster) * cluster
+    end
+    local total = 0
+    for _, file in ipairs(stringSplit(payloadFiles, "|")) do
+        local name, size = string.match(file, "^(.*):(%d+)$")
+        if name then
+            total = total + onDisk(tonumber(size))
+            local kept = path and fileSize(path .. stringReplace(name, "/", "\\"))
+            if kept then
+                total = total + onDisk(kept)
+            end
+        end
+    end
+    return total
+end
+
+-- A size as the wizard shows it: "820 KB", "8.6 MB", "75.7 GB"; rounded up
+-- with `up` (a need), else down (what is free), so that a drive that is
+-- refused never shows as much free as needed.
+local function sizeText(bytes, up)
+    local round = up and math.ceil or math.floor
+    local kb = bytes / 1024
+    if kb < 1000 then
+        return string.format("%d KB", round(kb))
+    end
+    local mb = kb / 1024
+    if mb < 1000 then
+        return string.format("%.1f MB", round(mb * 10) / 10)
+    end
+    return string.format("%.1f GB", round(mb / 1024 * 10) / 10)
+end
+
+-- The drive of a path as the boxes name it: "D:".
+local function driveOf(path)
+    return string.upper(string.sub(path, 1, 1)) .. ":"
+end
+
+-- Why a file or folder could not be written, from the system's error code
+-- that the install worker passes, and what helps: the first line of the
+-- box and its advice. `ended` when the installation has stopped (no
+-- Retry); else Retry is the advice for all but a damaged program.
+local function writeFailure(systemError, path, ended)
+    local drive = driveOf(path)
+    if systemError == 112 or systemError == 39 then        -- ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL
+        if ended then
+            return "磁盘 " .. drive .. " 的空间已满。", "请释放磁盘 " .. drive .. " 的空间后重新运行安装程序"
+        end
+        local free = diskFreeSpace(path)
+        return "磁盘 " .. drive .. " 的空间已满。",
+            "请释放磁盘 " .. drive .. " 的空间（安装需要 " .. sizeText(spaceNeeded(nil), true) ..
+            "，现在可用 " .. sizeText(free or 0) .. "）后重试"
+    elseif systemError == 5 then                           -- ERROR_ACCESS_DENIED
+        return "没有写入的权限。", ended and "请检查安装目录的权限，或重新运行安装程序并选择其他安装目录" or
+            "请检查安装目录的权限后重试，或取消后选择其他安装目录"
+    elseif systemError == 19 then                          -- ERROR_WRITE_PROTECT
+        return "磁盘 " .. drive .. " 处于写保护状态，无法写入。",
+            ended and "请重新运行安装程序并选择其他安装目录" or "请取消后选择其他安装目录"
+    elseif systemError == 13 or systemError == 23 then     -- ERROR_INVALID_DATA, ERROR_CRC
+        return "安装程序文件已损坏。", "请重新下载安装程序后再运行"
+    elseif not systemError or systemError == 32 or systemError == 33 or systemError == 1224 then
+        -- ERROR_SHARING_VIOLATION, ERROR_LOCK_VIOLATION, ERROR_USER_MAPPED_FILE;
+        -- also what a worker that passes no error means
+        return "文件可能被其他程序占用。", ended and "请关闭占用的程序后重新运行安装程序" or "请关闭占用的程序再重试"
+    end
+    return "无法写入（系统错误代码 " .. tostring(systemError) .. "）。",
+        ended and "请重新运行安装程序" or "请关闭可能占用该文件的程序再重试"
 end
 
 -- The saved install path of an earlier installation, made regular; nothing
@@ -632,12 +724,33 @@ local function setupWindow()
             local answer = window:showMessageBox("Nelvo正在运行中，是否停止Nelvo？", "提示",
                 MB_OKCANCEL + MB_ICONQUESTION)
             if answer ~= IDOK then
+                window:showMessageBox("Nelvo仍在运行，安装程序将退出。\n\n请先退出Nelvo，再重新运行安装程序。", "提示",
+                    MB_OK + MB_ICONASTERISK)
                 window:endDialog(3)
                 return false
             end
             killProcess(program)
         end
         return true
+    end
+
+    -- False, once the user has been told, when the drive of `path` has
+    -- less room than the installation takes; `advice` says what to do.
+    local function roomEnough(path, advice)
+        local free, cluster = diskFreeSpace(path)
+        if not free then
+            -- A drive that does not say: the extraction tells what fails.
+            return true
+        end
+        local needed = spaceNeeded(path, cluster)
+        if free >= needed then
+            return true
+        end
+        local drive = driveOf(path)
+        window:showMessageBox("磁盘 " .. drive .. " 的空间不足，无法安装。\n\n所需空间：" .. sizeText(needed, true) ..
+            "\n可用空间：" .. sizeText(free) .. "\n\n" .. (string.gsub(advice, "X:", drive)), "错误",
+            MB_OK + MB_ICONEXCLAMATION)
+        return false
     end
 
     local function startInstall(fromPage)
@@ -653,7 +766,7 @@ local function setupWindow()
         if saved then
             -- An update: the product stays where it is.
             installPath = saved
-            if productStopped() then
+            if roomEnough(saved, "请释放磁盘 X: 的空间后再安装。") and productStopped() then
                 startInstall(licencePage)
             end
             return
@@ -661,6 +774,20 @@ local function setupWindow()
         licencePage:setVisible(false)
         folderPage:setVisible(true)
         folderBox:setText((getProgramFolder() or "") .. "\\QuentNelvo\\")
+    end)
+
+    -- The space labels of the folder page follow the folder box, typed or
+    -- browsed.
+    local neededLabel = window:getChild(3005)
+    local freeLabel = window:getChild(3006)
+    folderBox:addHandler(event.ValueChange, function()
+        local text = folderBox:getText()
+        local path = typedFolder(text)
+        local parts = stringSplit(text, ":")
+        local drive = #parts == 2 and volumeExists(parts[1] .. ":\\") and parts[1] .. ":\\"
+        local free, cluster = diskFreeSpace(path or drive or "")
+        neededLabel:setText("所需空间：" .. sizeText(spaceNeeded(path, cluster), true))
+        freeLabel:setText("可用空间：" .. (free and sizeText(free) or "--"))
     end)
 
     window:getChild(3002):addHandler(event.Click, function()
@@ -713,6 +840,9 @@ local function setupWindow()
         if refusal then
             return refuse(refusal)
         end
+        if not roomEnough(path, "请释放磁盘 X: 的空间，或选择其他安装目录。") then
+            return
+        end
         if not directoryEmpty(path) then
             local answer = window:showMessageBox(
                 "文件夹:\r\n\r\n" .. path .. "\r\n\r\n不为空。您一定要安装到该文件夹中么?", "提示",
@@ -760,12 +890,18 @@ local function setupWindow()
                 statusLabel:setText(tostring(obj.text))
             end
         elseif code == 5 then
-            answer = window:showMessageBox(
-                "文件可能被其他程序占用。\r\n" .. tostring(obj.file or "") .. "\r\n请关闭占用的程序再重试", "异常",
+            local file = tostring(obj.file or "")
+            local cause, advice = writeFailure(tonumber(obj.systemError), file)
+            answer = window:showMessageBox(cause .. "\r\n" .. file .. "\r\n" .. advice, "异常",
                 MB_RETRYCANCEL + MB_ICONEXCLAMATION)
         elseif code == 6 then
-            window:showMessageBox("安装过程发生异常\r\n\r\n" .. tostring(obj.error or ""), "错误",
-                MB_OK + MB_ICONEXCLAMATION)
+            local text = "安装过程发生异常\r\n\r\n" .. tostring(obj.error or "")
+            local systemError = tonumber(obj.systemError)
+            if systemError and systemError ~= 0 then
+                local cause, advice = writeFailure(systemError, installPath, true)
+                text = text .. "\r\n\r\n" .. cause .. advice .. "。"
+            end
+            window:showMessageBox(text, "错误", MB_OK + MB_ICONEXCLAMATION)
             answer = 2
         elseif code == 7 then
             restartComputer = true

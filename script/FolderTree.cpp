@@ -6,6 +6,8 @@ namespace nelvo {
 
 namespace {
 
+constexpr DWORD kRemoveAccess = DELETE | FILE_LIST_DIRECTORY | FILE_TRAVERSE;
+
 class SystemFolderOps final : public FolderOps {
 public:
     DWORD attributes(const std::wstring& path) override { return GetFileAttributesW(path.c_str()); }
@@ -21,31 +23,62 @@ public:
     }
 
     bool createFolder(const std::wstring& path) override { return CreateDirectoryW(path.c_str(), nullptr); }
-    bool removeFolder(const std::wstring& path) override { return RemoveDirectoryW(path.c_str()); }
-    bool deleteFile(const std::wstring& path) override { return DeleteFileW(path.c_str()); }
+
+    Node open(Node parent, const std::wstring& name, FileKind& kind) override {
+        OpenedFile opened = parent ? openInFolder(reinterpret_cast<HANDLE>(parent), name, kRemoveAccess)
+                                   : openWithoutLinks(name, kRemoveAccess);
+        kind = opened.kind;
+        return opened.handle ? reinterpret_cast<Node>(opened.handle.release()) : 0;
+    }
+
+    bool listOpened(Node folder, std::vector<Entry>& entries) override {
+        std::vector<FolderEntry> found;
+        if (!listFolder(reinterpret_cast<HANDLE>(folder), found)) return false;
+        for (FolderEntry& entry : found) entries.push_back({std::move(entry.name), entry.attributes});
+        return true;
+    }
+
+    bool remove(Node node) override { return deleteByHandle(reinterpret_cast<HANDLE>(node)); }
+    void close(Node node) override { CloseHandle(reinterpret_cast<HANDLE>(node)); }
 };
 
 bool isDotEntry(const std::wstring& name) { return name == L"." || name == L".."; }
 
-bool isFolderLink(DWORD attributes) {
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
+// Closes a node of `ops` when it goes out of scope.
+class OpenedNode {
+public:
+    OpenedNode(FolderOps& ops, FolderOps::Node node) : ops_(ops), node_(node) {}
+    ~OpenedNode() {
+        if (node_) ops_.close(node_);
+    }
+    OpenedNode(const OpenedNode&) = delete;
+    OpenedNode& operator=(const OpenedNode&) = delete;
+    FolderOps::Node get() const { return node_; }
 
-void removeContents(const std::wstring& folder, FolderOps& ops) {
+private:
+    FolderOps& ops_;
+    FolderOps::Node node_;
+};
+
+void removeOpened(const OpenedNode& node, FileKind kind, FolderOps& ops);
+
+void removeContents(const OpenedNode& folder, FolderOps& ops) {
     std::vector<FolderOps::Entry> entries;
-    ops.list(folder, entries);
+    ops.listOpened(folder.get(), entries);
     for (const FolderOps::Entry& entry : entries) {
         if (isDotEntry(entry.name)) continue;
-        const std::wstring child = folder + L"\\" + entry.name;
-        if (isFolderLink(entry.attributes)) {
-            ops.removeFolder(child);
-        } else if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            removeContents(child, ops);
-            ops.removeFolder(child);
-        } else {
-            ops.deleteFile(child);
-        }
+        // What the listing said is only a hint: the entry may have been
+        // replaced since. The handle decides.
+        FileKind kind = FileKind::Failed;
+        const OpenedNode child(ops, ops.open(folder.get(), entry.name, kind));
+        removeOpened(child, kind, ops);
     }
+}
+
+void removeOpened(const OpenedNode& node, FileKind kind, FolderOps& ops) {
+    if (!node.get()) return;  // absent, unopenable, or a link only its target could be opened of
+    if (kind == FileKind::Folder) removeContents(node, ops);
+    ops.remove(node.get());  // a file, the emptied folder, or the link itself
 }
 
 } // namespace
@@ -77,21 +110,17 @@ bool createFolderPath(std::wstring_view path, FolderOps& ops) {
 }
 
 void removeFolderTree(std::wstring_view path, FolderOps& ops) {
-    if (path.empty()) return;
-    const std::wstring folder(path);
-    // A link is asked about and removed by its own name: with a separator
-    // after it the system may answer for, and remove, the folder it points
-    // to. A drive root ("C:\") keeps its separator; "C:" names the current
-    // folder of the drive.
-    std::wstring own = folder;
+    // A link is opened by its own name: with a separator after it the system
+    // may answer for the folder it points to. A drive root ("C:\") keeps its
+    // separator; "C:" names the current folder of the drive.
+    std::wstring own(path);
     while (own.size() > 1 && (own.back() == L'\\' || own.back() == L'/') && own[own.size() - 2] != L':')
         own.pop_back();
-    if (isFolderLink(ops.attributes(own))) {
-        ops.removeFolder(own);
-        return;
-    }
-    removeContents(folder, ops);
-    ops.removeFolder(folder);
+    if (own.empty()) return;
+    FileKind kind = FileKind::Failed;
+    const OpenedNode top(ops, ops.open(0, own, kind));
+    if (kind == FileKind::File) return;  // not a folder: nothing of a tree
+    removeOpened(top, kind, ops);
 }
 
 bool folderEmptyOrAbsent(std::wstring_view path, FolderOps& ops) {

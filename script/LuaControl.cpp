@@ -169,6 +169,7 @@ int setText(lua_State* L) {
     NELVO_SELF(control);
     control->setText(attr::text, argText(L, 2));
     control->invalidate(false);
+    control->accessibleChanged(access::Change::Name);
     return 0;
 }
 

@@ -1,12 +1,18 @@
 // The registry. Every key opened or created here is closed before the
-// function returns (UniqueRegKey).
+// function returns (UniqueRegKey). HKEY_CURRENT_USER is the user's own: its
+// keys are opened, created and deleted with the user's rights
+// (base/UserRights.h), so a registry link the user put among them reaches
+// only what the user could change anyway.
 
 #include "base/UniqueHandle.h"
+#include "base/UserRights.h"
 #include "script/LuaConvert.h"
 #include "script/SystemBindings.h"
 
 #include <windows.h>
 #include <shlwapi.h>
+
+#include <optional>
 
 namespace nelvo::bindings {
 
@@ -17,6 +23,19 @@ namespace {
 HKEY argRoot(lua_State* L, int index) {
     return reinterpret_cast<HKEY>(static_cast<intptr_t>(argInteger(L, index)));
 }
+
+// Acts as the user while it lives when `root` is HKEY_CURRENT_USER; ready()
+// is false when that cannot be done (the caller then does nothing).
+class RootRights {
+public:
+    explicit RootRights(HKEY root) {
+        if (root == HKEY_CURRENT_USER) user_.emplace();
+    }
+    bool ready() const { return !user_ || user_->acting(); }
+
+private:
+    std::optional<ActingAsUser> user_;
+};
 
 // Argument `index` decoded into `out`. False when it holds text that is
 // not valid UTF-8: it would arrive as the empty text, which names the root
@@ -31,7 +50,8 @@ bool argName(lua_State* L, int index, std::wstring& out) {
 UniqueRegKey openKey(lua_State* L) {
     UniqueRegKey key;
     std::wstring path;
-    if (!argName(L, 2, path)) return key;
+    const RootRights rights(argRoot(L, 1));
+    if (!argName(L, 2, path) || !rights.ready()) return key;
     if (RegOpenKeyExW(argRoot(L, 1), path.c_str(), 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS) key.release();
     return key;
 }
@@ -39,7 +59,8 @@ UniqueRegKey openKey(lua_State* L) {
 UniqueRegKey createKey(lua_State* L) {
     UniqueRegKey key;
     std::wstring path;
-    if (!argName(L, 2, path)) return key;
+    const RootRights rights(argRoot(L, 1));
+    if (!argName(L, 2, path) || !rights.ready()) return key;
     if (RegCreateKeyExW(argRoot(L, 1), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                         key.put(), nullptr) != ERROR_SUCCESS)
         key.release();
@@ -121,7 +142,8 @@ int regDeleteSubKey(lua_State* L) {
     const std::wstring path = argWideText(L, 2);
     // An empty path names the root itself; deleting "everything below the
     // root" is never what a caller means, and invalid UTF-8 arrives empty.
-    if (path.empty()) return 0;
+    const RootRights rights(argRoot(L, 1));
+    if (path.empty() || !rights.ready()) return 0;
     SHDeleteKeyW(argRoot(L, 1), path.c_str());
     return 0;
 }

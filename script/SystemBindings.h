@@ -22,6 +22,10 @@ int volumeExists(lua_State* L);
 int directoryEmpty(lua_State* L);
 int setCurrentDirectory(lua_State* L);
 
+// DiskSpaceFunctions.cpp
+int diskFreeSpace(lua_State* L);
+int fileSize(lua_State* L);
+
 // SpecialFolders.cpp
 int getAppDataFolder(lua_State* L);
 int getProgramFolder(lua_State* L);

@@ -61,12 +61,14 @@ constexpr SystemFunction kSystemFunctions[] = {
     NELVO_SYSTEM_FUNCTION(killRunningProcess),
     NELVO_SYSTEM_FUNCTION(createProtectedDirectory),
     NELVO_SYSTEM_FUNCTION(isSystemPath),
+    NELVO_SYSTEM_FUNCTION(diskFreeSpace),
+    NELVO_SYSTEM_FUNCTION(fileSize),
     NELVO_SYSTEM_FUNCTION(installFolderTrust),
 };
 
 #undef NELVO_SYSTEM_FUNCTION
 
-static_assert(std::size(kSystemFunctions) == 40);
+static_assert(std::size(kSystemFunctions) == 42);
 
 int32_t rootNumber(HKEY root) { return static_cast<int32_t>(reinterpret_cast<intptr_t>(root)); }
 

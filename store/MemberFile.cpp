@@ -26,7 +26,10 @@ bool renameTo(HANDLE file, const std::wstring& path) {
     // out.
     const size_t bytes = path.size() * sizeof(wchar_t);
     HeapBlock buffer = HeapBlock::allocate(sizeof(FILE_RENAME_INFO) + bytes);
-    if (!buffer) return false;
+    if (!buffer) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
     std::memset(buffer.data(), 0, buffer.size());
     auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
     info->ReplaceIfExists = TRUE;
@@ -34,6 +37,17 @@ bool renameTo(HANDLE file, const std::wstring& path) {
     info->FileNameLength = DWORD(bytes);
     std::memcpy(info->FileName, path.data(), bytes);
     return SetFileInformationByHandle(file, FileRenameInfo, info, DWORD(buffer.size())) != FALSE;
+}
+
+// Whether someone holds the file at `path` open so that it cannot be
+// replaced: the system refuses the replacing move with "access denied"
+// both for that and for a file the folder's permissions protect, and only
+// this tells them apart. The probe opens the file without changing it.
+bool heldOpen(const std::wstring& path) {
+    UniqueFileHandle probe(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return !probe && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 // Makes the temporary file beside `path`, lets `fill` write the content to
@@ -69,18 +83,32 @@ bool replaceWithNewFile(const std::wstring& path, Fill&& fill) {
         basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
         written = SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof basic) &&
                   renameTo(file.get(), path);
-        if (!written && readOnly) SetFileAttributesW(path.c_str(), old);
+        if (!written && replacing && GetLastError() == ERROR_ACCESS_DENIED && heldOpen(path))
+            SetLastError(ERROR_SHARING_VIOLATION);
+        if (!written && readOnly) {
+            const DWORD error = GetLastError();
+            SetFileAttributesW(path.c_str(), old);
+            SetLastError(error);
+        }
     }
     if (!written) {
+        // The caller learns why from the thread's last error: the failed
+        // step's, not the clean-up's.
+        const DWORD error = GetLastError();
         FILE_DISPOSITION_INFO gone = {TRUE};
         SetFileInformationByHandle(file.get(), FileDispositionInfo, &gone, sizeof gone);
+        SetLastError(error);
     }
     return written;
 }
 
 bool writeAll(HANDLE file, const uint8_t* data, size_t size) {
     DWORD count = 0;
-    return WriteFile(file, data, DWORD(size), &count, nullptr) && count == size;
+    if (!WriteFile(file, data, DWORD(size), &count, nullptr)) return false;
+    // A write to a file that takes less than it was given found the disk
+    // full.
+    if (count != size) SetLastError(ERROR_DISK_FULL);
+    return count == size;
 }
 
 // Each piece of a member written on to the file.
@@ -108,6 +136,7 @@ bool writeCompressedMember(const LzPackage& package, const LzPackage::Entry& ent
             FileSink sink(file);
             const bool ok = package.decodeEntryInPieces(entry, sink) == LzPackage::Decode::Ok;
             undecoded = !ok && !sink.failed;
+            if (undecoded) SetLastError(ERROR_INVALID_DATA);
             return ok;
         }))
         return true;
@@ -115,12 +144,18 @@ bool writeCompressedMember(const LzPackage& package, const LzPackage::Entry& ent
     // damaged one fails again); a file that could not be written is not.
     if (!undecoded) return false;
     HeapBlock block;
-    if (package.decodeEntry(entry, block) != LzPackage::Decode::Ok) return false;
+    if (package.decodeEntry(entry, block) != LzPackage::Decode::Ok) {
+        SetLastError(ERROR_INVALID_DATA);
+        return false;
+    }
     return writeMemberFile(path, block.data(), block.size());
 }
 
 bool writeMemberFile(const std::wstring& path, const uint8_t* data, size_t size) {
-    if (size > MAXDWORD) return false;
+    if (size > MAXDWORD) {
+        SetLastError(ERROR_FILE_TOO_LARGE);
+        return false;
+    }
     return replaceWithNewFile(path, [&](HANDLE file) { return writeAll(file, data, size); });
 }
 
@@ -128,13 +163,18 @@ bool writeStoredMember(const LzPackage& package, const LzPackage::Entry& entry, 
     if (!entry.stored()) return false;
     if (const uint8_t* data = package.storedBytes(entry)) return writeMemberFile(path, data, entry.packedSize);
     HeapBlock window = HeapBlock::allocate(kSourceWindow);
-    if (!window) return false;
+    if (!window) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
     return replaceWithNewFile(path, [&](HANDLE file) {
         for (uint32_t done = 0; done < entry.packedSize;) {
             const size_t n = entry.packedSize - done < kSourceWindow ? entry.packedSize - done : kSourceWindow;
-            if (!package.source().read(uint64_t(entry.offset) + done, window.data(), n) ||
-                !writeAll(file, window.data(), n))
+            if (!package.source().read(uint64_t(entry.offset) + done, window.data(), n)) {
+                SetLastError(ERROR_INVALID_DATA);
                 return false;
+            }
+            if (!writeAll(file, window.data(), n)) return false;
             done += uint32_t(n);
         }
         return true;

@@ -17,6 +17,12 @@ bool extractMember(const LzPackage& package, std::u16string_view name, const std
 // moved over `path` in one step (replacing a file there, read-only or not).
 // True when `path` now holds them all; otherwise `path` is as it was and the
 // temporary file is gone: no name ever holds a cut file.
+//
+// On failure, these functions leave the reason in the thread's last error:
+// the system's error of the step that failed (ERROR_DISK_FULL,
+// ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION, ...), or ERROR_INVALID_DATA
+// for a member that does not decode whole or cannot be read from the
+// package.
 bool writeMemberFile(const std::wstring& path, const uint8_t* data, size_t size);
 
 // The same for a compressed member: decoded straight into the file through

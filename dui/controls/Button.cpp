@@ -7,6 +7,21 @@ namespace nelvo {
 Button::Button() {
     setFlag(ControlFlag::RepaintOnState | ControlFlag::CaptureOnPress | ControlFlag::ClearFocusOnPress, true);
     listen<&Button::clickTest>(*this, EventCode::LButtonUp);
+    listen<&Button::onKeyDown>(*this, EventCode::KeyDown);
+}
+
+bool Button::doDefaultAction() {
+    postEvent(makeEvent(EventCode::Click, Routing::Direct));
+    return true;
+}
+
+void Button::onKeyDown(Event& e) {
+    constexpr intptr_t kSpace = 0x20;
+    // Bit 30 of the key data: the key was down already (auto-repeat).
+    constexpr uint32_t kRepeat = 1u << 30;
+    if (e.param1 != kSpace) return;
+    e.handled = 1;
+    if (!(static_cast<uint32_t>(e.param2) & kRepeat)) doDefaultAction();
 }
 
 void Button::clickTest(Event& e) {

@@ -10,6 +10,9 @@ class CheckBox : public Button {
 public:
     CheckBox();
     void paint(DeviceContext dc, const Rect& bounds, const Rect& clip) override;
+    access::Role accessibleRole() const override { return access::Role::CheckButton; }
+    uint32_t accessibleState() const override { return checked() ? access::State::Checked : 0; }
+    std::u16string defaultActionName() const override { return checked() ? u"取消选中" : u"选中"; }
 
 private:
     // Click: flips the checked state.

@@ -4,6 +4,8 @@
 #include "dui/SkinLookup.h"
 #include "dui/Style.h"
 
+#include <algorithm>
+
 #ifdef _WIN32
 #include "dui/controls/ComboHelperWnd.h"
 #include "dui/controls/ListBox.h"
@@ -14,6 +16,7 @@ namespace nelvo {
 ComboBox::ComboBox() {
     setFlag(ControlFlag::RepaintOnState | ControlFlag::ClearFocusOnPress, true);
     listen<&ComboBox::open>(*this, EventCode::LButtonDown);
+    listen<&ComboBox::onKeyDown>(*this, EventCode::KeyDown);
 #ifdef _WIN32
     if (ComboHelperWnd* popup = ComboHelperWnd::create(*this)) popup_ = popup->handle();
 #endif
@@ -75,9 +78,32 @@ bool ComboBox::commit(const std::u16string& chosen) {
     if (chosen == text()) return false;
     setText(attr::text, chosen);
     invalidate(false);
+    accessibleChanged(access::Change::Value);
     Event e = makeEvent(EventCode::ValueChange, Routing::Direct);
     raiseEvent(e);
     return true;
+}
+
+void ComboBox::onKeyDown(Event& e) {
+    constexpr intptr_t kSpace = 0x20, kUp = 0x26, kDown = 0x28, kF4 = 0x73;
+    if (e.param1 == kSpace || e.param1 == kF4) {
+        e.handled = 1;
+        open(e);
+        return;
+    }
+    if (e.param1 != kUp && e.param1 != kDown) return;
+    e.handled = 1;
+#ifdef _WIN32
+    ListBox* entries = list();
+    if (!entries || entries->itemCount() == 0) return;
+    // The entry showing now, by its text; none shown steps onto an end.
+    int32_t at = -1;
+    for (size_t i = 0; i < entries->itemCount(); ++i)
+        if (entries->item(i)->text() == text()) at = static_cast<int32_t>(i);
+    const int32_t last = static_cast<int32_t>(entries->itemCount()) - 1;
+    const int32_t next = at < 0 ? (e.param1 == kDown ? 0 : last) : std::clamp(at + (e.param1 == kDown ? 1 : -1), 0, last);
+    commit(entries->item(static_cast<size_t>(next))->text());
+#endif
 }
 
 void ComboBox::paint(DeviceContext dc, const Rect& bounds, const Rect&) {

@@ -42,6 +42,10 @@ public:
     // absent or does not resolve.
     void paint(DeviceContext dc, const Rect& bounds, const Rect& clip) override;
 
+    bool focusable() const override { return true; }
+    access::Role accessibleRole() const override { return access::Role::ComboBox; }
+    std::u16string accessibleValue() const override { return text(); }
+
     // The popup's list box and window; null without a popup (and always in
     // the native build).
     ListBox* list() const;
@@ -69,6 +73,9 @@ protected:
 private:
     // LButtonDown: opens the popup and runs its loop until it closes.
     void open(Event& e);
+    // KeyDown: Up and Down choose the entry before or after the shown one
+    // without opening; F4 and Space open the list.
+    void onKeyDown(Event& e);
 #ifdef _WIN32
     ComboHelperWnd* popup() const;
 #endif

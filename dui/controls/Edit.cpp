@@ -47,6 +47,13 @@ void Edit::setText(std::u16string_view text) {
     relayout();
     firstVisible_ = std::clamp(firstVisible_, 0, layout_.count() - 1);
     invalidate(false);
+    accessibleChanged(access::Change::Value);
+}
+
+std::u16string Edit::accessibleName() const {
+    for (PropertyKey key : {attr::accessibleName, attr::tooltip})
+        if (const std::u16string* t = findText(key); t && !t->empty()) return *t;
+    return editable_ ? std::u16string() : blocks_.text();
 }
 
 void Edit::relayout() { layout_.layoutAll(blocks_, widths(), availableWidth()); }
@@ -225,13 +232,28 @@ void Edit::onMouseWheel(Event& e) {
 }
 
 void Edit::onKeyDown(Event& e) {
-    // Keys are not marked handled: they go on to the parents.
-    keyDown(static_cast<int32_t>(e.param1));
+    const auto key = static_cast<int32_t>(e.param1);
+    // An editor that takes text keeps Enter for its line breaks; other keys
+    // are not marked handled: they go on to the parents and the window.
+    if (key == kEnter && editable_) e.handled = 1;
+    keyDown(key);
 }
 
 void Edit::keyDown(int32_t key) {
     const int32_t visible = visibleLineCount();
     const int32_t count = layout_.count();
+    // With Shift the caret moves and the anchor stays: the selection grows.
+    const int32_t anchorBefore = anchor_;
+    const bool extend = shiftKeyDown();
+    struct KeepAnchor {
+        int32_t& anchor;
+        int32_t before;
+        bool extend;
+        ~KeepAnchor() {
+            if (extend) anchor = before;
+        }
+    } keep{anchor_, anchorBefore, extend && (key == kLeft || key == kRight || key == kUp || key == kDown ||
+                                                    key == kHome || key == kEnd || key == kPageUp || key == kPageDown)};
     switch (key) {
     case kBackspace:
         if (!editable_) return;
@@ -299,7 +321,8 @@ void Edit::keyDown(int32_t key) {
         invalidate(false);
         return;
     case kKeyC:
-        if (editable_) copySelection();
+        // Read-only text can be copied too (a licence, a notice).
+        copySelection();
         return;
     case kKeyX:
         // A cut that could not reach the clipboard keeps the text.

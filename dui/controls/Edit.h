@@ -43,6 +43,13 @@ public:
     int32_t anchor() const { return anchor_; }
     bool editable() const { return editable_; }
 
+    bool focusable() const override { return true; }
+    access::Role accessibleRole() const override { return access::Role::Text; }
+    // The `accessibleName` attribute; else, read-only, the text itself.
+    std::u16string accessibleName() const override;
+    std::u16string accessibleValue() const override { return blocks_.text(); }
+    uint32_t accessibleState() const override { return editable_ ? 0 : access::State::ReadOnly; }
+
 protected:
     ~Edit() override;
 

@@ -15,6 +15,7 @@ public:
     Label() { setFlag(ControlFlag::HitTransparent, true); }
     void paint(DeviceContext dc, const Rect& bounds, const Rect& clip) override;
     Size measureOverride(int32_t availableWidth, int32_t availableHeight) override;
+    access::Role accessibleRole() const override { return access::Role::StaticText; }
 };
 
 } // namespace nelvo

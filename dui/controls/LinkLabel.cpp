@@ -38,6 +38,26 @@ LinkLabel::LinkLabel() {
     setFlag(ControlFlag::HitTransparent, false);
     listen<&LinkLabel::onSetCursor>(*this, EventCode::SetCursor);
     listen<&LinkLabel::onPress>(*this, EventCode::LButtonDown);
+    listen<&LinkLabel::onKeyDown>(*this, EventCode::KeyDown);
+}
+
+std::u16string LinkLabel::accessibleValue() const {
+    const std::u16string* url = findText(attr::url);
+    return url ? *url : std::u16string();
+}
+
+bool LinkLabel::doDefaultAction() {
+    const std::u16string* url = findText(attr::url);
+    if (!url) return false;
+    g_opener(*url);
+    return true;
+}
+
+void LinkLabel::onKeyDown(Event& e) {
+    constexpr intptr_t kEnter = 0x0D, kSpace = 0x20;
+    if (e.param1 != kEnter && e.param1 != kSpace) return;
+    e.handled = 1;
+    doDefaultAction();
 }
 
 void LinkLabel::onSetCursor(Event& e) {

@@ -19,9 +19,19 @@ public:
     using AddressOpener = void (*)(std::u16string_view url);
     static void setAddressOpener(AddressOpener opener);
 
+    bool focusable() const override { return true; }
+    access::Role accessibleRole() const override { return access::Role::Link; }
+    uint32_t accessibleState() const override { return access::State::Linked; }
+    std::u16string accessibleValue() const override;
+    std::u16string defaultActionName() const override { return u"打开"; }
+    // Opens the address; false without one.
+    bool doDefaultAction() override;
+
 private:
     void onSetCursor(Event& e);
     void onPress(Event& e);
+    // Enter and Space open the address.
+    void onKeyDown(Event& e);
 };
 
 } // namespace nelvo

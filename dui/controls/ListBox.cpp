@@ -19,7 +19,7 @@ using namespace layout;
 
 namespace {
 
-constexpr int32_t kVkReturn = 0x0D, kVkUp = 0x26, kVkDown = 0x28;
+constexpr int32_t kVkReturn = 0x0D, kVkEnd = 0x23, kVkHome = 0x24, kVkUp = 0x26, kVkDown = 0x28;
 
 int32_t clampToInt32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
@@ -68,12 +68,20 @@ ListBox::ListBox() {
     listen<&ListBox::onLButtonDown>(*this, EventCode::LButtonDown);
     listen<&ListBox::onLButtonUp>(*this, EventCode::LButtonUp);
     listen<&ListBox::onMouseWheel>(*this, EventCode::MouseWheel);
-    listen<&ListBox::onKeyDown>(*this, EventCode::KeyDown);
+}
+
+bool ListBox::childAction(Control& item) {
+    if (indexOf(&item) < 0) return false;
+    choose(&item);
+    return true;
 }
 
 void ListBox::adoptItem(Control& list, ControlPtr item) { static_cast<ListBox&>(list).addItem(std::move(item)); }
 
-void ListBox::addItem(ControlPtr item) { stack_->addChild(std::move(item)); }
+void ListBox::addItem(ControlPtr item) {
+    item->setFlag(ControlFlag::ListItem, true);
+    stack_->addChild(std::move(item));
+}
 
 size_t ListBox::itemCount() const { return static_cast<size_t>(stack_->childCount()); }
 
@@ -222,8 +230,19 @@ void ListBox::onMouseWheel(Event& e) {
 
 void ListBox::onKeyDown(Event& e) {
     Control* current = selectedItem();
-    if (!current) return;
     Control* next = nullptr;
+    switch (e.param1) {
+    case kVkHome: next = stack_->firstChild(); break;
+    case kVkEnd: next = stack_->lastChild(); break;
+    default: break;
+    }
+    if (!current && !next && e.param1 == kVkDown) next = stack_->firstChild();
+    if (next) {
+        e.handled = 1;
+        select(next);
+        return;
+    }
+    if (!current) return;
     switch (e.param1) {
     case kVkUp: next = current->previousSibling(); break;
     case kVkDown: next = current->nextSibling(); break;

@@ -54,12 +54,17 @@ public:
 
     ScrollBar* createScrollBar() override;
 
+    bool focusable() const override { return true; }
+    access::Role accessibleRole() const override { return access::Role::List; }
+    // An item's action selects it and raises Notify, as its click does.
+    bool childAction(Control& item) override;
+
 private:
     void onPreviewLButtonDown(Event& e);
     void onLButtonDown(Event& e);
     void onLButtonUp(Event& e);
     void onMouseWheel(Event& e);
-    void onKeyDown(Event& e);
+    void onKeyDown(Event& e) override;
     // A bar's Notify: arrows step one item, the track one page of whole
     // items, and a dragged thumb snaps to a whole item.
     static void barNotify(void* object, Control* sender, Event* e);

@@ -7,17 +7,32 @@
 #endif
 
 #include <algorithm>
+#include <string>
 
 namespace nelvo {
 
 void ProgressBar::setRange(int32_t range) {
+    const std::u16string before = accessibleValue();
     range_ = range;
     invalidate(false);
+    changed(before);
 }
 
 void ProgressBar::setPosition(int32_t position) {
+    const std::u16string before = accessibleValue();
     position_ = std::min(position, range_);
     invalidate(false);
+    changed(before);
+}
+
+void ProgressBar::changed(const std::u16string& before) {
+    if (accessibleValue() != before) accessibleChanged(access::Change::Value);
+}
+
+std::u16string ProgressBar::accessibleValue() const {
+    const int64_t percent = range_ > 0 ? std::clamp<int64_t>(int64_t(position_) * 100 / range_, 0, 100) : 0;
+    const std::string digits = std::to_string(percent) + "%";
+    return std::u16string(digits.begin(), digits.end());
 }
 
 int32_t ProgressBar::fillRight(int32_t left, int32_t right, int32_t position, int32_t range) {

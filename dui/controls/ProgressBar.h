@@ -20,12 +20,19 @@ public:
     int32_t range() const { return range_; }
     int32_t position() const { return position_; }
 
+    access::Role accessibleRole() const override { return access::Role::ProgressBar; }
+    // The filled share in whole per cent, "0%" to "100%".
+    std::u16string accessibleValue() const override;
+
     // The right edge of the fill over [left, right): left + width x position
     // / range, truncated toward zero, computed without overflow and clamped
     // into [left, right]. `left` for a range of 0.
     static int32_t fillRight(int32_t left, int32_t right, int32_t position, int32_t range);
 
 private:
+    // Tells clients when the percentage shown changed.
+    void changed(const std::u16string& before);
+
     int32_t range_ = 1;
     int32_t position_ = 0;
 };

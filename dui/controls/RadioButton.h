@@ -11,6 +11,9 @@ class RadioButton : public Button {
 public:
     RadioButton();
     void paint(DeviceContext dc, const Rect& bounds, const Rect& clip) override;
+    access::Role accessibleRole() const override { return access::Role::RadioButton; }
+    uint32_t accessibleState() const override { return checked() ? access::State::Checked : 0; }
+    std::u16string defaultActionName() const override { return u"选中"; }
 
 private:
     void check(Event& e);

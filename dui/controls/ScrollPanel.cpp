@@ -4,6 +4,9 @@
 #include "dui/SkinLookup.h"
 #include "dui/Style.h"
 #include "dui/controls/ScrollBar.h"
+#include "dui/MemberHandler.h"
+
+#include <algorithm>
 
 #ifdef _WIN32
 #include "dui/ImageRecord.h"
@@ -30,6 +33,31 @@ int32_t barSkinSize(std::u16string_view styleName, bool width) {
 }
 
 } // namespace
+
+ScrollPanel::ScrollPanel() { listen<&ScrollPanel::onKeyDown>(*this, EventCode::KeyDown); }
+
+void ScrollPanel::onKeyDown(Event& e) {
+    constexpr intptr_t kPageUp = 0x21, kPageDown = 0x22, kEnd = 0x23, kHome = 0x24, kLeft = 0x25, kUp = 0x26,
+                       kRight = 0x27, kDown = 0x28;
+    constexpr int32_t kLine = 20;
+    const bool across = e.param1 == kLeft || e.param1 == kRight;
+    ScrollBar* bar = across ? (horizontal_ ? horizontalBar_ : nullptr) : (vertical_ ? verticalBar_ : nullptr);
+    if (!bar) return;
+    const int64_t position = bar->position();
+    const int64_t page = std::max(1, bar->page());
+    int64_t next;
+    switch (e.param1) {
+    case kUp: case kLeft: next = position - kLine; break;
+    case kDown: case kRight: next = position + kLine; break;
+    case kPageUp: next = position - page; break;
+    case kPageDown: next = position + page; break;
+    case kHome: next = 0; break;
+    case kEnd: next = bar->maximum(); break;
+    default: return;
+    }
+    e.handled = 1;
+    bar->setPosition(static_cast<int32_t>(std::clamp<int64_t>(next, INT32_MIN, INT32_MAX)));
+}
 
 ScrollBar* ScrollPanel::createScrollBar() { return new ScrollBar; }
 

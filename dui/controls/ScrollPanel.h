@@ -5,7 +5,8 @@
 // and the content's size require. The bars are children after the content
 // and are made anew on every arrange, keeping their positions. A plain
 // scroll panel does not answer its bars' Notify: its content moves only
-// when a bar's position is set.
+// when a bar's position is set. While a bar shows it takes the focus, and
+// the arrows, Page Up, Page Down, Home and End move the bars.
 
 #include "dui/Panel.h"
 
@@ -17,6 +18,10 @@ class ScrollBar;
 
 class ScrollPanel : public Panel {
 public:
+    ScrollPanel();
+    bool focusable() const override { return vertical_ || horizontal_; }
+    access::Role accessibleRole() const override { return access::Role::Pane; }
+
     // The bar size when the skin gives none.
     static constexpr int32_t kDefaultBarSize = 17;
 
@@ -46,6 +51,11 @@ public:
     // content to its origin less the position along the bar's axis and
     // repaints. Nothing for a bar that is not shown or without content.
     void scrollContent(ScrollBar& bar);
+
+protected:
+    // KeyDown: scrolls by 20 pixels per arrow and a page per page key. A
+    // list box moves its selection instead.
+    virtual void onKeyDown(Event& e);
 
 private:
     // Which bars the available size needs; creates those that are missing

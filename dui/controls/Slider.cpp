@@ -13,6 +13,7 @@
 #endif
 
 #include <algorithm>
+#include <string>
 
 namespace nelvo {
 namespace {
@@ -29,6 +30,32 @@ Slider::Slider() {
     listen<&Slider::onMouseMove>(*this, EventCode::MouseMove);
     listen<&Slider::onMouseLeave>(*this, EventCode::MouseLeave);
     listen<&Slider::onMouseWheel>(*this, EventCode::MouseWheel);
+    listen<&Slider::onKeyDown>(*this, EventCode::KeyDown);
+}
+
+std::u16string Slider::accessibleValue() const {
+    std::u16string text;
+    const std::string digits = std::to_string(value_);
+    text.assign(digits.begin(), digits.end());
+    return text;
+}
+
+void Slider::onKeyDown(Event& e) {
+    constexpr intptr_t kPageUp = 0x21, kPageDown = 0x22, kEnd = 0x23, kHome = 0x24, kLeft = 0x25, kUp = 0x26,
+                       kRight = 0x27, kDown = 0x28;
+    const int32_t page = std::max(1, maximum_ / 10);
+    int64_t next = value_;
+    switch (e.param1) {
+    case kLeft: case kDown: next -= 1; break;
+    case kRight: case kUp: next += 1; break;
+    case kPageDown: next -= page; break;
+    case kPageUp: next += page; break;
+    case kHome: next = 0; break;
+    case kEnd: next = maximum_; break;
+    default: return;
+    }
+    e.handled = 1;
+    setValue(clampToInt32(next));
 }
 
 bool Slider::horizontal() const { return keywordOr(attr::orientation, Keyword::Horizontal) == Keyword::Horizontal; }
@@ -98,7 +125,9 @@ void Slider::setValue(int32_t value) {
     value_ = v;
     Event e = makeEvent(EventCode::ValueChange, Routing::Direct);
     raiseEvent(e);
-    if (LiveSet::contains(this)) invalidate(false);
+    if (!LiveSet::contains(this)) return;
+    invalidate(false);
+    accessibleChanged(access::Change::Value);
 }
 
 void Slider::valueFromPointer(const Event& e) {

@@ -37,11 +37,18 @@ public:
     // The thumb image's size; false without style or image.
     bool thumbSize(Size& out) const;
 
+    bool focusable() const override { return true; }
+    access::Role accessibleRole() const override { return access::Role::Slider; }
+    std::u16string accessibleValue() const override;
+
 private:
     void onLButtonDown(Event& e);
     void onMouseMove(Event& e);
     void onMouseLeave(Event& e);
     void onMouseWheel(Event& e);
+    // Arrows step by 1, Page Up and Page Down by a tenth, Home and End go
+    // to either end.
+    void onKeyDown(Event& e);
     void valueFromPointer(const Event& e);
     Style* sliderStyle() const;
 

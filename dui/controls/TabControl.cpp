@@ -183,6 +183,12 @@ Size TabControl::arrangeOverride(int32_t finalWidth, int32_t finalHeight) {
 
 // --- Paint and hit test ----------------------------------------------------
 
+void TabControl::shownChildren(std::vector<Control*>& out) const {
+    Panel::shownChildren(out);
+    if (Control* page = selectedPage())
+        if (page->visible()) out.push_back(page);
+}
+
 void TabControl::paint(DeviceContext dc, const Rect& bounds, const Rect& clip) {
     if (const std::u16string* name = findText(attr::style))
         if (Style* style = findStyle(*name)) style->draw(dc, headerStrip_.offset(bounds.left, bounds.top), this);

@@ -33,6 +33,9 @@ public:
     const Rect& pageRect() const { return pageRect_; }
 
     void paint(DeviceContext dc, const Rect& bounds, const Rect& clip) override;
+    access::Role accessibleRole() const override { return access::Role::PageTabList; }
+    // The headers, then the selected page.
+    void shownChildren(std::vector<Control*>& out) const override;
     Control* hitTest(int32_t x, int32_t y) override;
     Size measureOverride(int32_t availableWidth, int32_t availableHeight) override;
     Size arrangeOverride(int32_t finalWidth, int32_t finalHeight) override;

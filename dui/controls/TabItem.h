@@ -25,6 +25,14 @@ public:
     static void adoptPage(Control& item, ControlPtr page) { static_cast<TabItem&>(item).setPage(std::move(page)); }
     Control* page() const { return page_.get(); }
 
+    access::Role accessibleRole() const override { return access::Role::PageTab; }
+    uint32_t accessibleState() const override {
+        return access::State::Selectable | (checked() ? access::State::Selected : 0);
+    }
+    std::u16string defaultActionName() const override { return u"选择"; }
+    // Selects the item in its tab control.
+    bool doDefaultAction() override;
+
 protected:
     ~TabItem() override { page_.reset(); }
 
@@ -36,6 +44,9 @@ private:
     // window. Detached: the page leaves the window too.
     void onAttached(Event& e);
     void onDetached(Event& e);
+    // Left and Right (Up and Down with the headers on the left) select the
+    // neighbouring item and give it the focus.
+    void onKeyDown(Event& e);
     void joinPage();
 
     ControlPtr page_;

@@ -61,7 +61,14 @@ void TextBox::replaceSelection(std::u16string_view units) {
     if (buffer_.text() != before) textChanged();
 }
 
+std::u16string TextBox::accessibleName() const {
+    for (PropertyKey key : {attr::accessibleName, attr::tooltip})
+        if (const std::u16string* t = findText(key); t && !t->empty()) return *t;
+    return {};
+}
+
 void TextBox::textChanged() {
+    accessibleChanged(access::Change::Value);
     Event e = makeEvent(EventCode::ValueChange, Routing::Direct);
     raiseEvent(e);
 }
@@ -114,8 +121,11 @@ void TextBox::onDoubleClick(Event& e) {
 }
 
 void TextBox::onKeyDown(Event& e) {
-    keyDown(static_cast<int32_t>(e.param1));
-    // Keys never reach the parents of a text box.
+    const auto key = static_cast<int32_t>(e.param1);
+    // Tab, Enter and Escape go on to the window; no other key reaches the
+    // parents of a text box.
+    if (isDialogKey(key)) return;
+    keyDown(key);
     e.handled = 1;
 }
 
@@ -132,16 +142,32 @@ void TextBox::keyDown(int32_t key) {
         textChanged();
         ensureCaretVisible();
         return;
+    case kDelete:
+        if (!buffer_.hasSelection()) {
+            if (buffer_.caret() >= buffer_.length()) return;
+            buffer_.setAnchor(buffer_.caret() + 1);
+        }
+        buffer_.deleteSelection(w);
+        textChanged();
+        ensureCaretVisible();
+        return;
     case kLeft:
     case kUp:
-        buffer_.collapseTo(buffer_.caret() - 1);
-        ensureCaretVisible();
-        return;
     case kRight:
     case kDown:
-        buffer_.collapseTo(buffer_.caret() + 1);
+    case kHome:
+    case kEnd: {
+        const int32_t to = key == kHome ? 0
+                           : key == kEnd ? buffer_.length()
+                           : buffer_.caret() + (key == kLeft || key == kUp ? -1 : 1);
+        // With Shift the selection grows from where it was anchored.
+        if (shiftKeyDown())
+            buffer_.setCaret(to);
+        else
+            buffer_.collapseTo(to);
         ensureCaretVisible();
         return;
+    }
     default:
         break;
     }

@@ -31,6 +31,12 @@ public:
     const std::u16string& getText() const { return buffer_.text(); }
     const TextBoxBuffer& buffer() const { return buffer_; }
 
+    bool focusable() const override { return true; }
+    access::Role accessibleRole() const override { return access::Role::Text; }
+    // The `accessibleName` attribute, else the tooltip: the text is the value.
+    std::u16string accessibleName() const override;
+    std::u16string accessibleValue() const override { return buffer_.text(); }
+
 protected:
     ~TextBox() override;
 

@@ -11,8 +11,8 @@
 
 namespace nelvo::textkeys {
 
-constexpr int32_t kBackspace = 8, kEnter = 13, kEscape = 27, kPageUp = 33, kPageDown = 34, kEnd = 35, kHome = 36,
-                  kLeft = 37, kUp = 38, kRight = 39, kDown = 40;
+constexpr int32_t kBackspace = 8, kTab = 9, kEnter = 13, kEscape = 27, kPageUp = 33, kPageDown = 34, kEnd = 35, kHome = 36,
+                  kLeft = 37, kUp = 38, kRight = 39, kDown = 40, kDelete = 46;
 constexpr int32_t kKeyA = 65, kKeyC = 67, kKeyV = 86, kKeyX = 88;
 
 // The selection background: red 52, green 192, blue 248, as a Windows colour.
@@ -26,5 +26,18 @@ inline bool controlKeyDown() {
     return false;
 #endif
 }
+
+// Whether Shift is held: the caret moves and the anchor stays.
+inline bool shiftKeyDown() {
+#ifdef _WIN32
+    return (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+#else
+    return false;
+#endif
+}
+
+// The keys the window uses to move the focus and press its buttons; the
+// text controls leave them unhandled.
+inline bool isDialogKey(int32_t key) { return key == kTab || key == kEnter || key == kEscape; }
 
 } // namespace nelvo::textkeys

@@ -9,6 +9,8 @@ namespace nelvo {
 class ToggleButton : public Button {
 public:
     ToggleButton();
+    access::Role accessibleRole() const override { return access::Role::CheckButton; }
+    uint32_t accessibleState() const override { return checked() ? access::State::Checked : 0; }
 
     // Click handler shared by the toggling controls: setChecked(!checked).
     void toggle(Event& e);

@@ -14,6 +14,7 @@
 #include "dui/controls/ComboBox.h"
 #include "dui/controls/ComboHelperWnd.h"
 #include "dui/controls/ListBox.h"
+#include "dui/controls/ScrollBar.h"
 #include "dui/controls/ScrollPanel.h"
 #include "dui/controls/Slider.h"
 #include "dui/controls/TabControl.h"
@@ -30,6 +31,8 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <utility>
+#include <vector>
 #include <string>
 #include <typeinfo>
 
@@ -229,6 +232,113 @@ TEST_F(GalleryTest, ComboListOpenDownAndUpAndATabSlidingIn) {
     EXPECT_EQ(*chosen, u"关于");
     for (const std::wstring& picture : pictures)
         EXPECT_NE(GetFileAttributesW(picture.c_str()), INVALID_FILE_ATTRIBUTES) << "no picture taken";
+}
+
+// The win events raised for the gallery's window: event and child id.
+std::vector<std::pair<DWORD, LONG>> g_winEvents;
+HWND g_eventWindow = nullptr;
+
+void CALLBACK recordWinEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+    if (hwnd == g_eventWindow && object == OBJID_CLIENT) g_winEvents.emplace_back(event, child);
+}
+
+// Every control of the gallery by keys alone, and as an accessibility
+// client is told of it.
+TEST_F(GalleryTest, EveryControlByKeysAndAsAReaderSeesIt) {
+    g_eventWindow = hwnd_;
+    g_winEvents.clear();
+    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, &recordWinEvent,
+                                               GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_TRUE(hook);
+    const auto heard = [&](DWORD event, Control& c) {
+        pump(20);
+        const LONG id = window_->accessibleId(&c);
+        for (const auto& [e, child] : g_winEvents)
+            if (e == event && child == id && id != CHILDID_SELF) return true;
+        return false;
+    };
+    auto key = [&](WPARAM vk) {
+        SendMessageW(hwnd_, WM_KEYDOWN, vk, 1);
+        pump(5);
+    };
+    auto role = [&](Control& c) { return c.clientRole(); };
+    const std::vector<Control*> children = window_->accessibleChildren();
+    auto& list = static_cast<ListBox&>(control(202));
+    int items = 0;
+    for (Control* c : children) items += role(*c) == access::Role::ListItem;
+    EXPECT_EQ(items, 8);
+    EXPECT_EQ(role(list), access::Role::List);
+    EXPECT_EQ(role(control(301)), access::Role::PageTabList);
+    EXPECT_EQ(control(206).accessibleValue(), u"简体中文");
+    EXPECT_EQ(control(203).accessibleValue(), u"50");
+    EXPECT_EQ(role(control(201)), access::Role::Pane);
+    // Only the selected tab's page is there for a reader.
+    const auto named = [&](std::u16string_view name) {
+        for (Control* c : children)
+            if (c->accessibleName() == name) return true;
+        return false;
+    };
+    EXPECT_TRUE(named(u"第一页：常规设置"));
+    EXPECT_FALSE(named(u"第二页：高级设置"));
+
+    // A focus set without the keyboard shows nothing; the first key shows
+    // the focus cue.
+    Control& button = control(101);
+    const std::vector<uint32_t> rest = photograph(button, L"button-focus-hidden");
+    window_->setFocus(&button);
+    EXPECT_EQ(rest, photograph(button, L"button-focus-hidden")) << "focus shown before the keyboard was used";
+    key(VK_SHIFT);
+    EXPECT_NE(rest, photograph(button, L"button-focus-cue")) << "no focus cue after a key";
+
+    // Tab skips what is disabled: the two disabled buttons after 101.
+    key(VK_TAB);
+    EXPECT_EQ(window_->focusControl(), &control(103));
+
+    window_->setFocus(&list);
+    key(VK_DOWN);
+    EXPECT_EQ(list.selectedText(), u"Nelvo 主程序") << "Down with nothing selected selects the first";
+    key(VK_END);
+    EXPECT_EQ(list.selectedText(), u"示例图片");
+    EXPECT_TRUE(list.item(1)->clientAction());
+    EXPECT_EQ(list.selectedText(), u"摄像头驱动");
+
+    auto& slider = static_cast<Slider&>(control(203));
+    window_->setFocus(&slider);
+    key(VK_RIGHT);
+    EXPECT_EQ(slider.value(), 51);
+    key(VK_NEXT);
+    EXPECT_EQ(slider.value(), 41);
+    key(VK_END);
+    EXPECT_EQ(slider.accessibleValue(), u"100");
+    EXPECT_TRUE(heard(EVENT_OBJECT_FOCUS, slider));
+    EXPECT_TRUE(heard(EVENT_OBJECT_VALUECHANGE, slider));
+
+    Control& combo = control(206);
+    window_->setFocus(&combo);
+    key(VK_DOWN);
+    EXPECT_EQ(combo.accessibleValue(), u"繁體中文");
+
+    auto& tabs = static_cast<TabControl&>(control(301));
+    window_->setFocus(tabs.firstChild());
+    key(VK_RIGHT);
+    EXPECT_EQ(tabs.selectedItem(), tabs.firstChild()->nextSibling());
+    EXPECT_EQ(window_->focusControl(), tabs.firstChild()->nextSibling());
+
+    auto& panel = static_cast<ScrollPanel&>(control(201));
+    ASSERT_TRUE(panel.focusable());
+    window_->setFocus(&panel);
+    key(VK_DOWN);
+    ASSERT_TRUE(panel.verticalBar());
+    EXPECT_EQ(panel.verticalBar()->position(), 20);
+
+    // A check box's toggle is a state change.
+    Control& box = control(109);
+    window_->setFocus(&box);
+    key(VK_SPACE);
+    pump(20);
+    EXPECT_TRUE(box.checked());
+    EXPECT_TRUE(heard(EVENT_OBJECT_STATECHANGE, box));
+    UnhookWinEvent(hook);
 }
 
 } // namespace

@@ -64,21 +64,25 @@ TEST_F(TextBoxWindowTest, TypingBackspaceAndArrows) {
     w.key(VK_BACK);
     EXPECT_EQ(box->getText(), u"C:\\ro");
     EXPECT_EQ(box->buffer().caret(), 3);
-    w.key(VK_HOME);
+    w.key(VK_END);
     w.key(VK_DELETE);
-    EXPECT_EQ(box->getText(), u"C:\\ro") << "Home and Delete do nothing";
+    EXPECT_EQ(box->getText(), u"C:\\ro") << "Delete at the end does nothing";
+    w.key(VK_HOME);
+    EXPECT_EQ(box->buffer().caret(), 0);
+    w.key(VK_DELETE);
+    EXPECT_EQ(box->getText(), u":\\ro") << "Delete takes the unit after the caret";
     for (int i = 0; i < 5; ++i) w.key(VK_UP);
     EXPECT_EQ(box->buffer().caret(), 0);
     const int before = changes.count;
     w.key(VK_BACK);
-    EXPECT_EQ(box->getText(), u"C:\\ro") << "Backspace at 0 does nothing";
+    EXPECT_EQ(box->getText(), u":\\ro") << "Backspace at 0 does nothing";
     EXPECT_EQ(changes.count, before);
 
     w.ctrlKey('A');
-    EXPECT_EQ(box->buffer().selectionEnd() - box->buffer().selectionStart(), 5);
+    EXPECT_EQ(box->buffer().selectionEnd() - box->buffer().selectionStart(), 4);
     w.key(VK_RIGHT);
     EXPECT_FALSE(box->buffer().hasSelection()) << "arrows collapse the selection";
-    EXPECT_EQ(box->buffer().caret(), 5);
+    EXPECT_EQ(box->buffer().caret(), 4);
     w.screenshot(L"controls-textbox-typed");
 }
 

@@ -63,7 +63,8 @@ TEST_F(SetterTest, TheWholeTableInRegistrationOrder) {
         u"offIcon", u"offText", u"src", u"tabHeight", u"tabPlacement", u"initSize", u"roundCorner",
         u"textAlign", u"itemHeight", u"progressbkimg", u"progressbkScaleGrid", u"progressmargin",
         u"progressimg", u"progressScaleGrid", u"imagelist", u"url", u"textspace", u"texteditable",
-        u"textpadding", u"scrollvertical", u"scrollhorizontal"};
+        u"textpadding", u"scrollvertical", u"scrollhorizontal", u"accessibleName", u"tabIndex", u"isDefault",
+        u"isCancel"};
     const auto& order = setters.registrationOrder();
     ASSERT_EQ(order.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {

@@ -5,8 +5,9 @@
 // way, a damaged payload member, a damaged payload, a file held open, folder names the system
 // refuses. Each must end with a clear message, report nothing that failed as
 // done, leave no cut file and no process behind, take back what a run that
-// did not succeed changed, and exit with 0. The drives N: (4 MB) and O:
-// (read-only) come from faultdrives.sh.
+// did not succeed changed, and exit with 0. The drives N: (16 MB, filled
+// by the scenarios to what they need) and O: (read-only) come from
+// faultdrives.sh.
 
 #include "base/TextConvert.h"
 #include "base/UniqueHandle.h"
@@ -25,6 +26,8 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -38,18 +41,86 @@ using ::testing::StartsWith;
 
 const wchar_t kBusyCaption[] = L"异常";
 
-// The text of the box that reports a file the installation could not write.
+// The box that reports a file the installation could not write: why, the
+// file, what helps, one line each.
+std::wstring failureText(const std::wstring& cause, const std::wstring& file, const std::wstring& advice) {
+    return cause + L"\r\n" + file + L"\r\n" + advice;
+}
+// The file held open by another program.
 std::wstring busyText(const std::wstring& file) {
-    return L"文件可能被其他程序占用。\r\n" + file + L"\r\n请关闭占用的程序再重试";
+    return failureText(L"文件可能被其他程序占用。", file, L"请关闭占用的程序再重试");
+}
+// A folder in the file's place: the system refuses the write as it does
+// one the folder's permissions forbid.
+std::wstring deniedText(const std::wstring& file) {
+    return failureText(L"没有写入的权限。", file, L"请检查安装目录的权限后重试，或取消后选择其他安装目录");
+}
+std::wstring damagedText(const std::wstring& file) {
+    return failureText(L"安装程序文件已损坏。", file, L"请重新下载安装程序后再运行");
 }
 
-// The file a busy box names; empty when the text is not such a box's.
-std::wstring busyFile(const std::wstring& text) {
-    const std::wstring head = L"文件可能被其他程序占用。\r\n", tail = L"\r\n请关闭占用的程序再重试";
-    if (text.size() < head.size() + tail.size() || text.compare(0, head.size(), head) != 0 ||
-        text.compare(text.size() - tail.size(), tail.size(), tail) != 0)
-        return {};
-    return text.substr(head.size(), text.size() - head.size() - tail.size());
+// The line of a failure box's text (0 the cause, 1 the file, 2 the advice).
+std::wstring failureLine(const std::wstring& text, size_t line) {
+    size_t start = 0;
+    for (size_t i = 0; i < line && start != std::wstring::npos; ++i) {
+        start = text.find(L"\r\n", start);
+        if (start != std::wstring::npos) start += 2;
+    }
+    if (start == std::wstring::npos) return {};
+    return text.substr(start, text.find(L"\r\n", start) - start);
+}
+
+// Fills the drive at `root` with root\filler.bin until `leave` bytes are
+// free. False when it has less free already or cannot be written.
+bool fillDrive(const std::wstring& root, uint64_t leave) {
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr) || available.QuadPart < leave) return false;
+    UniqueFileHandle file(CreateFileW((root + L"filler.bin").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
+    if (!file || SetFilePointer(file.get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER) return false;
+    // Written, not just sized: a drive in memory gives room only to data.
+    const std::vector<char> block(64 * 1024, 'x');
+    for (uint64_t left = available.QuadPart - leave; left > 0;) {
+        const DWORD n = DWORD(std::min<uint64_t>(left, block.size()));
+        DWORD written = 0;
+        if (!WriteFile(file.get(), block.data(), n, &written, nullptr) || written != n) return false;
+        left -= n;
+    }
+    return true;
+}
+
+// The room free on a drive as the wizard's boxes show it: "416 KB",
+// "3.9 MB".
+std::wstring freeText(const std::wstring& root) {
+    ULARGE_INTEGER available{};
+    GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr);
+    const double kb = double(available.QuadPart) / 1024;
+    wchar_t text[32];
+    if (kb < 1000)
+        swprintf(text, 32, L"%d KB", int(kb));
+    else
+        swprintf(text, 32, L"%.1f MB", std::floor(kb / 1024 * 10) / 10);
+    return text;
+}
+
+// Whether a tooltip window of the process `id` shows.
+struct TooltipSearch {
+    DWORD id;
+    bool found = false;
+};
+BOOL CALLBACK findTooltip(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<TooltipSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (owner == search->id && IsWindowVisible(window) && _wcsicmp(name, L"tooltips_class32") == 0)
+        search->found = true;
+    return !search->found;
+}
+bool tooltipShows(DWORD id) {
+    TooltipSearch search{id};
+    EnumWindows(findTooltip, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 // Compares the install folder with the payload of `setupExe`: every file
@@ -82,15 +153,15 @@ void expectNothingRunsFrom(const std::wstring& dir) {
             << wideToUtf8(program) << " still runs";
 }
 
-// Retry on the busy box for `file` (the same box comes again), then Cancel;
-// the worker takes the run back and the wizard closes with its box.
-void retryThenCancel(WizardSession& s, const std::wstring& name, const std::wstring& file) {
+// Retry on the box that reports `text` (the same box comes again), then
+// Cancel; the worker takes the run back and the wizard closes with its box.
+void retryThenCancel(WizardSession& s, const std::wstring& name, const std::wstring& text) {
     SeenWindow box = s.answerNext(IDRETRY, name + L"-retry", 60000);
     EXPECT_EQ(box.caption, kBusyCaption);
-    EXPECT_EQ(box.text, busyText(file));
+    EXPECT_EQ(box.text, text);
     box = s.answerNext(IDCANCEL, name + L"-cancel", 30000);
     EXPECT_EQ(box.caption, kBusyCaption);
-    EXPECT_EQ(box.text, busyText(file)) << "Retry tries the same file again";
+    EXPECT_EQ(box.text, text) << "Retry tries the same file again";
     EXPECT_EQ(closeUndoneRun(s, name + L"-undone").text, kUndoneText);
 }
 
@@ -125,6 +196,7 @@ protected:
         WizardTest::TearDown();
         endProcessesUnder(L"N:\\QuentNelvo\\");
         removeTree(L"N:\\QuentNelvo\\");
+        DeleteFileW(L"N:\\filler.bin");
     }
 
     static std::wstring faultSetup(const wchar_t* name) { return outDir() + L"\\tests\\fault\\" + name; }
@@ -141,16 +213,81 @@ protected:
     }
 };
 
+// The folder page shows the room the installation takes and the room free
+// on the drive of the folder typed, and refuses a drive with too little
+// before anything is written. Its browse button says what it does when the
+// pointer rests on it.
+TEST_F(FaultScenarios, DriveTooSmallIsRefusedOnTheFolderPage) {
+    if (GetDriveTypeW(L"N:\\") != DRIVE_FIXED) GTEST_SKIP() << "no drive N: (faultdrives.sh could not mount it)";
+    ASSERT_TRUE(fillDrive(L"N:\\", 4u << 20));
+    WizardSession s(*layout, L"fault-drive-small");
+    openFolderPage(s);
+    if (HasFatalFailure()) return;
+    // The browse button's tooltip, from the markup, in the system's tooltip
+    // window. Wine under Xvfb sends no hover message for a pointer at rest,
+    // so the test sends the one the system would.
+    s.hover(wizard::kBrowse);
+    const POINT browse = layout->controlCentre(wizard::kBrowse);
+    PostMessageW(s.window(), WM_MOUSEHOVER, 0, MAKELPARAM(browse.x, browse.y));
+    EXPECT_TRUE(within(5000, [&] { return tooltipShows(s.process().id()); })) << "no tooltip on the browse button";
+    s.shot(L"browse-tooltip");
+    // The free room follows the folder typed: another drive, another
+    // figure, and the first one back with the first drive.
+    const RECT label = layout->controlRect(3006);
+    const RECT freeLine{label.left, label.top, label.right, label.top + 18};
+    ASSERT_TRUE(s.replaceFolderText(L"C:\\NelvoE2E\\Small"));
+    Sleep(300);
+    const std::vector<uint32_t> onC = capture(s.window(), freeLine);
+    s.shot(L"space-on-c");
+    ASSERT_TRUE(s.replaceFolderText(L"N:\\QuentNelvo"));
+    Sleep(300);
+    EXPECT_NE(capture(s.window(), freeLine), onC) << "the free space did not follow the typed drive";
+    s.shot(L"space-on-n");
+    ASSERT_TRUE(s.replaceFolderText(L"C:\\NelvoE2E\\Small"));
+    Sleep(300);
+    EXPECT_EQ(capture(s.window(), freeLine), onC);
+
+    installTo(s, L"N:\\QuentNelvo");
+    const SeenWindow box = s.answerNext(IDOK, L"too-small");
+    EXPECT_EQ(box.caption, L"错误");
+    EXPECT_THAT(box.text, StartsWith(L"磁盘 N: 的空间不足，无法安装。\n\n所需空间："));
+    EXPECT_THAT(box.text, HasSubstr(L" MB\n可用空间：" + freeText(L"N:\\") + L"\n\n请释放磁盘 N: 的空间，或选择其他安装目录。"));
+    // Still on the folder page, and nothing written: not the folder, not
+    // the data folder that the install worker makes first.
+    EXPECT_TRUE(s.process().running());
+    EXPECT_FALSE(fileExists(L"N:\\QuentNelvo"));
+    EXPECT_FALSE(fileExists(dataFolder()));
+    s.click(wizard::kClose);
+    EXPECT_EQ(s.answerNext(IDYES, L"close-yes").caption, L"退出安装程序");
+    EXPECT_TRUE(s.waitForExit());
+}
+
+// The drive has room when the installation starts, then something else
+// takes it: the box says the drive is full, which one, and how much is
+// free; Retry meets the same full drive, Cancel takes the run back.
 TEST_F(FaultScenarios, DriveFillsUpDuringExtraction) {
-    if (GetDriveTypeW(L"N:\\") != DRIVE_FIXED) GTEST_SKIP() << "no 4 MB drive N: (faultdrives.sh could not mount it)";
+    if (GetDriveTypeW(L"N:\\") != DRIVE_FIXED) GTEST_SKIP() << "no drive N: (faultdrives.sh could not mount it)";
     const std::wstring dir = L"N:\\QuentNelvo\\";
+    ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+    ASSERT_TRUE(writeFile(dir + L"notes.txt", "the user's own"));
     WizardSession s(*layout, L"fault-drive-full");
     openFolderPage(s);
     installTo(s, dir);
+    // The room is taken while the wizard asks about the folder not being
+    // empty, after the space check.
+    const std::optional<WizardSession::Box> notEmpty = s.waitForMessageBox();
+    ASSERT_TRUE(notEmpty) << "no question about the folder";
+    EXPECT_EQ(notEmpty->seen.caption, L"提示");
+    ASSERT_TRUE(fillDrive(L"N:\\", 4u << 20));
+    s.answer(*notEmpty, IDOK, L"not-empty-ok");
     const std::optional<WizardSession::Box> first = s.waitForMessageBox(120000);
     ASSERT_TRUE(first) << "no box when the drive was full";
-    const std::wstring file = busyFile(first->seen.text);
+    EXPECT_EQ(first->seen.caption, kBusyCaption);
+    const std::wstring file = failureLine(first->seen.text, 1);
     ASSERT_THAT(file, StartsWith(dir)) << "the box names the file that did not fit";
+    EXPECT_EQ(failureLine(first->seen.text, 0), L"磁盘 N: 的空间已满。");
+    EXPECT_THAT(failureLine(first->seen.text, 2), StartsWith(L"请释放磁盘 N: 的空间（安装需要 "));
+    EXPECT_THAT(failureLine(first->seen.text, 2), HasSubstr(L"，现在可用 " + freeText(L"N:\\") + L"）后重试"));
     // While the box waits: every file there is a whole member; the one that
     // did not fit has no file at all, and no temporary file is left.
     std::string problem;
@@ -160,14 +297,16 @@ TEST_F(FaultScenarios, DriveFillsUpDuringExtraction) {
         EXPECT_FALSE(copy.attributes & FILE_ATTRIBUTE_HIDDEN) << "left behind: " << wideToUtf8(name);
     s.answer(*first, IDRETRY, L"full-retry");
     SeenWindow box = s.answerNext(IDCANCEL, L"full-cancel", 30000);
-    EXPECT_EQ(box.text, busyText(file)) << "Retry tries the same file again";
+    EXPECT_EQ(box.text, first->seen.text) << "Retry tries the same file again";
     EXPECT_EQ(closeUndoneRun(s, L"fault-drive-full-undone").text, kUndoneText);
     expectNothingRunsFrom(dir);
-    expectTakenBack(dir, false);
+    expectTakenBack(dir, true);
+    EXPECT_EQ(readFile(dir + L"notes.txt"), "the user's own");
 }
 
 // A folder on a read-only drive cannot be given the installation's access
-// list: the installation stops at the folder, before anything is written.
+// list: the installation stops at the folder, before anything is written,
+// and the box says that it may not write there.
 TEST_F(FaultScenarios, ReadOnlyInstallFolder) {
     if (GetDriveTypeW(L"O:\\") != DRIVE_FIXED) GTEST_SKIP() << "no read-only drive O: (faultdrives.sh could not mount it)";
     const std::wstring dir = L"O:\\QuentNelvo\\";
@@ -176,7 +315,8 @@ TEST_F(FaultScenarios, ReadOnlyInstallFolder) {
     installTo(s, dir);
     const SeenWindow box = s.answerNext(IDOK, L"read-only-error", 60000);
     EXPECT_EQ(box.caption, L"错误");
-    EXPECT_EQ(box.text, L"安装过程发生异常\r\n\r\n创建文件夹" + dir + L"失败");
+    EXPECT_EQ(box.text, L"安装过程发生异常\r\n\r\n创建文件夹" + dir +
+                            L"失败\r\n\r\n没有写入的权限。请检查安装目录的权限，或重新运行安装程序并选择其他安装目录。");
     EXPECT_EQ(closeUndoneRun(s, L"read-only-undone").text, kUndoneText);
     expectTakenBack(dir, true);
 }
@@ -269,7 +409,7 @@ TEST_F(FaultScenarios, QuitMessageEndsTheRunAndItIsTakenBack) {
         EXPECT_EQ(s.answerNext(IDOK, L"not-empty-ok").caption, L"提示");
         const std::optional<WizardSession::Box> busy = s.waitForMessageBox(120000);
         ASSERT_TRUE(busy) << "no box for the blocked file";
-        EXPECT_EQ(busy->seen.text, busyText(blocked + L"libcurl.dll"));
+        EXPECT_EQ(busy->seen.text, deniedText(blocked + L"libcurl.dll"));
         s.shot(L"busy-box");
         ASSERT_TRUE(PostThreadMessageW(GetWindowThreadProcessId(s.window(), nullptr), WM_QUIT, 0, 0));
         EXPECT_TRUE(within(5000, [&] { return !IsWindowVisible(s.window()); })) << "the window stays after WM_QUIT";
@@ -325,10 +465,10 @@ TEST_F(FaultScenarios, DamagedMemberIsNeverWritten) {
     installTo(s, dir);
     const std::optional<WizardSession::Box> box = s.waitForMessageBox(120000);
     ASSERT_TRUE(box);
-    EXPECT_EQ(box->seen.text, busyText(dir + L"nelvo.sys"));
+    EXPECT_EQ(box->seen.text, damagedText(dir + L"nelvo.sys"));
     EXPECT_TRUE(fileExists(dir + L"nelvo.inf"));
     EXPECT_FALSE(fileExists(dir + L"nelvo.sys")) << "what decoded of the member was written";
-    retryThenCancel(s, L"damaged", dir + L"nelvo.sys");
+    retryThenCancel(s, L"damaged", damagedText(dir + L"nelvo.sys"));
     expectNothingRunsFrom(dir);
     expectTakenBack(dir, false);
 }
@@ -402,7 +542,7 @@ TEST_F(FaultScenarios, CancelOnAFirstInstallLeavesTheMachineAsItWas) {
     openFolderPage(s);
     installTo(s, dir);
     EXPECT_EQ(s.answerNext(IDOK, L"not-empty-ok").caption, L"提示");
-    retryThenCancel(s, L"blocked", dir + L"libcurl.dll");
+    retryThenCancel(s, L"blocked", deniedText(dir + L"libcurl.dll"));
     EXPECT_EQ(describeChanges(prefixChanges(before, capturePrefix())), "(none)");
     EXPECT_EQ(readFile(dir + L"notes.txt"), "the user's own");
 }

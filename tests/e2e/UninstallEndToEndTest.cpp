@@ -63,11 +63,13 @@ std::wstring uninstaller() {
 void forgetProduct() {
     removeFolderLink(installFolder() + L"Resource\\pic");
     removeTree(L"C:\\nelvo-outside-pic");
+    removeFolderLink(specialFolder(CSIDL_APPDATA) + L"\\Nelvo");
+    removeTree(L"C:\\nelvo-outside-appdata");
     endProcessesUnder(installFolder());
     removeTree(installFolder());
     removeRegistration();
     removeTree(specialFolder(CSIDL_APPDATA) + L"\\Nelvo");
-    DeleteFileW(restartMarkerPath().c_str());
+    clearRestartMarker();
 }
 
 struct Uninstall {
@@ -190,7 +192,9 @@ TEST_F(UninstallEndToEnd, LeavesThePrefixAsBeforeTheInstallation) {
 }
 
 // The user's own file keeps its folder; nothing is deleted through a folder
-// link; a file held open by another program is offered for retry and goes
+// link (one in the install folder, and the user's data folder made a link to
+// a folder elsewhere, whose empty folder the uninstaller must not remove
+// through it); a file held open by another program is offered for retry and goes
 // once it is free; the device tool's request for a restart is passed on.
 TEST_F(UninstallEndToEnd, KeepsTheUsersFilesAndRetriesALockedOne) {
     const std::wstring userFile = installFolder() + L"Resource\\我的皮肤.nz";
@@ -200,6 +204,10 @@ TEST_F(UninstallEndToEnd, KeepsTheUsersFilesAndRetriesALockedOne) {
     const std::wstring outside = L"C:\\nelvo-outside-pic";
     ASSERT_TRUE(MoveFileW(pictures.c_str(), outside.c_str()));
     ASSERT_TRUE(makeFolderLink(pictures, outside));
+    const std::wstring userData = specialFolder(CSIDL_APPDATA) + L"\\Nelvo", outsideData = L"C:\\nelvo-outside-appdata";
+    ASSERT_TRUE(MoveFileW(userData.c_str(), outsideData.c_str()));
+    ASSERT_TRUE(DeleteFileW((outsideData + L"\\codecs\\config_default").c_str()));
+    ASSERT_TRUE(makeFolderLink(userData, outsideData));
     const std::wstring lockedFile = installFolder() + L"Effect\\bg\\black.efc";
     UniqueFileHandle lock(
         CreateFileW(lockedFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -227,14 +235,22 @@ TEST_F(UninstallEndToEnd, KeepsTheUsersFilesAndRetriesALockedOne) {
     EXPECT_NE(done.run.windows[2].text.find(installFolder()), std::wstring::npos);
     EXPECT_EQ(done.run.windows[3].text, L"Nelvo需要重启电脑才能完成卸载，是否立即重启?");
 
-    // Left: the user's file with the folders above it, and the marker that
-    // makes the next setup wait for the restart.
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
+    // Left: the user's file with the folders above it, and the machine's
+    // marker that makes the next setup wait for the restart.
+    uint8_t shutdown[8] = {};
+    readShutdownTime(shutdown);
+    std::wstring bytes;
+    for (uint8_t b : shutdown) {
+        wchar_t hex[4];
+        swprintf(hex, 4, L"%02x", b);
+        bytes += (bytes.empty() ? L"" : L",") + std::wstring(hex);
+    }
+    const std::wstring markerKey = L"[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\QuentNelvo]";
     const std::vector<std::wstring> changes = prefixChanges(before_, capturePrefix());
-    std::set<std::wstring> expected{L"+ " + std::wstring(temp) + L"nelvo_restart", L"+ " + installFolder(),
-                                    L"+ " + installFolder() + L"Resource\\", L"+ " + userFile,
-                                    L"+ " + pictures + L"\\", L"+ " + outside + L"\\"};
+    std::set<std::wstring> expected{L"+ " + markerKey, L"+ " + markerKey + L" \"RestartPending\"=hex:" + bytes,
+                                    L"+ " + installFolder(), L"+ " + installFolder() + L"Resource\\", L"+ " + userFile,
+                                    L"+ " + pictures + L"\\", L"+ " + outside + L"\\", L"+ " + userData + L"\\",
+                                    L"+ " + outsideData + L"\\", L"+ " + outsideData + L"\\codecs\\"};
     for (const wchar_t* picture : {L"bottom.jpg", L"filemiss.jpg", L"left.jpg", L"music.jpg", L"right.jpg", L"top.jpg"})
         expected.insert(L"+ " + outside + L"\\" + picture);
     EXPECT_EQ(std::set<std::wstring>(changes.begin(), changes.end()), expected) << describeChanges(changes);

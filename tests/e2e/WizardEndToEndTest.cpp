@@ -425,13 +425,17 @@ TEST_F(WizardEndToEnd, UpdateWithASavedPath) {
     const std::wstring question = L"Nelvo正在运行中，是否停止Nelvo？";
 
     {
-        // Keeping the product running ends the wizard before anything is installed.
+        // Keeping the product running ends the wizard before anything is
+        // installed, and the wizard says why before it goes.
         WizardSession s(*layout, L"e2e-update-keep");
         ASSERT_TRUE(s.start());
         s.click(wizard::kAccept);
         const SeenWindow box = s.answerNext(IDCANCEL, L"running-cancel");
         EXPECT_EQ(box.caption, L"提示");
         EXPECT_EQ(box.text, question);
+        const SeenWindow why = s.answerNext(IDOK, L"running-ends");
+        EXPECT_EQ(why.caption, L"提示");
+        EXPECT_EQ(why.text, L"Nelvo仍在运行，安装程序将退出。\n\n请先退出Nelvo，再重新运行安装程序。");
         EXPECT_TRUE(s.waitForExit());
         EXPECT_TRUE(product.running());
         EXPECT_FALSE(fileExists(dir + L"nelvo.cat"));
@@ -534,7 +538,7 @@ TEST_F(WizardEndToEnd, RestartNeededAndThenPending) {
     EXPECT_EQ(classServer(kFilterClass), L"");
     Sleep(1000);
     EXPECT_FALSE(processRunningFrom(dir + L"Nelvo.exe")) << "a restart is due: the product is not started";
-    EXPECT_TRUE(fileExists(restartMarkerPath()));
+    EXPECT_TRUE(restartMarkerPresent());
 
     expectRefusedWith(L"e2e-restart-pending", L"检测到Quent安装或卸载操作尚未完成，需要重启电脑。");
 }
@@ -549,7 +553,7 @@ TEST_F(WizardEndToEnd, FailingDriverInstallIsTakenBack) {
     EXPECT_EQ(box.caption, L"错误");
     EXPECT_EQ(box.text, L"安装过程发生异常\r\n\r\n安装虚拟摄像头驱动失败");
     EXPECT_EQ(closeUndoneRun(s, L"driver-failed-undone").text, kUndoneText);
-    EXPECT_FALSE(fileExists(restartMarkerPath()));
+    EXPECT_FALSE(restartMarkerPresent());
     expectNothingRegistered();
     EXPECT_THAT(readFile(dir + L"NelvoCount.log"), HasSubstr("app err_driverins 2.0.0.69"));
     // What the device tool may have done of the driver is removed again,

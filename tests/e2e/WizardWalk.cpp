@@ -35,7 +35,7 @@ int wmain() {
     endProcessesUnder(folder);
     removeTree(folder);
     removeRegistration();
-    DeleteFileW(restartMarkerPath().c_str());
+    clearRestartMarker();
 
     WizardSession session(layout, L"run");
     const WalkResult walk = walkFreshInstall(session);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # faultdrives.sh up|down PREFIX: the drives of the fault scenarios, as the
 # prefix's drive letters.
-#   N:  a 4 MB drive (tmpfs), far too small for the payload: it fills up
-#       during the extraction;
+#   N:  a 16 MB drive (tmpfs), room for the payload; the scenarios fill it
+#       to what they need (too small from the start, or filling up during
+#       the extraction);
 #   O:  a read-only drive (a read-only bind mount) holding an empty folder
 #       O:\QuentNelvo.
 # Mounting needs root with the right to mount (a container may not give it).
@@ -24,8 +25,8 @@ case $action in
 up)
   down
   mkdir -p "$base/small" "$base/readonly" "$base/readonly-source/QuentNelvo"
-  if ! out=$(mount -t tmpfs -o size=4m nelvo-small "$base/small" 2>&1); then
-    echo "no 4 MB drive: $out" >> "$base/unavailable"
+  if ! out=$(mount -t tmpfs -o size=16m nelvo-small "$base/small" 2>&1); then
+    echo "no 16 MB drive: $out" >> "$base/unavailable"
   else
     ln -sfn "$base/small" "$prefix/dosdevices/n:"
   fi

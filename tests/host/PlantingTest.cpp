@@ -141,7 +141,8 @@ protected:
     static void removeEverything() {
         forgetInstallation();
         removeFolderLink(kFolder + L"\\linked");
-        removeFolderLink(restartMarkerPath());
+        removeFolderLink(legacyRestartMarkerPath());
+        clearRestartMarker();
         removeTree(L"C:\\nelvo-planting-victim");
         removeFolder(kFolder);
         for (const std::wstring& folder : {userTemp(), windowsTemp()})
@@ -234,13 +235,14 @@ TEST_F(Planting, NothingPlantedIsLoadedOrStarted) {
     EXPECT_TRUE(fileExists(kFolder + L"\\Nelvo.exe"));
 
     // Links an elevated delete, move, copy or write must not pass: a folder
-    // link beside the tools, and the restart marker made a link to a file.
+    // link beside the tools, and a link to a file where earlier versions kept
+    // the restart marker.
     const std::wstring victim = L"C:\\nelvo-planting-victim";
     CreateDirectoryW(victim.c_str(), nullptr);
     CreateDirectoryW((victim + L"\\inner").c_str(), nullptr);
     ASSERT_TRUE(writeFile(victim + L"\\victim.txt", "victim"));
     ASSERT_TRUE(makeFolderLink(kFolder + L"\\linked", victim));
-    ASSERT_TRUE(makeFolderLink(restartMarkerPath(), victim + L"\\victim.txt"));
+    ASSERT_TRUE(makeFolderLink(legacyRestartMarkerPath(), victim + L"\\victim.txt"));
 
     RunOptions script;
     script.folder = kFolder;

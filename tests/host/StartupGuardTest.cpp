@@ -28,24 +28,39 @@ const wchar_t* const kShutdownKey = L"SYSTEM\\CurrentControlSet\\Control\\Window
 std::wstring setupExe() { return outDir() + L"\\setup.exe"; }
 std::wstring brokenSetupExe() { return outDir() + L"\\tests\\setup-script-error.exe"; }
 
+const wchar_t* const kMarkerKey = L"Software\\QuentNelvo";
+
+// The machine's marker, as an administrator's program writes it.
 void writeMarker(const std::vector<uint8_t>& bytes) {
-    UniqueFileHandle f(CreateFileW(restartMarkerPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    UniqueRegKey key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kMarkerKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr,
+                              key.put(), nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(key.get(), L"RestartPending", 0, REG_BINARY, bytes.data(), DWORD(bytes.size())),
+              ERROR_SUCCESS);
+}
+
+std::optional<std::vector<uint8_t>> readMarker() {
+    std::vector<uint8_t> bytes(64);
+    DWORD size = DWORD(bytes.size());
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, kMarkerKey, L"RestartPending", RRF_RT_REG_BINARY,
+                     nullptr, bytes.data(), &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    bytes.resize(size);
+    return bytes;
+}
+
+// A marker file where earlier versions wrote it, in the user's temporary
+// folder.
+void writeLegacyMarker(const std::vector<uint8_t>& bytes) {
+    UniqueFileHandle f(CreateFileW(legacyRestartMarkerPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(f);
     DWORD written = 0;
     ASSERT_TRUE(WriteFile(f.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr));
 }
 
-std::optional<std::vector<uint8_t>> readMarker() {
-    UniqueFileHandle f(CreateFileW(restartMarkerPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                   OPEN_EXISTING, 0, nullptr));
-    if (!f) return std::nullopt;
-    std::vector<uint8_t> bytes(64);
-    DWORD read = 0;
-    ReadFile(f.get(), bytes.data(), DWORD(bytes.size()), &read, nullptr);
-    bytes.resize(read);
-    return bytes;
-}
+bool legacyMarkerExists() { return GetFileAttributesW(legacyRestartMarkerPath().c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Sets or removes the machine's ShutdownTime for one test and puts the
 // original back afterwards.
@@ -86,8 +101,8 @@ private:
 
 class StartupGuard : public ::testing::Test {
 protected:
-    void SetUp() override { DeleteFileW(restartMarkerPath().c_str()); }
-    void TearDown() override { DeleteFileW(restartMarkerPath().c_str()); }
+    void SetUp() override { clearRestartMarker(); }
+    void TearDown() override { clearRestartMarker(); }
 
     RunResult run(const std::wstring& shot, const std::wstring& exe = setupExe()) {
         RunOptions o;
@@ -149,18 +164,6 @@ TEST_F(StartupGuard, StaleMarkersAreDeletedAndStartUpGoesOn) {
     EXPECT_FALSE(readMarker());
 }
 
-TEST_F(StartupGuard, UnopenableMarkerDoesNotStopStartUp) {
-    writeMarker({0, 0, 0, 0, 0, 0, 0, 0});
-    {
-        // Held open without sharing: setup cannot open it (nor delete it).
-        UniqueFileHandle lock(
-            CreateFileW(restartMarkerPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(lock);
-        const RunResult r = run(L"guard-locked-marker");
-        EXPECT_FALSE(r.sawCaption(L"提示"));
-    }
-}
-
 TEST_F(StartupGuard, MarkerMatchingTheShutdownTimeRefusesStartUp) {
     ShutdownTimeOverride shutdown;
     const uint8_t now[8] = {0xC7, 0x91, 0x3E, 0x5B, 0x01, 0x02, 0x03, 0x04};
@@ -186,32 +189,44 @@ TEST_F(StartupGuard, MarkerMatchingTheShutdownTimeRefusesStartUp) {
     EXPECT_EQ(readMarker(), longer);
 }
 
-// The temporary folder is the user's: a hard link put at the marker's name
-// must not carry the elevated write into the file it shares. The marker is
-// written all the same, and setup then refuses to start.
-TEST_F(StartupGuard, MarkerIsWrittenAsANewFileNotThroughAHardLink) {
+// The marker is the machine's: written where only administrators can
+// write, nothing in the user's temporary folder. A marker file of an earlier
+// version there still counts, once: it becomes the machine's marker and is
+// deleted; one that cannot be opened, or that no longer matches, does not
+// stop start-up.
+TEST_F(StartupGuard, MarkerIsTheMachinesAndAnEarlierVersionsFileCountsOnce) {
     ShutdownTimeOverride shutdown;
     const uint8_t now[8] = {0x21, 0x43, 0x65, 0x87, 0x09, 0xBA, 0xDC, 0xFE};
     shutdown.set(now);
-    const std::wstring victim = outDir() + L"\\tests\\marker-victim.txt";
-    {
-        UniqueFileHandle f(CreateFileW(victim.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        ASSERT_TRUE(f);
-        DWORD written = 0;
-        ASSERT_TRUE(WriteFile(f.get(), "someone else's file", 19, &written, nullptr));
-    }
-    ASSERT_TRUE(CreateHardLinkW(restartMarkerPath().c_str(), victim.c_str(), nullptr));
-
+    const std::vector<uint8_t> marker(now, now + 8);
     writeRestartMarker();
-    EXPECT_EQ(readMarker(), std::vector<uint8_t>(now, now + 8));
-    UniqueFileHandle f(CreateFileW(victim.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    char kept[32] = {};
-    DWORD read = 0;
-    ReadFile(f.get(), kept, sizeof kept, &read, nullptr);
-    EXPECT_EQ(std::string(kept, read), "someone else's file");
-    f.reset();
-    DeleteFileW(victim.c_str());
+    EXPECT_EQ(readMarker(), marker);
+    EXPECT_FALSE(legacyMarkerExists());
     EXPECT_TRUE(sawMessage(run(L"guard-marker-written"), L"提示", kRestartPending));
+
+    clearRestartMarker();
+    std::vector<uint8_t> legacy = marker;
+    legacy.insert(legacy.end(), {9, 9});  // judged by its first 8 bytes
+    writeLegacyMarker(legacy);
+    EXPECT_TRUE(sawMessage(run(L"guard-legacy-marker"), L"提示", kRestartPending));
+    EXPECT_FALSE(legacyMarkerExists());
+    EXPECT_EQ(readMarker(), marker);
+
+    clearRestartMarker();
+    writeLegacyMarker(marker);
+    {
+        // Held open without sharing: setup cannot open it (nor delete it).
+        UniqueFileHandle lock(
+            CreateFileW(legacyRestartMarkerPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(lock);
+        EXPECT_FALSE(run(L"guard-locked-marker").sawCaption(L"提示"));
+    }
+    EXPECT_FALSE(readMarker());
+
+    writeLegacyMarker({0x21, 0x43, 0x65, 0x87, 0x09, 0xBA, 0xDC, 0xFF});  // an older shutdown
+    EXPECT_FALSE(run(L"guard-old-legacy-marker").sawCaption(L"提示"));
+    EXPECT_FALSE(legacyMarkerExists());
+    EXPECT_FALSE(readMarker());
 }
 
 TEST_F(StartupGuard, ZeroMarkerCountsWhenTheShutdownTimeCannotBeRead) {
@@ -262,8 +277,17 @@ TEST_F(StartupGuard, TeardownClosesTheMutexOnlyWhenTheScriptDidNot) {
     SetEnvironmentVariableW(L"NELVO_MUTEX_PROBE_RELEASE", nullptr);
 }
 
-TEST_F(StartupGuard, NormalRunEndsWithExitCodeZero) {
+// A normal run up to the wizard's window. The elevated program writes
+// nowhere an environment variable names: the start-up phases variable that
+// a benchmark of an earlier build set makes no file appear.
+TEST_F(StartupGuard, NormalRunEndsWithExitCodeZeroAndWritesNoPhasesFile) {
+    const std::wstring phases = L"C:\\nelvo-phases-switch.txt";
+    DeleteFileW(phases.c_str());
+    SetEnvironmentVariableW(L"NELVO_STARTUP_PHASES", phases.c_str());
     const RunResult r = run(L"setup-run");
+    SetEnvironmentVariableW(L"NELVO_STARTUP_PHASES", nullptr);
     EXPECT_FALSE(r.sawCaption(L"提示"));
     EXPECT_FALSE(r.sawCaption(L"错误"));
+    EXPECT_EQ(GetFileAttributesW(phases.c_str()), INVALID_FILE_ATTRIBUTES) << "setup.exe wrote where the variable says";
+    DeleteFileW(phases.c_str());
 }

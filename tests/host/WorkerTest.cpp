@@ -11,6 +11,7 @@
 #include "host/MainThreadDispatcher.h"
 #include "host/WorkerState.h"
 #include "store/ResourceFileSystem.h"
+#include "tests/support/FolderLink.h"
 #include "tests/support/MessagePump.h"
 
 #include <gtest/gtest.h>
@@ -402,6 +403,42 @@ TEST(PayloadSource, ReadsTheProgramFileAndKeepsWritersOut) {
     }
     FreeLibrary(asData);
     DeleteFileW(copy.c_str());
+}
+
+// The settings move's target in the user's folder, its folder swapped for
+// a link to a place only administrators may read: the journal keeps no copy
+// of what the link reaches (a copy would be readable in the user's folder)
+// and the move is refused before anything is touched.
+TEST(UndoJournalLinks, MoveTargetBehindALinkKeepsNoCopy) {
+    const std::wstring dir = tempFolder() + L"nelvo-journal-link", victim = L"C:\\nelvo-journal-victim";
+    const auto clear = [&] {
+        test::removeFolderLink(dir + L"\\codecs");
+        for (std::wstring file : listing(victim + L"\\")) {
+            if (file.back() == L'*') file.pop_back();
+            SetFileAttributesW((victim + L"\\" + file).c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW((victim + L"\\" + file).c_str());
+        }
+        RemoveDirectoryW(victim.c_str());
+        DeleteFileW((dir + L"\\settings").c_str());
+        RemoveDirectoryW(dir.c_str());
+    };
+    clear();
+    ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(victim.c_str(), nullptr));
+    std::ofstream((victim + L"\\config_default").c_str(), std::ios::binary) << "secret";
+    std::ofstream((dir + L"\\settings").c_str(), std::ios::binary) << "settings";
+    ASSERT_TRUE(test::makeFolderLink(dir + L"\\codecs", victim));
+    {
+        UndoJournal journal;
+        size_t change = 0;
+        EXPECT_FALSE(journal.recordMove(dir + L"\\settings", dir + L"\\codecs\\config_default", change));
+        EXPECT_TRUE(journal.empty());
+        EXPECT_EQ(listing(victim + L"\\"), std::vector<std::wstring>{L"config_default"})
+            << "a copy was kept behind the link";
+    }
+    EXPECT_EQ(readFile(victim + L"\\config_default"), "secret");
+    EXPECT_EQ(readFile(dir + L"\\settings"), "settings");
+    clear();
 }
 
 } // namespace

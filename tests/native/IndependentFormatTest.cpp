@@ -4,6 +4,7 @@
 // that shares no code with ours.
 
 #include "store/LzPackage.h"
+#include "tests/support/LiblzmaEncode.h"
 #include "tests/support/ScratchFiles.h"
 #include "tools/lzpack/PackageWriter.h"
 
@@ -31,40 +32,6 @@ void put32(Bytes& b, uint32_t v) {
 }
 uint32_t get32(const Bytes& b, size_t at) {
     return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
-}
-
-// Raw LZMA1 from liblzma: 5 property bytes, then the stream.
-Bytes liblzmaEncode(const std::string& data, bool endMarker) {
-    lzma_options_lzma opt;
-    lzma_lzma_preset(&opt, 6);
-    opt.dict_size = 1 << 20;
-    lzma_filter filters[2];
-    lzma_stream strm = LZMA_STREAM_INIT;
-    if (endMarker) {
-        filters[0] = {LZMA_FILTER_LZMA1, &opt};
-    } else {
-        opt.ext_flags = 0;
-        opt.ext_size_low = uint32_t(data.size());
-        opt.ext_size_high = uint32_t(uint64_t(data.size()) >> 32);
-        filters[0] = {LZMA_FILTER_LZMA1EXT, &opt};
-    }
-    filters[1] = {LZMA_VLI_UNKNOWN, nullptr};
-    EXPECT_EQ(lzma_raw_encoder(&strm, filters), LZMA_OK);
-    Bytes out(data.size() + data.size() / 2 + 4096);
-    strm.next_in = reinterpret_cast<const uint8_t*>(data.data());
-    strm.avail_in = data.size();
-    strm.next_out = out.data();
-    strm.avail_out = out.size();
-    const lzma_ret r = lzma_code(&strm, LZMA_FINISH);
-    EXPECT_EQ(r, LZMA_STREAM_END);
-    out.resize(strm.total_out);
-    lzma_end(&strm);
-
-    Bytes withProps;
-    withProps.push_back(uint8_t((opt.pb * 5 + opt.lp) * 9 + opt.lc));
-    put32(withProps, opt.dict_size);
-    withProps.insert(withProps.end(), out.begin(), out.end());
-    return withProps;
 }
 
 std::string liblzmaDecode(const uint8_t* packed, size_t packedSize, size_t unpackedSize) {

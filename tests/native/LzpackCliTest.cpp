@@ -1,12 +1,18 @@
-// The packer as a release engineer uses it: create, list, extract, verify.
+// The packer as a release engineer uses it: create, list, extract, verify;
+// and the writer behind create.
 
+#include "base/TextConvert.h"
 #include "store/LzPackage.h"
 #include "store/PackageFormat.h"
+#include "tests/support/LiblzmaEncode.h"
 #include "tests/support/PackageBytes.h"
 #include "tests/support/ScratchFiles.h"
+#include "tools/lzpack/PackageFileWriter.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <sstream>
 #include <string>
@@ -28,13 +34,25 @@ fs::path makeTree(const fs::path& root) {
     return root / "src";
 }
 
+// Bytes that LZMA cannot shrink, the same on every run.
+std::string noise(size_t n, uint32_t seed) {
+    std::string s(n, '\0');
+    for (char& c : s) {
+        seed = seed * 1664525u + 1013904223u;
+        c = char(seed >> 24);
+    }
+    return s;
+}
+
 } // namespace
 
-TEST(Lzpack, CreateIsDeterministicAndHonoursStoreGlobs) {
+TEST(Lzpack, CreateStoresWhatDoesNotCompressAndIsDeterministic) {
     const fs::path dir = scratch("create");
     const fs::path src = makeTree(dir);
-    ASSERT_EQ(lzpack("create " + (dir / "a.lz").string() + " --store '*.png' " + src.string()).status, 0);
-    ASSERT_EQ(lzpack("create " + (dir / "b.lz").string() + " --store '*.png' " + src.string()).status, 0);
+    spit(src / "media/clip.wma", noise(300000, 7));
+    const std::string create = " --store '*.png' " + src.string();
+    ASSERT_EQ(lzpack("create " + (dir / "a.lz").string() + create).status, 0);
+    ASSERT_EQ(lzpack("create " + (dir / "b.lz").string() + create).status, 0);
     EXPECT_EQ(slurp(dir / "a.lz"), slurp(dir / "b.lz"));
 
     const CommandResult list = lzpack("list " + (dir / "a.lz").string());
@@ -42,13 +60,101 @@ TEST(Lzpack, CreateIsDeterministicAndHonoursStoreGlobs) {
     std::istringstream lines(list.out);
     std::vector<std::string> rows;
     for (std::string l; std::getline(lines, l);) rows.push_back(l);
-    ASSERT_EQ(rows.size(), 4u);
-    // Sorted member names; "*" in a glob also crosses "/".
+    ASSERT_EQ(rows.size(), 5u);
+    // Sorted member names. Compressible text is compressed; "*" in a --store
+    // glob also crosses "/" and stores even what would compress; what LZMA
+    // cannot shrink by a few per cent is stored by itself.
+    EXPECT_EQ(rows[0].substr(0, 5), "lzma ");
+    EXPECT_NE(rows[0].find(" font.xml"), std::string::npos);
     EXPECT_EQ(rows[1], "stored 508 508 img/logo.png");
     EXPECT_EQ(rows[2], "stored 64 64 img/sub/strip.png");
-    EXPECT_EQ(rows[3].substr(0, 5), "lzma ");
-    EXPECT_NE(rows[0].find(" font.xml"), std::string::npos);
+    EXPECT_EQ(rows[3], "stored 300000 300000 media/clip.wma");
+    EXPECT_EQ(rows[4], "stored 6 6 readme.txt");
     EXPECT_EQ(lzpack("verify " + (dir / "a.lz").string()).status, 0);
+
+    // Without the glob the pictures compress.
+    ASSERT_EQ(lzpack("create " + (dir / "c.lz").string() + " " + src.string()).status, 0);
+    const CommandResult all = lzpack("list " + (dir / "c.lz").string());
+    EXPECT_NE(all.out.find(" 64 img/sub/strip.png"), std::string::npos) << all.out;
+    EXPECT_EQ(all.out.find("stored 64 64 img/sub/strip.png"), std::string::npos) << all.out;
+    EXPECT_NE(all.out.find("stored 300000 300000 media/clip.wma"), std::string::npos) << all.out;
+}
+
+// A large member is tried on slices before it is compressed whole: noise is
+// stored after the slices alone, text compressed whole, and both come back.
+TEST(Lzpack, WriterTriesLargeMembersOnSlices) {
+    const fs::path dir = scratch("slices");
+    const std::string media = noise(600000, 11);
+    std::string text;
+    for (int i = 0; text.size() < 600000; ++i) text += "line " + std::to_string(i % 503) + " of the manual\n";
+    spit(dir / "media.bin", media);
+    spit(dir / "text.txt", text);
+
+    const int out = ::open((dir / "p.lz").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(out, 0);
+    nelvo::PackageFileWriter writer(out, {64 * 1024, 4, 32 * 1024});
+    std::string error;
+    for (const char* name : {"media.bin", "text.txt"}) {
+        const int in = ::open((dir / name).c_str(), O_RDONLY);
+        ASSERT_TRUE(writer.add(nelvo::utf8ToUtf16(name), in, fs::file_size(dir / name),
+                               nelvo::PackageFileWriter::Packing::Best, error))
+            << error;
+        EXPECT_EQ(writer.lastCompressed(), name == std::string("text.txt")) << name;
+        ::close(in);
+    }
+    // A file shorter than it was said to be is an error, not a short member.
+    const int in = ::open((dir / "text.txt").c_str(), O_RDONLY);
+    EXPECT_FALSE(writer.add(u"short", in, text.size() + 1, nelvo::PackageFileWriter::Packing::Stored, error));
+    EXPECT_FALSE(error.empty());
+    ::close(in);
+    error.clear();
+    ASSERT_TRUE(writer.finish(error)) << error;
+    ::close(out);
+
+    const std::string bytes = slurp(dir / "p.lz");
+    const auto index = nelvo::LzPackage::open(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    ASSERT_TRUE(index);
+    EXPECT_EQ(index->members().size(), 2u);
+    EXPECT_TRUE(index->find(u"media.bin")->stored());
+    EXPECT_EQ(std::string(index->lookup(u"media.bin").text()), media);
+    EXPECT_LT(index->find(u"text.txt")->packedSize, text.size() / 10);
+    EXPECT_EQ(std::string(index->lookup(u"text.txt").text()), text);
+}
+
+// Creating, checking and extracting hold a window of a member, never the
+// member: each run of the packer stays far below the member's size.
+TEST(Lzpack, LargeMembersPassInBoundedMemory) {
+    const fs::path dir = scratch("bounded");
+    constexpr size_t kBig = 96u << 20;
+    spitRepeated(dir / "src/film.bin", '\0', kBig);
+    // A compressed member of the same size, encoded by liblzma (fast) with
+    // the packer's dictionary.
+    const std::vector<uint8_t> stream =
+        liblzmaEncodeRepeated(std::string(1 << 20, '\0'), kBig >> 20, nelvo::package::kStreamDictionary);
+    PackageBytes made;
+    made.addRaw(u"film.bin", std::string_view(reinterpret_cast<const char*>(stream.data()), stream.size()),
+                uint32_t(kBig));
+    const std::vector<uint8_t> bytes = made.bytes();
+    spit(dir / "lzma.lz", std::string(bytes.begin(), bytes.end()));
+
+    const long limitKb = long(kBig / 1024 / 2);
+    long peakKb = 0;
+    EXPECT_EQ(lzpackPeak("create " + (dir / "stored.lz").string() + " --store * " + (dir / "src").string(), peakKb),
+              0);
+    EXPECT_LT(peakKb, limitKb);
+    EXPECT_EQ(fs::file_size(dir / "stored.lz"), kBig + 16 + 20 + 8);
+    for (const char* package : {"stored.lz", "lzma.lz"}) {
+        EXPECT_EQ(lzpackPeak(std::string("verify ") + (dir / package).string(), peakKb), 0) << package;
+        EXPECT_LT(peakKb, limitKb) << package;
+        fs::remove_all(dir / "out");
+        EXPECT_EQ(lzpackPeak(std::string("extract ") + (dir / package).string() + " -C " + (dir / "out").string(),
+                             peakKb),
+                  0)
+            << package;
+        EXPECT_LT(peakKb, limitKb) << package;
+        EXPECT_TRUE(isRepeated(dir / "out/film.bin", '\0', kBig)) << package;
+    }
+    fs::remove_all(dir);
 }
 
 TEST(Lzpack, ExtractWritesMembersAndReplacesReadOnlyFiles) {
@@ -177,7 +283,7 @@ TEST(Lzpack, HostileTreesAndPackagesGetAClearAnswer) {
     fs::create_symlink("a.txt", dir / "links/alias.txt");
     ASSERT_EQ(lzpack("create " + (dir / "links.lz").string() + " " + (dir / "links").string()).status, 0);
     r = lzpack("list " + (dir / "links.lz").string());
-    EXPECT_EQ(r.out, "lzma 13 3 a.txt\nlzma 13 3 alias.txt\nlzma 17 7 link.txt\n");
+    EXPECT_EQ(r.out, "stored 3 3 a.txt\nstored 3 3 alias.txt\nstored 7 7 link.txt\n");
     EXPECT_EQ(lzpack("extract " + (dir / "links.lz").string() + " -C " + (dir / "links-out").string()).status, 0);
     EXPECT_EQ(slurp(dir / "links-out/link.txt"), "secret\n");
 

@@ -1,11 +1,13 @@
 // Folder creation and removal over an in-memory file system, for the cases
 // the test prefix cannot make: folder links that Windows reports as reparse
-// points and removes as such.
+// points, opens as themselves and removes as such, and a folder swapped for
+// one in the middle of a walk.
 
 #include "script/FolderTree.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -37,6 +39,7 @@ public:
             if (p.size() > source.size() + 1 && p.compare(0, source.size() + 1, source + L"\\") == 0 &&
                 p.find(L'\\', source.size() + 1) == std::wstring::npos)
                 entries.push_back({p.substr(source.size() + 1), a});
+        if (afterList) afterList(f);
         return true;
     }
     bool createFolder(const std::wstring& path) override {
@@ -51,35 +54,67 @@ public:
         addFolder(p);
         return true;
     }
-    bool removeFolder(const std::wstring& path) override {
-        const std::wstring p = throughLink(path);
-        removedFolders.push_back(p);
-        if (!has(p) || !(nodes[p] & FILE_ATTRIBUTE_DIRECTORY)) return false;
-        if (!(nodes[p] & FILE_ATTRIBUTE_REPARSE_POINT))
+    // A node is the path it was opened at (the model's handles never move).
+    Node open(Node parent, const std::wstring& name, FileKind& kind) override {
+        const std::wstring p = parent ? opened.at(parent - 1) + L"\\" + name : trim(name);
+        kind = FileKind::Absent;
+        if (behindLinks(p) != p) {
+            kind = FileKind::Link;  // a link on the way: never passed
+            return 0;
+        }
+        if (!has(p)) return 0;
+        kind = (nodes[p] & FILE_ATTRIBUTE_REPARSE_POINT) ? FileKind::Link
+               : (nodes[p] & FILE_ATTRIBUTE_DIRECTORY)   ? FileKind::Folder
+                                                         : FileKind::File;
+        opened.push_back(p);
+        return opened.size();
+    }
+    bool listOpened(Node folder, std::vector<Entry>& entries) override {
+        std::vector<Entry> all;
+        if (!list(opened.at(folder - 1), all)) return false;
+        for (Entry& entry : all)
+            if (entry.name != L"." && entry.name != L"..") entries.push_back(std::move(entry));
+        return true;
+    }
+    bool remove(Node node) override {
+        const std::wstring p = opened.at(node - 1);
+        removed.push_back(p);
+        if (!has(p)) return false;
+        const DWORD a = nodes[p];
+        if (a & FILE_ATTRIBUTE_READONLY) return false;
+        if ((a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT))
             for (const auto& node : nodes)
                 if (node.first.compare(0, p.size() + 1, p + L"\\") == 0) return false;
         nodes.erase(p);
+        links.erase(p);
         return true;
     }
-    bool deleteFile(const std::wstring& path) override {
-        const std::wstring p = trim(path);
-        deletedFiles.push_back(p);
-        if (!has(p) || (nodes[p] & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) return false;
-        nodes.erase(p);
-        return true;
-    }
+    void close(Node) override {}
 
     std::map<std::wstring, DWORD> nodes;
     std::map<std::wstring, std::wstring> links;  // link -> target
-    std::vector<std::wstring> listed, created, removedFolders, deletedFiles;
+    std::function<void(const std::wstring&)> afterList;  // another program at work meanwhile
+    std::vector<std::wstring> listed, created, removed, opened;
 
 private:
     // A link named with a separator after it stands for its target, as Wine
     // reads such paths (it answers for the target and removes it).
     std::wstring throughLink(const std::wstring& path) {
-        const std::wstring p = trim(path);
+        const std::wstring p = behindLinks(trim(path));
         const bool separatorAfter = !path.empty() && (path.back() == L'\\' || path.back() == L'/');
         return separatorAfter && links.count(p) ? links[p] : p;
+    }
+    // The path with every link on its way (not the last part) followed.
+    std::wstring behindLinks(std::wstring p) {
+        for (bool again = true; again;) {
+            again = false;
+            for (const auto& [link, target] : links)
+                if (p.size() > link.size() && p.compare(0, link.size() + 1, link + L"\\") == 0) {
+                    p = target + p.substr(link.size());
+                    again = true;
+                }
+        }
+        return p;
     }
     // As the system reads paths: doubled and trailing separators do not count.
     static std::wstring trim(const std::wstring& path) {
@@ -132,7 +167,23 @@ TEST_F(FolderTree, JunctionInsideIsRemovedNotEntered) {
     EXPECT_FALSE(fs.has(L"C:\\App"));
     EXPECT_TRUE(fs.has(L"C:\\Data\\precious.txt"));
     for (const std::wstring& listed : fs.listed) EXPECT_NE(listed, L"C:\\App\\sub\\data");
-    for (const std::wstring& file : fs.deletedFiles) EXPECT_EQ(file.find(L"precious"), std::wstring::npos);
+    for (const std::wstring& path : fs.removed) EXPECT_EQ(path.find(L"C:\\Data"), std::wstring::npos);
+}
+
+// Another program renames a listed folder away and puts a junction in its
+// place while the walk is busy elsewhere: what the junction reaches stays.
+TEST_F(FolderTree, FolderSwappedForAJunctionAfterTheListingIsNotEntered) {
+    fs.afterList = [&](const std::wstring& folder) {
+        if (folder != L"C:\\App") return;
+        fs.nodes.erase(L"C:\\App\\sub\\b.txt");
+        fs.nodes.erase(L"C:\\App\\sub");
+        addJunction(L"C:\\App\\sub", L"C:\\Data");
+    };
+    removeFolderTree(L"C:\\App", fs);
+    EXPECT_TRUE(fs.has(L"C:\\Data\\precious.txt"));
+    EXPECT_TRUE(fs.has(L"C:\\Data"));
+    EXPECT_FALSE(fs.has(L"C:\\App")) << "the junction itself goes, and the tree with it";
+    for (const std::wstring& path : fs.removed) EXPECT_EQ(path.find(L"C:\\Data"), std::wstring::npos);
 }
 
 TEST_F(FolderTree, JunctionGivenAsThePathIsRemovedItself) {
@@ -155,11 +206,13 @@ TEST_F(FolderTree, JunctionGivenWithSeparatorsAfterItIsRemovedItself) {
     EXPECT_TRUE(fs.has(L"C:\\Data\\precious.txt"));
 }
 
-TEST_F(FolderTree, EmptyPathTouchesNothing) {
+TEST_F(FolderTree, EmptyPathOrAPathThroughALinkTouchesNothing) {
     removeFolderTree(L"", fs);
+    addJunction(L"C:\\Link", L"C:\\App");
+    removeFolderTree(L"C:\\Link\\sub", fs);
+    EXPECT_TRUE(fs.has(L"C:\\App\\sub\\b.txt"));
     EXPECT_TRUE(fs.listed.empty());
-    EXPECT_TRUE(fs.removedFolders.empty());
-    EXPECT_TRUE(fs.deletedFiles.empty());
+    EXPECT_TRUE(fs.removed.empty());
 }
 
 TEST_F(FolderTree, CreatesEachLevelOnce) {

@@ -164,21 +164,17 @@ msgbox)
     luarun
     ;;
 restart)
-    out=$(luarun | tr -d '\r') || exit 1
-    marker=$drive_c/${out#C:\\}
-    marker=${marker//\\//}
-    [ -f "$marker" ] || fail "no marker at $marker"
+    luarun || exit 1
     expected=0000000000000000
     shutdown=$(reg_query 'HKLM\SYSTEM\CurrentControlSet\Control\Windows' /v ShutdownTime \
         | sed -n 's/.*ShutdownTime *REG_BINARY *//p')
     [ -n "$shutdown" ] && expected=$(echo "$shutdown" | tr 'A-F' 'a-f')
-    actual=$(od -An -tx1 "$marker" | tr -d ' \n')
-    [ "$actual" = "$expected" ] || fail "marker holds $actual, not $expected"
-    reg_query 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations \
-        | grep -qi 'nelvo_restart' || fail "the marker's deletion is not scheduled"
+    actual=$(reg_query 'HKLM\Software\QuentNelvo' /v RestartPending /reg:32 \
+        | sed -n 's/.*RestartPending *REG_BINARY *//p' | tr 'A-F' 'a-f')
+    [ "$actual" = "$expected" ] || fail "the marker holds '$actual', not $expected"
     # Under Wine a marker of zeros counts as a pending restart (there is no
     # ShutdownTime); leave none behind for the setup program's tests.
-    rm -f "$marker"
+    wine reg delete 'HKLM\Software\QuentNelvo' /f /reg:32 >/dev/null 2>&1
     ;;
 registration)
     luarun one two
@@ -305,7 +301,7 @@ install-failures)
 
     echo x > afile
     lg_run win8 "$payload_package" "$scratch/afile/Nelvo"
-    printf '{code=1}\n{code=3,range=49}\n{code=6,error=[[创建文件夹%s\\失败]]}\n' "$(cpath "$scratch/afile/Nelvo")" \
+    printf '{code=1}\n{code=3,range=49}\n{code=6,error=[[创建文件夹%s\\失败]],systemError=3}\n' "$(cpath "$scratch/afile/Nelvo")" \
         > expected.txt
     expect expected.txt "an install folder below a file"
 
@@ -313,13 +309,14 @@ install-failures)
     echo x > blocked/Effect
     lg_run win8 "$payload_package" "$scratch/blocked"
     { echo '{code=1}'; echo '{code=3,range=49}'; table_steps 1 "$(cpath "$scratch/blocked")\\" | sed -n '1,11p'
-      echo '{code=6,error=[[创建文件夹Effect失败]]}'; } > expected.txt
+      echo '{code=6,error=[[创建文件夹Effect失败]],systemError=183}'; } > expected.txt
     expect expected.txt "a table folder in the place of a file"
 
     # Retried after every answer 4 with the same file, until the answer 2.
+    # $2: the system's error code each failure reports.
     held_steps() {
         echo '{code=1}'; echo '{code=3,range=49}'; table_steps 1 "$(cpath "$1")\\" | sed -n '1,3p'
-        for _ in 1 2 3; do echo "{code=5,file=[[$(cpath "$1")\\nelvo.sys]]}"; done
+        for _ in 1 2 3; do echo "{code=5,file=[[$(cpath "$1")\\nelvo.sys]],systemError=$2}"; done
     }
     mkdir -p held
     echo old > held/nelvo.sys
@@ -328,7 +325,7 @@ install-failures)
     for _ in $(seq 1 100); do [ -e held/nelvo.sys.held ] && break; sleep 0.1; done
     [ -e held/nelvo.sys.held ] || fail "the probe did not open nelvo.sys"
     lg_run win8 "$payload_package" "$scratch/held" 5=4,4,2
-    held_steps "$scratch/held" > expected.txt
+    held_steps "$scratch/held" 32 > expected.txt
     expect expected.txt "a file held open"
     kill $holder
     wait $holder
@@ -338,21 +335,21 @@ install-failures)
     mkdir -p outside
     ln -s "$scratch/outside" linked-install
     lg_run win8 "$payload_package" "$scratch/linked-install"
-    printf '{code=1}\n{code=3,range=49}\n{code=6,error=[[创建文件夹%s\\失败]]}\n' "$(cpath "$scratch/linked-install")" \
+    printf '{code=1}\n{code=3,range=49}\n{code=6,error=[[创建文件夹%s\\失败]],systemError=0}\n' "$(cpath "$scratch/linked-install")" \
         > expected.txt
     expect expected.txt "an install folder that is a link"
     mkdir -p linked
     ln -s "$scratch/outside" linked/Effect
     lg_run win8 "$payload_package" "$scratch/linked" 5=2
     { echo '{code=1}'; echo '{code=3,range=49}'; table_steps 1 "$(cpath "$scratch/linked")\\" | sed -n '1,13p'
-      echo "{code=5,file=[[$(cpath "$scratch/linked")\\Effect\\bg\\black.efc]]}"; } > expected.txt
+      echo "{code=5,file=[[$(cpath "$scratch/linked")\\Effect\\bg\\black.efc]],systemError=5}"; } > expected.txt
     expect expected.txt "a table folder that is a link"
     [ -z "$(find outside -type f)" ] || fail "files were written through the link: $(find outside -type f)"
 
     perl "$here/../support/damage-member.pl" "$payload_package" damaged.lz nelvo.sys || fail "cannot damage the package"
     "$NELVO_OUT/lzpack" verify damaged.lz >/dev/null 2>&1 && fail "the damaged package verifies"
     lg_run win8 "$scratch/damaged.lz" "$scratch/damaged-install" 5=4,4,2
-    held_steps "$scratch/damaged-install" > expected.txt
+    held_steps "$scratch/damaged-install" 13 > expected.txt
     expect expected.txt "a damaged member"
     ;;
 luarun)

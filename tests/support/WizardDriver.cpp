@@ -96,6 +96,8 @@ DWORD WizardSession::click(int32_t id) {
     return released;
 }
 
+void WizardSession::hover(int32_t id) { movePointer(screenPoint(layout_.controlCentre(id))); }
+
 bool WizardSession::waitUntilHidden(int32_t id, DWORD timeoutMs) {
     const RECT r = layout_.controlRect(id);
     const POINT spot{r.left + 6, (r.top + r.bottom) / 2};

@@ -50,6 +50,8 @@ public:
 
     // A click on the middle of a control; the tick count of its release.
     DWORD click(int32_t id);
+    // The pointer moved onto the middle of a control, and left there.
+    void hover(int32_t id);
     // Waits until a control is no longer drawn: the window's background
     // shows just inside its left edge. False when the time ran out.
     bool waitUntilHidden(int32_t id, DWORD timeoutMs = 10000);

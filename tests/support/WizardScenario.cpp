@@ -38,7 +38,7 @@ void cleanMachine() {
     }
     removeTree(specialFolder(CSIDL_APPDATA) + L"\\Nelvo");
     removeRegistration();
-    DeleteFileW(restartMarkerPath().c_str());
+    clearRestartMarker();
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kVersionKey, L"Version");
 }
 

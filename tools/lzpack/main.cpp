@@ -7,7 +7,10 @@
 
 #include "base/TextConvert.h"
 #include "store/LzPackage.h"
-#include "tools/lzpack/PackageWriter.h"
+#include "store/LzmaDecoder.h"
+#include "tools/lzpack/FileDescriptorSource.h"
+#include "tools/lzpack/NewFile.h"
+#include "tools/lzpack/PackageFileWriter.h"
 
 #include <fcntl.h>
 #include <fnmatch.h>
@@ -48,107 +51,122 @@ int fail(const std::string& file, const std::string& reason) {
     return 1;
 }
 
-// Reads a whole regular file. Anything else (a folder, a device, a link
-// that leads nowhere) is refused with the reason in `error`.
-std::optional<std::string> readFile(const std::string& path, std::string& error) {
+// A regular file open for reading, with its size. Anything else (a folder,
+// a device, a link that leads nowhere) is refused with the reason in
+// `error`.
+struct OpenedFile {
+    int fd = -1;
+    uint64_t size = 0;
+    OpenedFile() = default;
+    OpenedFile(const OpenedFile&) = delete;
+    OpenedFile& operator=(const OpenedFile&) = delete;
+    ~OpenedFile() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+bool openRegular(const std::string& path, OpenedFile& file, std::string& error) {
     // Non-blocking, so that a named pipe is refused rather than waited on.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
+    file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (file.fd < 0) {
         error = std::strerror(errno);
-        return std::nullopt;
+        return false;
     }
     struct stat st;
-    if (::fstat(fd, &st) != 0) {
+    if (::fstat(file.fd, &st) != 0) {
         error = std::strerror(errno);
-        ::close(fd);
-        return std::nullopt;
+        return false;
     }
     if (!S_ISREG(st.st_mode)) {
         error = S_ISDIR(st.st_mode) ? "is a folder" : "not a regular file";
-        ::close(fd);
-        return std::nullopt;
-    }
-    std::string data;
-    char buf[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n == 0) break;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            error = std::strerror(errno);
-            ::close(fd);
-            return std::nullopt;
-        }
-        data.append(buf, size_t(n));
-    }
-    ::close(fd);
-    return data;
-}
-
-// Writes next to the target and renames, so a failed run never leaves half
-// a package or half a member behind. A read-only target is replaced. The
-// temporary file gets a short name of its own, created exclusively: nothing
-// already lying in the folder (a link to a file elsewhere) is written
-// through, and a target name near the 255-byte limit still fits.
-bool writeFileAtomically(const fs::path& path, const void* data, size_t size, std::string& error) {
-    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    std::string tmp = (folder / ".lzpack-XXXXXX").string();
-    const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
-    if (fd < 0) {
-        error = std::strerror(errno);
         return false;
     }
-    auto failWith = [&](int code) {
-        error = std::strerror(code);
-        ::close(fd);
-        ::unlink(tmp.c_str());
-        return false;
-    };
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(fd, 0644 & ~mask) != 0) return failWith(errno);
-    const char* p = static_cast<const char*>(data);
-    size_t left = size;
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return failWith(errno);
-        }
-        p += n;
-        left -= size_t(n);
-    }
-    if (::close(fd) != 0 || ::rename(tmp.c_str(), path.c_str()) != 0) {
-        error = std::strerror(errno);
-        ::unlink(tmp.c_str());
-        return false;
-    }
+    file.size = uint64_t(st.st_size);
     return true;
 }
 
-// The index points into the bytes, so they live on the heap where moving
-// the record cannot take them away (a short string keeps its bytes inside
-// the string object itself).
+// A package is read where it lies, a piece at a time: only its directory is
+// held, whatever its size.
 struct OpenedPackage {
-    std::unique_ptr<std::string> bytes;
+    std::unique_ptr<OpenedFile> file;
+    std::unique_ptr<nelvo::FileDescriptorSource> source;
     std::unique_ptr<LzPackage> index;
 };
 
 std::optional<OpenedPackage> openPackage(const std::string& path) {
     OpenedPackage p;
     std::string error;
-    auto bytes = readFile(path, error);
-    if (!bytes) {
+    p.file = std::make_unique<OpenedFile>();
+    if (!openRegular(path, *p.file, error)) {
         fail(path, "cannot read: " + error);
         return std::nullopt;
     }
-    p.bytes = std::make_unique<std::string>(std::move(*bytes));
-    p.index = LzPackage::open(reinterpret_cast<const uint8_t*>(p.bytes->data()), p.bytes->size(), &error);
+    p.source = std::make_unique<nelvo::FileDescriptorSource>(p.file->fd, p.file->size);
+    p.index = LzPackage::open(*p.source, &error);
     if (!p.index) {
         fail(path, "not a valid package: " + error);
         return std::nullopt;
     }
     return p;
+}
+
+// Decoded bytes going to a new file, or counted only (for verify).
+class FileSink final : public nelvo::PieceSink {
+public:
+    explicit FileSink(nelvo::NewFile* file) : file_(file) {}
+    bool take(const uint8_t* data, size_t size) override {
+        produced += size;
+        if (file_ && !file_->write(data, size)) {
+            failed = true;
+            return false;
+        }
+        return true;
+    }
+    uint64_t produced = 0;
+    bool failed = false;
+
+private:
+    nelvo::NewFile* file_;
+};
+
+enum class Outcome { Ok, Damaged, NoMemory, WriteFailed };
+
+// Decodes or copies one directory entry into `file` (or nowhere, only to
+// check it), a window at a time. A stream made with a larger dictionary
+// than ours (a package from elsewhere) is decoded whole in memory instead.
+Outcome unpackEntry(const LzPackage& package, const LzPackage::Entry& e, nelvo::NewFile* file,
+                    uint64_t& produced) {
+    produced = 0;
+    if (e.stored()) {
+        if (!file) return Outcome::Ok;
+        std::vector<uint8_t> buffer(std::min<size_t>(e.packedSize, size_t(1) << 20));
+        for (uint64_t at = 0; at < e.packedSize;) {
+            const size_t n = size_t(std::min<uint64_t>(e.packedSize - at, buffer.size()));
+            if (!package.source().read(e.offset + at, buffer.data(), n)) return Outcome::Damaged;
+            if (!file->write(buffer.data(), n)) return Outcome::WriteFailed;
+            at += n;
+            produced = at;
+        }
+        return Outcome::Ok;
+    }
+    {
+        FileSink sink(file);
+        if (package.decodeEntryInPieces(e, sink) == LzPackage::Decode::Ok) {
+            produced = sink.produced;
+            return Outcome::Ok;
+        }
+        if (sink.failed) return Outcome::WriteFailed;
+    }
+    nelvo::HeapBlock block;
+    const LzPackage::Decode r = package.decodeEntry(e, block);
+    produced = block.size();
+    if (r == LzPackage::Decode::NoMemory) return Outcome::NoMemory;
+    if (r != LzPackage::Decode::Ok) return Outcome::Damaged;
+    if (file) {
+        // Whatever the window wrote first goes.
+        if (!file->rewind() || !file->write(block.data(), block.size())) return Outcome::WriteFailed;
+    }
+    return Outcome::Ok;
 }
 
 // A member name as it is shown in listings and messages: control
@@ -222,23 +240,27 @@ int create(const std::vector<std::string>& args) {
     if (ec) return fail(dir, "cannot list: " + ec.message());
     std::sort(names.begin(), names.end());
 
-    nelvo::PackageWriter writer;
+    nelvo::NewFile file(out);
+    if (!file.ok()) return fail(out, "cannot write: " + file.error());
+    nelvo::PackageFileWriter writer(file.fd());
     for (const std::string& name : names) {
+        const std::string path = (fs::path(dir) / name).string();
         bool valid = false;
         std::u16string wide = nelvo::utf8ToUtf16(name, &valid);
-        if (!valid) return fail((fs::path(dir) / name).string(), "file name is not valid UTF-8");
-        if (wide.size() > 1023) return fail((fs::path(dir) / name).string(), "member name longer than 1023 units");
+        if (!valid) return fail(path, "file name is not valid UTF-8");
+        if (wide.size() > 1023) return fail(path, "member name longer than 1023 units");
         std::string error;
-        auto content = readFile((fs::path(dir) / name).string(), error);
-        if (!content) return fail((fs::path(dir) / name).string(), "cannot read: " + error);
+        OpenedFile member;
+        if (!openRegular(path, member, error)) return fail(path, "cannot read: " + error);
         const bool store = std::any_of(globs.begin(), globs.end(),
                                        [&](const std::string& g) { return fnmatch(g.c_str(), name.c_str(), 0) == 0; });
-        if (!writer.add(std::move(wide), *content, !store))
-            return fail((fs::path(dir) / name).string(), "cannot pack (out of memory or package over 4 GiB)");
+        using Packing = nelvo::PackageFileWriter::Packing;
+        if (!writer.add(std::move(wide), member.fd, member.size, store ? Packing::Stored : Packing::Best, error))
+            return fail(path, "cannot pack: " + error);
     }
-    const std::vector<uint8_t> bytes = writer.finish();
     std::string error;
-    if (!writeFileAtomically(out, bytes.data(), bytes.size(), error)) return fail(out, "cannot write: " + error);
+    if (!writer.finish(error)) return fail(out, error);
+    if (!file.commit()) return fail(out, "cannot write: " + file.error());
     return 0;
 }
 
@@ -347,17 +369,23 @@ int extract(const std::vector<std::string>& args) {
             status = fail(pkgPath, "member '" + shown + "' would be written to the same file as another member");
             continue;
         }
-        nelvo::HeapBlock block;
-        const auto decoded = pkg->index->lookupChecked(name, block);
-        if (decoded != LzPackage::Decode::Ok) {
-            status = fail(pkgPath, "member '" + shown + "' is damaged or too large to decode");
-            continue;
-        }
         std::string error;
         const fs::path rel(fileName);
-        if (!makeParents(dir, rel, error) ||
-            !writeFileAtomically(fs::path(dir) / rel, block.data(), block.size(), error)) {
+        if (!makeParents(dir, rel, error)) {
             status = fail((fs::path(dir) / shown).string(), error);
+            continue;
+        }
+        nelvo::NewFile file(fs::path(dir) / rel);
+        if (!file.ok()) {
+            status = fail((fs::path(dir) / shown).string(), file.error());
+            continue;
+        }
+        uint64_t produced = 0;
+        const Outcome r = unpackEntry(*pkg->index, *pkg->index->find(name), &file, produced);
+        if (r == Outcome::Damaged || r == Outcome::NoMemory) {
+            status = fail(pkgPath, "member '" + shown + "' is damaged or too large to decode");
+        } else if (r == Outcome::WriteFailed || !file.commit()) {
+            status = fail((fs::path(dir) / shown).string(), file.error());
         }
     }
     return status;
@@ -370,15 +398,15 @@ int verify(const std::vector<std::string>& args) {
     int status = 0;
     for (const auto& d : pkg->index->directory()) {
         if (d.entry.stored()) continue;
-        nelvo::HeapBlock block;
         // Decode this very entry, also when a later one of the same name
         // shadows it.
-        const LzPackage::Decode r = pkg->index->decodeEntry(d.entry, block);
-        if (r == LzPackage::Decode::Damaged) {
+        uint64_t produced = 0;
+        const Outcome r = unpackEntry(*pkg->index, d.entry, nullptr, produced);
+        if (r == Outcome::Damaged) {
             status = fail(args[0], "member '" + display(d.name) + "' is damaged: decoded " +
-                                       std::to_string(block.size()) + " of " + std::to_string(d.entry.unpackedSize) +
+                                       std::to_string(produced) + " of " + std::to_string(d.entry.unpackedSize) +
                                        " bytes");
-        } else if (r == LzPackage::Decode::NoMemory) {
+        } else if (r == Outcome::NoMemory) {
             status = fail(args[0], "member '" + display(d.name) + "' is too large to decode here");
         }
     }

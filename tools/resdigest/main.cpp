@@ -6,9 +6,9 @@
 #include "store/ResourceDigests.h"
 
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 int main(int argc, char** argv) {
@@ -25,16 +25,25 @@ int main(int argc, char** argv) {
             return 2;
         }
         const std::string path = arg.substr(eq + 1);
+        // Read a piece at a time: the payload may be larger than the memory
+        // a build machine can spare.
         std::ifstream in(path, std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (!in.good() && !in.eof()) {
-            std::fprintf(stderr, "resdigest: %s: cannot read\n", path.c_str());
+        nelvo::Sha256 sha;
+        uint64_t size = 0;
+        static char buffer[1 << 20];
+        while (in) {
+            in.read(buffer, sizeof buffer);
+            sha.update(buffer, size_t(in.gcount()));
+            size += uint64_t(in.gcount());
+        }
+        if (!in.eof() || size > UINT32_MAX) {
+            std::fprintf(stderr, "resdigest: %s: cannot read, or larger than 4 GiB\n", path.c_str());
             return 1;
         }
         nelvo::ResourceDigest e;
         e.id = static_cast<uint32_t>(std::strtoul(arg.substr(0, eq).c_str(), nullptr, 10));
-        e.size = static_cast<uint32_t>(bytes.size());
-        e.sha = nelvo::Sha256::of(bytes.data(), bytes.size());
+        e.size = static_cast<uint32_t>(size);
+        e.sha = sha.finish();
         entries.push_back(e);
     }
     std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);

@@ -7,9 +7,9 @@ local names = {
   "setCurrentDirectory", "isWOW32", "isProcessRunning", "showMessageBox", "getProcessPath", "regQueryString",
   "regQueryInteger", "regWriteString", "regWriteInteger", "regDeleteValue", "regDeleteSubKey", "markRestart",
   "releaseMutex", "setEnvVar", "isVista", "isWin8", "getRunningProcess", "killRunningProcess",
-  "createProtectedDirectory", "isSystemPath", "installFolderTrust",
+  "createProtectedDirectory", "isSystemPath", "diskFreeSpace", "fileSize", "installFolderTrust",
 }
-T.eq(#names, 40, "number of system functions")
+T.eq(#names, 42, "number of system functions")
 for _, name in ipairs(names) do
   T.check(type(_G[name]) == "function", name .. " is registered")
   T.eq(debug.getinfo(_G[name], "S").what, "C", name .. " is native")

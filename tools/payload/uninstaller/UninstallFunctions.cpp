@@ -1,12 +1,16 @@
 #include "tools/payload/uninstaller/UninstallFunctions.h"
 
+#include "base/FileHandles.h"
 #include "base/UniqueHandle.h"
+#include "base/UserRights.h"
 #include "script/LuaConvert.h"
 #include "script/NativeBoundary.h"
 
 #include <windows.h>
 
 #include <lua.h>
+
+#include <optional>
 
 namespace nelvo::uninstall {
 namespace {
@@ -17,10 +21,13 @@ HKEY argRoot(lua_State* L, int index) {
 
 // [-0, +1] removeEmptyDirectory(path) -> boolean
 int removeEmptyDirectory(lua_State* L) {
-    const std::wstring path = argWideText(L, 1);
-    // The system refuses a folder with entries; for a folder link it removes
-    // the link and leaves the folder it points at untouched.
-    lua_pushboolean(L, !path.empty() && RemoveDirectoryW(path.c_str()));
+    // Opened part by part with no link on the way, and deleted through the
+    // handle that shows it is a folder: a link anywhere on the path (the
+    // user's data folder made a link to another folder) removes nothing, and
+    // neither does a folder swapped for one after the check. The system
+    // refuses a folder with entries.
+    const OpenedFile folder = openWithoutLinks(argWideText(L, 1), DELETE);
+    lua_pushboolean(L, folder.kind == FileKind::Folder && deleteByHandle(folder.handle.get()));
     return 1;
 }
 
@@ -38,6 +45,13 @@ int regDeleteEmptyKey(lua_State* L) {
     const std::wstring path = argWideText(L, 2);
     // The empty path would name the root itself.
     if (path.empty()) {
+        lua_pushboolean(L, false);
+        return 1;
+    }
+    // HKEY_CURRENT_USER is the user's: changed only with the user's rights.
+    std::optional<ActingAsUser> user;
+    if (root == HKEY_CURRENT_USER) user.emplace();
+    if (user && !user->acting()) {
         lua_pushboolean(L, false);
         return 1;
     }

@@ -2,8 +2,9 @@
 // The uninstaller's own script functions, registered beside the system
 // functions in the state that runs the uninstall script:
 //   removeEmptyDirectory(path) -> boolean   removes a folder only when it
-//                                           is empty (a folder link: the
-//                                           link itself, never its target)
+//                                           is empty; a path that is or
+//                                           passes through a link removes
+//                                           nothing
 //   isFolderLink(path) -> boolean           whether the path is a reparse
 //                                           point (a junction or a link)
 //   regDeleteEmptyKey(root, key) -> boolean removes a key only when it has
