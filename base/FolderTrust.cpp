@@ -54,14 +54,14 @@ FolderTrust judgeInstallFolder(SecuritySource& source, std::wstring_view text) {
     if (!source.exists(folder)) return FolderTrust::Placeable;
     if (!source.isPlainFolder(folder)) return FolderTrust::OthersCanChange;
     std::vector<std::wstring> pending{folder};
-    std::vector<FolderEntry> entries;
+    std::vector<FolderItem> entries;
     while (!pending.empty()) {
         const std::wstring current = std::move(pending.back());
         pending.pop_back();
         if (othersHold(source.security(current), kChangeRights)) return FolderTrust::OthersCanChange;
         entries.clear();
         if (!source.list(current, entries)) return FolderTrust::OthersCanChange;
-        for (const FolderEntry& entry : entries) {
+        for (const FolderItem& entry : entries) {
             // What a link leads to is not the folder's to vouch for.
             if (entry.link) return FolderTrust::OthersCanChange;
             const std::wstring path = current + L"\\" + entry.name;

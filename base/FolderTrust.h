@@ -63,7 +63,7 @@ struct ObjectSecurity {
     std::vector<AccessEntry> entries;
 };
 
-struct FolderEntry {
+struct FolderItem {
     std::wstring name;
     bool folder = false;
     bool link = false;  // a reparse point: a junction or a symbolic link
@@ -80,7 +80,7 @@ public:
     virtual ObjectSecurity security(const std::wstring& path) = 0;
     // What a folder holds, without "." and ".."; false when it cannot be
     // listed.
-    virtual bool list(const std::wstring& folder, std::vector<FolderEntry>& out) = 0;
+    virtual bool list(const std::wstring& folder, std::vector<FolderItem>& out) = 0;
     // Whether `folder` is one of the system's program folders.
     virtual bool isProgramFolder(const std::wstring& folder) = 0;
 };

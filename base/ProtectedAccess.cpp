@@ -103,7 +103,7 @@ public:
         return describeSecurity(descriptor);
     }
 
-    bool list(const std::wstring& folder, std::vector<FolderEntry>& out) override {
+    bool list(const std::wstring& folder, std::vector<FolderItem>& out) override {
         WIN32_FIND_DATAW found;
         UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &found));
         if (!find) return GetLastError() == ERROR_FILE_NOT_FOUND;

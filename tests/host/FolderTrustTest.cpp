@@ -89,7 +89,7 @@ public:
         LocalFree(descriptor);
         return security;
     }
-    bool list(const std::wstring& folder, std::vector<FolderEntry>& out) override {
+    bool list(const std::wstring& folder, std::vector<FolderItem>& out) override {
         for (const auto& [path, object] : objects) {
             const size_t slash = path.rfind(L'\\');
             if (path.size() > folder.size() + 1 && slash == folder.size() && path.starts_with(folder))
