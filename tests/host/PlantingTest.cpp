@@ -228,8 +228,9 @@ TEST_F(Planting, NothingPlantedIsLoadedOrStarted) {
         EXPECT_TRUE(u.finished);
         EXPECT_EQ(u.windows.size(), 1u) << wideToUtf8(arguments);
         EXPECT_TRUE(u.sawCaption(L"提示"));
-        if (!u.windows.empty())
+        if (!u.windows.empty()) {
             EXPECT_EQ(u.windows[0].text, L"在文件夹 " + kFolder + L"\\ 中没有找到 Nelvo 的安装，无法卸载。");
+        }
     }
     EXPECT_EQ(markers(), std::set<std::wstring>()) << "after unins000.exe";
     EXPECT_TRUE(fileExists(kFolder + L"\\Nelvo.exe"));
