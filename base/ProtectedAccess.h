@@ -3,15 +3,17 @@
 // security descriptor texts, and the calls that put them on a folder or a
 // kernel object.
 //
-//   kInstallFolderAccess  the install folder: full control for SYSTEM and
-//                         Administrators, read and execute for Users,
-//                         nothing inherited from the parent; files and
-//                         folders inside inherit it.
+//   kInstallFolderAccess  the install folder: owned by Administrators, full
+//                         control for SYSTEM and Administrators, read and
+//                         execute for Users, nothing inherited from the
+//                         parent; files and folders inside inherit it.
 //   kPrivateFolderAccess  a folder only SYSTEM and Administrators may open
 //                         (the uninstaller's hand-over).
 //   kInstanceMutexAccess  the instance mutex: owned by Administrators, only
 //                         SYSTEM and Administrators may open it.
 
+
+#include "base/FolderTrust.h"
 
 #include <windows.h>
 
@@ -19,7 +21,7 @@
 
 namespace nelvo {
 
-inline constexpr wchar_t kInstallFolderAccess[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+inline constexpr wchar_t kInstallFolderAccess[] = L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 inline constexpr wchar_t kPrivateFolderAccess[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 inline constexpr wchar_t kInstanceMutexAccess[] = L"O:BAD:P(A;;GA;;;SY)(A;;GA;;;BA)";
 
@@ -42,12 +44,30 @@ private:
     SECURITY_ATTRIBUTES attributes_{};
 };
 
-// Makes `path` (its parent must exist) a folder with the access list
-// `text`: a new folder is created with it, an existing folder gets it in
-// place of its own. True when the folder has it afterwards, or when its
-// volume keeps no access lists at all (where there is nothing to protect
-// with). False when the path is a file or the list cannot be set.
-bool createProtectedFolder(const std::wstring& path, const wchar_t* text);
+// The security of a descriptor as base/FolderTrust.h weighs it: each
+// owner and entry's holder sorted, the entries' rights and inheritance as
+// they are. An entry of a kind other than allow or deny counts as one that
+// allows another everything.
+ObjectSecurity describeSecurity(PSECURITY_DESCRIPTOR descriptor);
+
+// Whether the system keeps the access lists of files. A system that makes
+// one up for every file and forgets what is set (Wine) shows the system
+// folder owned by the user; on Windows its owner is TrustedInstaller.
+bool systemKeepsFileSecurity();
+
+// judgeInstallFolder over the disk, each part opened as itself. Where the
+// system keeps no access lists of files there is nothing to judge: an
+// existing folder is Protected, a missing one Placeable.
+FolderTrust installFolderTrust(const std::wstring& path);
+
+// Makes `path` the install folder: refused (false) unless
+// installFolderTrust judges it Protected or Placeable. A folder that
+// exists keeps its own access list (it passed because only administrators
+// can change it) and must take a new file; a missing one is created, with every missing folder above
+// it, owned by Administrators with kInstallFolderAccess, and that is set once
+// more through the handle of the new folder, opened as itself. False when a
+// folder cannot be made or its security cannot be set.
+bool makeInstallFolder(const std::wstring& path);
 
 // Whether a kernel object's owner is the Administrators group or SYSTEM,
 // which only an elevated program can make it. False when the owner cannot

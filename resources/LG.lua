@@ -13,8 +13,9 @@ local payloadSizeKB = tonumber(config.sizeKB) or 0
 local programVersion = '@NELVO_VERSION@'  -- 产品版本，由构建填入
 -- Windows 8 及以后的系统安装驱动；更早的系统先卸载驱动，再注册滤镜。
 local win8 = isWin8()
--- 32 位系统用 32 位的设备工具，64 位系统用 64 位的。
-local deviceTool = isWOW32() and 'devconexe.exe' or 'devconexe64.exe'
+-- 32 位系统用 32 位的设备工具，64 位系统用 64 位的。安装包中的工具总按完整路径从安装目录启动。
+local deviceTool = installPath .. (isWOW32() and 'DevconExe.exe' or 'DevconExe64.exe')
+local countTool = installPath .. 'NelvoCount.exe'
 
 -- 进度步骤计数：每次调用返回下一个位置 1, 2, 3, ...
 local function stepCounter()
@@ -120,24 +121,24 @@ if codecsFolder then
     killProcess(codecsFolder .. 'nelvomon.exe')
 end
 
--- 安装目录只属于这次安装：新建时就带上受保护的访问列表（只有系统和管理员能写入），
--- 已有的文件夹（用户已确认安装到其中）换成同样的列表。
+-- 安装目录只属于这次安装：新建时归管理员所有，带受保护的访问列表（只有系统和管理员能写入）；
+-- 已有的文件夹只在它和其中的一切都只有管理员能更改时才使用，它的访问列表不动。
 local made, folderError = createProtectedDirectory(installPath)
 if not made then
     notify(6, 'error', '创建文件夹' .. installPath .. '失败', 'systemError', folderError or 0)
     return
 end
--- 之后不带路径启动的程序：系统的程序从系统文件夹启动，其余的只在安装目录中查找。
+-- 启动的工具以安装目录为当前文件夹。
 setCurrentDirectory(installPath)
 
 -- 更早的系统上，旧的驱动在解压之后才卸载（解压中取消时它还在）；使用摄像头的
 -- 程序先结束。只有上一次安装留下了设备工具时才有旧的驱动。
-local hadDriver = not win8 and fileExists(installPath .. deviceTool)
+local hadDriver = not win8 and fileExists(deviceTool)
 if not win8 then
     local running = getRunningProcess()
     if running then
         if notify(10, 'file', replace(running, ';', '\r\n')) == 2 then return end
-        killRunningProcess()
+        killRunningProcess(installPath, codecsFolder)
     end
 end
 
@@ -162,13 +163,19 @@ for _, operation in ipairs(fileOperations) do
     end
 end
 
+-- 从安装目录启动程序之前，再确认一次它只有管理员能更改。
+if installFolderTrust(installPath) ~= 'protected' then
+    notify(6, 'error', '文件夹' .. installPath .. '可以被其他用户更改')
+    return
+end
+
 if win8 then
     -- 安装驱动。
     if step('安装虚拟摄像头驱动程序，请稍等...') then return end
     local launched, exitCode, cancelled = runDeviceTool('安装虚拟摄像头驱动程序，请稍等...',
         'install "' .. installPath .. 'nelvo.inf" nelvo', 64)
     if not launched or exitCode == nil or exitCode == -1 then
-        shellExecuteEx('nelvocount.exe', 'app err_driverins ' .. programVersion, 'open', 0, 0)
+        shellExecuteEx(countTool, 'app err_driverins ' .. programVersion, 'open', 0, 0)
         notify(6, 'error', '安装虚拟摄像头驱动失败')
         return
     elseif exitCode == 1 then
@@ -242,11 +249,11 @@ local function registerNelvo()
     regWriteString(HKEY_CLASSES_ROOT, 'qxm4a\\shell\\open\\command', '', command)
 
     writeValues(HKEY_LOCAL_MACHINE, 'Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuentNelvo', {
-        { 'DisplayIcon', program },
+        { 'DisplayIcon', '"' .. program .. '"' },
         { 'DisplayName', 'Nelvo' },
         { 'DisplayVersion', programVersion },
         { 'Publisher', 'Quent Technology Co., Ltd.' },
-        { 'UninstallString', installPath .. 'unins000.exe' },
+        { 'UninstallString', '"' .. installPath .. 'unins000.exe"' },
         { 'URLInfoAbout', 'https://www.quent.example/nelvo' },
         { 'InstallLocation', installPath },
         { 'EstimatedSize', payloadSizeKB },
@@ -287,7 +294,7 @@ if step('注册Nelvo...') then return end
 if not registerNelvo() then return end
 
 -- 收尾：以下各步的结果不检查。
-shellExecuteEx('nelvocount.exe', 'app install ' .. programVersion, 'open', 0, 0)
+shellExecuteEx(countTool, 'app install ' .. programVersion, 'open', 0, 0)
 if appData then
     asUser(function()
         moveFile(installPath .. 'config_default', appData .. '\\Nelvo\\codecs\\config_default')

@@ -488,13 +488,25 @@ local function systemFolderRefusal(path)
     end
 end
 
+-- Why a folder cannot hold what the administrator will run, or nothing: it
+-- or a file in it is owned by or open to another user, or a folder above
+-- lets another user move it away and put his own in its place.
+local function installFolderRefusal(path)
+    local trust = installFolderTrust(path)
+    if trust == "changeable" then
+        return "不能安装到其他用户可以更改的文件夹"
+    elseif trust == "movable" then
+        return "不能安装到其他用户可以移动或删除的文件夹"
+    end
+end
+
 -- The saved install path is the user's to change, and this program runs as
 -- administrator: it is used only when the machine-wide uninstall entry
 -- names the same folder, that folder still holds the installation's
--- uninstaller and it is no system folder. Otherwise nothing, and the
--- folder page shows.
+-- uninstaller, it is no system folder and only administrators can change
+-- it. Otherwise nothing, and the folder page shows.
 local function trustedInstallPath(path)
-    if not path or systemFolderRefusal(path) then
+    if not path or systemFolderRefusal(path) or installFolderTrust(path) ~= "protected" then
         return nil
     end
     local entry = regQueryString(HKEY_LOCAL_MACHINE,
@@ -509,7 +521,7 @@ end
 
 -- The folder a typed text names, made regular, or nothing and why not:
 -- the rules of the folder page, also for a folder given on the command line.
-local function typedFolder(text)
+local function checkedFolder(text)
     if text == "" then
         return nil, "安装路径不能为空"
     end
@@ -528,7 +540,7 @@ local function typedFolder(text)
         return nil, "你必须输入带驱动器卷标的完整路径，例如：\n\nC:\\Program Files\\"
     end
     local path = regularPathString(parts[1], names)
-    local refusal = systemFolderRefusal(path)
+    local refusal = systemFolderRefusal(path) or installFolderRefusal(path)
     if refusal then
         return nil, refusal
     end
@@ -776,7 +788,7 @@ local function setupWindow()
         local function refuse(text)
             window:showMessageBox(text, "错误", MB_OK + MB_ICONEXCLAMATION)
         end
-        local path, refusal = typedFolder(folderBox:getText())
+        local path, refusal = checkedFolder(folderBox:getText())
         if not path then
             return refuse(refusal)
         end
@@ -931,13 +943,13 @@ local function setupWindow()
     window:getChild(5003):addHandler(event.Click, function()
         setExitCode(restartComputer and EXIT_RESTART_NEEDED or EXIT_SUCCESS)
         window:endDialog(3)
-        if runBox:getCheck() and not restartComputer then
+        if runBox:getCheck() and not restartComputer and installFolderTrust(installPath) == "protected" then
             -- The product may start its own setup; this one is done.
             releaseMutex()
             setCurrentDirectory(installPath)
             if isVista() then
-                -- Through the shell, so that the product does not inherit
-                -- the setup program's administrator rights.
+                -- Opened by the system's explorer, so that the product does
+                -- not inherit the setup program's administrator rights.
                 shellExecuteEx("explorer", installPath .. "Nelvo.exe", "open", SW_NORMAL, 0)
             else
                 shellExecuteEx(installPath .. "Nelvo.exe", "", "open", SW_NORMAL, 0)
@@ -957,7 +969,7 @@ local function setupWindow()
             window:killTimer(start)
             local path, refusal
             if runOptions.folder then
-                path, refusal = typedFolder(runOptions.folder)
+                path, refusal = checkedFolder(runOptions.folder)
             else
                 path = trustedInstallPath(
                     getInstallPath(regQueryString(HKEY_CURRENT_USER, "Software\\QuentNelvo", "InstallPath")))

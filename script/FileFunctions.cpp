@@ -151,17 +151,16 @@ int createDirectory(lua_State* L) {
 
 // [-0, +1] createProtectedDirectory(path) -> boolean
 //
-// The install folder: made with every missing folder above it, and given
-// the protected access list of base/ProtectedAccess.h whether it is new or
-// was there before. False when the path passes through a link.
+// The install folder (base/ProtectedAccess.h, makeInstallFolder): a missing
+// one is made owned by Administrators with the protected access list, with
+// every missing folder above it; an existing one is used as it is, and only
+// when only administrators can change it and everything in it. False as
+// well for a folder whose parent lets others move it, and when the path
+// passes through a link.
 int createProtectedDirectory(lua_State* L) {
     std::wstring path = argWideText(L, 1);
     while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
-    const size_t slash = path.find_last_of(L"\\/");
-    const bool made = !path.empty() && !passesThroughLink(path) && slash != std::wstring::npos &&
-                      createFolderPath(path.substr(0, slash + 1)) &&
-                      createProtectedFolder(path, kInstallFolderAccess);
-    lua_pushboolean(L, made);
+    lua_pushboolean(L, path.size() > 3 && !passesThroughLink(path) && makeInstallFolder(path));
     return 1;
 }
 

@@ -19,17 +19,27 @@ std::wstring_view fileNameOf(std::wstring_view path) {
     return slash == std::wstring_view::npos ? path : path.substr(slash + 1);
 }
 
-// Ends every process whose executable file name (not path) equals `name`,
-// without waiting for any of them.
-void endProgramsNamed(std::wstring_view name) {
+// Whether `image` lies in one of `folders` (each ending with "\\") or
+// below it.
+bool liesIn(const std::wstring& image, const std::vector<std::wstring>& folders) {
+    for (const std::wstring& folder : folders)
+        if (image.size() > folder.size() && sameFileName(std::wstring_view(image).substr(0, folder.size()), folder))
+            return true;
+    return false;
+}
+
+// Ends every process whose executable file name equals `name` and whose
+// image lies in one of `folders`, without waiting for any of them.
+void endProgramsNamed(std::wstring_view name, const std::vector<std::wstring>& folders) {
     const std::wstring text(name);
     OutputDebugStringW(text.c_str());
     ProcessSnapshot snapshot;
     PROCESSENTRY32W entry;
     while (snapshot.next(entry)) {
         if (!sameFileName(entry.szExeFile, name)) continue;
-        UniqueKernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
-        if (process) TerminateProcess(process.get(), 0);
+        UniqueKernelHandle process(
+            OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID));
+        if (process && liesIn(processImagePath(process.get()), folders)) TerminateProcess(process.get(), 0);
     }
 }
 
@@ -93,14 +103,27 @@ int getRunningProcess(lua_State* L) {
     return 1;
 }
 
-// [-0, +0] killRunningProcess()
-int killRunningProcess(lua_State*) {
+// [-0, +0] killRunningProcess(folder...)
+//
+// Any program can write the running-programs block, so it only names the
+// programs to look for: a process of a listed name (then Nelvo.exe) is
+// ended only when its image lies in one of the folders given (the install
+// folder, the codecs folder). Without a folder nothing is ended.
+int killRunningProcess(lua_State* L) {
+    std::vector<std::wstring> folders;
+    for (int i = 1; i <= lua_gettop(L); ++i) {
+        if (lua_type(L, i) != LUA_TSTRING) continue;
+        std::wstring folder = argWideText(L, i);
+        if (folder.size() < 3) continue;
+        if (folder.back() != L'\\') folder += L'\\';
+        folders.push_back(std::move(folder));
+    }
     const std::vector<std::wstring> entries = RunningProgramsBlock::entries(readRunningPrograms());
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
         OutputDebugStringW(it->c_str());
-        endProgramsNamed(programFileName(*it));
+        endProgramsNamed(programFileName(*it), folders);
     }
-    endProgramsNamed(L"Nelvo.exe");
+    endProgramsNamed(L"Nelvo.exe", folders);
     return 0;
 }
 

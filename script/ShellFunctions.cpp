@@ -1,8 +1,9 @@
-// Starting programs through the shell, shell links and the owner-less
-// message box.
+// Starting programs, whether the install folder is fit to start them from,
+// shell links and the owner-less message box.
 
 #include "base/ComPtr.h"
 #include "base/LibrarySearch.h"
+#include "base/ProtectedAccess.h"
 #include "base/UniqueHandle.h"
 #include "base/UserQuestion.h"
 #include "script/LuaConvert.h"
@@ -44,33 +45,19 @@ bool isFile(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::wstring currentFolder() {
-    std::wstring folder(MAX_PATH, L'\0');
-    DWORD n = GetCurrentDirectoryW(DWORD(folder.size()), folder.data());
-    if (n >= folder.size()) {
-        folder.resize(n);
-        n = GetCurrentDirectoryW(DWORD(folder.size()), folder.data());
-    }
-    if (n == 0 || n >= folder.size()) return {};
-    folder.resize(n);
-    if (folder.back() == L'\\') folder.pop_back();
-    return folder;
+bool isFullPath(const std::wstring& file) {
+    return file.size() > 3 && ((file[1] == L':' && (file[2] == L'\\' || file[2] == L'/')) ||
+                               (file[0] == L'\\' && file[1] == L'\\'));
 }
 
-// The full path of the file to start (see shellExecuteEx); empty when
+// The full path of the program to start (see shellExecuteEx); empty when
 // there is none to start.
 std::wstring programPath(const std::wstring& file) {
     if (file.empty()) return {};
-    const bool bare = file.find_first_of(L"\\/:") == std::wstring::npos;
-    if (!bare) {
-        // A path: a relative one is taken from the current folder, by name.
-        const bool absolute = file.size() > 2 && (file[1] == L':' || (file[0] == L'\\' && file[1] == L'\\'));
-        if (absolute) return file;
-        const std::wstring folder = currentFolder();
-        return folder.empty() ? std::wstring() : folder + L"\\" + file;
-    }
+    if (file.find_first_of(L"\\/:") != std::wstring::npos)
+        return isFullPath(file) && isFile(file) ? file : std::wstring();
     const std::wstring name = file.find(L'.') == std::wstring::npos ? file + L".exe" : file;
-    for (const std::wstring& folder : {systemFolder(), windowsFolder(), currentFolder()}) {
+    for (const std::wstring& folder : {systemFolder(), windowsFolder()}) {
         if (folder.empty()) continue;
         const std::wstring path = folder + L"\\" + name;
         if (isFile(path)) return path;
@@ -78,20 +65,32 @@ std::wstring programPath(const std::wstring& file) {
     return {};
 }
 
+const char* trustName(FolderTrust trust) {
+    switch (trust) {
+    case FolderTrust::Protected: return "protected";
+    case FolderTrust::Placeable: return "new";
+    case FolderTrust::OthersCanChange: return "changeable";
+    case FolderTrust::OthersCanMove: return "movable";
+    }
+    return "changeable";
+}
+
 } // namespace
 
 // [-0, +(1|2)] shellExecuteEx(file, parameters, verb, show, mask) -> boolean [, exit code]
 //
-// Nothing is started by a name that the shell would look up: the shell
-// searches the program's own folder first, a download folder that anyone
-// may write to, then the system's search path. A bare program name (no
-// folder separator, no drive), with ".exe" added when it has no extension,
-// starts the file of that name in the system folder, else in the Windows
-// folder, else in the current folder, by its full path; "regsvr32" and
-// "explorer" are always the system's, the payload's tools (the install
-// script makes the install folder current) the installation's. A bare name
-// found in none of them starts nothing and gives false. A relative path is
-// taken from the current folder; a full path is started as it is.
+// Starts a program with CreateProcessW, never through the shell, whose
+// association for programs an elevated process would take from the user's
+// part of the registry too. The application name is a full path and the
+// command line that path in quotes, then the parameters as given: nothing
+// is looked up by a name that the system would search for. A bare program
+// name (no folder separator, no drive), with ".exe" added when it has no
+// extension, is the system's: the file of that name in the system folder,
+// else in the Windows folder ("regsvr32", "explorer"). A full path is
+// started as it is (the payload's tools, from the install folder). A
+// relative path, and a bare name found in neither folder, start nothing and
+// give false. The verb is not used; the show state goes to the program;
+// with SEE_MASK_NOCLOSEPROCESS (64) the call waits and gives the exit code.
 int shellExecuteEx(lua_State* L) {
     const std::wstring file = programPath(argWideText(L, 1));
     if (file.empty()) {
@@ -99,30 +98,43 @@ int shellExecuteEx(lua_State* L) {
         return 1;
     }
     const std::wstring parameters = argWideText(L, 2);
-    const std::wstring verb = argWideText(L, 3);
     const int show = argInteger(L, 4);
     const ULONG mask = static_cast<ULONG>(argInteger(L, 5));
 
-    SHELLEXECUTEINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = mask | SEE_MASK_FLAG_NO_UI;
-    info.hwnd = nullptr;
-    info.lpVerb = verb.c_str();
-    info.lpFile = file.c_str();
-    info.lpParameters = parameters.c_str();
-    info.lpDirectory = nullptr;
-    info.nShow = show;
-    const bool started = ShellExecuteExW(&info);
-    // Whatever the mask, a process handle that came back is ours to close.
-    UniqueKernelHandle process(started ? info.hProcess : nullptr);
-    lua_pushboolean(L, started);
-    if (!started || !(mask & SEE_MASK_NOCLOSEPROCESS) || !process) return 1;
+    std::wstring commandLine = L"\"" + file + L"\"";
+    if (!parameters.empty()) commandLine += L" " + parameters;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(show);
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(file.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &started)) {
+        lua_pushboolean(L, false);
+        return 1;
+    }
+    const UniqueKernelHandle process(started.hProcess);
+    const UniqueKernelHandle thread(started.hThread);
+    lua_pushboolean(L, true);
+    if (!(mask & SEE_MASK_NOCLOSEPROCESS)) return 1;
 
     WaitForSingleObject(process.get(), INFINITE);
     DWORD exitCode = 0;
     if (!GetExitCodeProcess(process.get(), &exitCode)) return 1;
     pushInteger(L, static_cast<int32_t>(exitCode));
     return 2;
+}
+
+// [-0, +1] installFolderTrust(path) -> "protected" | "new" | "changeable" | "movable"
+//
+// base/FolderTrust.h over the disk: whether the folder may hold programs
+// that administrators run. "protected": it exists and only administrators
+// can change it and all it holds; "new": it does not exist and the folders
+// above are sound; "changeable": it or something in it is another's or
+// open to others; "movable": a folder above lets others move it.
+int installFolderTrust(lua_State* L) {
+    lua_pushstring(L, trustName(nelvo::installFolderTrust(argWideText(L, 1))));
+    return 1;
 }
 
 // [-0, +1] createShortCut(target, link file) -> boolean

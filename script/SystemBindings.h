@@ -58,6 +58,7 @@ int regDeleteSubKey(lua_State* L);
 
 // ShellFunctions.cpp
 int shellExecuteEx(lua_State* L);
+int installFolderTrust(lua_State* L);
 int createShortCut(lua_State* L);
 int showMessageBox(lua_State* L);
 

@@ -66,11 +66,12 @@ constexpr SystemFunction kSystemFunctions[] = {
     NELVO_SYSTEM_FUNCTION(getRunOptions),
     NELVO_SYSTEM_FUNCTION(setExitCode),
     NELVO_SYSTEM_FUNCTION(writeLog),
+    NELVO_SYSTEM_FUNCTION(installFolderTrust),
 };
 
 #undef NELVO_SYSTEM_FUNCTION
 
-static_assert(std::size(kSystemFunctions) == 44);
+static_assert(std::size(kSystemFunctions) == 45);
 
 int32_t rootNumber(HKEY root) { return static_cast<int32_t>(reinterpret_cast<intptr_t>(root)); }
 

@@ -51,6 +51,14 @@ std::wstring uninstallString() {
     return readRegValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString").text;
 }
 
+// The program the entry's command names, without its quotes.
+std::wstring uninstaller() {
+    const std::wstring command = uninstallString();
+    return command.size() > 2 && command.front() == L'"' && command.back() == L'"'
+               ? command.substr(1, command.size() - 2)
+               : command;
+}
+
 // Takes away whatever an earlier installation in this prefix left, so that
 // the state before the installation holds none of the product.
 void forgetProduct() {
@@ -78,7 +86,7 @@ Uninstall uninstall(const std::wstring& screenshots, std::function<int(const See
     options.screenshotPrefix = screenshots;
     options.chooseButton = std::move(answer);
     Uninstall result;
-    result.run = runAndAnswer(uninstallString(), options);
+    result.run = runAndAnswer(uninstaller(), options);
     for (const auto& window : result.run.windows) result.captions.push_back(window.caption);
     return result;
 }
@@ -104,8 +112,8 @@ protected:
         WizardSession wizard(*layout, L"uninstall-setup");
         const WalkResult walk = walkFreshInstall(wizard);
         ASSERT_TRUE(walk.ok) << walk.failure;
-        ASSERT_EQ(uninstallString(), installFolder() + L"unins000.exe");
-        ASSERT_TRUE(exists(uninstallString()));
+        ASSERT_EQ(uninstallString(), L"\"" + installFolder() + L"unins000.exe\"");
+        ASSERT_TRUE(exists(uninstaller()));
     }
     void TearDown() override { forgetProduct(); }
 

@@ -6,9 +6,10 @@
 // first. Nothing planted may run; only the tool the script names that the
 // system does not have.
 //
-// setup.exe walks a whole installation through its wizard, the uninstaller
-// runs and is answered No, and luarun starts system programs by bare name
-// with the folder current.
+// setup.exe walks a whole installation through its wizard (the payload's
+// tools planted in the system folder too), the uninstaller copied there
+// runs for the folder and is answered Yes, and luarun starts system programs
+// by bare name with the folder current.
 
 #include "base/RegisteredProgram.h"
 #include "base/TextConvert.h"
@@ -63,6 +64,15 @@ void removeFolder(const std::wstring& folder) {
 // scripts start them by.
 const wchar_t* const kToolNames[] = {L"devconexe64.exe", L"devconexe.exe", L"nelvocount.exe", L"regsvr32.exe"};
 
+// The payload's tools, which only the installation may start.
+const wchar_t* const kPayloadToolNames[] = {L"devconexe64.exe", L"devconexe.exe", L"nelvocount.exe"};
+
+std::wstring systemFolderPath() {
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    return system;
+}
+
 // The temporary folders: the user's, where the uninstaller's copy used to
 // run, and the Windows folder's, where its private folder is made.
 std::wstring userTemp() {
@@ -113,6 +123,12 @@ protected:
             for (const wchar_t* name : kToolNames)
                 ASSERT_TRUE(CopyFileW((planted + L"planted.exe").c_str(), (folder + L"\\" + name).c_str(), FALSE))
                     << name;
+        // Not an attack (only an administrator writes there), but not the
+        // installation's tools either.
+        for (const wchar_t* name : kPayloadToolNames)
+            ASSERT_TRUE(CopyFileW((planted + L"planted.exe").c_str(), (systemFolderPath() + L"\\" + name).c_str(),
+                                  FALSE))
+                << name;
 
         // Without the overrides of CMakeLists.txt Wine would take its own
         // libraries before any planted one, and the test could not fail.
@@ -128,13 +144,16 @@ protected:
         removeFolderLink(legacyRestartMarkerPath());
         clearRestartMarker();
         removeTree(L"C:\\nelvo-planting-victim");
-        RemoveDirectoryW((kFolder + L"\\empty").c_str());
         removeFolder(kFolder);
         for (const std::wstring& folder : {userTemp(), windowsTemp()})
             for (const wchar_t* name : kToolNames) {
                 DeleteFileW((folder + L"\\" + name).c_str());
                 DeleteFileW((folder + L"\\" + name + L".started").c_str());
             }
+        for (const wchar_t* name : kPayloadToolNames) {
+            DeleteFileW((systemFolderPath() + L"\\" + name).c_str());
+            DeleteFileW((systemFolderPath() + L"\\" + name + L".started").c_str());
+        }
     }
 
     // What the walk installed and registered goes again.
@@ -163,6 +182,7 @@ TEST_F(Planting, NothingPlantedIsLoadedOrStarted) {
         EXPECT_EQ(session.process().exitCode(), 0u);
     }
     EXPECT_EQ(markers(), std::set<std::wstring>()) << "after the first installation";
+    EXPECT_EQ(markers(systemFolderPath()), std::set<std::wstring>()) << "the system folder's tools";
     {
         // The update, on the driver-installation branch: the saved folder,
         // the product (started by the walk) stopped on OK.
@@ -177,6 +197,7 @@ TEST_F(Planting, NothingPlantedIsLoadedOrStarted) {
         EXPECT_TRUE(session.waitForExit());
     }
     EXPECT_EQ(markers(), std::set<std::wstring>()) << "after the update";
+    EXPECT_EQ(markers(systemFolderPath()), std::set<std::wstring>()) << "the system folder's tools, after the update";
 
     // The installed uninstaller removes the product through its copy.
     RunOptions removal;
@@ -190,14 +211,29 @@ TEST_F(Planting, NothingPlantedIsLoadedOrStarted) {
         EXPECT_EQ(markers(folder), std::set<std::wstring>()) << "after the uninstaller's copy, in " << wideToUtf8(folder);
     forgetInstallation();
 
+    // The signed uninstaller copied here, beside an empty Nelvo.exe and the
+    // planted device tools, answered Yes to anything: only the folder the
+    // machine's uninstall entry names is the installation's, so it says so
+    // and starts nothing. Its second stage started by hand for this folder
+    // neither.
+    ASSERT_TRUE(writeFile(kFolder + L"\\Nelvo.exe", ""));
     RunOptions uninstaller;
     uninstaller.folder = kFolder;
-    uninstaller.messageBoxButton = IDNO;
-    const RunResult u = runAndAnswer(kFolder + L"\\unins000.exe", uninstaller);
-    ASSERT_TRUE(u.started);
-    EXPECT_TRUE(u.finished);
-    EXPECT_TRUE(u.sawCaption(L"提示"));
+    uninstaller.followChildren = true;
+    uninstaller.chooseButton = [](const SeenWindow& box) { return box.text.find(L"您确定") == 0 ? IDYES : IDOK; };
+    for (const std::wstring& arguments : {std::wstring(), L"/remove 0 0 0 \"" + kFolder + L"\""}) {
+        uninstaller.arguments = arguments;
+        const RunResult u = runAndAnswer(kFolder + L"\\unins000.exe", uninstaller);
+        EXPECT_TRUE(u.started) << "the first run removed it";
+        EXPECT_TRUE(u.finished);
+        EXPECT_EQ(u.windows.size(), 1u) << wideToUtf8(arguments);
+        EXPECT_TRUE(u.sawCaption(L"提示"));
+        if (!u.windows.empty()) {
+            EXPECT_EQ(u.windows[0].text, L"在文件夹 " + kFolder + L"\\ 中没有找到 Nelvo 的安装，无法卸载。");
+        }
+    }
     EXPECT_EQ(markers(), std::set<std::wstring>()) << "after unins000.exe";
+    EXPECT_TRUE(fileExists(kFolder + L"\\Nelvo.exe"));
 
     // Links an elevated delete, move, copy or write must not pass: a folder
     // link beside the tools, and a link to a file where earlier versions kept

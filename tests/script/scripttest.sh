@@ -215,29 +215,38 @@ install-win7)
     reg_query 'HKCR\CLSID\{4C7A1D52-9E3B-4F08-A6D1-5B2E8F90C317}' /reg:32 >/dev/null \
         && fail "Nelvo.ax is still registered"
 
-    # start_product COPY: starts Nelvo.exe from the folder COPY and waits
-    # until it has listed itself; $! is its process.
+    # start_product COPY: starts Nelvo.exe from the folder COPY (below the
+    # scratch folder) and waits until it has listed itself; $! is its
+    # process.
     started=
     trap 'kill $keeper $started 2>/dev/null; wait $keeper 2>/dev/null' EXIT
     start_product() {
         mkdir -p "$1"
         cp "$dir/Nelvo.exe" "$1/"
         rm -f "$1/Nelvo.log"
-        timeout 120 wine "$(cpath "$scratch")\\$1\\Nelvo.exe" </dev/null >/dev/null 2>&1 &
+        timeout 120 wine "$(cpath "$scratch/$1")\\Nelvo.exe" </dev/null >/dev/null 2>&1 &
         started="$started $!"
         wait_line "$1/Nelvo.log" ""
     }
-    start_product one
+    # Two copies in the install folder, and one elsewhere that is listed
+    # too but is not the installation's to end.
+    start_product Nelvo/one
     first=$!
-    start_product two
+    start_product Nelvo/two
     second=$!
+    start_product elsewhere
+    third=$!
     echo 'remove 1' > "$dir/devcon-outcome.txt"
     lg_run win7 "$payload_package" "$dir" 10=1
-    running="$(cpath "$scratch")\\one\\Nelvo.exe\\r\\n$(cpath "$scratch")\\two\\Nelvo.exe\\r\\n"
+    running="$(cpath "$dir")\\one\\Nelvo.exe\\r\\n$(cpath "$dir")\\two\\Nelvo.exe\\r\\n"
+    running="$running$(cpath "$scratch")\\elsewhere\\Nelvo.exe\\r\\n"
     expected_run win7 "$(cpath "$dir")\\" "running=$running update restart" > expected.txt
     expect expected.txt "installation over a running product"
     wait $first || fail "the first copy of Nelvo.exe was not ended"
     wait $second || fail "the second copy of Nelvo.exe was not ended"
+    kill -0 $third 2>/dev/null || fail "the copy of Nelvo.exe outside the install folder was ended"
+    kill $third
+    wait $third
     grep -qxF '64|remove|nelvo' "$dir/DevconExe.log" || fail "the device tool did not remove the driver"
     check_installed "$scratch/members" "$dir"
 

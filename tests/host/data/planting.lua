@@ -16,16 +16,12 @@ started, code = shellExecuteEx("REGSVR32.exe", "/s nelvo-planting-missing.dll", 
 T.eq(started, true, "REGSVR32.exe started")
 T.check(code ~= nil and code ~= 91, "REGSVR32.exe came from the system folder (exit code " .. tostring(code) .. ")")
 
--- A name the system does not have is found in the current folder, as the
--- install script's device tool is.
-T.results("a tool of the current folder", {true, 91}, shellExecuteEx("plantedtool", "", "open", 0, 64))
-
--- A name found neither in the system's folders nor in the current folder is
--- not looked for anywhere else, not even beside this program.
-createDirectory(folder .. "\\empty")
-setCurrentDirectory(folder .. "\\empty")
-T.results("a tool only beside the program", {false}, shellExecuteEx("plantedtool", "", "open", 0, 64))
-setCurrentDirectory(folder)
+-- A name the system does not have is not looked for anywhere else: not in
+-- the current folder, not beside this program, not by a relative path. A
+-- tool of the installation is started by its full path.
+T.results("a bare name of the current folder", {false}, shellExecuteEx("plantedtool", "", "open", 0, 64))
+T.results("a relative path", {false}, shellExecuteEx(".\\plantedtool.exe", "", "open", 0, 64))
+T.results("a full path", {true, 91}, shellExecuteEx(folder .. "\\plantedtool.exe", "", "open", 0, 64))
 
 -- Nothing is deleted, moved, copied or written through a link: "linked" is
 -- a folder link to a folder outside, the restart marker a link to a file

@@ -8,9 +8,9 @@ local names = {
   "regQueryInteger", "regWriteString", "regWriteInteger", "regDeleteValue", "regDeleteSubKey", "markRestart",
   "releaseMutex", "setEnvVar", "isVista", "isWin8", "getRunningProcess", "killRunningProcess",
   "createProtectedDirectory", "isSystemPath", "diskFreeSpace", "fileSize", "getRunOptions", "setExitCode",
-  "writeLog",
+  "writeLog", "installFolderTrust",
 }
-T.eq(#names, 44, "number of system functions")
+T.eq(#names, 45, "number of system functions")
 for _, name in ipairs(names) do
   T.check(type(_G[name]) == "function", name .. " is registered")
   T.eq(debug.getinfo(_G[name], "S").what, "C", name .. " is native")

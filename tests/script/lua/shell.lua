@@ -21,9 +21,18 @@ T.results("inherited variable", {true, 37}, shellExecuteEx(probe, "envexit NELVO
 setEnvVar("NELVO_PROBE_CODE", "41")
 T.results("changed variable", {true, 41}, shellExecuteEx(probe, "envexit NELVO_PROBE_CODE", "open", 0, 64))
 
--- With no folder given, a relative file name resolves in the current folder.
+-- Nothing is searched for: a relative name starts nothing, even in the
+-- current folder; a bare name is the system's, from its folder.
 setCurrentDirectory(S)
-T.results("relative program name", {true, 4}, shellExecuteEx("probe.exe", "exit 4", "open", 0, 64))
+T.results("relative program name", {false}, shellExecuteEx("probe.exe", "exit 4", "open", 0, 64))
+T.results("relative path", {false}, shellExecuteEx(".\\probe.exe", "exit 4", "open", 0, 64))
+T.results("a system program", {true, 0}, shellExecuteEx("cmd", "/c exit 0", "open", 0, 64))
+-- The program gets its full path in quotes, then the parameters, and keeps
+-- its spaces.
+local spaced = S .. "\\with space\\probe two.exe"
+T.eq(createDirectory(S .. "\\with space"), true, "folder with a space")
+T.eq(copyFile(T.probe, spaced), true, "copy the probe to a name with a space")
+T.results("a path with spaces", {true, 6}, shellExecuteEx(spaced, "exit 6", "open", 0, 64))
 
 -- Shell links. The driver resolves probe.lnk from outside.
 T.eq(createShortCut(probe, S .. "\\probe.lnk"), true, "createShortCut")

@@ -8,8 +8,9 @@
 -- when nothing is left in it), the registration made when setup finished,
 -- the shortcuts, the moved settings file and the driver.
 --
--- config.installPath is the folder the program was started from, ending
--- with "\".
+-- config.installPath is the folder the machine's uninstall entry names,
+-- ending with "\": the program runs only from there, and its copy only for
+-- it (main.cpp).
 
 local installPath = config.installPath
 
@@ -60,15 +61,11 @@ local function ownsRegistration()
     return saved == nil or saved == '' or samePath(saved, installPath)
 end
 
--- Whether anything shows that the product is installed here. A copy of the
--- program elsewhere (a download folder, a build) must not delete files
--- that merely share the names of the install table.
-local function installedHere()
-    local entry = regQueryString(HKEY_LOCAL_MACHINE,
-        'Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuentNelvo', 'UninstallString')
-    local saved = regQueryString(HKEY_CURRENT_USER, 'Software\\QuentNelvo', 'InstallPath')
-    return samePath(entry, installPath .. 'unins000.exe') or samePath(saved, installPath)
-        or fileExists(installPath .. 'Nelvo.exe')
+-- The program a command names: the text in its first quotes, or the whole
+-- text (setup writes the uninstall entry's command quoted; earlier versions
+-- did not).
+local function commandProgram(command)
+    return command and (string.match(command, '^%s*"([^"]*)"') or command)
 end
 
 -- Registry ---------------------------------------------------------------
@@ -134,7 +131,8 @@ local function removeRegistration()
     end
 
     local uninstallKey = 'Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuentNelvo'
-    if samePath(regQueryString(HKEY_LOCAL_MACHINE, uninstallKey, 'UninstallString'), installPath .. 'unins000.exe') then
+    if samePath(commandProgram(regQueryString(HKEY_LOCAL_MACHINE, uninstallKey, 'UninstallString')),
+            installPath .. 'unins000.exe') then
         deleteValues(HKEY_LOCAL_MACHINE, uninstallKey,
             { 'DisplayIcon', 'DisplayName', 'DisplayVersion', 'Publisher', 'UninstallString', 'URLInfoAbout',
               'InstallLocation', 'EstimatedSize', 'InstallDate', 'NoModify', 'NoRepair' })
@@ -147,8 +145,9 @@ end
 local function stopPrograms(codecs, registered)
     if registered then
         -- The programs that use the camera (the user saw them in the
-        -- confirmation) and the product's main program wherever it runs.
-        killRunningProcess()
+        -- confirmation) and the product's main program, when they run from
+        -- the install or the codecs folder: the list is anyone's to write.
+        killRunningProcess(installPath, codecs)
     end
     for _, name in ipairs(productPrograms) do
         killProcess(installPath .. name)
@@ -156,10 +155,17 @@ local function stopPrograms(codecs, registered)
     end
 end
 
+-- Whether what lies in the install folder may run as administrator: only
+-- while no one but administrators can change it (an earlier version left
+-- an existing folder as it found it).
+local function folderSound()
+    return installFolderTrust(installPath) == 'protected'
+end
+
 -- Returns true when the device tool asks for a restart.
 local function removeDriver()
     local tool = installPath .. (isWOW32() and 'DevconExe.exe' or 'DevconExe64.exe')
-    if not fileExists(tool) then return false end
+    if not fileExists(tool) or not folderSound() then return false end
     local _, exitCode = shellExecuteEx(tool, 'remove nelvo', 'open', 0, 64 + 1024)
     return exitCode == 1
 end
@@ -170,7 +176,7 @@ local function unregisterLibraries()
     -- environment, chooses it. A 32-bit program is given the 32-bit tool.
     local regsvr32 = 'regsvr32'
     for _, library in ipairs({ 'Nelvo.ax', 'nelvodumper.dll' }) do
-        if fileExists(installPath .. library) then
+        if fileExists(installPath .. library) and folderSound() then
             shellExecuteEx(regsvr32, '/s /u "' .. installPath .. library .. '"', 'open', 0, 64 + 1024)
         end
     end
@@ -317,11 +323,6 @@ local function removeProduct(inPlace)
 end
 
 if config.stage == 'confirm' then
-    if not installedHere() then
-        setExitCode(EXIT_FAILED)
-        showMessageBox('在文件夹 ' .. installPath .. ' 中没有找到 Nelvo 的安装，无法卸载。', '提示', MB_OK)
-        return
-    end
     local text = '您确定要完全移除 Nelvo 及其所有组件吗？'
     local running = ownsRegistration() and getRunningProcess()
     if running then

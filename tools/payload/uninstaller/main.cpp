@@ -25,6 +25,7 @@
 #include "script/SystemFunctions.h"
 #include "store/ResourceFileSystem.h"
 #include "tools/payload/uninstaller/RemovalProcess.h"
+#include "tools/payload/uninstaller/UninstallEntry.h"
 #include "tools/payload/uninstaller/UninstallFunctions.h"
 #include "tools/payload/uninstaller/UninstallResources.h"
 
@@ -43,6 +44,14 @@ using namespace nelvo;
 using namespace nelvo::uninstall;
 
 void notice(const wchar_t* text) { askUser(nullptr, text, L"提示", MB_OK); }
+
+// Whether the machine's uninstall entry names `installFolder`; says so in a
+// box when it does not.
+bool recordedHere(const std::wstring& installFolder) {
+    if (sameFolder(recordedInstallFolder(), installFolder)) return true;
+    notice((L"在文件夹 " + installFolder + L" 中没有找到 Nelvo 的安装，无法卸载。").c_str());
+    return false;
+}
 
 struct StateCloser {
     void operator()(lua_State* L) const { lua_close(L); }
@@ -80,9 +89,9 @@ std::string configText(const char* stage, const std::wstring& installFolder, boo
            ",selfDeleting=" + (selfDeleting ? "true" : "false") + "}";
 }
 
-// Started from the install folder: the guards, then the script's
-// confirmation, which calls startRemoval (or removes in place when no copy
-// can run).
+// Started from the install folder: the guards, the folder the uninstall
+// entry names (no other), then the script's confirmation, which calls
+// startRemoval (or removes in place when no copy can run).
 void firstStage() {
     if (acquireInstanceMutex() == InstanceGuard::AlreadyRunning) {
         notice(L"检测到Quent安装或卸载程序正在运行，请结束后重试。");
@@ -98,7 +107,10 @@ void firstStage() {
         return;
     }
     const std::wstring installFolder = folderOf(programPath());
-    if (installFolder.empty()) return;
+    if (installFolder.empty() || !recordedHere(installFolder)) {
+        exitcode::set(exitcode::kFailed);
+        return;
+    }
     // The second stage sends the removal's exit code through this pipe.
     UniqueKernelHandle reportRead;
     UniqueKernelHandle reportWrite;
@@ -128,7 +140,9 @@ void firstStage() {
 }
 
 // The copy in the temporary folder: waits for the first stage to end, so
-// that its file can go, and removes the product.
+// that its file can go, and removes the product from the folder it was
+// given, only while the uninstall entry still names that folder (anyone
+// can start this program with any folder).
 void secondStage(const SecondStage& stage) {
     const UniqueKernelHandle mutex(stage.mutex);
     const UniqueKernelHandle firstStageProcess(stage.firstStage);
@@ -164,6 +178,12 @@ void secondStage(const SecondStage& stage) {
     const std::wstring self = programPath();
     std::wstring folder = folderOf(self);
     if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
+    // Started for another folder (by hand: it may be any copy anywhere), it
+    // touches nothing, not even its own file.
+    if (!recordedHere(stage.installFolder)) {
+        if (report) handOver(exitcode::kFailed);
+        return;
+    }
     runUninstallScript(configText("remove", stage.installFolder, stage.deleteOnClose != nullptr), nullptr,
                        stage.report ? &handOver : nullptr);
     // A script that ended before it handed a code over failed.
