@@ -237,11 +237,37 @@ UndoJournal::~UndoJournal() {
     closeFile();
 }
 
+namespace {
+
+// The journal's folder: made new with an access list for SYSTEM and
+// Administrators only, or one that exists already, is no link and is owned
+// by Administrators or SYSTEM (only an elevated program could have made
+// it). Where the system keeps no access lists there is nothing to check.
+bool privateFolder(std::wstring folder) {
+    while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
+    SecurityDescriptor access(kPrivateFolderAccess);
+    if (!access) return false;
+    if (CreateDirectoryW(folder.c_str(), access.attributes())) return true;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    const UniqueFileHandle existing(CreateFileW(folder.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                OPEN_EXISTING,
+                                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!existing) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(existing.get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    return !systemKeepsFileSecurity() || ownedByAdministrators(existing.get());
+}
+
+} // namespace
+
 bool UndoJournal::keepOnDisk(const std::wstring& file) {
     if (file.empty()) return false;
     // Only the Windows folder's administrators could have made the folder,
     // and its list keeps everyone else from reading or planting a journal.
-    if (!createProtectedFolder(folderOf(file), kPrivateFolderAccess)) return false;
+    if (!privateFolder(folderOf(file))) return false;
     HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return false;
