@@ -3,6 +3,7 @@
 #include "base/NewSiblingFile.h"
 #include "base/PathChecks.h"
 #include "base/ProtectedAccess.h"
+#include "base/RunLog.h"
 #include "base/UniqueHandle.h"
 
 #include <windows.h>
@@ -557,7 +558,16 @@ UndoReport UndoJournal::undo() {
     wchar_t system[MAX_PATH + 1] = {};
     const UINT length = GetSystemDirectoryW(system, MAX_PATH);
     if (length > 0 && length < MAX_PATH) SetCurrentDirectoryW(system);
-    for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) undoEntry(*it, report);
+    RunLog::write("undo", std::string_view("taking the run back"));
+    for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
+        const bool back = undoEntry(*it, report);
+        if (RunLog::active() && !it->cancelled) {
+            std::wstring line = it->path;
+            if (!it->other.empty()) line += L" | " + it->other;
+            line += back ? L": taken back" : L": left";
+            RunLog::write("undo", line);
+        }
+    }
     entries_.clear();
     // Done: the changes are back, or scheduled, or named in the report.
     closeFile();

@@ -221,9 +221,11 @@ int runRegistration(lua_State* L, const std::wstring& parameters) {
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
                         nullptr, &startup, &info)) {
+        RunLog::write("failure", L"cannot start " + commandLine + L": " + std::to_wstring(GetLastError()));
         lua_pushboolean(L, 0);
         return 1;
     }
+    RunLog::write("program", commandLine);
     UniqueKernelHandle process(info.hProcess);
     UniqueKernelHandle thread(info.hThread);
     lua_pushboolean(L, 1);
@@ -232,9 +234,11 @@ int runRegistration(lua_State* L, const std::wstring& parameters) {
         // Its registration is taken back with the run.
         TerminateProcess(process.get(), 1);
         WaitForSingleObject(process.get(), 5000);
+        RunLog::write("failure", L"did not end in time: " + commandLine);
         return 1;
     }
     if (!GetExitCodeProcess(process.get(), &code)) return 1;
+    RunLog::write("program", L"exit " + std::to_wstring(static_cast<int32_t>(code)) + L": " + program);
     pushInteger(L, static_cast<int32_t>(code));
     return 2;
 }

@@ -4,6 +4,7 @@
 #include "base/ComPtr.h"
 #include "base/LibrarySearch.h"
 #include "base/ProtectedAccess.h"
+#include "base/RunLog.h"
 #include "base/UniqueHandle.h"
 #include "base/UserQuestion.h"
 #include "script/LuaConvert.h"
@@ -110,9 +111,11 @@ int shellExecuteEx(lua_State* L) {
     PROCESS_INFORMATION started{};
     if (!CreateProcessW(file.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &started)) {
+        RunLog::write("failure", L"cannot start " + commandLine + L": " + std::to_wstring(GetLastError()));
         lua_pushboolean(L, false);
         return 1;
     }
+    RunLog::write("program", commandLine);
     const UniqueKernelHandle process(started.hProcess);
     const UniqueKernelHandle thread(started.hThread);
     lua_pushboolean(L, true);
@@ -121,6 +124,7 @@ int shellExecuteEx(lua_State* L) {
     WaitForSingleObject(process.get(), INFINITE);
     DWORD exitCode = 0;
     if (!GetExitCodeProcess(process.get(), &exitCode)) return 1;
+    RunLog::write("program", L"exit " + std::to_wstring(static_cast<int32_t>(exitCode)) + L": " + file);
     pushInteger(L, static_cast<int32_t>(exitCode));
     return 2;
 }

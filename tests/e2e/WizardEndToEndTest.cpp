@@ -619,6 +619,7 @@ TEST_F(WizardEndToEnd, UnattendedRunsAndTheirExitCodes) {
     const std::wstring text = utf8ToWide(readFile(log));
     for (const std::wstring& line : std::initializer_list<std::wstring>{
              L" program setup.exe 2.0.0.69", L" system Windows ", L" folder " + dir, L" file " + dir + L"Nelvo.exe (",
+          L" program \"" + dir + L"NelvoCount.exe\" app install 2.0.0.69",
           L" registry HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QuentNelvo [InstallLocation] = REG_SZ " +
               dir,
           std::wstring(L" exit 0")})
@@ -658,6 +659,7 @@ TEST_F(WizardEndToEnd, UnattendedRunsAndTheirExitCodes) {
         EXPECT_FALSE(fileExists(blocked + L"nelvo64.sys")) << "the run was not taken back";
         const std::wstring failed = utf8ToWide(readFile(failedLog));
         EXPECT_THAT(failed, HasSubstr(L" failure " + blocked + L"Nelvo.exe ("));
+        EXPECT_THAT(failed, HasSubstr(L" undo " + blocked + L"nelvo.cat: taken back"));
         EXPECT_THAT(failed, HasSubstr(L" exit 1603"));
     }
     expectRegistration(dir);
