@@ -9,19 +9,15 @@
 #include "dui/WindowImpl.h"
 
 #include "dui/LiveSet.h"
+#include "dui/WindowEvents.h"
 
 #include <windowsx.h>
 
 namespace nelvo {
 namespace {
 
-bool live(const Control* c) { return c && LiveSet::contains(c); }
-
-int32_t raise(Control* c, int32_t code, Routing routing, WPARAM wParam = 0, LPARAM lParam = 0) {
-    if (!live(c)) return 0;
-    Event e = makeEvent(code, routing, static_cast<intptr_t>(wParam), static_cast<intptr_t>(lParam));
-    return c->raiseEvent(e);
-}
+using windowevents::live;
+using windowevents::raise;
 
 void repaintOnState(Control* c) {
     if (live(c) && c->hasFlag(ControlFlag::RepaintOnState)) c->invalidate(false);

@@ -462,21 +462,7 @@ end
 -- The saved install path of an earlier installation, made regular; nothing
 -- when it is missing or cannot be installed to.
 local function getInstallPath(text)
-    if not text or text == "" then
-        return nil
-    end
-    local parts = stringSplit(text, ":")
-    if #parts ~= 2 then
-        return nil
-    end
-    if not volumeExists(parts[1] .. ":\\") then
-        return nil
-    end
-    local names = stringSplit(stringReplace(parts[2], "/", "\\"), "\\")
-    if #names == 0 or not folderNamesValid(names) then
-        return nil
-    end
-    return regularPathString(parts[1], names)
+    return text and typedFolder(text)
 end
 
 -- Why a folder cannot take the installation, or nothing: the Windows
