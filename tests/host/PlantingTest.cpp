@@ -221,7 +221,7 @@ TEST_F(Planting, NothingPlantedIsLoadedOrStarted) {
     uninstaller.folder = kFolder;
     uninstaller.followChildren = true;
     uninstaller.chooseButton = [](const SeenWindow& box) { return box.text.find(L"您确定") == 0 ? IDYES : IDOK; };
-    for (const std::wstring& arguments : {std::wstring(), L"/remove 0 0 0 \"" + kFolder + L"\""}) {
+    for (const std::wstring& arguments : {std::wstring(), L"/remove 0 0 0 0 0 0 \"" + kFolder + L"\""}) {
         uninstaller.arguments = arguments;
         const RunResult u = runAndAnswer(kFolder + L"\\unins000.exe", uninstaller);
         EXPECT_TRUE(u.started) << "the first run removed it";
