@@ -239,7 +239,7 @@ TEST_F(KeyboardWizard, AltF4AndEscapeAskTheQuitQuestion) {
     pressKey(VK_ESCAPE);
     EXPECT_THAT(answerWithKey(s, VK_RETURN, L"quit-again"), ::testing::HasSubstr(L"退出安装程序吗？"));
     ASSERT_TRUE(s.waitForExit());
-    EXPECT_EQ(s.process().exitCode(), 0u);
+    EXPECT_EQ(s.process().exitCode(), kExitCancelled);
     expectNothingRegistered();
     EXPECT_FALSE(fileExists(defaultInstallFolder() + L"Nelvo.exe"));
 }
