@@ -372,7 +372,7 @@ TEST_F(FaultScenarios, HangingDeviceToolAndASecondCopy) {
     second.screenshotPrefix = L"fault-hang-second-copy";
     const RunResult other = runAndAnswer(setupProgram(), second);
     EXPECT_TRUE(other.finished);
-    EXPECT_EQ(other.exitCode, 0u);
+    EXPECT_EQ(other.exitCode, kExitAnotherRunning);
     ASSERT_EQ(other.windows.size(), 1u);
     EXPECT_EQ(other.windows[0].caption, L"提示");
     EXPECT_EQ(other.windows[0].text, L"检测到Quent安装或卸载程序正在运行，请结束后重试。");
