@@ -1,7 +1,10 @@
 #include "dui/ImageRecord.h"
 
 #include "dui/AlphaBlendLibrary.h"
+#include "dui/DevicePixelMode.h"
 #include "dui/DibSection.h"
+#include "dui/DpiScale.h"
+#include "dui/ScaledImageCache.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_NO_STDIO
@@ -10,6 +13,7 @@
 #define STBI_ASSERT(x) ((void)0)
 #include <stb/stb_image.h>
 
+#include <atomic>
 #include <climits>
 #include <cstring>
 
@@ -22,7 +26,20 @@ struct StbFree {
     void operator()(stbi_uc* p) const { stbi_image_free(p); }
 };
 
+std::atomic<uint64_t> g_nextId{1};
+
 } // namespace
+
+ImageRecord::ImageRecord() : id_(g_nextId++) {}
+
+ImageRecord::~ImageRecord() {
+    if (bits_) ScaledImageCache::instance().forget(id_);
+}
+
+std::shared_ptr<const ScaledPiece> ImageRecord::scaledPiece(const Rect& source, const Size& device) const {
+    if (!bits_) return nullptr;
+    return ScaledImageCache::instance().piece(id_, bits_, width_, height_, source, device);
+}
 
 std::unique_ptr<ImageRecord> ImageRecord::decode(const uint8_t* bytes, size_t size) {
     bool keep = false;
@@ -81,20 +98,19 @@ HDC ImageRecord::imageDc() {
     return dc;
 }
 
-void ImageRecord::blit(HDC dc, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sx, int32_t sy, int32_t sw,
-                       int32_t sh) const {
-    if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return;
+void ImageRecord::blitBitmap(HDC dc, HBITMAP bitmap, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sx,
+                             int32_t sy, int32_t sw, int32_t sh) const {
     HDC src = imageDc();
     if (!src) return;
     if (hasTransparency_) {
         AlphaBlendLibrary::Function blend = AlphaBlendLibrary::active();
         if (!blend) return;  // a translucent image cannot be drawn without AlphaBlend
-        SelectGuard selected(src, bitmap_.get());
+        SelectGuard selected(src, bitmap);
         const BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
         blend(dc, x, y, w, h, src, sx, sy, sw, sh, bf);
         return;
     }
-    SelectGuard selected(src, bitmap_.get());
+    SelectGuard selected(src, bitmap);
     if (w == sw && h == sh) {
         BitBlt(dc, x, y, w, h, src, sx, sy, SRCCOPY);
     } else {
@@ -102,20 +118,47 @@ void ImageRecord::blit(HDC dc, int32_t x, int32_t y, int32_t w, int32_t h, int32
     }
 }
 
+void ImageRecord::blit(HDC dc, const DpiScale& scale, DevicePixelMode& mode, int32_t x, int32_t y, int32_t w,
+                       int32_t h, int32_t sx, int32_t sy, int32_t sw, int32_t sh) const {
+    if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return;
+    if (!scale.identity()) {
+        // Both edges are rounded as the transform rounds them, so pieces
+        // that meet in layout units meet in device pixels.
+        const Rect device = scale.toDevice(Rect{x, y, layout::add(x, w), layout::add(y, h)});
+        if (device.empty()) return;
+        const auto piece = scaledPiece({sx, sy, layout::add(sx, sw), layout::add(sy, sh)}, {device.width(), device.height()});
+        if (piece) {
+            mode.enter();
+            if (mode.entered()) {
+                blitBitmap(dc, piece->bitmap.get(), device.left, device.top, piece->width, piece->height, 0, 0,
+                           piece->width, piece->height);
+                return;
+            }
+        }
+        // A piece the resampler refuses (a rectangle outside the image, a
+        // size beyond its limits) is left to GDI, through the transform.
+        mode.leave();
+    }
+    blitBitmap(dc, bitmap_.get(), x, y, w, h, sx, sy, sw, sh);
+}
+
 void ImageRecord::drawStretched(HDC dc, int32_t left, int32_t top, int32_t right, int32_t bottom) const {
     if (!bitmap_) return;
-    blit(dc, left, top, right - left, bottom - top, 0, 0, width_, height_);
+    DevicePixelMode mode(dc);
+    blit(dc, dpiScaleOf(dc), mode, left, top, right - left, bottom - top, 0, 0, width_, height_);
 }
 
 void ImageRecord::drawPart(HDC dc, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sourceY,
                            int32_t sourceWidth, int32_t sourceHeight) const {
     if (!bitmap_) return;
-    blit(dc, x, y, w, h, 0, sourceY, sourceWidth, sourceHeight);
+    DevicePixelMode mode(dc);
+    blit(dc, dpiScaleOf(dc), mode, x, y, w, h, 0, sourceY, sourceWidth, sourceHeight);
 }
 
 void ImageRecord::drawNatural(HDC dc, int32_t x, int32_t y) const {
     if (!bitmap_) return;
-    blit(dc, x, y, width_, height_, 0, 0, width_, height_);
+    DevicePixelMode mode(dc);
+    blit(dc, dpiScaleOf(dc), mode, x, y, width_, height_, 0, 0, width_, height_);
 }
 
 void ImageRecord::drawNineGrid(HDC dc, int32_t l, int32_t t, int32_t r, int32_t b, int32_t L, int32_t T, int32_t R,
@@ -125,20 +168,26 @@ void ImageRecord::drawNineGrid(HDC dc, int32_t l, int32_t t, int32_t r, int32_t 
     const int32_t cw = r - l - R - L, ch = b - t - B - T;
     const int32_t sw = W - R - L, sh = H - B - T;
     const int32_t x1 = l + L, y1 = t + T, xR = r - R, yB = b - B;
+    const DpiScale scale = dpiScaleOf(dc);
+    DevicePixelMode mode(dc);
+    auto piece = [&](int32_t px, int32_t py, int32_t pw, int32_t ph, int32_t qx, int32_t qy, int32_t qw,
+                     int32_t qh) { blit(dc, scale, mode, px, py, pw, ph, qx, qy, qw, qh); };
 
     // Pieces whose destination or source has no area are skipped by blit.
-    blit(dc, x1, y1, cw, ch, L, T, sw, sh);  // centre
-    if (L > 0 && T > 0) blit(dc, l, t, L, T, 0, 0, L, T);
-    if (T > 0) blit(dc, x1, t, cw, T, L, 0, sw, T);
+    // Scaled, each piece is resampled by itself to its device size: the
+    // corners to the scaled margins, never stretched further.
+    piece(x1, y1, cw, ch, L, T, sw, sh);  // centre
+    if (L > 0 && T > 0) piece(l, t, L, T, 0, 0, L, T);
+    if (T > 0) piece(x1, t, cw, T, L, 0, sw, T);
     if (R > 0) {
-        if (T > 0) blit(dc, xR, t, R, T, W - R, 0, R, T);
-        blit(dc, xR, y1, R, ch, W - R, T, R, sh);
-        if (B > 0) blit(dc, xR, yB, R, B, W - R, H - B, R, B);
+        if (T > 0) piece(xR, t, R, T, W - R, 0, R, T);
+        piece(xR, y1, R, ch, W - R, T, R, sh);
+        if (B > 0) piece(xR, yB, R, B, W - R, H - B, R, B);
     }
-    if (B > 0) blit(dc, x1, yB, cw, B, L, H - B, sw, B);
+    if (B > 0) piece(x1, yB, cw, B, L, H - B, sw, B);
     if (L > 0) {
-        if (B > 0) blit(dc, l, yB, L, B, 0, H - B, L, B);
-        blit(dc, l, y1, L, ch, 0, T, L, sh);
+        if (B > 0) piece(l, yB, L, B, 0, H - B, L, B);
+        piece(l, y1, L, ch, 0, T, L, sh);
     }
 }
 

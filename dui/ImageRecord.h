@@ -3,6 +3,15 @@
 // to blit, its size, whether any pixel is translucent, and (only when the
 // member began with the marker byte 0x01) a copy of the decoded RGBA pixels.
 //
+// On a context that paints at a scale other than 96 DPI (a world transform,
+// dui/DpiScale.h) every draw operation places its pieces in device pixels,
+// rounded as the transform rounds, and copies or blends each one to one
+// from the source rectangle resampled to that device size
+// (dui/ScaledImageCache.h): GDI never stretches a skin image there, the
+// corners of a nine-grid are its scaled corners, and the frames of a strip
+// never bleed into each other. At 96 DPI the operations draw as GDI always
+// did.
+//
 // Owned by the SkinManager's image cache; controls and styles only borrow a
 // record while the skin package stays loaded. A record whose decoding failed
 // has no bitmap and every draw operation does nothing with it.
@@ -18,6 +27,10 @@
 
 namespace nelvo {
 
+struct DpiScale;
+class DevicePixelMode;
+struct ScaledPiece;
+
 class ImageRecord {
 public:
     // Decodes PNG, JPEG, BMP or GIF bytes (stb_image). A leading 0x01 byte is
@@ -31,6 +44,8 @@ public:
 
     ImageRecord(const ImageRecord&) = delete;
     ImageRecord& operator=(const ImageRecord&) = delete;
+    // Lets go of the record's scaled pieces.
+    ~ImageRecord();
 
     HBITMAP bitmap() const { return bitmap_.get(); }
     int32_t width() const { return width_; }
@@ -66,18 +81,29 @@ public:
                      margins.bottom);
     }
 
+    // The source rectangle resampled to a device size, from the scaled
+    // image cache (made on first use). Null without bitmap, for a rectangle
+    // not inside the image, or a size the resampler refuses. The holder
+    // keeps the piece alive while it draws it.
+    std::shared_ptr<const ScaledPiece> scaledPiece(const Rect& source, const Size& device) const;
+
     // The process-wide memory device context images are selected into while
     // they are blitted (created on first use, kept for the process).
     static HDC imageDc();
 
 private:
-    ImageRecord() = default;
-    // Draws the source rectangle into the destination one: AlphaBlend with
-    // transparency (skipped when there is no AlphaBlend), otherwise BitBlt
-    // when the sizes match and StretchBlt when they do not.
-    void blit(HDC dc, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sx, int32_t sy, int32_t sw,
-              int32_t sh) const;
+    ImageRecord();
+    // Draws the source rectangle into the destination one (logical
+    // coordinates). At a scale other than one, from the resampled piece in
+    // device pixels (`mode` entered), else as `blitBitmap` does.
+    void blit(HDC dc, const DpiScale& scale, DevicePixelMode& mode, int32_t x, int32_t y, int32_t w, int32_t h,
+              int32_t sx, int32_t sy, int32_t sw, int32_t sh) const;
+    // AlphaBlend with transparency (skipped when there is no AlphaBlend),
+    // otherwise BitBlt when the sizes match and StretchBlt when they do not.
+    void blitBitmap(HDC dc, HBITMAP bitmap, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sx, int32_t sy,
+                    int32_t sw, int32_t sh) const;
 
+    uint64_t id_;  // names the record's pieces in the scaled image cache
     UniqueBitmap bitmap_;
     uint32_t* bits_ = nullptr;  // owned by bitmap_
     int32_t width_ = 0;

@@ -4,10 +4,10 @@
 #
 #   tools/fuzz.sh [SECONDS] [TARGET...]     SECONDS per target, default 600
 #
-# Targets: text, style, fonts, markup, package (all by default). New inputs
-# and anything that breaks a reader land in build/native-asan/fuzz-long/<target>/;
-# a crashing input belongs in the target's seed folder once the reader is
-# fixed. Prints one line per target: executions and findings. Exits 1 when
+# Targets: text, style, fonts, markup, package, scaler (all by default).
+# New inputs and anything that breaks a reader land in
+# build/native-asan/fuzz-long/<target>/; a crashing input belongs in the
+# target's seed folder once the reader is fixed. Prints one line per target: executions and findings. Exits 1 when
 # any target found something.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -15,15 +15,16 @@ cd "$(dirname "$0")/.."
 seconds=${1:-600}
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(text style fonts markup package)
+[ ${#targets[@]} -gt 0 ] || targets=(text style fonts markup package scaler)
 
 # target -> program and seed folders
 declare -A program=(
   [text]=tests/native/fuzz_text [style]=tests/native/fuzz_style [fonts]=tests/native/fuzz_fonts
-  [markup]=tests/dui/fuzz_markup [package]=tests/native/fuzz_package)
+  [markup]=tests/dui/fuzz_markup [package]=tests/native/fuzz_package [scaler]=tests/native/fuzz_scaler)
 declare -A seeds=(
   [text]=tests/native/corpus-text [style]=tests/native/corpus-style [fonts]=tests/native/corpus-fonts
-  [markup]="tests/native/corpus-markup tests/dui/corpus" [package]=tests/native/corpus)
+  [markup]="tests/native/corpus-markup tests/dui/corpus" [package]=tests/native/corpus
+  [scaler]=tests/native/corpus-scaler)
 # The XML readers get the words of their files.
 declare -A dict=(
   [style]=tests/native/markup.dict [fonts]=tests/native/markup.dict [markup]=tests/native/markup.dict)

@@ -4,7 +4,10 @@
 
 #ifdef _WIN32
 #include "dui/AlphaBlendLibrary.h"
+#include "dui/DevicePixelMode.h"
 #include "dui/DibSection.h"
+#include "dui/DpiScale.h"
+#include "dui/ScaledImageCache.h"
 #include "dui/controls/SkinDrawing.h"
 #endif
 
@@ -73,15 +76,28 @@ void PowerPoint::load() {
     counter_ = 0;
     mixBitmap_.reset();
     mixBits_ = nullptr;
+    mixWidth_ = mixHeight_ = 0;
     width_ = height_ = 0;
     ImageRecord* first = findImage(frameNames_.front());
     if (!first || !first->bitmap()) return;
     width_ = first->width();
     height_ = first->height();
     if (!dc_) dc_.reset(CreateCompatibleDC(nullptr));
+    prepareMix(width_, height_);
+}
+
+bool PowerPoint::prepareMix(int32_t width, int32_t height) {
+    if (mixBits_ && mixWidth_ == width && mixHeight_ == height) return true;
+    mixBitmap_.reset();
+    mixBits_ = nullptr;
+    mixWidth_ = mixHeight_ = 0;
     uint32_t* bits = nullptr;
-    mixBitmap_ = createDibSection32(width_, height_, &bits);
+    mixBitmap_ = createDibSection32(width, height, &bits);
+    if (!bits) return false;
     mixBits_ = reinterpret_cast<uint8_t*>(bits);
+    mixWidth_ = width;
+    mixHeight_ = height;
+    return true;
 }
 
 ImageRecord* PowerPoint::frame(size_t index) const {
@@ -107,12 +123,50 @@ void PowerPoint::playStop() {
     invalidate(false);
 }
 
+bool PowerPoint::paintScaled(HDC dc, int32_t dpi, const Rect& bounds, ImageRecord& shown) {
+    const DpiScale scale{dpi};
+    const Rect device = scale.toDevice(Rect{bounds.left, bounds.top, layout::add(bounds.left, width_),
+                                            layout::add(bounds.top, height_)});
+    if (device.empty()) return true;
+    const Size size{device.width(), device.height()};
+    const Rect whole{0, 0, width_, height_};
+    // Both pieces are held until the blit: the cache may let them go.
+    const std::shared_ptr<const ScaledPiece> current = shown.scaledPiece(whole, size);
+    if (!current) return false;
+    HBITMAP bitmap = current->bitmap.get();
+    std::shared_ptr<const ScaledPiece> before;
+    if (timer_.running() && counter_ < kFadeTicks) {
+        const size_t count = frameNames_.size();
+        if (ImageRecord* previous = frame((current_ + count - 1) % count)) before = previous->scaledPiece(whole, size);
+        if (before && prepareMix(size.cx, size.cy)) {
+            mixBytes(reinterpret_cast<const uint8_t*>(before->bits), reinterpret_cast<const uint8_t*>(current->bits),
+                     mixBits_, size_t(size.cx) * size_t(size.cy) * 4, fadeWeight(counter_));
+            GdiFlush();
+            bitmap = mixBitmap_.get();
+        }
+    }
+    DevicePixelMode mode(dc);
+    mode.enter();
+    if (!mode.entered()) return false;
+    AlphaBlendLibrary::Function blend = AlphaBlendLibrary::active();
+    SelectGuard selected(dc_.get(), bitmap);
+    if (blend) {
+        const BLENDFUNCTION f{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        blend(dc, device.left, device.top, size.cx, size.cy, dc_.get(), 0, 0, size.cx, size.cy, f);
+    } else {
+        BitBlt(dc, device.left, device.top, size.cx, size.cy, dc_.get(), 0, 0, SRCCOPY);
+    }
+    return true;
+}
+
 void PowerPoint::paint(DeviceContext dc, const Rect& bounds, const Rect& clip) {
     Control::paint(dc, bounds, clip);
     ImageRecord* shown = frame(current_);
     if (!shown || !dc_) return;
+    if (const DpiScale scale = dpiScaleOf(dc); !scale.identity() && paintScaled(dc, scale.dpi, bounds, *shown))
+        return;
     HBITMAP bitmap = shown->bitmap();
-    if (timer_.running() && counter_ < kFadeTicks && mixBits_) {
+    if (timer_.running() && counter_ < kFadeTicks && prepareMix(width_, height_)) {
         const size_t count = frameNames_.size();
         if (ImageRecord* previous = frame((current_ + count - 1) % count)) {
             const size_t bytes = static_cast<size_t>(width_) * static_cast<size_t>(height_) * 4;

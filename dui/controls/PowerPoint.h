@@ -4,6 +4,9 @@
 // kTickMs (30 ms): each frame stays 151 ticks, and the first 40 ticks after a change
 // cross-fade from the previous frame along a half sine. Drawn unscaled at
 // the control's top-left corner at the first frame's size. Takes no input.
+// At a scale other than 96 DPI the frames are drawn at their size in device
+// pixels, resampled once each (ImageRecord::scaledPiece), and the fade
+// mixes those.
 //
 // Every frame is assumed to be a bitmap of the first frame's size; frames
 // that are missing or of another size are shown without fading. A show
@@ -83,11 +86,18 @@ private:
     // The frame's image, or null when it is missing or not of the first
     // frame's size.
     ImageRecord* frame(size_t index) const;
+    // The mixing bitmap at that size, made again when the size changes.
+    bool prepareMix(int32_t width, int32_t height);
+    // The paint at a scale other than one, in device pixels. False when the
+    // frame cannot be resampled: the caller then lets GDI scale it.
+    bool paintScaled(HDC dc, int32_t dpi, const Rect& bounds, ImageRecord& shown);
 
     PowerPointTimer timer_;
     UniqueDc dc_;
     UniqueBitmap mixBitmap_;
     uint8_t* mixBits_ = nullptr;
+    int32_t mixWidth_ = 0;
+    int32_t mixHeight_ = 0;
     int32_t width_ = 0;
     int32_t height_ = 0;
 #endif

@@ -2,6 +2,7 @@
 // fill read back from pixels, and the slideshow's frames, counter and
 // cross-fade.
 
+#include "dui/ScaledImageCache.h"
 #include "dui/controls/PowerPoint.h"
 #include "dui/controls/ProgressBar.h"
 #include "tests/support/FrameworkTest.h"
@@ -156,6 +157,45 @@ TEST_F(SlideshowTest, KeepsNoImageAcrossASkinReload) {
     w.render(s);
     EXPECT_EQ(s.rgb(5, 5), 0x00E0E0u) << "the reloaded image";
     show->playStop();
+}
+
+TEST_F(SlideshowTest, ScaledFramesAreResampledOnceAndMixedInDevicePixels) {
+    MarkupWindow w(R"(<Window initSize="40,30"><Canvas>
+      <PowerPoint id="1" x="5" y="5" width="20" height="10" imagelist="a.png;b.png"/></Canvas></Window>)");
+    auto* show = w.child<PowerPoint>(1);
+    ScaledImageCache& cache = ScaledImageCache::instance();
+    const size_t pieces = cache.pieces();
+    const uint64_t made = cache.made();
+    Surface s(60, 45);
+    s.setDpi(144);
+    const Rect bounds{5, 5, 25, 15};  // (7.5, 7.5, 37.5, 22.5) in device pixels: 8 ... 37, 8 ... 22
+    show->paint(s.dc(), bounds, bounds);
+    show->paint(s.dc(), bounds, bounds);
+    EXPECT_EQ(cache.made(), made + 1) << "the frame is resampled once";
+    EXPECT_EQ(s.rgb(8, 8), 0xE00000u);
+    EXPECT_EQ(s.rgb(37, 22), 0xE00000u);
+    EXPECT_EQ(s.rgb(7, 8), 0u);
+    EXPECT_EQ(s.rgb(38, 22), 0u);
+    EXPECT_EQ(s.rgb(37, 23), 0u);
+
+    // Half-way through the fade, the two resampled frames are mixed over
+    // the whole device rectangle.
+    show->playStart();
+    for (int i = 51; i <= 150 + 20; ++i) show->step();
+    ASSERT_EQ(show->currentFrame(), 1u);
+    show->paint(s.dc(), bounds, bounds);
+    show->playStop();
+    EXPECT_EQ(cache.made(), made + 2);
+    const uint32_t mid = s.rgb(8, 8);
+    EXPECT_NEAR(static_cast<int>(mid >> 16), 0x70, 2);
+    EXPECT_NEAR(static_cast<int>(mid & 0xFF), 0x70, 2);
+    for (int y = 8; y < 23; ++y)
+        for (int x = 8; x < 38; ++x) ASSERT_EQ(s.rgb(x, y), mid) << x << "," << y;
+
+    // A new skin: the old frames' pieces go with their images.
+    EXPECT_EQ(cache.pieces(), pieces + 2);
+    ASSERT_TRUE(SkinManager::current()->loadSkinBytes(storedPackage(testSkinMembers())));
+    EXPECT_EQ(cache.pieces(), pieces);
 }
 
 TEST_F(SlideshowTest, MissingFirstFrameNeverStarts) {

@@ -5,7 +5,10 @@
 #include "tests/support/Surface.h"
 
 #include "dui/AlphaBlendLibrary.h"
+#include "dui/DpiScale.h"
 #include "dui/ImageRecord.h"
+#include "dui/ImageScaler.h"
+#include "dui/ScaledImageCache.h"
 #include "dui/TextDraw.h"
 
 #include <gtest/gtest.h>
@@ -172,6 +175,116 @@ TEST(ImageDraw, PartDrawsOneFrameOfAStrip) {
     strip->drawPart(s.dc(), 0, 0, 4, 2, 2, 4, 2);
     EXPECT_EQ(s.rgb(3, 1), 0x00FF00u);
     EXPECT_EQ(s.rgb(4, 2), 0x0000FFu);
+}
+
+// The device pixels of a piece drawn at a scale: exactly the source
+// rectangle resampled to the device size of its layout rectangle.
+void expectResampledPiece(const Surface& s, const DpiScale& scale, const ImageRecord& image, const Rect& units,
+                          const Rect& source) {
+    const Rect d = scale.toDevice(units);
+    std::vector<uint32_t> expected(size_t(d.width() * d.height()));
+    ASSERT_TRUE(scaleImage(image.bits() + source.top * image.width() + source.left, image.width(), source.width(),
+                           source.height(), expected.data(), d.width(), d.height()));
+    for (int y = 0; y < d.height(); ++y)
+        for (int x = 0; x < d.width(); ++x)
+            ASSERT_EQ(s.rgb(d.left + x, d.top + y), expected[size_t(y * d.width() + x)] & 0xFFFFFF)
+                << "at " << d.left + x << "," << d.top + y << " of the piece from " << source.left << ","
+                << source.top << " at " << scale.dpi << " DPI";
+}
+
+TEST(ImageDrawScaled, NineGridAndStripFramesAreResampledPiecesInDevicePixels) {
+    ScaledImageCache& cache = ScaledImageCache::instance();
+    auto grid = decode(pngBytes(numberedPixels(9, 9), 9, 9));
+    // Four 4 × 2 frames, translucent, each one colour: a frame that reads
+    // its neighbour shows a second colour at its edges.
+    std::vector<uint8_t> rgba;
+    const uint8_t colours[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {9, 9, 9}};
+    for (const auto& c : colours)
+        for (int i = 0; i < 4 * 2; ++i) rgba.insert(rgba.end(), {c[0], c[1], c[2], 200});
+    auto strip = decode(pngBytes(rgba, 4, 8));
+    const size_t piecesBefore = cache.pieces();
+
+    for (const int dpi : {144, 192}) {
+        const DpiScale scale{dpi};
+        Surface s(scale.toDevice(260), scale.toDevice(40));
+        s.setDpi(dpi);
+        const uint64_t made = cache.made();
+        grid->drawNineGrid(s.dc(), 5, 2, 255, 27, 3, 3, 3, 3);
+        EXPECT_EQ(cache.made(), made + 9) << "one piece each";
+        // Every piece, corners included, is its source rectangle resampled
+        // to the device size of its layout rectangle: the corners to the
+        // scaled margins, never stretched by GDI.
+        const int xs[] = {5, 8, 252, 255}, ys[] = {2, 5, 24, 27}, source[] = {0, 3, 6, 9};
+        for (int row = 0; row < 3; ++row)
+            for (int col = 0; col < 3; ++col)
+                expectResampledPiece(s, scale, *grid, {xs[col], ys[row], xs[col + 1], ys[row + 1]},
+                                     {source[col], source[row], source[col + 1], source[row + 1]});
+        const Rect outline = scale.toDevice(Rect{5, 2, 255, 27});
+        EXPECT_EQ(s.rgb(outline.left - 1, outline.top), 0u) << "nothing outside the rectangle";
+        EXPECT_EQ(s.rgb(outline.right, outline.bottom - 1), 0u);
+        EXPECT_EQ(s.rgb(outline.left, outline.bottom), 0u);
+
+        // The third frame over (0, 30, 20, 40): one colour to its edges.
+        strip->drawPart(s.dc(), 0, 30, 20, 10, 4, 4, 2);
+        const Rect frame = scale.toDevice(Rect{0, 30, 20, 40});
+        const uint32_t blue = s.rgb(frame.left, frame.top);
+        EXPECT_NEAR(int(blue & 0xFF), 200, 2) << std::hex << blue;
+        for (int y = frame.top; y < frame.bottom; ++y)
+            for (int x = frame.left; x < frame.right; ++x) ASSERT_EQ(s.rgb(x, y), blue) << x << "," << y;
+
+        // Drawn again: found, not made; and the context keeps its transform.
+        grid->drawNineGrid(s.dc(), 5, 2, 255, 27, 3, 3, 3, 3);
+        strip->drawPart(s.dc(), 0, 30, 20, 10, 4, 4, 2);
+        EXPECT_EQ(cache.made(), made + 10);
+        XFORM transform{};
+        ASSERT_TRUE(GetWorldTransform(s.dc(), &transform));
+        EXPECT_FLOAT_EQ(transform.eM11, float(dpi) / 96.0f);
+        EXPECT_FLOAT_EQ(transform.eM22, float(dpi) / 96.0f);
+    }
+
+    // At 96 DPI, through an identity transform, the pictures are those of a
+    // plain context, and nothing is resampled.
+    Surface plain(260, 40), identity(260, 40);
+    identity.setDpi(96);
+    const uint64_t made = cache.made();
+    for (Surface* s : {&plain, &identity}) {
+        grid->drawNineGrid(s->dc(), 5, 2, 255, 27, 3, 3, 3, 3);
+        grid->drawStretched(s->dc(), 0, 28, 30, 40);
+        strip->drawPart(s->dc(), 40, 30, 20, 10, 4, 4, 2);
+    }
+    EXPECT_EQ(cache.made(), made);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 260; ++x) ASSERT_EQ(identity.at(x, y), plain.at(x, y)) << x << "," << y;
+
+    // The pieces go with their images.
+    EXPECT_EQ(cache.pieces(), piecesBefore + 2 * 10);
+    grid.reset();
+    strip.reset();
+    EXPECT_EQ(cache.pieces(), piecesBefore);
+}
+
+TEST(ImageDrawScaled, TheCacheKeepsToItsBudgetOldestFirst) {
+    ScaledImageCache& cache = ScaledImageCache::instance();
+    auto strip = decode(pngBytes(std::vector<uint8_t>(4 * 8 * 4, 200), 4, 8));
+    Surface s(80, 40);
+    s.setDpi(192);
+    // Room for two frames at 2 × (8 × 4 device pixels each).
+    const size_t saved = cache.setBudget(2 * 8 * 4 * 4);
+    const uint64_t made = cache.made();
+    for (int frame = 0; frame < 4; ++frame) strip->drawPart(s.dc(), frame * 4, 0, 4, 2, frame * 2, 4, 2);
+    EXPECT_EQ(cache.made(), made + 4);
+    strip->drawPart(s.dc(), 12, 0, 4, 2, 6, 4, 2);
+    strip->drawPart(s.dc(), 8, 0, 4, 2, 4, 4, 2);
+    EXPECT_EQ(cache.made(), made + 4) << "the two newest are kept";
+    strip->drawPart(s.dc(), 0, 0, 4, 2, 0, 4, 2);
+    EXPECT_EQ(cache.made(), made + 5) << "the oldest was let go";
+    // A piece larger than the whole budget is still drawn.
+    cache.setBudget(0);
+    strip->drawStretched(s.dc(), 0, 4, 40, 20);
+    EXPECT_NE(s.rgb(79, 39), 0u);
+    EXPECT_EQ(s.rgb(79, 39), s.rgb(0, 8));
+    EXPECT_LE(cache.pieces(), 1u);
+    cache.setBudget(saved);
 }
 
 TEST(TextDraw, DrawsInTheGivenColourAndRestoresTheFont) {

@@ -40,6 +40,15 @@ public:
         return pixels_[y * width_ + x];
     }
     uint32_t rgb(int x, int y) const { return at(x, y) & 0xFFFFFF; }
+    // From here on the surface paints as a window's back buffer at `dpi`:
+    // through a world transform of dpi / 96, layout units in, device
+    // pixels out.
+    void setDpi(int dpi) {
+        SetGraphicsMode(dc_.get(), GM_ADVANCED);
+        const float scale = float(dpi) / 96.0f;
+        const XFORM transform{scale, 0.0f, 0.0f, scale, 0.0f, 0.0f};
+        SetWorldTransform(dc_.get(), &transform);
+    }
 
 private:
     int width_, height_;
