@@ -193,6 +193,7 @@ void expectResampledPiece(const Surface& s, const DpiScale& scale, const ImageRe
 }
 
 TEST(ImageDrawScaled, NineGridAndStripFramesAreResampledPiecesInDevicePixels) {
+    BlendSpy spy;
     ScaledImageCache& cache = ScaledImageCache::instance();
     auto grid = decode(pngBytes(numberedPixels(9, 9), 9, 9));
     // Four 4 × 2 frames, translucent, each one colour: a frame that reads
@@ -224,8 +225,11 @@ TEST(ImageDrawScaled, NineGridAndStripFramesAreResampledPiecesInDevicePixels) {
         EXPECT_EQ(s.rgb(outline.right, outline.bottom - 1), 0u);
         EXPECT_EQ(s.rgb(outline.left, outline.bottom), 0u);
 
-        // The third frame over (0, 30, 20, 40): one colour to its edges.
+        // The third frame over (0, 30, 20, 40), blended as a translucent
+        // image is: one colour to its edges.
+        const int blends = BlendSpy::calls();
         strip->drawPart(s.dc(), 0, 30, 20, 10, 4, 4, 2);
+        EXPECT_EQ(BlendSpy::calls(), blends + 1);
         const Rect frame = scale.toDevice(Rect{0, 30, 20, 40});
         const uint32_t blue = s.rgb(frame.left, frame.top);
         EXPECT_NEAR(int(blue & 0xFF), 200, 2) << std::hex << blue;
@@ -264,6 +268,7 @@ TEST(ImageDrawScaled, NineGridAndStripFramesAreResampledPiecesInDevicePixels) {
 }
 
 TEST(ImageDrawScaled, TheCacheKeepsToItsBudgetOldestFirst) {
+    BlendSpy spy;
     ScaledImageCache& cache = ScaledImageCache::instance();
     auto strip = decode(pngBytes(std::vector<uint8_t>(4 * 8 * 4, 200), 4, 8));
     Surface s(80, 40);
