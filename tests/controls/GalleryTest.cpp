@@ -7,7 +7,9 @@
 
 #include "dui/LayoutHolder.h"
 #include "dui/Markup.h"
+#include "dui/DpiScale.h"
 #include "dui/Panel.h"
+#include "dui/ScaledImageCache.h"
 #include "dui/SkinManager.h"
 #include "dui/UiContext.h"
 #include "dui/WindowImpl.h"
@@ -23,10 +25,12 @@
 #include "tests/support/FrameworkTest.h"
 #include "tests/support/MessagePump.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/Surface.h"
 #include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -167,6 +171,30 @@ TEST_F(GalleryTest, EveryElementOfTheVocabularyBuildsItsOwnControl) {
                                     &typeid(TabControl), &typeid(WebBrowser)})
         EXPECT_TRUE(types.count(t->name())) << t->name();
     EXPECT_TRUE(test::saveWindowPng(hwnd_, test::screenshotDir() + L"\\controls-gallery.png"));
+}
+
+TEST_F(GalleryTest, AtOneAndAHalfAndTwiceTheScaleFromPiecesMadeOnce) {
+    // The tree painted into a back buffer at 144 and 192 DPI through the
+    // host's transform, twice; photographed for skin authors.
+    ScaledImageCache& cache = ScaledImageCache::instance();
+    Control& root = *window_->root();
+    const Rect units = root.bounds();
+    for (const int dpi : {144, 192}) {
+        const DpiScale scale{dpi};
+        test::Surface first(scale.toDevice(units.width()), scale.toDevice(units.height()));
+        test::Surface again(first.width(), first.height());
+        const uint64_t made = cache.made();
+        first.setDpi(dpi);
+        root.paint(first.dc(), units, units);
+        EXPECT_GT(cache.made(), made + 20) << "the skin's images are resampled";
+        const uint64_t afterFirst = cache.made();
+        again.setDpi(dpi);
+        root.paint(again.dc(), units, units);
+        EXPECT_EQ(cache.made(), afterFirst) << "a second paint finds every piece";
+        EXPECT_TRUE(std::equal(first.pixels(), first.pixels() + first.width() * first.height(), again.pixels()));
+        test::savePixelsPng(first.pixels(), first.width(), first.height(),
+                            test::screenshotDir() + L"\\controls-gallery-" + std::to_wstring(dpi) + L".png");
+    }
 }
 
 TEST_F(GalleryTest, NewControlsAtRestHoveredPressedAndDisabled) {
