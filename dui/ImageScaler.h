@@ -30,7 +30,13 @@ inline constexpr int64_t kMaxScaledPixels = int64_t(1) << 24;
 // False, with nothing written, when a size is not positive, the stride is
 // shorter than a row, a side exceeds kMaxScaledSide, a pixel count exceeds
 // kMaxScaledPixels, or memory for the work runs out.
+// Uses the processor's vector unit (SSE2) where it has one.
 bool scaleImage(const uint32_t* source, int32_t sourceStride, int32_t width, int32_t height, uint32_t* target,
                 int32_t targetWidth, int32_t targetHeight) noexcept;
+// The same without the vector unit, as a processor without one scales:
+// the same pixels, more slowly. The reference the vector code is tested
+// against.
+bool scaleImagePortable(const uint32_t* source, int32_t sourceStride, int32_t width, int32_t height,
+                        uint32_t* target, int32_t targetWidth, int32_t targetHeight) noexcept;
 
 } // namespace nelvo

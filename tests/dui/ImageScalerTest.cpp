@@ -66,12 +66,26 @@ TEST(ImageScaler, ResultsArePremultipliedOpaqueStaysOpaqueEdgesStaySharp) {
     // to a valid premultiplied value, whatever the ratio.
     const std::vector<uint32_t> mixed = noise(16 * 16, false);
     const std::vector<uint32_t> opaque = noise(16 * 16, true);
-    for (const int size : {24, 32, 7, 50, 16}) {
-        std::vector<uint32_t> out(size_t(size * (size + 3)));
+    for (const int size : {24, 32, 7, 50, 16, 3}) {
+        std::vector<uint32_t> out(size_t(size * (size + 3))), portable(out.size());
         ASSERT_TRUE(scaleImage(mixed.data(), 16, 16, 16, out.data(), size, size + 3));
         for (uint32_t p : out) ASSERT_TRUE(premultiplied(p)) << std::hex << p << " at " << std::dec << size;
+        // Without the vector unit: the very same pixels.
+        ASSERT_TRUE(scaleImagePortable(mixed.data(), 16, 16, 16, portable.data(), size, size + 3));
+        ASSERT_EQ(portable, out) << size;
         ASSERT_TRUE(scaleImage(opaque.data(), 16, 16, 16, out.data(), size, size + 3));
         for (uint32_t p : out) ASSERT_EQ(p >> 24, 255u) << "an opaque image scales opaque, at " << size;
+    }
+
+    // A ramp down the rows, grown and shrunk: the rows come in their order,
+    // so the ramp still only rises.
+    std::vector<uint32_t> ramp(3 * 40);
+    for (int i = 0; i < 3 * 40; ++i) ramp[i] = pixel(255, 6 * (i / 3), 6 * (i / 3), 6 * (i / 3));
+    for (const int rows : {97, 61, 13, 5}) {
+        std::vector<uint32_t> out(size_t(3 * rows));
+        ASSERT_TRUE(scaleImage(ramp.data(), 3, 3, 40, out.data(), 3, rows));
+        for (int y = 1; y < rows; ++y) ASSERT_LE(out[(y - 1) * 3] & 0xFF, out[y * 3] & 0xFF) << y << " of " << rows;
+        EXPECT_GT(out[(rows - 1) * 3] & 0xFF, 200u);
     }
 
     // Black then white, doubled: the edge stays within the two pixels

@@ -1,8 +1,8 @@
 // libFuzzer target: the image resampler. The first four bytes give the
 // source and target sizes, the rest the source pixels, premultiplied or
-// not. A kept size is an exact copy, any other result a valid
-// premultiplied pixel, and nothing outside either buffer is touched (the sanitizers see
-// the buffers' ends).
+// not. A kept size is an exact copy; any other result is a valid
+// premultiplied pixel, the same with and without the vector unit; nothing
+// outside either buffer is touched (the sanitizers see the buffers' ends).
 
 #include "dui/ImageScaler.h"
 
@@ -31,5 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const uint32_t a = p >> 24;
         if (((p >> 16) & 0xFF) > a || ((p >> 8) & 0xFF) > a || (p & 0xFF) > a) __builtin_trap();
     }
+    // The vector code and the plain one agree to the bit.
+    std::vector<uint32_t> portable(target.size());
+    if (!nelvo::scaleImagePortable(source.data(), width, width, height, portable.data(), targetWidth, targetHeight) ||
+        portable != target)
+        __builtin_trap();
     return 0;
 }
