@@ -16,6 +16,7 @@
 #include <atomic>
 #include <climits>
 #include <cstring>
+#include <new>
 
 namespace nelvo {
 namespace {
@@ -38,7 +39,30 @@ ImageRecord::~ImageRecord() {
 
 std::shared_ptr<const ScaledPiece> ImageRecord::scaledPiece(const Rect& source, const Size& device) const {
     if (!bits_) return nullptr;
-    return ScaledImageCache::instance().piece(id_, bits_, width_, height_, source, device);
+    if (device.cx > source.width() || device.cy > source.height())
+        if (const ImageRecord* big = larger())
+            return big->scaledPiece({source.left * 2, source.top * 2, source.right * 2, source.bottom * 2}, device);
+    return ScaledImageCache::instance().piece(id_, bits_, width_, height_, hasTransparency_, source, device);
+}
+
+void ImageRecord::setLargerSource(HeapBlock bytes) {
+    larger_.reset();
+    largerBytes_ = std::move(bytes);
+}
+
+const ImageRecord* ImageRecord::larger() const {
+    if (largerBytes_) {
+        HeapBlock bytes = std::move(largerBytes_);
+        try {
+            std::unique_ptr<ImageRecord> decoded = decode(bytes.data(), bytes.size());
+            if (decoded->bits_ && int64_t(decoded->width_) == 2 * int64_t(width_) &&
+                int64_t(decoded->height_) == 2 * int64_t(height_))
+                larger_ = std::move(decoded);
+        } catch (const std::bad_alloc&) {
+            // drawn from this image instead
+        }
+    }
+    return larger_.get();
 }
 
 std::unique_ptr<ImageRecord> ImageRecord::decode(const uint8_t* bytes, size_t size) {
@@ -98,11 +122,11 @@ HDC ImageRecord::imageDc() {
     return dc;
 }
 
-void ImageRecord::blitBitmap(HDC dc, HBITMAP bitmap, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sx,
-                             int32_t sy, int32_t sw, int32_t sh) const {
+void ImageRecord::blitBitmap(HDC dc, HBITMAP bitmap, bool translucent, int32_t x, int32_t y, int32_t w, int32_t h,
+                             int32_t sx, int32_t sy, int32_t sw, int32_t sh) {
     HDC src = imageDc();
     if (!src) return;
-    if (hasTransparency_) {
+    if (translucent) {
         AlphaBlendLibrary::Function blend = AlphaBlendLibrary::active();
         if (!blend) return;  // a translucent image cannot be drawn without AlphaBlend
         SelectGuard selected(src, bitmap);
@@ -130,8 +154,8 @@ void ImageRecord::blit(HDC dc, const DpiScale& scale, DevicePixelMode& mode, int
         if (piece) {
             mode.enter();
             if (mode.entered()) {
-                blitBitmap(dc, piece->bitmap.get(), device.left, device.top, piece->width, piece->height, 0, 0,
-                           piece->width, piece->height);
+                blitBitmap(dc, piece->bitmap.get(), piece->translucent, device.left, device.top, piece->width,
+                           piece->height, 0, 0, piece->width, piece->height);
                 return;
             }
         }
@@ -139,7 +163,7 @@ void ImageRecord::blit(HDC dc, const DpiScale& scale, DevicePixelMode& mode, int
         // size beyond its limits) is left to GDI, through the transform.
         mode.leave();
     }
-    blitBitmap(dc, bitmap_.get(), x, y, w, h, sx, sy, sw, sh);
+    blitBitmap(dc, bitmap_.get(), hasTransparency_, x, y, w, h, sx, sy, sw, sh);
 }
 
 void ImageRecord::drawStretched(HDC dc, int32_t left, int32_t top, int32_t right, int32_t bottom) const {

@@ -9,14 +9,17 @@
 // from the source rectangle resampled to that device size
 // (dui/ScaledImageCache.h): GDI never stretches a skin image there, the
 // corners of a nine-grid are its scaled corners, and the frames of a strip
-// never bleed into each other. At 96 DPI the operations draw as GDI always
-// did.
+// never bleed into each other. A piece drawn larger than its source takes
+// its pixels from the image's larger source when it has one (an image
+// exactly twice the size: the skin's "name@2x.png"). At 96 DPI the
+// operations draw as GDI always did.
 //
 // Owned by the SkinManager's image cache; controls and styles only borrow a
 // record while the skin package stays loaded. A record whose decoding failed
 // has no bitmap and every draw operation does nothing with it.
 // Windows build only; UI thread.
 
+#include "base/HeapBlock.h"
 #include "base/UniqueHandle.h"
 #include "dui/Geometry.h"
 
@@ -86,6 +89,11 @@ public:
     // not inside the image, or a size the resampler refuses. The holder
     // keeps the piece alive while it draws it.
     std::shared_ptr<const ScaledPiece> scaledPiece(const Rect& source, const Size& device) const;
+    // The encoded bytes of the same picture at twice the size: every piece
+    // drawn larger than its source rectangle is then resampled from it.
+    // Decoded on first use; an image that is not exactly twice as wide and
+    // high is not used.
+    void setLargerSource(HeapBlock bytes);
 
     // The process-wide memory device context images are selected into while
     // they are blitted (created on first use, kept for the process).
@@ -98,10 +106,12 @@ private:
     // device pixels (`mode` entered), else as `blitBitmap` does.
     void blit(HDC dc, const DpiScale& scale, DevicePixelMode& mode, int32_t x, int32_t y, int32_t w, int32_t h,
               int32_t sx, int32_t sy, int32_t sw, int32_t sh) const;
-    // AlphaBlend with transparency (skipped when there is no AlphaBlend),
+    // AlphaBlend when translucent (skipped when there is no AlphaBlend),
     // otherwise BitBlt when the sizes match and StretchBlt when they do not.
-    void blitBitmap(HDC dc, HBITMAP bitmap, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sx, int32_t sy,
-                    int32_t sw, int32_t sh) const;
+    static void blitBitmap(HDC dc, HBITMAP bitmap, bool translucent, int32_t x, int32_t y, int32_t w, int32_t h,
+                           int32_t sx, int32_t sy, int32_t sw, int32_t sh);
+    // The larger source, decoded now if it was not; null without one.
+    const ImageRecord* larger() const;
 
     uint64_t id_;  // names the record's pieces in the scaled image cache
     UniqueBitmap bitmap_;
@@ -111,6 +121,8 @@ private:
     bool hasTransparency_ = false;
     bool keepPixels_ = false;
     std::vector<uint8_t> pixels_;
+    mutable HeapBlock largerBytes_;  // until decoded
+    mutable std::unique_ptr<ImageRecord> larger_;
 };
 
 } // namespace nelvo

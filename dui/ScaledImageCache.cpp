@@ -9,13 +9,15 @@ namespace nelvo {
 
 ScaledImageCache& ScaledImageCache::instance() {
     // Never destroyed: image records may outlive any static owner, and each
-    // one forgets its pieces when it goes.
-    static ScaledImageCache* cache = new ScaledImageCache;
+    // one forgets its pieces when it goes. Made in place, so that a paint
+    // that asks first allocates nothing here.
+    alignas(ScaledImageCache) static unsigned char storage[sizeof(ScaledImageCache)];
+    static ScaledImageCache* cache = new (storage) ScaledImageCache;
     return *cache;
 }
 
 std::shared_ptr<const ScaledPiece> ScaledImageCache::piece(uint64_t image, const uint32_t* pixels,
-                                                           int32_t imageWidth, int32_t imageHeight,
+                                                           int32_t imageWidth, int32_t imageHeight, bool translucent,
                                                            const Rect& source, const Size& device) {
     if (!pixels || source.left < 0 || source.top < 0 || source.right > imageWidth || source.bottom > imageHeight ||
         source.empty() || device.cx <= 0 || device.cy <= 0)
@@ -42,6 +44,7 @@ std::shared_ptr<const ScaledPiece> ScaledImageCache::piece(uint64_t image, const
         fresh->bits = bits;
         fresh->width = device.cx;
         fresh->height = device.cy;
+        fresh->translucent = translucent;
         const size_t bytes = size_t(device.cx) * size_t(device.cy) * 4;
         order_.push_front(Entry{key, fresh, bytes});
         try {

@@ -27,12 +27,14 @@
 namespace nelvo {
 
 // A rectangle of an image resampled to a device size: a premultiplied
-// 32-bit top-down DIB section of width × height pixels.
+// 32-bit top-down DIB section of width × height pixels, blended when its
+// image has translucent pixels and copied when it has none.
 struct ScaledPiece {
     UniqueBitmap bitmap;
     const uint32_t* bits = nullptr;  // owned by bitmap
     int32_t width = 0;
     int32_t height = 0;
+    bool translucent = false;
 };
 
 class ScaledImageCache {
@@ -43,12 +45,13 @@ public:
     static ScaledImageCache& instance();
 
     // The piece of image `image` (an ImageRecord's id) whose pixels are
-    // `pixels`, `imageWidth` pixels a row: the rectangle `source` resampled
-    // to `device`. Made on the first request, then found. Null when the
-    // rectangle is empty or not inside the image, or the resampler or GDI
-    // refuses the size.
+    // `pixels`, `imageWidth` pixels a row, translucent or not: the
+    // rectangle `source` resampled to `device`. Made on the first request,
+    // then found. Null when the rectangle is empty or not inside the image,
+    // or the resampler or GDI refuses the size.
     std::shared_ptr<const ScaledPiece> piece(uint64_t image, const uint32_t* pixels, int32_t imageWidth,
-                                             int32_t imageHeight, const Rect& source, const Size& device);
+                                             int32_t imageHeight, bool translucent, const Rect& source,
+                                             const Size& device);
     // Lets go of every piece of that image.
     void forget(uint64_t image);
 

@@ -14,6 +14,12 @@ namespace nelvo {
 
 static_assert(FontEntry::kMaxFaceLength < LF_FACESIZE, "a face name and its terminator fit the font record");
 
+std::u16string SkinManager::largerImageName(std::u16string_view name) {
+    const size_t dot = name.rfind(u'.');
+    const size_t at = dot == std::u16string_view::npos ? name.size() : dot;
+    return std::u16string(name.substr(0, at)) + u"@2x" + std::u16string(name.substr(at));
+}
+
 SkinManager::SkinManager(const UiContext& context) : context_(context) {}
 
 SkinManager::~SkinManager() { clear(); }
@@ -97,6 +103,7 @@ ImageRecord* SkinManager::getImage(std::u16string_view name) {
     if (!bytes) return nullptr;
     try {
         auto record = ImageRecord::decode(bytes.data(), bytes.size());
+        if (HeapBlock larger = member(largerImageName(name))) record->setLargerSource(std::move(larger));
         ImageRecord* raw = record.get();
         images_.emplace(std::u16string(name), std::move(record));
         return raw;

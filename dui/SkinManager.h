@@ -4,6 +4,11 @@
 // case-sensitive member or font names: fonts (from the member "font.xml"),
 // images (decoded on first request) and styles (created on first request).
 //
+// An image may come with the same picture at twice its size, the member of
+// its name with "@2x" before the extension ("button@2x.png" for
+// "button.png"); a drawing at a scale that enlarges it is then made from
+// that one (ImageRecord::setLargerSource).
+//
 // The manager owns every font handle, image record and style; controls and
 // styles only name them, and what they get stays valid until the package
 // is loaded again or the manager goes (framework stop). A missing member is
@@ -58,6 +63,9 @@ public:
 
     // A fresh block with a member's bytes; empty when there is none.
     HeapBlock member(std::u16string_view name) const;
+    // The member that holds an image at twice its size: "@2x" before the
+    // extension, or at the end of a name without one.
+    static std::u16string largerImageName(std::u16string_view name);
 
     size_t cachedImages() const { return images_.size(); }
     size_t cachedStyles() const { return styles_.size(); }

@@ -2,6 +2,7 @@
 // four-state and edit skin rules drawn for real, images, fonts from
 // "font.xml", and the Image element's size.
 
+#include "dui/DpiScale.h"
 #include "dui/Grid.h"
 #include "dui/SkinLookup.h"
 #include "dui/SkinManager.h"
@@ -172,6 +173,39 @@ TEST_F(SkinTest, ImagesAreCachedAlsoWhenUndecodable) {
     EXPECT_EQ(skins.getImage(u"broken.png"), broken);
     EXPECT_EQ(skins.getImage(u"Up.png"), nullptr) << "names match exactly";
     EXPECT_EQ(skins.cachedImages(), 2u);
+}
+
+TEST_F(SkinTest, AnImageTwiceTheSizeIsTheSourceWhereADrawingGrows) {
+    // "two.png" has a twice as large picture of its own: blue left, green
+    // right; "odd.png" one of the wrong size, which is never used.
+    std::vector<uint8_t> halves;
+    for (int i = 0; i < 8 * 8; ++i)
+        halves.insert(halves.end(), {0, uint8_t(i % 8 < 4 ? 0 : 255), uint8_t(i % 8 < 4 ? 255 : 0), 255});
+    ASSERT_TRUE(skins.loadSkinBytes(test::storedPackage({
+        {u"two.png", solidPng(4, 4, 255, 0, 0)},
+        {u"two@2x.png", test::pngBytes(halves, 8, 8)},
+        {u"odd.png", solidPng(4, 4, 255, 0, 0)},
+        {u"odd@2x.png", solidPng(9, 8, 0, 0, 255)},
+    })));
+    EXPECT_EQ(SkinManager::largerImageName(u"a.b.png"), u"a.b@2x.png");
+    EXPECT_EQ(SkinManager::largerImageName(u"plain"), u"plain@2x");
+    ImageRecord* two = skins.getImage(u"two.png");
+    ImageRecord* odd = skins.getImage(u"odd.png");
+    ASSERT_TRUE(two && odd);
+    for (const int dpi : {96, 144, 192}) {
+        Surface s(8, 8);
+        s.setDpi(dpi);
+        two->drawStretched(s.dc(), 0, 0, 4, 4);
+        const int last = DpiScale{dpi}.toDevice(4) - 1;
+        if (dpi == 96) {
+            EXPECT_EQ(s.rgb(0, 0), kUp) << "at its own size, the image itself";
+        } else {
+            EXPECT_EQ(s.rgb(0, 0), kDown) << dpi;
+            EXPECT_EQ(s.rgb(last, last), kOver) << dpi;
+        }
+        odd->drawStretched(s.dc(), 0, 0, 4, 4);
+        EXPECT_EQ(s.rgb(last, last), kUp) << dpi;
+    }
 }
 
 LOGFONTW fontInfo(HFONT font) {
