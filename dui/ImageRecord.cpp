@@ -150,7 +150,8 @@ void ImageRecord::blit(HDC dc, const DpiScale& scale, DevicePixelMode& mode, int
         // that meet in layout units meet in device pixels.
         const Rect device = scale.toDevice(Rect{x, y, layout::add(x, w), layout::add(y, h)});
         if (device.empty()) return;
-        const auto piece = scaledPiece({sx, sy, layout::add(sx, sw), layout::add(sy, sh)}, {device.width(), device.height()});
+        const auto piece =
+            scaledPiece({sx, sy, layout::add(sx, sw), layout::add(sy, sh)}, {device.width(), device.height()});
         if (piece) {
             mode.enter();
             if (mode.entered()) {

@@ -100,7 +100,8 @@ AxisTaps axisTaps(int32_t from, int32_t to) {
         taps.first[size_t(d)] = first + int32_t(begin);
         taps.count[size_t(d)] = int32_t(end - begin);
         taps.offset[size_t(d)] = int32_t(taps.weights.size());
-        taps.weights.insert(taps.weights.end(), fixed.begin() + std::ptrdiff_t(begin), fixed.begin() + std::ptrdiff_t(end));
+        taps.weights.insert(taps.weights.end(), fixed.begin() + std::ptrdiff_t(begin),
+                            fixed.begin() + std::ptrdiff_t(end));
     }
     return taps;
 }

@@ -112,7 +112,8 @@ TEST(ImageScaler, ReadsOnlyInsideTheSourceRectangle) {
     for (const auto& size : sizes) {
         std::vector<uint32_t> out(size_t(size.first * size.second));
         ASSERT_TRUE(scaleImage(strip.data() + 4 * 8 + 3, 8, 5, 4, out.data(), size.first, size.second));
-        for (uint32_t p : out) ASSERT_EQ(p, blue) << "no red from the neighbours at " << size.first << "x" << size.second;
+        for (uint32_t p : out)
+            ASSERT_EQ(p, blue) << "no red from the neighbours at " << size.first << "x" << size.second;
         ASSERT_TRUE(scaleImage(strip.data() + 8 * 8 + 3, 8, 5, 4, out.data(), size.first, size.second));
         for (uint32_t p : out) ASSERT_EQ(p, red);
     }
