@@ -51,20 +51,23 @@ double median(std::vector<double> v) {
     return v.empty() ? 0.0 : v[v.size() / 2];
 }
 
-// The window painted once into a back buffer of its size at `dpi`, as the
-// window host paints: through a world transform of dpi / 96. Milliseconds.
-double paintAt(WindowImpl& window, int dpi) {
+// The window's tree painted once into a back buffer of its size at `dpi`,
+// as the window host paints: through a world transform of dpi / 96.
+// Milliseconds.
+double paintAt(Control& root, int dpi) {
     const DpiScale scale{dpi};
+    const Rect units = root.bounds();
     UniqueDc dc(CreateCompatibleDC(nullptr));
     uint32_t* bits = nullptr;
-    UniqueBitmap buffer = createDibSection32(scale.toDevice(504), scale.toDevice(366), &bits);
+    UniqueBitmap buffer = createDibSection32(scale.toDevice(units.width()), scale.toDevice(units.height()), &bits);
     SelectGuard selected(dc.get(), buffer.get());
+    SetBkMode(dc.get(), TRANSPARENT);
     SetGraphicsMode(dc.get(), GM_ADVANCED);
     const float s = float(dpi) / 96.0f;
     const XFORM transform{s, 0.0f, 0.0f, s, 0.0f, 0.0f};
     SetWorldTransform(dc.get(), &transform);
     const double start = nowMs();
-    window.paintInto(dc.get());
+    root.paint(dc.get(), units, units);
     GdiFlush();
     return nowMs() - start;
 }
@@ -110,9 +113,9 @@ int wmain(int argc, wchar_t** argv) {
             std::vector<double> plain, first, second, bytes, pieces;
             for (int round = 0; round < rounds; ++round) {
                 SkinManager::current()->loadSkinPackage(u"style.lz");
-                plain.push_back(paintAt(*window, 96));
-                first.push_back(paintAt(*window, dpi));
-                second.push_back(paintAt(*window, dpi));
+                plain.push_back(paintAt(*window->root(), 96));
+                first.push_back(paintAt(*window->root(), dpi));
+                second.push_back(paintAt(*window->root(), dpi));
                 bytes.push_back(double(cache.bytes()));
                 pieces.push_back(double(cache.pieces()));
             }
