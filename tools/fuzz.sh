@@ -7,8 +7,8 @@
 # Targets: text, style, fonts, markup, package, scaler (all by default).
 # New inputs and anything that breaks a reader land in
 # build/native-asan/fuzz-long/<target>/; a crashing input belongs in the
-# target's seed folder once the reader is fixed. Prints one line per target: executions and findings. Exits 1 when
-# any target found something.
+# target's seed folder once the reader is fixed. Prints one line per
+# target: executions and findings. Exits 1 when any target found something.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
