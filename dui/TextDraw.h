@@ -1,9 +1,15 @@
 #pragma once
-// The two text-drawing operations every control and style uses. Colours are
-// the integers of the colour setter, handed to SetTextColor unchanged (bits
-// 0-7 are red to GDI). Every framework drawing context draws text with a
-// transparent background. Windows build only.
+// The two text-drawing operations every control and style uses, and the
+// measuring that agrees with them. Colours are the integers of the colour
+// setter, handed to SetTextColor unchanged (bits 0-7 are red to GDI). Every
+// framework drawing context draws text with a transparent background.
+//
+// A context that draws at a scale (dpiScaleOf) gets its text drawn in
+// device pixels, in the font made for that scale (ScaledFonts), inside the
+// rectangle scaled: sharp, and exactly as wide as measureText says.
+// Windows build only.
 
+#include "dui/DpiScale.h"
 #include "dui/Geometry.h"
 
 #include <windows.h>
@@ -20,5 +26,11 @@ void drawTextWithFont(HDC dc, const Rect& rect, const std::u16string& text, HFON
 // Sets the text colour and draws `text` on one line, centred vertically, in
 // whatever font the context has selected.
 void drawTextPlain(HDC dc, const Rect& rect, const std::u16string& text, uint32_t colour);
+
+// The size, in layout units, of `text` in `font` (a fresh context's font
+// for null) drawn at `scale` with the DrawTextW `format` (one line
+// unless it says otherwise): the device pixels it takes, rounded up to
+// whole units, so a box of that size holds it at that scale.
+Size measureText(const std::u16string& text, HFONT font, UINT format, DpiScale scale);
 
 } // namespace nelvo
