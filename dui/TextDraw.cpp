@@ -3,6 +3,8 @@
 #include "base/UniqueHandle.h"
 #include "dui/ScaledFonts.h"
 
+#include <algorithm>
+
 namespace nelvo {
 namespace {
 
@@ -43,6 +45,36 @@ void drawTextPlain(HDC dc, const Rect& rect, const std::u16string& text, uint32_
     SetTextColor(dc, colour);
     RECT r{rect.left, rect.top, rect.right, rect.bottom};
     DrawTextW(dc, reinterpret_cast<const wchar_t*>(text.c_str()), -1, &r, format);
+}
+
+void drawTextWithAdvances(HDC dc, const Rect& rect, const std::u16string& text, HFONT font, uint32_t colour,
+                          UINT format, const std::vector<int32_t>& advances) {
+    const DpiScale scale = dpiScaleOf(dc);
+    if (scale.identity() || advances.size() < text.size()) {
+        drawTextWithFont(dc, rect, text, font, colour, format);
+        return;
+    }
+    SaveDcGuard saved(dc);
+    HFONT source = font ? font : static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT));
+    if (HFONT scaled = scaledFont(source, scale)) SelectObject(dc, scaled);
+    ModifyWorldTransform(dc, nullptr, MWT_IDENTITY);
+    SetTextColor(dc, colour);
+    SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+    const Rect d = scale.toDevice(rect);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    const int32_t y = (format & DT_VCENTER) ? d.top + (d.height() - metrics.tmHeight) / 2 : d.top;
+    // Each glyph at the device pixel its layout position rounds to.
+    const size_t length = std::min(text.size(), text.find(u'\0'));
+    std::vector<INT> dx(length);
+    int64_t at = rect.left;
+    for (size_t i = 0; i < length; ++i) {
+        const int64_t next = at + advances[i];
+        dx[i] = scale.toDevice(int32_t(next)) - scale.toDevice(int32_t(at));
+        at = next;
+    }
+    const RECT clip{d.left, d.top, d.right, d.bottom};
+    ExtTextOutW(dc, d.left, y, ETO_CLIPPED, &clip, reinterpret_cast<const wchar_t*>(text.c_str()), UINT(length), dx.data());
 }
 
 Size measureText(const std::u16string& text, HFONT font, UINT format, DpiScale scale) {

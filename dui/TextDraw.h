@@ -15,6 +15,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace nelvo {
 
@@ -26,6 +27,15 @@ void drawTextWithFont(HDC dc, const Rect& rect, const std::u16string& text, HFON
 // Sets the text colour and draws `text` on one line, centred vertically, in
 // whatever font the context has selected.
 void drawTextPlain(HDC dc, const Rect& rect, const std::u16string& text, uint32_t colour);
+
+// One line of `text` as drawTextWithFont draws it with `format` (a single
+// line, left-aligned, centred vertically or not), except that at a scale
+// each unit of the text advances by its width in `advances` (layout units,
+// one per unit of `text`, as the text controls measure): the glyphs land
+// where the control's carets, selections and hit tests put them. At 96 DPI
+// exactly drawTextWithFont.
+void drawTextWithAdvances(HDC dc, const Rect& rect, const std::u16string& text, HFONT font, uint32_t colour,
+                          UINT format, const std::vector<int32_t>& advances);
 
 // The size, in layout units, of `text` in `font` (a fresh context's font
 // for null) drawn at `scale` with the DrawTextW `format` (one line
