@@ -46,6 +46,11 @@ TEST_F(DpiEndToEnd, EveryPageAtFourScales) {
         const WalkResult walk = walkFreshInstall(s);
         ASSERT_TRUE(walk.ok) << walk.failure;
         EXPECT_EQ(s.process().exitCode(), 0u);
+        // The product the finish page started, ended before the next walk
+        // needs its folder empty.
+        EXPECT_TRUE(within(15000, [&] { return processRunningFrom(walk.installDir + L"Nelvo.exe"); }));
+        endProcessesUnder(walk.installDir);
+        EXPECT_TRUE(within(5000, [&] { return !processRunningFrom(walk.installDir + L"Nelvo.exe"); }));
     }
 }
 
