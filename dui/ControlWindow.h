@@ -1,7 +1,8 @@
 #pragma once
 // What a control tree needs from the window that owns it. The native window
 // (WindowImpl) implements it; tests use a stand-in. All calls on the UI
-// thread.
+// thread. Every rectangle and point here is in layout units (a 96-DPI
+// screen's pixels), whatever the DPI the window is shown at.
 //
 // The services below the first group have do-nothing defaults so that a
 // stand-in window needs to provide only what a test looks at.

@@ -295,6 +295,30 @@ TEST_F(WizardWindowTest, EveryPageAtEveryScaleFitsItsText) {
                                 test::screenshotDir() + L"\\wizard-dpi" + std::to_wstring(dpi) + L"-" + names[i] + L".png");
         }
 
+        // The folder box's caret, at the end of its text, meets the text's
+        // last glyph: the glyphs stand where the caret arithmetic puts them.
+        showPage(*window, 3000);
+        Control* folderBox = window->childById(3001);
+        window->setFocus(folderBox);
+        SendMessageW(hwnd, WM_KEYDOWN, VK_END, 1);
+        {
+            const Rect caret = window->caretRect();
+            Rect field;
+            folderBox->windowRect(field);
+            const Rect device = scale.toDevice(field);
+            const Size size = scale.toDevice(Size{504, 366});
+            Surface s(size.cx, size.cy);
+            SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(s.dc()), PRF_CLIENT);
+            int lastInk = -1;  // the rightmost column of the dark text
+            for (int x = device.left; x < device.right; ++x)
+                for (int y = device.top + 2; y < device.bottom - 2; ++y)
+                    if ((s.rgb(x, y) & 0xFF) < 110 && ((s.rgb(x, y) >> 8) & 0xFF) < 110) lastInk = x;
+            const int caretX = scale.toDevice(caret.left);
+            EXPECT_LE(lastInk, caretX + 1) << "dpi " << dpi;
+            EXPECT_GE(lastInk, caretX - scale.toDevice(3)) << "dpi " << dpi;
+        }
+        window->setFocus(nullptr);
+
         // The pointer at the accept button's centre in device pixels hovers it.
         showPage(*window, 2000);
         Rect accept;

@@ -307,7 +307,8 @@ void closeWizardsOnSight(RunOptions& options) {
         if (describeWindow(window).caption != kWizardTitle) return;
         static const WizardLayout layout(setupProgram());
         const POINT close = layout.controlCentre(wizard::kClose);
-        clickAt(window, close.x, close.y);
+        const DpiScale scale{prefixDpi()};
+        clickAt(window, scale.toDevice(close.x), scale.toDevice(close.y));
     };
     options.chooseButton = [](const SeenWindow& box) { return box.caption == L"退出安装程序" ? IDYES : IDOK; };
 }
