@@ -1,12 +1,14 @@
 #pragma once
 // What a control tree needs from the window that owns it. The native window
 // (WindowImpl) implements it; tests use a stand-in. All calls on the UI
-// thread.
+// thread. Every rectangle and point here is in layout units (a 96-DPI
+// screen's pixels), whatever the DPI the window is shown at.
 //
 // The services below the first group have do-nothing defaults so that a
 // stand-in window needs to provide only what a test looks at.
 
 #include "dui/Accessibility.h"
+#include "dui/DpiScale.h"
 #include "dui/Geometry.h"
 #include "dui/IdMap.h"
 
@@ -52,6 +54,12 @@ public:
     virtual NativeWindow nativeHandle() const { return nullptr; }
     // The root of the window's control tree, or null.
     virtual Control* root() const { return nullptr; }
+    // The scale between the layout units every rectangle above is in and
+    // the window's device pixels (the DPI of its monitor).
+    virtual DpiScale dpiScale() const { return {}; }
+    // The content moved under a still pointer: the hover follows as if the
+    // pointer had moved.
+    virtual void pointerMovedUnder() {}
 
     // Keyboard focus: `control` (or none) becomes the focus control. Raises
     // LostFocus on the old and GotFocus on the new one (both Direct) and

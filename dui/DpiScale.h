@@ -28,6 +28,12 @@ struct DpiScale {
     int32_t toDevice(int32_t units) const { return floorDiv(int64_t(units) * dpi + kBaseDpi / 2, kBaseDpi); }
     Rect toDevice(const Rect& r) const { return {toDevice(r.left), toDevice(r.top), toDevice(r.right), toDevice(r.bottom)}; }
     Size toDevice(const Size& s) const { return {toDevice(s.cx), toDevice(s.cy)}; }
+    // Every device pixel that anything drawn inside a layout rectangle can
+    // touch: the edges rounded outward (what must be repainted).
+    Rect toDeviceCovering(const Rect& r) const {
+        return {floorDiv(int64_t(r.left) * dpi, kBaseDpi), floorDiv(int64_t(r.top) * dpi, kBaseDpi),
+                -floorDiv(-int64_t(r.right) * dpi, kBaseDpi), -floorDiv(-int64_t(r.bottom) * dpi, kBaseDpi)};
+    }
 
     // Device pixels to the layout unit that covers them (mouse positions).
     int32_t toUnits(int32_t pixels) const { return floorDiv(int64_t(pixels) * kBaseDpi, dpi); }

@@ -7,6 +7,7 @@
 
 #ifdef _WIN32
 #include "base/UniqueHandle.h"
+#include "dui/DpiScale.h"
 #endif
 
 namespace nelvo {
@@ -68,8 +69,10 @@ void Panel::paintChild(DeviceContext dc, Control& child, const Rect& panelBounds
     const Rect childClip = intersect(childBounds, clip);
     if (childClip.empty()) return;
 #ifdef _WIN32
+    // A clip region is in device pixels, whatever scale the context draws at.
     SaveDcGuard saved(dc);
-    UniqueRegion region(CreateRectRgn(childClip.left, childClip.top, childClip.right, childClip.bottom));
+    const Rect device = dpiScaleOf(dc).toDevice(childClip);
+    UniqueRegion region(CreateRectRgn(device.left, device.top, device.right, device.bottom));
     SelectClipRgn(dc, region.get());
 #endif
     child.paint(dc, childBounds, childClip);

@@ -47,11 +47,14 @@ void setI4(VARIANT* v, long value) {
 
 void setEmpty(VARIANT* v) { v->vt = VT_EMPTY; }
 
-// The screen rectangle of a control, or of the client area for none.
+// The screen rectangle of a control, or of the client area for none, in
+// device pixels as clients measure the screen.
 bool screenRect(HWND hwnd, const Control* control, RECT& out) {
     Rect r;
     if (control) {
         if (!control->windowRect(r)) return false;
+        const WindowImpl* window = WindowImpl::fromHandle(hwnd);
+        r = (window ? window->dpiScale() : DpiScale{}).toDevice(r);
     } else {
         RECT client;
         if (!GetClientRect(hwnd, &client)) return false;

@@ -10,6 +10,8 @@
 
 #include <imm.h>
 
+#include <algorithm>
+
 namespace nelvo {
 namespace {
 
@@ -167,12 +169,15 @@ void WindowImpl::layoutRoot(int32_t width, int32_t height) { root_->arrange({0, 
 void WindowImpl::updateLayout() {
     const Size size = layoutSize();
     layoutRoot(size.cx, size.cy);
-    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const Size device = scale_.toDevice(size);
+    SetWindowPos(hwnd_, nullptr, 0, 0, device.cx, device.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void WindowImpl::applyRoundCorner(int32_t width, int32_t height) {
     Size corner;
     if (!root_->getSize(attr::roundCorner, corner)) return;
+    // The size in device pixels; the corner's ellipse scales with the rest.
+    corner = scale_.toDevice(corner);
     UniqueRegion region(CreateRoundRectRgn(0, 0, width + 1, height + 1, corner.cx, corner.cy));
     if (!region) return;
     // On success the system owns the region and deletes it when it is
@@ -184,11 +189,14 @@ void WindowImpl::applyRoundCorner(int32_t width, int32_t height) {
 }
 
 LRESULT WindowImpl::onCreate() {
+    // The scale first: the tree measures its text at it.
+    scale_ = {systemDpi(hwnd_)};
     attach(*this, *root_);
     const Size size = layoutSize();
     layoutRoot(size.cx, size.cy);
-    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    applyRoundCorner(size.cx, size.cy);
+    const Size device = scale_.toDevice(size);
+    SetWindowPos(hwnd_, nullptr, 0, 0, device.cx, device.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    applyRoundCorner(device.cx, device.cy);
     // Focus is shown from the start only when a screen reader runs. The
     // setting for keyboard cues always is not asked: Wine turns it on by
     // default, and a mouse user must see the window as it always was.
@@ -202,10 +210,11 @@ LRESULT WindowImpl::onCreate() {
 void WindowImpl::onSize(int32_t width, int32_t height) {
     ensureBackBuffer(width, height);
     if (hasRegion_) applyRoundCorner(width, height);
-    const Rect client{0, 0, width, height};
+    const Size units = unitsOfClient(width, height);
+    const Rect client{0, 0, units.cx, units.cy};
     if (root_->bounds() != client) {
-        root_->measure(width, height);
-        layoutRoot(width, height);
+        root_->measure(units.cx, units.cy);
+        layoutRoot(units.cx, units.cy);
     }
     root_->invalidate(false);
 }
@@ -254,20 +263,26 @@ void WindowImpl::onPaint() {
     const RECT& u = paint.info().rcPaint;
     if (!backDc_ || IsRectEmpty(&u)) return;
     {
+        // The clip in device pixels, before the scale is set; the tree is
+        // asked for the layout units that cover it. The scale goes with the
+        // saved state, so the copy below is pixel for pixel.
         SaveDcGuard saved(backDc_.get());
         IntersectClipRect(backDc_.get(), u.left, u.top, u.right, u.bottom);
-        paintTree(backDc_.get(), {u.left, u.top, u.right, u.bottom}, true);
+        applyScale(backDc_.get());
+        paintTree(backDc_.get(), scale_.toUnitsCovering({u.left, u.top, u.right, u.bottom}), true);
     }
     BitBlt(paint.get(), u.left, u.top, u.right - u.left, u.bottom - u.top, backDc_.get(), u.left, u.top, SRCCOPY);
     StartupPhases::finish("first paint");
 }
 
 void WindowImpl::paintInto(HDC dc) {
+    RECT device;
     Rect client;
-    if (!clientRect(client)) return;
+    if (!hwnd_ || !GetClientRect(hwnd_, &device) || !clientRect(client)) return;
     SaveDcGuard saved(dc);
     SetBkMode(dc, TRANSPARENT);
-    IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
+    IntersectClipRect(dc, device.left, device.top, device.right, device.bottom);
+    applyScale(dc);
     paintTree(dc, client, false);
 }
 
@@ -280,12 +295,15 @@ void WindowImpl::onPrintClient(HDC dc, LPARAM flags) {
 bool WindowImpl::clientRect(Rect& out) const {
     RECT r;
     if (!hwnd_ || !GetClientRect(hwnd_, &r)) return false;
-    out = {r.left, r.top, r.right, r.bottom};
+    const Size units = unitsOfClient(r.right, r.bottom);
+    out = {0, 0, units.cx, units.cy};
     return true;
 }
 
 void WindowImpl::invalidateRect(const Rect& rect) {
-    const RECT r{rect.left, rect.top, rect.right, rect.bottom};
+    // Rounded outward: every pixel the rectangle's drawing can touch.
+    const Rect d = scale_.toDeviceCovering(rect);
+    const RECT r{d.left, d.top, d.right, d.bottom};
     InvalidateRect(hwnd_, &r, FALSE);
 }
 
@@ -296,10 +314,14 @@ void WindowImpl::requestUpdate(bool immediate) {
         PostMessageW(hwnd_, kUpdateMessage, 0, 0);
 }
 
+bool WindowImpl::cursorDevicePosition(POINT& out) const {
+    return GetCursorPos(&out) && ScreenToClient(hwnd_, &out);
+}
+
 bool WindowImpl::cursorPosition(Point& out) const {
     POINT p;
-    if (!GetCursorPos(&p) || !ScreenToClient(hwnd_, &p)) return false;
-    out = {p.x, p.y};
+    if (!cursorDevicePosition(p)) return false;
+    out = scale_.toUnits(Point{p.x, p.y});
     return true;
 }
 
@@ -330,9 +352,11 @@ void WindowImpl::showCaret(int32_t x, int32_t y) {
     // A system caret where ours is drawn, never shown, so that magnifiers
     // and screen readers can follow typing.
     if (!systemCaret_ || caretX_ != x || caretY_ != y) {
-        if (!systemCaret_) systemCaret_ = CreateCaret(hwnd_, nullptr, caretWidth_, caretHeight_) != FALSE;
+        if (!systemCaret_)
+            systemCaret_ =
+                CreateCaret(hwnd_, nullptr, scale_.toDevice(caretWidth_), scale_.toDevice(caretHeight_)) != FALSE;
         if (systemCaret_) {
-            SetCaretPos(x, y);
+            SetCaretPos(scale_.toDevice(x), scale_.toDevice(y));
             NotifyWinEvent(EVENT_OBJECT_LOCATIONCHANGE, hwnd_, OBJID_CARET, CHILDID_SELF);
         }
     }
@@ -362,18 +386,19 @@ void WindowImpl::onImeStartComposition() {
     if (HWND ime = ImmGetDefaultIMEWnd(hwnd_)) {
         COMPOSITIONFORM form{};
         form.dwStyle = CFS_POINT;
-        form.ptCurrentPos = {caretX_, caretY_};
+        form.ptCurrentPos = {scale_.toDevice(caretX_), scale_.toDevice(caretY_)};
         SendMessageW(ime, WM_IME_CONTROL, IMC_SETCOMPOSITIONWINDOW, reinterpret_cast<LPARAM>(&form));
     }
 }
 
 // --- Tooltip ---------------------------------------------------------------
 
-Point WindowImpl::tooltipPosition(Point cursor, size_t length, int32_t screenWidth) {
-    const int32_t width = static_cast<int32_t>(14 * length);
+Point WindowImpl::tooltipPosition(Point cursor, size_t length, int32_t screenWidth, DpiScale scale) {
+    const int32_t width = scale.toDevice(static_cast<int32_t>(14 * std::min<size_t>(length, 0x1000000)));
+    const int32_t gap = scale.toDevice(2);
     int32_t x = cursor.x;
-    if (x + width + 2 > screenWidth) x = screenWidth - width - 2;
-    return {x, cursor.y + 19};
+    if (x + width + gap > screenWidth) x = screenWidth - width - gap;
+    return {x, cursor.y + scale.toDevice(19)};
 }
 
 bool WindowImpl::createTooltip() {
@@ -398,7 +423,7 @@ void WindowImpl::showTooltip(const std::u16string& text) {
     if (tooltipVisible_ || !createTooltip()) return;
     POINT cursor{};
     GetCursorPos(&cursor);
-    const Point at = tooltipPosition({cursor.x, cursor.y}, text.size(), GetSystemMetrics(SM_CXSCREEN));
+    const Point at = tooltipPosition({cursor.x, cursor.y}, text.size(), GetSystemMetrics(SM_CXSCREEN), scale_);
     SendMessageW(tooltip_.get(), TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
     SendMessageW(tooltip_.get(), TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&toolInfo_));
     tooltipVisible_ = true;
@@ -518,6 +543,9 @@ LRESULT WindowImpl::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
         onPaint();
         return 0;
+    case kDpiChangedMessage:
+        onDpiChanged(wParam, reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_PRINTCLIENT:
         onPrintClient(reinterpret_cast<HDC>(wParam), lParam);
         return 0;
@@ -525,31 +553,31 @@ LRESULT WindowImpl::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         UpdateWindow(hwnd_);
         return 0;
     case WM_LBUTTONDOWN:
-        onButtonDown(wParam, lParam, true);
+        onButtonDown(wParam, unitsParam(lParam), true);
         return 0;
     case WM_RBUTTONDOWN:
-        onButtonDown(wParam, lParam, false);
+        onButtonDown(wParam, unitsParam(lParam), false);
         return 0;
     case WM_LBUTTONUP:
-        onButtonUp(wParam, lParam, true);
+        onButtonUp(wParam, unitsParam(lParam), true);
         return 0;
     case WM_RBUTTONUP:
-        onButtonUp(wParam, lParam, false);
+        onButtonUp(wParam, unitsParam(lParam), false);
         return 0;
     case WM_LBUTTONDBLCLK:
-        onDoubleClick(wParam, lParam, true);
+        onDoubleClick(wParam, unitsParam(lParam), true);
         return 0;
     case WM_RBUTTONDBLCLK:
-        onDoubleClick(wParam, lParam, false);
+        onDoubleClick(wParam, unitsParam(lParam), false);
         return 0;
     case WM_MOUSEMOVE:
-        onMouseMove(wParam, lParam);
+        onMouseMove(wParam, unitsParam(lParam));
         return 0;
     case WM_MOUSEWHEEL:
         onMouseWheel(wParam, lParam);
         return 0;
     case WM_MOUSEHOVER:
-        onMouseHover(wParam, lParam);
+        onMouseHover(wParam, unitsParam(lParam));
         return 0;
     case WM_MOUSELEAVE:
         onMouseLeave(wParam, lParam);

@@ -48,6 +48,8 @@ public:
     // that is no longer drawn, and clients hear of the new page.
     static constexpr UINT kFocusCheckMessage = WM_USER + 2;
     static constexpr size_t kHoverChainLength = 32;
+    // WM_DPICHANGED: the window moved to a monitor of another DPI.
+    static constexpr UINT kDpiChangedMessage = 0x02E0;
     static constexpr COLORREF kCaretColour = RGB(90, 90, 90);
 
     // Builds the root from the layout member and creates the (hidden)
@@ -81,8 +83,29 @@ public:
     void endModal(int32_t code);
 
     // Measures and arranges the root as at creation and resizes the window
-    // to that size without moving it.
+    // to that size (in device pixels) without moving it.
     void updateLayout();
+
+    // --- Scale ---
+    //
+    // Layout, controls and every rectangle of ControlWindow are in units of
+    // a 96-DPI screen; the window is sized, painted and hit in device pixels
+    // at the DPI of its monitor (dpiScale()). At 96 DPI the two are the same
+    // and nothing is converted.
+
+    // The DPI every window made from now on takes instead of its monitor's;
+    // 0 (the default) asks the system. For tests that show windows at other
+    // scales in one process.
+    static void setDpiOverride(int32_t dpi);
+    // The DPI the system gives a new window: its monitor's when the system
+    // knows per-monitor DPI, else the screen's (or the override).
+    static int32_t systemDpi(HWND hwnd);
+    DpiScale dpiScale() const override { return scale_; }
+    // Takes `dpi` as the window's scale: the layout is measured again, the
+    // back buffer, the corners and the caret follow, and everything is
+    // repainted. The window's size is left to the caller.
+    void setDpi(int32_t dpi);
+    void pointerMovedUnder() override;
 
     // --- ControlWindow ---
     void forget(Control& control) override;
@@ -127,10 +150,12 @@ public:
     HWND tooltipWindow() const { return tooltip_.get(); }
     // The screen position a tooltip of `length` characters is shown at for
     // a cursor at `cursor` on a screen `screenWidth` wide.
-    static Point tooltipPosition(Point cursor, size_t length, int32_t screenWidth);
+    // The estimate's pixels scale with `scale`.
+    static Point tooltipPosition(Point cursor, size_t length, int32_t screenWidth, DpiScale scale = {});
 
     // Paints the tree into `dc` as WM_PRINTCLIENT does (font "Default",
-    // transparent background, clip = client area, no caret).
+    // transparent background, clip = client area, no caret), in device
+    // pixels at the window's scale.
     void paintInto(HDC dc);
 
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -160,6 +185,7 @@ private:
     // Message handlers (WindowImpl.cpp and WindowInput.cpp).
     LRESULT onCreate();
     void onSize(int32_t width, int32_t height);
+    void onDpiChanged(WPARAM wParam, const RECT* suggested);
     void onPaint();
     void onPrintClient(HDC dc, LPARAM flags);
     void onButtonDown(WPARAM wParam, LPARAM lParam, bool left);
@@ -194,6 +220,16 @@ private:
     Size layoutSize();
     void layoutRoot(int32_t width, int32_t height);
     void applyRoundCorner(int32_t width, int32_t height);
+    // The layout size for a client area of `width` x `height` device
+    // pixels: the root's own size when it fills exactly that, else the
+    // units that cover it.
+    Size unitsOfClient(int32_t width, int32_t height) const;
+    // Sets the window's scale on `dc` (nothing at 96 DPI); the caller
+    // saved the context's state.
+    void applyScale(HDC dc) const;
+    // A mouse message's client position (device pixels) in layout units.
+    LPARAM unitsParam(LPARAM lParam) const;
+    bool cursorDevicePosition(POINT& out) const;
     bool ensureBackBuffer(int32_t width, int32_t height);
     void paintTree(HDC dc, const Rect& clip, bool withCaret);
     Control* hit(int32_t x, int32_t y) const;
@@ -210,6 +246,7 @@ private:
     void sendMouseMoveAtCursor();
 
     ControlPtr root_;
+    DpiScale scale_;
     Control* capture_ = nullptr;
     Control* focus_ = nullptr;
     Control* rememberedFocus_ = nullptr;

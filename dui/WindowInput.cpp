@@ -105,9 +105,11 @@ void WindowImpl::onMouseMove(WPARAM wParam, LPARAM lParam) {
 }
 
 void WindowImpl::onMouseWheel(WPARAM wParam, LPARAM lParam) {
+    // The wheel's position is on the screen; the event keeps it as it came.
     POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     ScreenToClient(hwnd_, &p);
-    Control* c = hit(p.x, p.y);
+    const Point at = scale_.toUnits(Point{p.x, p.y});
+    Control* c = hit(at.x, at.y);
     if (c && c->enabled()) raise(c, EventCode::MouseWheel, Routing::Bubble, wParam, lParam);
 }
 
@@ -198,14 +200,23 @@ LRESULT WindowImpl::onSetCursor(WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd_, WM_SETCURSOR, wParam, lParam);
 }
 
+// The messages made here carry device pixels, as the system's do.
 void WindowImpl::sendMouseMoveAtCursor() {
-    Point p;
-    if (cursorPosition(p)) SendMessageW(hwnd_, WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+    POINT p;
+    if (cursorDevicePosition(p)) SendMessageW(hwnd_, WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
 }
 
 void WindowImpl::postMouseMoveAtCursor() {
-    Point p;
-    if (cursorPosition(p)) PostMessageW(hwnd_, WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+    POINT p;
+    if (cursorDevicePosition(p)) PostMessageW(hwnd_, WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+}
+
+void WindowImpl::pointerMovedUnder() { postMouseMoveAtCursor(); }
+
+LPARAM WindowImpl::unitsParam(LPARAM lParam) const {
+    if (scale_.identity()) return lParam;
+    const Point p = scale_.toUnits(Point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    return MAKELPARAM(static_cast<WORD>(static_cast<int16_t>(p.x)), static_cast<WORD>(static_cast<int16_t>(p.y)));
 }
 
 // --- Forgetting ------------------------------------------------------------

@@ -120,14 +120,20 @@ void ComboBox::open(Event&) {
     HWND owner = w ? w->nativeHandle() : nullptr;
     Rect r;
     if (!popup || !owner || !windowRect(r)) return;
-    POINT corner{r.left, r.top};
+    // The screen is in device pixels, the box in layout units: the choice
+    // of direction is made in units, the popup placed in pixels.
+    const DpiScale scale = w->dpiScale();
+    const Rect device = scale.toDevice(r);
+    POINT corner{device.left, device.top};
     ClientToScreen(owner, &corner);
     int32_t top = 0;
-    const bool down =
-        opensDownwards(popup->list().itemCount(), r.height(), corner.y, GetSystemMetrics(SM_CYSCREEN), top);
+    const bool down = opensDownwards(popup->list().itemCount(), r.height(), scale.toUnits(corner.y),
+                                     scale.toUnits(GetSystemMetrics(SM_CYSCREEN)), top);
+    const int32_t popupTop = down ? corner.y + device.height()
+                                  : corner.y - scale.toDevice(popupHeight(popup->list().itemCount()));
     // Runs the popup's loop. Handlers inside may destroy this combo box:
     // nothing of it is touched afterwards.
-    popup->open(corner.x, top, r.width(), down, text());
+    popup->open(corner.x, popupTop, r.width(), down, text(), scale.dpi);
 #endif
 }
 

@@ -50,15 +50,18 @@ ComboHelperWnd* ComboHelperWnd::create(ComboBox& combo) {
     return popup;
 }
 
-void ComboHelperWnd::open(int32_t x, int32_t y, int32_t width, bool downwards, const std::u16string& current) {
+void ComboHelperWnd::open(int32_t x, int32_t y, int32_t width, bool downwards, const std::u16string& current,
+                          int32_t dpi) {
     if (open_) return;
     downwards_ = downwards;
+    setDpi(dpi);
     const size_t entries = list_->itemCount();
     const int32_t height = ComboBox::popupHeight(entries);
     Control* root = this->root();
     root->measure(width, height);
     root->arrange({0, 0, width, height});
-    MoveWindow(hwnd_, x, y, width, height, TRUE);
+    const Size device = dpiScale().toDevice(Size{width, height});
+    MoveWindow(hwnd_, x, y, device.cx, device.cy, TRUE);
     Control* chosen = list_->item(0);
     while (chosen && chosen->text() != current) chosen = chosen->nextSibling();
     list_->select(chosen);

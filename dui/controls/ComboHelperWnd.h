@@ -35,13 +35,15 @@ public:
     // The combo box is going: the popup no longer reports to it.
     void forgetCombo() { combo_ = nullptr; }
 
-    // Shows the popup at screen (x, y), `width` wide and as high as its
-    // entries need, sliding downwards or upwards; selects the entry whose
+    // Shows the popup at screen (x, y) (device pixels), `width` layout units
+    // wide and as high as its entries need, drawn at `dpi` (its box's),
+    // sliding downwards or upwards; selects the entry whose
     // text is `current` (none when no entry has it); gives the list the
     // focus and runs the popup loop. Returns once the popup is hidden again,
     // or at once when the window went while the loop ran (the object is then
     // gone).
-    void open(int32_t x, int32_t y, int32_t width, bool downwards, const std::u16string& current);
+    void open(int32_t x, int32_t y, int32_t width, bool downwards, const std::u16string& current,
+              int32_t dpi = DpiScale::kBaseDpi);
     bool openedDownwards() const { return downwards_; }
 
     // Called once the popup is shown and painted, before its loop runs, with

@@ -433,7 +433,11 @@ void Edit::paint(DeviceContext dc, const Rect& bounds, const Rect&) {
                 shown.push_back(u);
         }
         const Rect rect{left, y, right, y + lh};
-        drawTextWithFont(dc, rect, shown, nullptr, textColour_, format);
+        // At a scale the glyphs go where the caret arithmetic puts them.
+        std::vector<int32_t> advances;
+        advances.reserve(shown.size());
+        for (char16_t u : shown) advances.push_back(widths().width(u));
+        drawTextWithAdvances(dc, rect, shown, nullptr, textColour_, format, advances);
         const int32_t a = std::max(selFrom, line.start);
         const int32_t b = std::min(selTo, contentEnd);
         if (a >= b) continue;
@@ -443,7 +447,7 @@ void Edit::paint(DeviceContext dc, const Rect& bounds, const Rect&) {
         IntersectClipRect(dc, x0, y, x1, y + lh);
         const RECT fill{x0, y, x1, y + lh};
         FillRect(dc, &fill, selectionBrush_.get());
-        drawTextWithFont(dc, rect, shown, nullptr, 0, format);
+        drawTextWithAdvances(dc, rect, shown, nullptr, 0, format, advances);
     }
 }
 #else

@@ -2,7 +2,7 @@
 #include "dui/LayoutMath.h"
 
 #ifdef _WIN32
-#include "base/UniqueHandle.h"
+#include "dui/ControlWindow.h"
 #include "dui/controls/SkinDrawing.h"
 #include "dui/TextDraw.h"
 #endif
@@ -10,16 +10,6 @@
 namespace nelvo {
 
 #ifdef _WIN32
-namespace {
-
-// One measuring context for every label, kept for the process.
-HDC measuringDc() {
-    static UniqueDc dc(CreateCompatibleDC(nullptr));
-    return dc.get();
-}
-
-} // namespace
-
 void Label::paint(DeviceContext dc, const Rect& bounds, const Rect& clip) {
     Control::paint(dc, bounds, clip);
     const std::u16string* text = findText(attr::text);
@@ -39,16 +29,13 @@ Size Label::measureOverride(int32_t, int32_t) {
     const Rect padding = rectOr(attr::padding, {});
     Size size{padding.left + padding.right, padding.top + padding.bottom};
     const std::u16string* text = findText(attr::text);
-    HDC dc = measuringDc();
-    if (!text || !dc) return size;
-    HFONT font = controlFont(*this);
-    HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
-    RECT r{0, 0, 0, 0};
-    const int height = DrawTextW(dc, reinterpret_cast<const wchar_t*>(text->c_str()), -1, &r,
-                                 DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    if (previous) SelectObject(dc, previous);
-    size.cx += r.right - r.left;
-    size.cy += height;
+    if (!text) return size;
+    // Measured as it is drawn at the window's scale: a box of this size
+    // holds the text there.
+    const Size extent = measureText(*text, controlFont(*this), DT_SINGLELINE | DT_NOPREFIX,
+                                    window() ? window()->dpiScale() : DpiScale{});
+    size.cx += extent.cx;
+    size.cy += extent.cy;
     return size;
 }
 #else

@@ -219,13 +219,8 @@ void ListBox::onMouseWheel(Event& e) {
     if (!bar) return;
     e.handled = 1;
     bar->setPosition(clampToInt32(bar->position() - static_cast<int64_t>(step()) * (wheelDelta(e) / 60)));
-#ifdef _WIN32
     // The content moved under a still pointer: let the hover follow it.
-    Point p;
-    ControlWindow* w = window();
-    if (w && w->nativeHandle() && w->cursorPosition(p))
-        PostMessageW(w->nativeHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
-#endif
+    if (ControlWindow* w = window()) w->pointerMovedUnder();
 }
 
 void ListBox::onKeyDown(Event& e) {

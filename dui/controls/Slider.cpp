@@ -169,14 +169,8 @@ void Slider::onMouseWheel(Event& e) {
     e.handled = 1;
     ControlWindow* w = window();
     setValue(clampToInt32(static_cast<int64_t>(value_) + wheelDelta(e) / 60));
-#ifdef _WIN32
     // The thumb moved under a still pointer: let the hover follow it.
-    Point p;
-    if (w && LiveSet::contains(this) && w->nativeHandle() && w->cursorPosition(p))
-        PostMessageW(w->nativeHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
-#else
-    (void)w;
-#endif
+    if (w && LiveSet::contains(this)) w->pointerMovedUnder();
 }
 
 } // namespace nelvo

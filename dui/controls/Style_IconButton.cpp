@@ -62,12 +62,10 @@ void Style_IconButton::drawIconAndText(const Style& style, DeviceContext dc, con
     if (ImageRecord* icon = iconName ? findImage(*iconName) : nullptr) {
         int32_t tw = 0, th = 0;
         if (text && (measureEmptyText || !text->empty())) {
-            RECT measured{0, 0, 0, 0};
-            SaveDcGuard saved(dc);
-            if (font) SelectObject(dc, font);
-            DrawTextW(dc, reinterpret_cast<const wchar_t*>(text->c_str()), -1, &measured, DT_CALCRECT | DT_SINGLELINE);
-            tw = measured.right - measured.left;
-            th = measured.bottom - measured.top;
+            const Size measured = measureText(*text, font ? font : static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT)),
+                                              DT_SINGLELINE, dpiScaleOf(dc));
+            tw = measured.cx;
+            th = measured.cy;
         }
         const Placement p = place(rect, icon->width(), icon->height(), tw, th, style.intOr(attr::iconGap, 2),
                                   style.keywordOr(attr::textPlacement, Keyword::Right));

@@ -252,7 +252,11 @@ void TextBox::paint(DeviceContext dc, const Rect& bounds, const Rect& clip) {
     const Rect drawRect{start, textRect.top, std::max(textRect.right, start + buffer_.prefixWidth(buffer_.length(), w) + 1),
                         textRect.bottom};
     constexpr UINT format = DT_NOPREFIX | DT_SINGLELINE | DT_WORDBREAK | DT_VCENTER;
-    drawTextWithFont(dc, drawRect, buffer_.text(), widths_.font(), 0, format);
+    // At a scale the glyphs go where the caret arithmetic puts them.
+    std::vector<int32_t> advances;
+    advances.reserve(buffer_.text().size());
+    for (char16_t u : buffer_.text()) advances.push_back(w.width(u));
+    drawTextWithAdvances(dc, drawRect, buffer_.text(), widths_.font(), 0, format, advances);
     if (!buffer_.hasSelection()) return;
     const int32_t from = std::max(textRect.left, start + buffer_.prefixWidth(buffer_.selectionStart(), w));
     const int32_t to = std::min(textRect.right, start + buffer_.prefixWidth(buffer_.selectionEnd(), w));
@@ -261,7 +265,7 @@ void TextBox::paint(DeviceContext dc, const Rect& bounds, const Rect& clip) {
     IntersectClipRect(dc, mark.left, mark.top, mark.right, mark.bottom);
     const RECT fill{mark.left, mark.top, mark.right, mark.bottom};
     FillRect(dc, &fill, selectionBrush_.get());
-    drawTextWithFont(dc, drawRect, buffer_.text(), widths_.font(), 0, format);
+    drawTextWithAdvances(dc, drawRect, buffer_.text(), widths_.font(), 0, format, advances);
 }
 #else
 void TextBox::paint(DeviceContext dc, const Rect& bounds, const Rect& clip) { Control::paint(dc, bounds, clip); }

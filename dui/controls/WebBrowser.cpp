@@ -154,7 +154,9 @@ void WebBrowser::paint(DeviceContext dc, const Rect& bounds, const Rect& clip) {
     // A window attaches its tree before it has a size, so the browser comes
     // up empty-sized; it is moved over the control once the control is
     // painted where layout put it, and again whenever that place changes.
-    if (inPlaceActive_ && oleObject_ && bounds != placed_) placeBrowser(bounds);
+    // The browser is a native child window: placed in device pixels.
+    const Rect device = window() ? window()->dpiScale().toDevice(bounds) : bounds;
+    if (inPlaceActive_ && oleObject_ && device != placed_) placeBrowser(device);
     Control::paint(dc, bounds, clip);
 }
 

@@ -131,7 +131,7 @@ private:
     HWND hostWindow_ = nullptr;
     HWND browserWindow_ = nullptr;
     bool subclassed_ = false;
-    Rect placed_;  // the rectangle the browser was last given
+    Rect placed_;  // the rectangle the browser was last given, device pixels
     AttachStep attachStep_ = AttachStep::None;
     HRESULT attachResult_ = S_OK;
 };

@@ -3,6 +3,7 @@
 #ifdef _WIN32
 #include "dui/controls/WebBrowserSite.h"
 
+#include "dui/ControlWindow.h"
 #include "dui/controls/WebBrowser.h"
 
 #include <exdispid.h>
@@ -108,6 +109,7 @@ STDMETHODIMP WebBrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPl
     frameInfo->cAccelEntries = 0;
     Rect r;
     owner_->windowRect(r);
+    if (ControlWindow* w = owner_->window()) r = w->dpiScale().toDevice(r);
     *position = toRECT(r);
     if (clip) *clip = toRECT(r);
     return S_OK;

@@ -69,6 +69,14 @@ void photographOpenList(ComboBox&, HWND popup) {
     PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
 }
 
+// Where the last popup opened, on the screen.
+RECT g_popupRect{};
+
+void photographOpenListAndItsPlace(ComboBox& combo, HWND popup) {
+    GetWindowRect(popup, &g_popupRect);
+    photographOpenList(combo, popup);
+}
+
 void photographHalfWay(TabControl& tabs, Control&, int step) {
     if (step != 5) return;
     Rect r;
@@ -260,6 +268,54 @@ TEST_F(GalleryTest, ComboListOpenDownAndUpAndATabSlidingIn) {
     EXPECT_EQ(*chosen, u"关于");
     for (const std::wstring& picture : pictures)
         EXPECT_NE(GetFileAttributesW(picture.c_str()), INVALID_FILE_ATTRIBUTES) << "no picture taken";
+}
+
+// The gallery at 144 DPI: the window at one and a half times its layout
+// size with everything drawn at that scale (controls-gallery-dpi144.png),
+// the pointer read at the scale, and the combo box's list opened right under
+// its box, as wide as the box on the screen (controls-combobox-open-dpi144).
+TEST_F(GalleryTest, AtOneAndAHalfTimesTheScale) {
+    DestroyWindow(hwnd_);
+    pump(20);
+    std::string error;
+    ControlPtr root = loadLayout(u"gallery.xml", &error);
+    ASSERT_TRUE(root) << error;
+    WindowImpl::setDpiOverride(144);
+    window_ = WindowImpl::create(std::move(root), WS_POPUP, 0, &error);
+    WindowImpl::setDpiOverride(0);
+    ASSERT_TRUE(window_) << error;
+    hwnd_ = window_->handle();
+    const DpiScale scale = window_->dpiScale();
+    ASSERT_EQ(scale.dpi, 144);
+    SetWindowPos(hwnd_, nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    UpdateWindow(hwnd_);
+    pump(50);
+    RECT w;
+    GetWindowRect(hwnd_, &w);
+    const Rect units = window_->root()->bounds();
+    EXPECT_EQ(w.right - w.left, scale.toDevice(units.width()));
+    EXPECT_EQ(w.bottom - w.top, scale.toDevice(units.height()));
+    EXPECT_TRUE(test::saveWindowPng(hwnd_, test::screenshotDir() + L"\\controls-gallery-dpi144.png"));
+
+    Control& combo = control(206);
+    Rect box;
+    combo.windowRect(box);
+    const Rect device = scale.toDevice(box);
+    const POINT press{device.left + 60, device.top + 20};
+    send(WM_MOUSEMOVE, 0, press);
+    EXPECT_TRUE(combo.hasFlag(ControlFlag::Hovered)) << "the pointer is read at the scale";
+    g_window = hwnd_;
+    g_picture = L"controls-combobox-open-dpi144";
+    g_popupRect = {};
+    ComboHelperWnd::setShownHook(&photographOpenListAndItsPlace);
+    send(WM_LBUTTONDOWN, MK_LBUTTON, press);
+    send(WM_LBUTTONUP, 0, press);
+    ComboHelperWnd::setShownHook(nullptr);
+    EXPECT_EQ(g_popupRect.left, w.left + device.left);
+    EXPECT_EQ(g_popupRect.top, w.top + device.bottom);
+    EXPECT_EQ(g_popupRect.right - g_popupRect.left, device.width());
+    EXPECT_EQ(g_popupRect.bottom - g_popupRect.top, scale.toDevice(ComboBox::popupHeight(static_cast<ComboBox&>(combo).itemCount())));
 }
 
 // The win events raised for the gallery's window: event and child id.

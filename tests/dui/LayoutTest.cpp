@@ -5,6 +5,7 @@
 
 #include "dui/Canvas.h"
 #include "dui/DockPanel.h"
+#include "dui/DpiScale.h"
 #include "dui/Grid.h"
 #include "dui/StackPanel.h"
 
@@ -268,6 +269,37 @@ TEST_F(LayoutTest, HostileNumbersWrapInsteadOfOverflowing) {
     layout(INT32_MAX, INT32_MAX);
     ASSERT_TRUE(e->windowRect(r));
     EXPECT_EQ(r, (Rect{INT32_MIN + 94, 0, INT32_MIN + 104, 10}));
+}
+
+// Layout units against device pixels at the four scales: what a layout
+// rectangle draws (rounded to the nearest pixel) lies inside what its
+// invalidation repaints, the layout clip of a repainted device rectangle
+// covers it, and 96 DPI converts nothing.
+TEST(DpiScaleTest, RepaintsCoverWhatIsDrawnAtEveryScale) {
+    const Rect rects[] = {{0, 0, 504, 366}, {3, 7, 4, 8}, {-5, -3, 11, 1}, {1, 1, 2, 2}, {-7, 5, -2, 9}};
+    for (int32_t dpi : {96, 120, 144, 192}) {
+        const DpiScale scale{dpi};
+        for (const Rect& r : rects) {
+            const Rect drawn = scale.toDevice(r), repainted = scale.toDeviceCovering(r);
+            EXPECT_TRUE(repainted.left <= drawn.left && repainted.top <= drawn.top && repainted.right >= drawn.right &&
+                        repainted.bottom >= drawn.bottom)
+                << dpi;
+            const Rect units = scale.toUnitsCovering(r);
+            const Rect back = scale.toDeviceCovering(units);
+            EXPECT_TRUE(back.left <= r.left && back.top <= r.top && back.right >= r.right && back.bottom >= r.bottom)
+                << dpi;
+            if (scale.identity()) {
+                EXPECT_EQ(drawn, r);
+                EXPECT_EQ(repainted, r);
+                EXPECT_EQ(units, r);
+            }
+        }
+    }
+    // Halves round up, as GDI's transform rounds them; a pointer in a pixel
+    // is in the unit that covers it, left of zero too.
+    EXPECT_EQ(DpiScale{120}.toDevice(Size{504, 366}), (Size{630, 458}));
+    EXPECT_EQ(DpiScale{192}.toDevice(Size{504, 366}), (Size{1008, 732}));
+    EXPECT_EQ(DpiScale{144}.toUnits(Point{755, -1}), (Point{503, -1}));
 }
 
 } // namespace

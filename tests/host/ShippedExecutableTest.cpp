@@ -91,4 +91,11 @@ TEST_F(ShippedExecutable, HasItsIconAndManifest) {
     for (size_t at = manifest.find("supportedOS"); at != std::string::npos; at = manifest.find("supportedOS", at + 1))
         ++count;
     EXPECT_EQ(count, 2u);
+    // DPI-aware, so that the system never stretches the window as a bitmap:
+    // per monitor where the system knows it, system-wide before.
+    EXPECT_NE(manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>"),
+              std::string::npos);
+    EXPECT_NE(manifest.find("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+                            "PerMonitorV2, PerMonitor</dpiAwareness>"),
+              std::string::npos);
 }

@@ -31,8 +31,48 @@ bool similarColour(uint32_t a, uint32_t b) {
 
 std::wstring setupProgram() { return outDir() + L"\\setup.exe"; }
 
+namespace {
+
+// Where Wine keeps the screen's DPI for the programs it starts; each reads
+// it once, when it starts.
+const wchar_t kDpiKey[] = L"Control Panel\\Desktop";
+const wchar_t kDpiValue[] = L"LogPixels";
+
+bool readDpi(DWORD& dpi) {
+    DWORD size = sizeof dpi;
+    return RegGetValueW(HKEY_CURRENT_USER, kDpiKey, kDpiValue, RRF_RT_REG_DWORD, nullptr, &dpi, &size) ==
+           ERROR_SUCCESS;
+}
+
+void writeDpi(const DWORD* dpi) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kDpiKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    if (dpi)
+        RegSetValueExW(key, kDpiValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(dpi), sizeof *dpi);
+    else
+        RegDeleteValueW(key, kDpiValue);
+    RegCloseKey(key);
+}
+
+} // namespace
+
+int32_t prefixDpi() {
+    DWORD dpi = 0;
+    return readDpi(dpi) && dpi >= 48 && dpi <= 960 ? int32_t(dpi) : DpiScale::kBaseDpi;
+}
+
+PrefixDpi::PrefixDpi(int32_t dpi) {
+    had_ = readDpi(before_);
+    const DWORD value = DWORD(dpi);
+    writeDpi(&value);
+}
+
+PrefixDpi::~PrefixDpi() { writeDpi(had_ ? &before_ : nullptr); }
+
 WizardSession::WizardSession(const WizardLayout& layout, std::wstring name, std::wstring exe)
-    : layout_(layout), name_(std::move(name)), exe_(std::move(exe)) {}
+    : layout_(layout), name_(std::move(name)), exe_(std::move(exe)), scale_{prefixDpi()} {}
 
 WizardSession::~WizardSession() {
     if (!process_.running()) return;
@@ -86,7 +126,25 @@ RECT WizardSession::windowRect() const {
 
 POINT WizardSession::screenPoint(POINT windowPoint) const {
     const RECT r = windowRect();
-    return {r.left + windowPoint.x, r.top + windowPoint.y};
+    return {r.left + scale_.toDevice(windowPoint.x), r.top + scale_.toDevice(windowPoint.y)};
+}
+
+int WizardSession::lightTextRows(int32_t id) const {
+    const RECT unit = layout_.controlRect(id);
+    const POINT a = screenPoint({unit.left, unit.top}), b = screenPoint({unit.right, unit.bottom});
+    std::vector<uint32_t> pixels;
+    if (b.x <= a.x || b.y <= a.y || !captureScreen(RECT{a.x, a.y, b.x, b.y}, pixels)) return 0;
+    const int width = b.x - a.x;
+    int rows = 0;
+    for (int y = 0; y < b.y - a.y; ++y) {
+        bool light = false;
+        for (int x = 0; x < width && !light; ++x) {
+            const uint32_t p = pixels[size_t(y * width + x)];
+            light = (p & 0xFF) > 200 && ((p >> 8) & 0xFF) > 200 && ((p >> 16) & 0xFF) > 200;
+        }
+        rows += light;
+    }
+    return rows;
 }
 
 DWORD WizardSession::click(int32_t id) {
@@ -172,20 +230,23 @@ double WizardSession::progressFill() const {
     const POINT left = screenPoint({bar.left + 2, y});
     std::vector<uint32_t> row;
     const int width = bar.right - bar.left - 4;
-    if (width <= 0 || !captureScreen(RECT{left.x, left.y, left.x + width, left.y + 1}, row)) return -1;
+    const int pixels = scale_.toDevice(width);
+    if (width <= 0 || !captureScreen(RECT{left.x, left.y, left.x + pixels, left.y + 1}, row)) return -1;
+    // The row is in device pixels; the background's picture in layout units.
+    auto at = [&](int unit) { return row[size_t(std::min(pixels - 1, scale_.toDevice(unit)))] & 0xFFFFFF; };
     // Pass 1: the bar is there when most of its row is not the window's
     // background (the finish page draws nothing there).
     int covered = 0;
     for (int i = 0; i < width; ++i) {
         const int64_t bg = layout_.backgroundPixel(bar.left + 2 + i, y);
-        if (bg < 0 || !similarColour(row[size_t(i)] & 0xFFFFFF, uint32_t(bg))) ++covered;
+        if (bg < 0 || !similarColour(at(i), uint32_t(bg))) ++covered;
     }
     if (covered <= width / 2) return -1;
     // Pass 2: the filled part runs from the left up to where the row takes
     // the colour of its empty right end.
-    const uint32_t empty = row[size_t(width - 1)] & 0xFFFFFF;
+    const uint32_t empty = at(width - 1);
     int filled = 0;
-    while (filled < width && !similarColour(row[size_t(filled)] & 0xFFFFFF, empty)) ++filled;
+    while (filled < width && !similarColour(at(filled), empty)) ++filled;
     return double(filled) / width;
 }
 
@@ -246,7 +307,8 @@ void closeWizardsOnSight(RunOptions& options) {
         if (describeWindow(window).caption != kWizardTitle) return;
         static const WizardLayout layout(setupProgram());
         const POINT close = layout.controlCentre(wizard::kClose);
-        clickAt(window, close.x, close.y);
+        const DpiScale scale{prefixDpi()};
+        clickAt(window, scale.toDevice(close.x), scale.toDevice(close.y));
     };
     options.chooseButton = [](const SeenWindow& box) { return box.caption == L"退出安装程序" ? IDYES : IDOK; };
 }
@@ -268,7 +330,7 @@ WalkResult walkFreshInstall(WizardSession& session) {
         session.shot(L"failed");
         return walk;
     };
-    if (!session.start()) return fail("the wizard window did not show");
+    if (!session.window() && !session.start()) return fail("the wizard window did not show");
     walk.paintedMs = session.startToPaintedMs();
     session.shot(L"licence-page");
     session.click(wizard::kAccept);

@@ -6,6 +6,7 @@
 // out/screenshots/<name>-NN-<what>.png; a session that ends with the program
 // still running leaves a screenshot of the whole screen and ends it.
 
+#include "dui/DpiScale.h"
 #include "tests/support/ProcessDriver.h"
 #include "tests/support/WizardLayout.h"
 
@@ -22,7 +23,7 @@ inline constexpr wchar_t kWizardTitle[] = L"安装Nelvo";
 
 // Control ids of the shipped markup that the walks use.
 namespace wizard {
-constexpr int32_t kMinimise = 1000, kClose = 1001, kLicenceText = 2001, kLicenceCancel = 2002, kAccept = 2003,
+constexpr int32_t kMinimise = 1000, kClose = 1001, kTitle = 1002, kLicenceText = 2001, kLicenceCancel = 2002, kAccept = 2003,
                   kFolderBox = 3001,
                   kBrowse = 3002, kFolderCancel = 3003, kInstall = 3004, kProgressBar = 4001, kRunProduct = 5002,
                   kFinish = 5003;
@@ -30,6 +31,23 @@ constexpr int32_t kMinimise = 1000, kClose = 1001, kLicenceText = 2001, kLicence
 
 // The setup program of this build: out\setup.exe.
 std::wstring setupProgram();
+
+// The DPI Wine gives the programs started in the prefix (its LogPixels
+// setting; 96 when it has none).
+int32_t prefixDpi();
+// The prefix at another DPI for the programs started while this lives; the
+// setting it had comes back afterwards.
+class PrefixDpi {
+public:
+    explicit PrefixDpi(int32_t dpi);
+    ~PrefixDpi();
+    PrefixDpi(const PrefixDpi&) = delete;
+    PrefixDpi& operator=(const PrefixDpi&) = delete;
+
+private:
+    bool had_ = false;
+    DWORD before_ = 0;
+};
 
 class WizardSession {
 public:
@@ -47,6 +65,12 @@ public:
     RECT startRect() const { return startRect_; }
     ChildProcess& process() { return process_; }
     RECT windowRect() const;
+    // The scale the program draws at: the prefix's DPI when the session was
+    // made. The layout's positions are scaled by it on the screen.
+    DpiScale scale() const { return scale_; }
+    // How many pixel rows of a control's place on the screen show light
+    // text (every channel above 200): the height of white text.
+    int lightTextRows(int32_t id) const;
 
     // A click on the middle of a control; the tick count of its release.
     DWORD click(int32_t id);
@@ -98,6 +122,7 @@ private:
     DWORD paintedMs_ = 0;
     RECT startRect_{0, 0, 0, 0};
     int shots_ = 0;
+    DpiScale scale_;
     std::vector<HWND> answered_;
 };
 
@@ -119,7 +144,8 @@ struct WalkResult {
 // A whole installation as a new user makes it: accept the licence, keep the
 // proposed folder (which must be absent or empty), install, watch the
 // progress, finish with "run Nelvo" left as it is. Every page is
-// photographed; the program has ended when it returns ok.
+// photographed; the program has ended when it returns ok. A session already
+// started goes on from its first page.
 WalkResult walkFreshInstall(WizardSession& session);
 
 } // namespace nelvo::test
