@@ -77,6 +77,11 @@ lua_State* newWorkerState(const LzPackage& package, NotificationSink& sink, Undo
 void registerWorkerFunctions(lua_State* L, const LzPackage& package, NotificationSink& sink,
                              UndoJournal* journal = nullptr);
 
+// Registers asUser (above) alone as a global, for the uninstaller's state,
+// whose removal in the user's places runs with the user's rights as well.
+// Stack unchanged.
+void registerAsUser(lua_State* L);
+
 // The code of a notification as the install scripts write it, "{code=N" at
 // its start; 0 when it has none.
 int notificationCode(std::string_view text);
