@@ -116,11 +116,17 @@ bool createFolderPath(std::wstring_view path, FolderOps& ops) {
         if (end == std::wstring::npos) end = full.size();
         if (end > start) {
             const FolderOps::Node next = ops.makeFolder(current, full.substr(start, end - start), kind);
+            const DWORD error = GetLastError();
             ops.close(current);
             current = next;
+            SetLastError(error);
         }
         start = end + 1;
     }
+    // The system's error for what ended the walk, as making the folder by
+    // name would give it: a file in the folder's place, a link refused.
+    if (kind == FileKind::File) SetLastError(ERROR_ALREADY_EXISTS);
+    if (kind == FileKind::Link) SetLastError(ERROR_ACCESS_DENIED);
     if (!current) return false;
     ops.close(current);
     return kind == FileKind::Folder;

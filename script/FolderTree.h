@@ -62,7 +62,9 @@ FolderOps& systemFolderOps();
 // through a link: a link (or a file) anywhere on the path ends the walk, and
 // nothing is made below it. The path is made full against the current
 // folder first; "/" counts as "\", and doubled and trailing separators do
-// not count. True when the walk reached the whole path as a folder.
+// not count. True when the walk reached the whole path as a folder; on
+// false GetLastError says why (ERROR_ALREADY_EXISTS: a file in a folder's
+// place, ERROR_ACCESS_DENIED: a link on the way).
 bool createFolderPath(std::wstring_view path, FolderOps& ops = systemFolderOps());
 
 // Deletes the folder with everything in it, as far as it can. The walk opens
