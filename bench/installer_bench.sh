@@ -11,8 +11,12 @@
 # folders and files in the same order, the device tool's removal run before
 # the files (it fails to start on a first installation, as ours does), the
 # driver installation or the filter registration after them (the branch our
-# install script takes on this system), the counter tool, the move of the
-# default settings and the clean-up of the data folder.
+# install script takes on this system), the product's registration (the
+# same registry values and uninstall entry, the crash dumper's library
+# registered with regsvr32, the three shortcuts), the counter tool, the move
+# of the default settings and the clean-up of the data folder. Our install
+# does the registration on its worker before the finish page, so both
+# measures include it.
 #
 # Then, warm and alternately, RUNS times each, it measures
 #   - install time: our headless install (luarun --package, the worker's
@@ -138,7 +142,47 @@ EOF
   else
     echo "  ExecWait 'regsvr32 /s \"\$INSTDIR\\Nelvo.ax\"'"
   fi
+  # The product's registration, as LG.lua's registerNelvo does it before
+  # the finish page: the same values, the crash dumper's library, the
+  # shortcuts for all users.
+  local policy='SOFTWARE\Microsoft\Internet Explorer\Low Rights\ElevationPolicy\{CACBA33C-A5E5-43CD-9287-8C075425FC26}'
+  local entry='Software\Microsoft\Windows\CurrentVersion\Uninstall\QuentNelvo'
   cat <<EOF
+  WriteRegStr HKCU "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run" "QuentNelvo Daemon" "\$APPDATA\\Nelvo\\codecs\\nelvomon.exe"
+  WriteRegStr HKCU "Software\\QuentNelvo" "InstallPath" "\$INSTDIR\\"
+  WriteRegStr HKCU "Software\\QuentNelvo" "Run" "\$INSTDIR\\Nelvo.exe"
+  WriteRegDWORD HKCU "Software\\QuentNelvo" "Skin" 1
+  WriteRegStr HKCU "Software\\QuentNelvo" "Source" "web"
+  WriteRegStr HKCU "Software\\QuentNelvo" "Version" "2.0.0.69"
+  WriteRegStr HKLM "$policy" "AppName" "Nelvo.exe"
+  WriteRegStr HKLM "$policy" "AppPath" "\$INSTDIR\\"
+  WriteRegDWORD HKLM "$policy" "Policy" 524291
+  WriteRegStr HKCR "zhibo" "" "URL:Quent直播专用链"
+  WriteRegStr HKCR "zhibo" "URL Protocol" "\$INSTDIR\\Nelvo.exe"
+  WriteRegStr HKCR "zhibo\\shell\\open\\command" "" '"\$INSTDIR\\Nelvo.exe" %1'
+  WriteRegStr HKCR ".flv" "" "qxflv"
+  WriteRegStr HKCR "qxflv\\shell\\open\\command" "" '"\$INSTDIR\\Nelvo.exe" %1'
+  WriteRegStr HKCR ".m4a" "" "qxm4a"
+  WriteRegStr HKCR "qxm4a\\shell\\open\\command" "" '"\$INSTDIR\\Nelvo.exe" %1'
+  WriteRegStr HKLM "$entry" "DisplayIcon" '"\$INSTDIR\\Nelvo.exe"'
+  WriteRegStr HKLM "$entry" "DisplayName" "Nelvo"
+  WriteRegStr HKLM "$entry" "DisplayVersion" "2.0.0.69"
+  WriteRegStr HKLM "$entry" "Publisher" "Quent Technology Co., Ltd."
+  WriteRegStr HKLM "$entry" "UninstallString" '"\$INSTDIR\\unins000.exe"'
+  WriteRegStr HKLM "$entry" "URLInfoAbout" "https://www.quent.example/nelvo"
+  WriteRegStr HKLM "$entry" "InstallLocation" "\$INSTDIR\\"
+  WriteRegDWORD HKLM "$entry" "EstimatedSize" 18000
+  WriteRegStr HKLM "$entry" "InstallDate" "20261208"
+  WriteRegDWORD HKLM "$entry" "NoModify" 1
+  WriteRegDWORD HKLM "$entry" "NoRepair" 1
+  ExecWait 'regsvr32 /s "\$INSTDIR\\nelvodumper.dll"'
+  ReadRegStr \$1 HKLM "Software\\Classes\\CLSID\\{F93A0F10-9A4D-4EF4-B8DC-04AFAC5C73E6}\\InprocServer32" ""
+  SetShellVarContext all
+  CreateDirectory "\$SMPROGRAMS\\Nelvo"
+  CreateShortCut "\$SMPROGRAMS\\Nelvo\\Nelvo.lnk" "\$INSTDIR\\Nelvo.exe"
+  CreateShortCut "\$SMPROGRAMS\\Nelvo\\卸载 Nelvo.lnk" "\$INSTDIR\\unins000.exe"
+  CreateShortCut "\$DESKTOP\\Nelvo.lnk" "\$INSTDIR\\Nelvo.exe"
+  SetShellVarContext current
   Exec '"\$INSTDIR\\nelvocount.exe" app install 2.0.0.69'
   Rename "\$INSTDIR\\config_default" "\$APPDATA\\Nelvo\\codecs\\config_default"
   RMDir "\$APPDATA\\Nelvo\\Effect\\skinwhitening"
