@@ -135,14 +135,14 @@ bool threadActsAsUser() {
     return true;
 }
 
-bool actingWithAdministratorRights() {
+bool administratorsEnabled(HANDLE token) {
     SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
     PSID administrators = nullptr;
     if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
                                   &administrators))
         return true;
     BOOL member = TRUE;
-    if (!CheckTokenMembership(nullptr, administrators, &member)) member = TRUE;
+    if (!CheckTokenMembership(token, administrators, &member)) member = TRUE;
     FreeSid(administrators);
     return member != FALSE;
 }

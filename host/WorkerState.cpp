@@ -150,7 +150,7 @@ int asUser(lua_State* L) {
             lua_pushboolean(L, 0);
             return 1;
         }
-        RunLog::write("rights", std::string_view(actingWithAdministratorRights()
+        RunLog::write("rights", std::string_view(administratorsEnabled()
                                                      ? "the user's, an administrator"
                                                      : "the user's, without administrator rights"));
         status = lua_pcall(L, 0, 0, 0);

@@ -16,7 +16,8 @@
 //                                   missing or damaged)
 //   asUser(f) -> boolean            calls f with the user's own rights (the
 //                                   work in the user's places); false when
-//                                   there are none, f then not called
+//                                   there are none, f then not called; the
+//                                   run's log says which rights they were
 // Members are decoded ahead of the script on a thread of the state's own,
 // in the order the script being run names them (see MemberPrefetcher.h);
 // what reaches the disk, and when, is still up to extractFile.

@@ -346,19 +346,6 @@ TEST_F(WorkerTest, RunsWithoutSuccessAreTakenBack) {
     RemoveDirectoryW(dir.c_str());
 }
 
-// Whether a token has the Administrators group enabled.
-bool administratorsEnabled(HANDLE token) {
-    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-    PSID administrators = nullptr;
-    if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                  &administrators))
-        return true;
-    BOOL member = TRUE;
-    CheckTokenMembership(token, administrators, &member);
-    FreeSid(administrators);
-    return member != FALSE;
-}
-
 DWORD WINAPI undoJournal(void* journal) {
     static_cast<UndoJournal*>(journal)->undo();
     return 0;
