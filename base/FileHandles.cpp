@@ -5,15 +5,6 @@
 #include <cstdint>
 #include <string_view>
 
-extern "C" {
-// The attributes of a name relative to a folder handle, a link not followed.
-struct NelvoBasicInformation {
-    LARGE_INTEGER creationTime, lastAccessTime, lastWriteTime, changeTime;
-    ULONG fileAttributes;
-};
-NTSTATUS NTAPI NtQueryAttributesFile(POBJECT_ATTRIBUTES attributes, NelvoBasicInformation* information);
-}
-
 namespace nelvo {
 namespace {
 
@@ -46,16 +37,10 @@ FileKind kindOfHandle(HANDLE handle, bool& reparse) {
     return (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FileKind::Folder : FileKind::File;
 }
 
-// The attributes of `name` in `folder` (or of the full NT path `name`
-// without one) by name, a link not followed; INVALID_FILE_ATTRIBUTES when
-// unknown. Asked by the folder's path: Wine answers no query relative to a
-// handle.
-DWORD attributesByName(HANDLE folder, const std::wstring& name, OBJECT_ATTRIBUTES& attributes) {
-    if (!folder) {
-        NelvoBasicInformation information{};
-        return NT_SUCCESS(NtQueryAttributesFile(&attributes, &information)) ? information.fileAttributes
-                                                                             : INVALID_FILE_ATTRIBUTES;
-    }
+// The attributes of `name` in `folder` by name, a link not followed;
+// INVALID_FILE_ATTRIBUTES when unknown. Asked by the folder's path: Wine
+// answers no query relative to a handle.
+DWORD attributesByName(HANDLE folder, const std::wstring& name) {
     wchar_t path[MAX_PATH * 2];
     const DWORD n = GetFinalPathNameByHandleW(folder, path, MAX_PATH * 2, VOLUME_NAME_DOS);
     if (n == 0 || n >= MAX_PATH * 2) return INVALID_FILE_ATTRIBUTES;
@@ -74,15 +59,19 @@ OpenedFile openName(HANDLE folder, const std::wstring& name, DWORD access) {
     // follows a link when it opens it (Wine, for a link of the host's file
     // system) still marks the link there. Only a hint: the handle decides,
     // and a name marked so whose handle is not a link is left alone.
-    const DWORD byName = attributesByName(folder, name, attributes);
+    // A drive root (opened without a folder) is no link and is opened as the
+    // volume's root: Wine would otherwise open the link its drive is made of.
+    const bool root = folder == nullptr;
+    const DWORD byName = root ? INVALID_FILE_ATTRIBUTES : attributesByName(folder, name);
 
     HANDLE handle = nullptr;
     IO_STATUS_BLOCK io{};
     const NTSTATUS status =
         NtCreateFile(&handle, access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, &attributes, &io, nullptr, 0, kShareAll,
-                     kFileOpen, FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+                     kFileOpen, (root ? 0 : FILE_OPEN_REPARSE_POINT) | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
     if (!NT_SUCCESS(status)) {
         opened.kind = (status == kNameNotFound || status == kPathNotFound) ? FileKind::Absent : FileKind::Failed;
+        SetLastError(RtlNtStatusToDosError(status));
         return opened;
     }
     opened.handle.reset(handle);
@@ -108,18 +97,29 @@ OpenedFile openInFolder(HANDLE folder, const std::wstring& name, DWORD access) {
     return openName(folder, name, access);
 }
 
-OpenedFile createInFolder(HANDLE folder, const std::wstring& name, DWORD access) {
-    OpenedFile made;
-    if (!folder || !isName(name)) return made;
+namespace {
+
+// A new file or folder `name` in `folder`, never over anything there.
+NTSTATUS createName(HANDLE folder, const std::wstring& name, DWORD access, ULONG share, ULONG options,
+                    HANDLE& handle) {
     UNICODE_STRING text = counted(name);
     OBJECT_ATTRIBUTES attributes;
     InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
-    HANDLE handle = nullptr;
     IO_STATUS_BLOCK io{};
     constexpr ULONG kFileCreate = 2;  // FILE_CREATE: fails when the name exists
-    const NTSTATUS status = NtCreateFile(&handle, access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, &attributes, &io,
-                                         nullptr, FILE_ATTRIBUTE_NORMAL, kShareAll & ~FILE_SHARE_WRITE, kFileCreate,
-                                         FILE_NON_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+    return NtCreateFile(&handle, access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, &attributes, &io, nullptr,
+                        FILE_ATTRIBUTE_NORMAL, share, kFileCreate, options | FILE_SYNCHRONOUS_IO_NONALERT, nullptr,
+                        0);
+}
+
+} // namespace
+
+OpenedFile createInFolder(HANDLE folder, const std::wstring& name, DWORD access) {
+    OpenedFile made;
+    if (!folder || !isName(name)) return made;
+    HANDLE handle = nullptr;
+    const NTSTATUS status =
+        createName(folder, name, access, kShareAll & ~FILE_SHARE_WRITE, FILE_NON_DIRECTORY_FILE, handle);
     if (!NT_SUCCESS(status)) {
         SetLastError(RtlNtStatusToDosError(status));
         return made;
@@ -127,6 +127,31 @@ OpenedFile createInFolder(HANDLE folder, const std::wstring& name, DWORD access)
     made.handle.reset(handle);
     made.kind = FileKind::File;
     return made;
+}
+
+OpenedFile openOrMakeFolder(HANDLE folder, const std::wstring& name, DWORD access) {
+    if (!folder || !isName(name)) return {};
+    OpenedFile opened = openName(folder, name, access);
+    if (opened.kind != FileKind::Absent) {
+        if (opened.kind != FileKind::Folder) opened.handle.reset();
+        return opened;
+    }
+    HANDLE handle = nullptr;
+    const NTSTATUS status = createName(folder, name, access, kShareAll, FILE_DIRECTORY_FILE, handle);
+    constexpr NTSTATUS kNameCollision = NTSTATUS(0xC0000035L);
+    if (status == kNameCollision) {
+        // Made by someone else meanwhile: judged as any folder that was there.
+        opened = openName(folder, name, access);
+        if (opened.kind != FileKind::Folder) opened.handle.reset();
+        return opened;
+    }
+    if (!NT_SUCCESS(status)) {
+        SetLastError(RtlNtStatusToDosError(status));
+        return {};
+    }
+    opened.handle.reset(handle);
+    opened.kind = FileKind::Folder;
+    return opened;
 }
 
 bool splitLastPart(const std::wstring& path, std::wstring& folder, std::wstring& name) {
@@ -168,6 +193,12 @@ OpenedFile openWithoutLinks(const std::wstring& path, DWORD access) {
     }
     if (!parts.empty() && current.kind == FileKind::File) return {};  // a file on the way
     return current;
+}
+
+OpenedFile openParentWithoutLinks(const std::wstring& path, std::wstring& name, DWORD access) {
+    std::wstring folder;
+    if (!splitLastPart(path, folder, name)) return {};
+    return openWithoutLinks(folder, access);
 }
 
 bool listFolder(HANDLE folder, std::vector<FolderEntry>& entries) {

@@ -41,19 +41,33 @@ struct OpenedFile {
 // Opens `name` (a single part: no separator, not "." or "..") inside the
 // opened folder `folder`, as itself. `access` is what the caller will do
 // through the handle (DELETE, FILE_LIST_DIRECTORY, GENERIC_READ, ...);
-// reading the attributes and waiting on the handle are always added.
+// reading the attributes and waiting on the handle are always added. When
+// the open fails, GetLastError says why (ERROR_SHARING_VIOLATION: another
+// program holds it).
 OpenedFile openInFolder(HANDLE folder, const std::wstring& name, DWORD access);
 
-// Makes a new file `name` inside the opened folder `folder`: File with the handle when it was made, Failed when the name is taken or
-// the file cannot be made (GetLastError says which: ERROR_FILE_EXISTS for a
-// taken name).
+// Makes a new file `name` inside the opened folder `folder`: File with the
+// handle when it was made, Failed when the name is taken or the file cannot
+// be made (GetLastError says which: ERROR_FILE_EXISTS for a taken name).
 OpenedFile createInFolder(HANDLE folder, const std::wstring& name, DWORD access);
+
+// Opens the folder `name` inside the opened folder `folder` as itself, and
+// makes it when nothing is there (it then takes what its parent passes on):
+// Folder with the handle. What is there instead is given without a handle
+// (File, Link), Failed when it can be neither opened nor made (GetLastError
+// says why).
+OpenedFile openOrMakeFolder(HANDLE folder, const std::wstring& name, DWORD access);
 
 // Opens a full path ("X:\...") part by part from the drive root, each part
 // in the handle of the one above it. A link on the way gives Link without a
 // handle; the last part is opened as openInFolder does. Anything but a full
 // path on a drive gives Failed.
 OpenedFile openWithoutLinks(const std::wstring& path, DWORD access);
+
+// The folder of the full path `path`, opened as openWithoutLinks opens it
+// with `access`, and the path's last part in `name`. Failed for a path with
+// no folder part or no last part.
+OpenedFile openParentWithoutLinks(const std::wstring& path, std::wstring& name, DWORD access);
 
 struct FolderEntry {
     std::wstring name;

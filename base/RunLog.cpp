@@ -1,6 +1,6 @@
 #include "base/RunLog.h"
 
-#include "base/PathChecks.h"
+#include "base/FileHandles.h"
 #include "base/TextConvert.h"
 #include "base/UniqueHandle.h"
 
@@ -42,10 +42,17 @@ bool RunLog::open(std::wstring_view path) {
     Log& log = theLog();
     const std::lock_guard<std::mutex> guard(log.lock);
     if (log.file) return false;
-    const std::wstring name(path);
-    if (passesThroughLink(name)) return false;
-    UniqueFileHandle file(CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    // Made new inside the handle of its folder, which was opened with no
+    // link on its way: neither a link in place of the folder nor one at the
+    // name can send the log elsewhere.
+    wchar_t full[MAX_PATH * 2];
+    const DWORD n = GetFullPathNameW(std::wstring(path).c_str(), MAX_PATH * 2, full, nullptr);
+    if (path.empty() || n == 0 || n >= MAX_PATH * 2) return false;
+    std::wstring name;
+    const OpenedFile folder = openParentWithoutLinks(std::wstring(full, n), name, FILE_ADD_FILE | FILE_TRAVERSE);
+    if (folder.kind != FileKind::Folder) return false;
+    OpenedFile made = createInFolder(folder.handle.get(), name, GENERIC_WRITE);
+    UniqueFileHandle file = std::move(made.handle);
     if (!file) return false;
     log.file = std::move(file);
     log.start = GetTickCount64();

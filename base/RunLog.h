@@ -5,9 +5,11 @@
 // did up to then. Without open() every call is a test of one flag and
 // nothing is written.
 //
-// The file is created new: a name that exists, a link at the name or a
-// path through a link is refused (the administrator gave the path, but the
-// folder may be one a user can write). Any thread; lines never interleave.
+// The file is created new inside the handle of its folder, opened part by
+// part with no link on its way: a name that exists, a link at the name or a
+// path through a link is refused, also one put in place after a check (the
+// administrator gave the path, but the folder may be one a user can
+// write). Any thread; lines never interleave.
 // Windows build only.
 
 #include <string_view>

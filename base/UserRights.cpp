@@ -128,6 +128,25 @@ HANDLE processUserToken() {
 }
 } // namespace
 
+bool threadActsAsUser() {
+    HANDLE token = nullptr;
+    if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token)) return false;
+    CloseHandle(token);
+    return true;
+}
+
+bool administratorsEnabled(HANDLE token) {
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                  &administrators))
+        return true;
+    BOOL member = TRUE;
+    if (!CheckTokenMembership(token, administrators, &member)) member = TRUE;
+    FreeSid(administrators);
+    return member != FALSE;
+}
+
 ActingAsUser::ActingAsUser() {
     const HANDLE token = processUserToken();
     if (!token) return;

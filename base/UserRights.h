@@ -25,6 +25,14 @@ namespace nelvo {
 // empty when none can be made.
 UniqueKernelHandle userImpersonationToken();
 
+// Whether the calling thread acts with a token other than the program's own
+// (inside an ActingAsUser, and not inside an ActingAsProgram).
+bool threadActsAsUser();
+// Whether `token` (an impersonation token; null: the token the calling
+// thread acts with, its own, else the program's) has the Administrators
+// group enabled.
+bool administratorsEnabled(HANDLE token = nullptr);
+
 // While it lives, the calling thread acts with the user's rights (the token
 // of userImpersonationToken, made once per process). acting() is false when
 // there was no such token: the caller must then not do the work.

@@ -1,16 +1,19 @@
 #include "host/UndoJournal.h"
 
+#include "base/FileCopy.h"
+#include "base/FileHandles.h"
 #include "base/NewSiblingFile.h"
-#include "base/PathChecks.h"
 #include "base/ProtectedAccess.h"
 #include "base/RunLog.h"
 #include "base/UniqueHandle.h"
+#include "base/UserRights.h"
 
 #include <windows.h>
 
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
+#include <optional>
 
 namespace nelvo {
 namespace {
@@ -30,6 +33,14 @@ constexpr uint32_t kVersion = 1;
 constexpr uint32_t kLargestRecord = 1u << 20;
 
 enum class Record : uint8_t { Entry = 1, Made = 2, Cancel = 3, Commit = 4, Removed = 5 };
+
+// In the `root` of a file's or folder's entry: the change was made with the
+// user's rights (inside asUser), so it is taken back with them. 0, as in
+// journals of earlier versions: with the program's own.
+constexpr uint32_t kUserSide = 1;
+
+// The side a change of a file or folder is made on, as the thread acts now.
+uint32_t fileSide() { return threadActsAsUser() ? kUserSide : 0; }
 
 std::wstring folderOf(const std::wstring& path) {
     const size_t slash = path.find_last_of(L"\\/");
@@ -114,29 +125,9 @@ private:
 
 HKEY rootKey(uint32_t root) { return reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<int32_t>(root))); }
 
-// The file at `path` itself, opened to be renamed and given attributes:
-// never a link followed (a link or a folder is refused), every sharing
-// allowed so that a program reading it does not stop us.
-UniqueFileHandle openToRename(const std::wstring& path) {
-    UniqueFileHandle file(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (file && (!GetFileInformationByHandle(file.get(), &info) ||
-                 (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))))
-        file.reset();
-    return file;
-}
-
-bool renameByHandle(HANDLE file, const std::wstring& target, bool replace) {
-    std::vector<uint8_t> block(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
-    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(block.data());
-    info->ReplaceIfExists = replace;
-    info->RootDirectory = nullptr;
-    info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
-    std::memcpy(info->FileName, target.c_str(), info->FileNameLength);
-    return SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(block.size())) != FALSE;
-}
+// What a new file is made in, and a file renamed into: the folder is opened
+// to add it.
+constexpr DWORD kAddFile = FILE_ADD_FILE | FILE_TRAVERSE;
 
 bool setAttributesByHandle(HANDLE file, DWORD attributes) {
     FILE_BASIC_INFO basic{};
@@ -146,44 +137,109 @@ bool setAttributesByHandle(HANDLE file, DWORD attributes) {
 
 bool busy(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED; }
 
-bool deleteFileForce(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
-    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+// A plain file (no link, no other reparse point) opened as openInFolder
+// opens it.
+bool plainFile(const OpenedFile& file, DWORD* attributes = nullptr) {
+    FILE_BASIC_INFO basic{};
+    if (file.kind != FileKind::File ||
+        !GetFileInformationByHandleEx(file.handle.get(), FileBasicInfo, &basic, sizeof basic) ||
+        (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return false;
+    if (attributes) *attributes = basic.FileAttributes;
+    return true;
+}
+
+// The file `name` in the opened folder, as itself, for deleting or renaming
+// and giving attributes; a program that holds it is waited for a while.
+OpenedFile openWaiting(HANDLE folder, const std::wstring& name, DWORD access) {
+    OpenedFile file;
     for (int i = 0; i < kBusyTries; ++i) {
-        if (DeleteFileW(path.c_str())) return true;
+        file = openInFolder(folder, name, access);
+        if (file.kind != FileKind::Failed || !busy(GetLastError())) break;
+        Sleep(kBusyPauseMs);
+    }
+    return file;
+}
+
+// A read-only file at `name` loses that attribute, through its own handle.
+void clearReadOnly(const OpenedFile& file) {
+    DWORD attributes = 0;
+    if (plainFile(file, &attributes) && (attributes & FILE_ATTRIBUTE_READONLY))
+        setAttributesByHandle(file.handle.get(), attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
+// Deletes the file at `path` through its handle: its folder opened with no
+// link on the way, the file inside it as itself (a link or a folder at the
+// name is not deleted). A file that a program holds is waited for a while.
+// True when nothing is there afterwards.
+bool deleteFileWaiting(const std::wstring& path) {
+    std::wstring name;
+    const OpenedFile folder = openParentWithoutLinks(path, name, FILE_TRAVERSE);
+    if (folder.kind == FileKind::Absent) return true;
+    if (folder.kind != FileKind::Folder) return false;
+    for (int i = 0; i < kBusyTries; ++i) {
+        const OpenedFile file = openWaiting(folder.handle.get(), name, DELETE | FILE_WRITE_ATTRIBUTES);
+        if (file.kind == FileKind::Absent) return true;
+        if (!plainFile(file)) return false;
+        clearReadOnly(file);
+        if (deleteByHandle(file.handle.get())) return true;
         if (!busy(GetLastError())) break;
         Sleep(kBusyPauseMs);
     }
-    return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+    return false;
 }
 
 enum class Restored { Done, AtRestart, Failed };
 
-// Renames the kept file back over `path` and gives it its old attributes.
-// A file held at `path` is waited for as deletes wait; then the rename is
-// left to the next restart.
-Restored restore(const std::wstring& kept, const std::wstring& path, DWORD attributes) {
-    UniqueFileHandle file = openToRename(kept);
-    if (!file) return Restored::Failed;
-    const DWORD now = GetFileAttributesW(path.c_str());
-    if (now != INVALID_FILE_ATTRIBUTES && (now & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesW(path.c_str(), now & ~FILE_ATTRIBUTE_READONLY);
+// Renames the kept file back over `path` and gives it its old attributes:
+// the folder opened with no link on the way, the kept file inside it as
+// itself, the rename through its handle inside the folder's handle. A file
+// held at `path` is waited for as deletes wait; then the rename is left to
+// the next restart, but never in the user's places (`userSide`), where the
+// system would make it by name with its own rights.
+Restored restore(const std::wstring& kept, const std::wstring& path, DWORD attributes, bool userSide) {
+    std::wstring name, keptName, keptFolder;
+    const OpenedFile folder = openParentWithoutLinks(path, name, kAddFile);
+    if (folder.kind != FileKind::Folder || !splitLastPart(kept, keptFolder, keptName)) return Restored::Failed;
+    const OpenedFile file = openInFolder(folder.handle.get(), keptName, DELETE | FILE_WRITE_ATTRIBUTES);
+    if (!plainFile(file)) return Restored::Failed;
+    // The system replaces no read-only file.
+    clearReadOnly(openInFolder(folder.handle.get(), name, FILE_WRITE_ATTRIBUTES));
     for (int i = 0; i < kBusyTries; ++i) {
-        if (renameByHandle(file.get(), path, true)) {
-            setAttributesByHandle(file.get(), attributes);
+        if (renameByHandle(file.handle.get(), folder.handle.get(), name, true)) {
+            setAttributesByHandle(file.handle.get(), attributes);
             return Restored::Done;
         }
         if (!busy(GetLastError())) break;
         Sleep(kBusyPauseMs);
     }
     // Shown as it was once it is back.
-    setAttributesByHandle(file.get(), attributes);
-    file.reset();
+    setAttributesByHandle(file.handle.get(), attributes);
+    if (userSide) return Restored::Failed;
     if (MoveFileExW(kept.c_str(), path.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))
         return Restored::AtRestart;
     return Restored::Failed;
+}
+
+// Takes a move back: the file at `target`, opened with the thread's rights
+// (the user's, for a move into the user's folder) with no link on its way,
+// is copied into the folder of `source`, opened with the program's own
+// rights (the install folder), and then deleted through its handle. A file
+// the product still holds is waited for a while.
+bool moveBack(const std::wstring& target, const std::wstring& source) {
+    std::wstring targetName;
+    const OpenedFile targetFolder = openParentWithoutLinks(target, targetName, FILE_TRAVERSE);
+    if (targetFolder.kind != FileKind::Folder) return false;
+    const OpenedFile moved = openWaiting(targetFolder.handle.get(), targetName, GENERIC_READ | DELETE);
+    if (!plainFile(moved)) return false;
+    bool copied = false;
+    {
+        const ActingAsProgram program;
+        std::wstring name;
+        const OpenedFile folder = openParentWithoutLinks(source, name, kAddFile);
+        copied = folder.kind == FileKind::Folder && copyIntoFolder(moved.handle.get(), folder.handle.get(), name);
+    }
+    return copied && deleteByHandle(moved.handle.get());
 }
 
 // Starts `program` (a full path) with `arguments`, no window, and waits a
@@ -329,32 +385,38 @@ void UndoJournal::recordFolders(const std::wstring& path) {
         // A drive ("C:") is no folder to make.
         if (part.size() == 2 && part[1] == L':' && current.size() == 2) continue;
         if (GetFileAttributesW(current.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
-        add({Kind::FolderCreated, current, {}, {}, 0, 0, 0, {}, true});
+        add({Kind::FolderCreated, current, {}, {}, 0, fileSide(), 0, {}, true});
     }
 }
 
 bool UndoJournal::keep(Entry entry, size_t& change) {
-    // A path through a link (the user's folder swapped for a junction to a
-    // place only administrators may reach) is refused before anything is
-    // touched. The file itself is opened once and renamed through that
-    // handle: what was checked (no link, no folder) is what moves.
-    if (passesThroughLink(entry.path)) return false;
-    UniqueFileHandle file = openToRename(entry.path);
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!file || !GetFileInformationByHandle(file.get(), &info)) return false;
+    // The folder is opened part by part with no link on its way (the user's
+    // folder swapped for a junction to a place only administrators may
+    // reach ends it before anything is touched), the file inside it as
+    // itself, and the file is renamed aside through that handle inside the
+    // folder's: what was checked (a plain file) is what moves, and nothing
+    // is copied.
+    std::wstring name;
+    const OpenedFile folder = openParentWithoutLinks(entry.path, name, kAddFile);
+    if (folder.kind != FileKind::Folder) return false;
+    const OpenedFile file = openInFolder(folder.handle.get(), name, DELETE | FILE_WRITE_ATTRIBUTES);
+    DWORD attributes = 0;
+    if (!plainFile(file, &attributes)) return false;
     // A name nobody could have guessed or taken beforehand; the rename
     // below refuses one that is taken.
-    entry.kept = randomSiblingName(folderOf(entry.path), L"nlu");
-    if (entry.kept.empty()) return false;
-    entry.attributes = info.dwFileAttributes;
+    const std::wstring keptName = randomFileName(L"nlu");
+    if (keptName.empty()) return false;
+    entry.kept = folderOf(entry.path) + L"\\" + keptName;
+    entry.attributes = attributes;
+    entry.root = fileSide();
     // In the journal with the name it goes to before it moves: a run killed
     // after the rename finds it there.
     change = add(std::move(entry));
-    if (!healthy_ || !renameByHandle(file.get(), entries_[change].kept, false)) {
+    if (!healthy_ || !renameByHandle(file.handle.get(), folder.handle.get(), keptName, false)) {
         cancel(change);
         return false;
     }
-    setAttributesByHandle(file.get(), FILE_ATTRIBUTE_HIDDEN);
+    setAttributesByHandle(file.handle.get(), FILE_ATTRIBUTE_HIDDEN);
     return true;
 }
 
@@ -374,7 +436,7 @@ bool UndoJournal::recordWrite(const std::wstring& path, size_t& change) {
         return true;
     }
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        change = add({Kind::FileCreated, path, {}, {}, 0, 0, 0, {}, false});
+        change = add({Kind::FileCreated, path, {}, {}, 0, fileSide(), 0, {}, false});
         return healthy_;
     }
     return keep({Kind::FileReplaced, path, {}, {}, 0, 0, 0, {}, false}, change);
@@ -386,14 +448,14 @@ void UndoJournal::cancel(size_t change) {
     if (change >= entries_.size() || entries_[change].cancelled || entries_[change].made) return;
     Entry& entry = entries_[change];
     if (!entry.kept.empty() && GetFileAttributesW(entry.kept.c_str()) != INVALID_FILE_ATTRIBUTES &&
-        restore(entry.kept, entry.path, entry.attributes) != Restored::Done)
+        restore(entry.kept, entry.path, entry.attributes, entry.root == kUserSide) != Restored::Done)
         return;  // still aside: undo tries again
     entry.cancelled = true;
     append(Writer(Record::Cancel).u32(static_cast<uint32_t>(change)).bytes());
 }
 
 bool UndoJournal::recordMove(const std::wstring& source, const std::wstring& target, size_t& change) {
-    Entry entry{Kind::FileMoved, target, source, {}, 0, 0, 0, {}, false};
+    Entry entry{Kind::FileMoved, target, source, {}, 0, fileSide(), 0, {}, false};
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return keep(std::move(entry), change);
@@ -462,6 +524,24 @@ void UndoJournal::made(size_t change) {
 
 bool UndoJournal::undoEntry(const Entry& entry, UndoReport& report) {
     if (entry.cancelled) return true;
+    // What was changed with the user's rights (in the user's folder, under
+    // HKEY_CURRENT_USER) is taken back with them: a link the user has put
+    // there since reaches only what he could change anyway. At the next
+    // start (finishLeftOver) they are the rights of the user who runs that
+    // program; what they do not reach is left, and said so.
+    const bool fileKind = entry.kind == Kind::FolderCreated || entry.kind == Kind::FileCreated ||
+                          entry.kind == Kind::FileReplaced || entry.kind == Kind::FileMoved;
+    const bool registryKind = entry.kind == Kind::RegistryKeyCreated || entry.kind == Kind::RegistryValue;
+    const bool userSide =
+        (fileKind && entry.root == kUserSide) || (registryKind && rootKey(entry.root) == HKEY_CURRENT_USER);
+    if (!userSide) return undoChange(entry, report, false);
+    const ActingAsUser user;
+    if (user.acting()) return undoChange(entry, report, true);
+    report.left.push_back(entry.path);
+    return false;
+}
+
+bool UndoJournal::undoChange(const Entry& entry, UndoReport& report, bool userSide) {
     auto keptBack = [&](const std::wstring& kept, const std::wstring& path, DWORD attributes) {
         if (GetFileAttributesW(kept.c_str()) == INVALID_FILE_ATTRIBUTES) {
             // Never renamed aside (the run ended before), or lost.
@@ -469,7 +549,7 @@ bool UndoJournal::undoEntry(const Entry& entry, UndoReport& report) {
             report.left.push_back(path);
             return false;
         }
-        switch (restore(kept, path, attributes)) {
+        switch (restore(kept, path, attributes, userSide)) {
         case Restored::Done: return true;
         case Restored::AtRestart:
             report.atRestart.push_back(path);
@@ -481,12 +561,16 @@ bool UndoJournal::undoEntry(const Entry& entry, UndoReport& report) {
         return false;
     };
     switch (entry.kind) {
-    case Kind::FolderCreated:
-        // Only when empty: what is still in it is not the run's.
-        RemoveDirectoryW(entry.path.c_str());
+    case Kind::FolderCreated: {
+        // Only when empty (the system refuses a folder with entries): what
+        // is still in it is not the run's. Through a handle opened with no
+        // link on the way.
+        const OpenedFile folder = openWithoutLinks(entry.path, DELETE);
+        if (folder.kind == FileKind::Folder) deleteByHandle(folder.handle.get());
         return true;
+    }
     case Kind::FileCreated:
-        if (deleteFileForce(entry.path)) return true;
+        if (deleteFileWaiting(entry.path)) return true;
         report.left.push_back(entry.path);
         return false;
     case Kind::FileReplaced: {
@@ -503,8 +587,7 @@ bool UndoJournal::undoEntry(const Entry& entry, UndoReport& report) {
     }
     case Kind::FileMoved: {
         bool ok = true;
-        if (entry.made && !MoveFileExW(entry.path.c_str(), entry.other.c_str(),
-                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)) {
+        if (entry.made && !moveBack(entry.path, entry.other)) {
             report.left.push_back(entry.other);
             ok = false;
         }
@@ -581,9 +664,16 @@ UndoReport UndoJournal::undo() {
 void UndoJournal::commit() {
     finished_ = true;
     append(Writer(Record::Commit).bytes());
-    for (const Entry& entry : entries_)
-        if (!entry.kept.empty() && !entry.cancelled && !deleteFileForce(entry.kept))
+    for (const Entry& entry : entries_) {
+        if (entry.kept.empty() || entry.cancelled) continue;
+        // In the user's places with the user's rights, and never by name at
+        // the next restart.
+        std::optional<ActingAsUser> user;
+        if (entry.root == kUserSide) user.emplace();
+        if (user && !user->acting()) continue;
+        if (!deleteFileWaiting(entry.kept) && !user)
             MoveFileExW(entry.kept.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
     entries_.clear();
     closeFile();
     if (!file_.empty()) {

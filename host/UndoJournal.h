@@ -21,6 +21,14 @@
 //    puts the file back at once (cancel());
 //  - a file moved over another (the settings file): moved back, and the
 //    file it replaced renamed back;
+//  - what was changed with the user's rights (inside asUser: the settings
+//    file's move into the user's folder, the codecs folder) is taken back
+//    with the user's rights, and HKEY_CURRENT_USER too; the rest with the
+//    program's. Files and folders are reached through handles: each folder
+//    on the way opened inside the one above it, never through a link, and
+//    the file renamed, copied or deleted through its own handle. A file in
+//    the user's places that cannot go back is left (named in the report),
+//    never scheduled for the restart, which would act by name;
 //  - a library registered with regsvr32: undo unregisters it while the run's
 //    file is still there; when the run replaced the file, the previous one
 //    is registered again once it is back;
@@ -47,6 +55,8 @@
 //   body     u8 kind, then per kind:
 //            Entry:  u8 entry kind, u32 attributes, u32 root, u32 type,
 //                    text path, text other, text kept, bytes data
+//                    (root: the registry root; for a file or folder 1 when
+//                    it was changed with the user's rights, else 0)
 //            Made:   u32 entry index
 //            Cancel: u32 entry index (the change did not happen and its
 //                    kept file is back)
@@ -154,7 +164,8 @@ private:
         std::wstring other;   // the move's source, the hardware id, the value's name
         std::wstring kept;    // the hidden name of the file that was at `path`
         unsigned long attributes = 0;  // FileReplaced: register again once back; RegistryValue: it existed
-        uint32_t root = 0;    // the registry root, as its 32-bit handle value
+        uint32_t root = 0;    // the registry root, as its 32-bit handle value; files and folders: made
+                              // with the user's rights (1) or the program's (0)
         uint32_t type = 0;    // the value's previous type
         std::string data;     // the value's previous data
         bool made = false;
@@ -166,6 +177,9 @@ private:
     // Adds `entry` and renames its file aside; false when it stays.
     bool keep(Entry entry, size_t& change);
     bool undoEntry(const Entry& entry, UndoReport& report);
+    // undoEntry with the rights it chose; `userSide` when they are the
+    // user's.
+    bool undoChange(const Entry& entry, UndoReport& report, bool userSide);
     void closeFile();
 
     std::vector<Entry> entries_;

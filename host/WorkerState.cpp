@@ -138,6 +138,7 @@ int extractFile(lua_State* L) {
 // acts with the user's own rights (base/UserRights.h), for the work in the
 // user's places; false, without calling f, when there are no such rights.
 // An error of f is raised again once the program's own rights are back.
+// The run's log says which rights the span had, as the system gave them.
 int asUser(lua_State* L) {
     luaL_checktype(L, 1, LUA_TFUNCTION);
     lua_settop(L, 1);
@@ -145,11 +146,16 @@ int asUser(lua_State* L) {
     {
         const ActingAsUser user;
         if (!user.acting()) {
+            RunLog::write("rights", std::string_view("no token of the user: the user's places are left alone"));
             lua_pushboolean(L, 0);
             return 1;
         }
+        RunLog::write("rights", std::string_view(administratorsEnabled()
+                                                     ? "the user's, an administrator"
+                                                     : "the user's, without administrator rights"));
         status = lua_pcall(L, 0, 0, 0);
     }
+    RunLog::write("rights", std::string_view("the program's"));
     if (status != LUA_OK) return lua_error(L);
     lua_pushboolean(L, 1);
     return 1;
@@ -352,8 +358,7 @@ void registerWorkerFunctions(lua_State* L, const LzPackage& package, Notificatio
     lua_pushlightuserdata(L, journal);
     lua_pushcclosure(L, nativeBoundary<extractFile>, 3);
     lua_setglobal(L, "extractFile");
-    lua_pushcfunction(L, nativeBoundary<asUser>);
-    lua_setglobal(L, "asUser");
+    registerAsUser(L);
     wrapGlobal(L, "createDirectory", nativeBoundary<recordingCreateDirectory>, journal);
     wrapGlobal(L, "createProtectedDirectory", nativeBoundary<recordingCreateDirectory>, journal);
     if (!journal) return;
@@ -362,6 +367,11 @@ void registerWorkerFunctions(lua_State* L, const LzPackage& package, Notificatio
     wrapGlobal(L, "regWriteString", nativeBoundary<recordingRegWrite>, journal);
     wrapGlobal(L, "regWriteInteger", nativeBoundary<recordingRegWrite>, journal);
     wrapGlobal(L, "createShortCut", nativeBoundary<recordingCreateShortCut>, journal);
+}
+
+void registerAsUser(lua_State* L) {
+    lua_pushcfunction(L, nativeBoundary<asUser>);
+    lua_setglobal(L, "asUser");
 }
 
 int notificationCode(std::string_view text) {

@@ -16,7 +16,8 @@
 //                                   missing or damaged)
 //   asUser(f) -> boolean            calls f with the user's own rights (the
 //                                   work in the user's places); false when
-//                                   there are none, f then not called
+//                                   there are none, f then not called; the
+//                                   run's log says which rights they were
 // Members are decoded ahead of the script on a thread of the state's own,
 // in the order the script being run names them (see MemberPrefetcher.h);
 // what reaches the disk, and when, is still up to extractFile.
@@ -76,6 +77,11 @@ lua_State* newWorkerState(const LzPackage& package, NotificationSink& sink, Undo
 // record first. Stack unchanged.
 void registerWorkerFunctions(lua_State* L, const LzPackage& package, NotificationSink& sink,
                              UndoJournal* journal = nullptr);
+
+// Registers asUser (above) alone as a global, for the uninstaller's state,
+// whose removal in the user's places runs with the user's rights as well.
+// Stack unchanged.
+void registerAsUser(lua_State* L);
 
 // The code of a notification as the install scripts write it, "{code=N" at
 // its start; 0 when it has none.

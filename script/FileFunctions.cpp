@@ -3,14 +3,15 @@
 // The functions that delete, move, copy or write refuse, with false, a path
 // that passes through a link: the install script runs them elevated on
 // folders of the user's (the application-data folder) and on paths the
-// wizard took from the user. Deletes and moves act through a handle opened
-// part by part with no link on the way (base/FileHandles.h), so a link put
-// in place after a check cannot redirect them; copies and new folders are
-// checked by name (base/PathChecks.h) and are made in the user's places
-// only with the user's own rights (asUser).
+// wizard took from the user. They act through handles opened part by part
+// from the drive root, each part inside the handle of the folder above it
+// and as itself (base/FileHandles.h), so a link put in place after a check
+// cannot redirect them; new files and folders are made inside the handle of
+// their checked folder. In the user's places they run with the user's own
+// rights (asUser).
 
+#include "base/FileCopy.h"
 #include "base/FileHandles.h"
-#include "base/NewSiblingFile.h"
 #include "base/PathChecks.h"
 #include "base/ProtectedAccess.h"
 #include "base/UserRights.h"
@@ -18,40 +19,12 @@
 #include "script/LuaConvert.h"
 #include "script/SystemBindings.h"
 
-#include <vector>
-
 namespace nelvo::bindings {
 
 namespace {
 
-// Opens the folder of `path` with no link on its way, for making a file in
-// it, and gives the last part of the path in `name`.
-OpenedFile openFolderOf(const std::wstring& path, std::wstring& name) {
-    std::wstring folder;
-    if (!splitLastPart(path, folder, name)) return {};
-    return openWithoutLinks(folder, FILE_ADD_FILE | FILE_TRAVERSE);
-}
-
-// Copies what `from` holds into `to`, both opened for it, and gives `to` the
-// time of the last write of `from`.
-bool copyContent(HANDLE from, HANDLE to) {
-    static constexpr DWORD kChunk = 64 << 10;
-    std::vector<char> buffer(kChunk);
-    for (;;) {
-        DWORD read = 0;
-        if (!ReadFile(from, buffer.data(), kChunk, &read, nullptr)) return false;
-        if (read == 0) break;
-        DWORD written = 0;
-        if (!WriteFile(to, buffer.data(), read, &written, nullptr) || written != read) return false;
-    }
-    FILE_BASIC_INFO times{};
-    if (GetFileInformationByHandleEx(from, FileBasicInfo, &times, sizeof times)) {
-        times.CreationTime.QuadPart = times.LastAccessTime.QuadPart = times.ChangeTime.QuadPart = 0;
-        times.FileAttributes = 0;
-        SetFileInformationByHandle(to, FileBasicInfo, &times, sizeof times);
-    }
-    return true;
-}
+// What a new file is made in: the folder is opened to add it.
+constexpr DWORD kAddFile = FILE_ADD_FILE | FILE_TRAVERSE;
 
 } // namespace
 
@@ -96,27 +69,9 @@ int moveFile(lua_State* L) {
         source = openWithoutLinks(sourcePath, GENERIC_READ | DELETE);
     }
     std::wstring name;
-    const OpenedFile folder = openFolderOf(targetPath, name);
-    bool moved = false;
-    if (source.kind == FileKind::File && folder.kind == FileKind::Folder) {
-        // Only a file, or nothing, is replaced; the handle that shows it is
-        // closed again, since the system replaces no file held open.
-        const FileKind existing = openInFolder(folder.handle.get(), name, 0).kind;
-        if (existing == FileKind::Absent || existing == FileKind::File) {
-            OpenedFile fresh;
-            std::wstring freshName;
-            for (int attempt = 0; attempt < 16 && !fresh.handle; ++attempt) {
-                freshName = randomFileName(L"nlm");
-                fresh = createInFolder(folder.handle.get(), freshName, GENERIC_WRITE | DELETE);
-                if (!fresh.handle && GetLastError() != ERROR_FILE_EXISTS) break;
-            }
-            if (fresh.handle) {
-                moved = copyContent(source.handle.get(), fresh.handle.get()) && FlushFileBuffers(fresh.handle.get()) &&
-                        renameByHandle(fresh.handle.get(), folder.handle.get(), name, true);
-                if (!moved) deleteByHandle(fresh.handle.get());
-            }
-        }
-    }
+    const OpenedFile folder = openParentWithoutLinks(targetPath, name, kAddFile);
+    const bool moved = source.kind == FileKind::File && folder.kind == FileKind::Folder &&
+                       copyIntoFolder(source.handle.get(), folder.handle.get(), name);
     if (moved) {
         const ActingAsProgram program;
         deleteByHandle(source.handle.get());
@@ -126,14 +81,16 @@ int moveFile(lua_State* L) {
 }
 
 // [-0, +1] copyFile(source, target) -> boolean
+//
+// The source is opened with no link on the way and as itself, and copied
+// into a new file made inside the handle of the target's folder, opened the
+// same way (base/FileCopy.h); a plain file at the target is replaced.
 int copyFile(lua_State* L) {
-    const std::wstring source = argWideText(L, 1);
-    const std::wstring target = argWideText(L, 2);
-    if (passesThroughLink(source) || passesThroughLink(target)) {
-        lua_pushboolean(L, false);
-        return 1;
-    }
-    lua_pushboolean(L, CopyFileW(source.c_str(), target.c_str(), FALSE));
+    const OpenedFile source = openWithoutLinks(argWideText(L, 1), GENERIC_READ);
+    std::wstring name;
+    const OpenedFile folder = openParentWithoutLinks(argWideText(L, 2), name, kAddFile);
+    lua_pushboolean(L, source.kind == FileKind::File && folder.kind == FileKind::Folder &&
+                           copyIntoFolder(source.handle.get(), folder.handle.get(), name));
     return 1;
 }
 
@@ -144,6 +101,9 @@ int removeDirectory(lua_State* L) {
 }
 
 // [-0, +1] createDirectory(path) -> boolean
+//
+// Each missing folder is made inside the handle of the one above it, never
+// through a link (script/FolderTree.h).
 int createDirectory(lua_State* L) {
     lua_pushboolean(L, createFolderPath(argWideText(L, 1)));
     return 1;

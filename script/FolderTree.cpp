@@ -2,6 +2,8 @@
 
 #include "base/UniqueHandle.h"
 
+#include <cwctype>
+
 namespace nelvo {
 
 namespace {
@@ -22,7 +24,15 @@ public:
         return true;
     }
 
-    bool createFolder(const std::wstring& path) override { return CreateDirectoryW(path.c_str(), nullptr); }
+    Node makeFolder(Node parent, const std::wstring& name, FileKind& kind) override {
+        // Only walked through: what may be made inside is the folder's own
+        // access list's to say, for the rights of the thread (a standard
+        // user may add nothing to the folders above his own).
+        OpenedFile opened = parent ? openOrMakeFolder(reinterpret_cast<HANDLE>(parent), name, FILE_TRAVERSE)
+                                   : openWithoutLinks(name, FILE_TRAVERSE);
+        kind = opened.kind;
+        return kind == FileKind::Folder && opened.handle ? reinterpret_cast<Node>(opened.handle.release()) : 0;
+    }
 
     Node open(Node parent, const std::wstring& name, FileKind& kind) override {
         OpenedFile opened = parent ? openInFolder(reinterpret_cast<HANDLE>(parent), name, kRemoveAccess)
@@ -89,24 +99,37 @@ FolderOps& systemFolderOps() {
 }
 
 bool createFolderPath(std::wstring_view path, FolderOps& ops) {
-    std::wstring full(path);
+    if (path.empty()) return false;
+    wchar_t buffer[MAX_PATH * 2];
+    const DWORD n = GetFullPathNameW(std::wstring(path).c_str(), MAX_PATH * 2, buffer, nullptr);
+    if (n == 0 || n >= MAX_PATH * 2) return false;
+    std::wstring full(buffer, n);
     for (wchar_t& c : full)
         if (c == L'/') c = L'\\';
+    const bool drive = full.size() >= 3 && iswalpha(full[0]) && full[1] == L':' && full[2] == L'\\';
+    if (!drive) return false;
 
-    std::wstring prefix;
-    size_t start = 0;
-    while (start <= full.size()) {
+    FileKind kind = FileKind::Failed;
+    FolderOps::Node current = ops.makeFolder(0, full.substr(0, 3), kind);
+    for (size_t start = 3; current && start < full.size();) {
         size_t end = full.find(L'\\', start);
         if (end == std::wstring::npos) end = full.size();
         if (end > start) {
-            prefix.append(full, start, end - start);
-            prefix += L'\\';
-            ops.createFolder(prefix);  // exists already, or a drive root: fine
+            const FolderOps::Node next = ops.makeFolder(current, full.substr(start, end - start), kind);
+            const DWORD error = GetLastError();
+            ops.close(current);
+            current = next;
+            SetLastError(error);
         }
         start = end + 1;
     }
-    const DWORD attributes = full.empty() ? INVALID_FILE_ATTRIBUTES : ops.attributes(full);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    // The system's error for what ended the walk, as making the folder by
+    // name would give it: a file in the folder's place, a link refused.
+    if (kind == FileKind::File) SetLastError(ERROR_ALREADY_EXISTS);
+    if (kind == FileKind::Link) SetLastError(ERROR_ACCESS_DENIED);
+    if (!current) return false;
+    ops.close(current);
+    return kind == FileKind::Folder;
 }
 
 void removeFolderTree(std::wstring_view path, FolderOps& ops) {

@@ -25,14 +25,19 @@ public:
     // An opened file or folder (the real file system: its handle); 0 is none.
     using Node = uintptr_t;
 
-    // By name, for making folders and the emptiness test:
+    // By name, for the emptiness test:
     // The attributes of what the path names (a link's own attributes, not
     // its target's), or INVALID_FILE_ATTRIBUTES when nothing is there.
     virtual DWORD attributes(const std::wstring& path) = 0;
     // The entries of a folder, "." and ".." included when the system lists
     // them. False when the folder cannot be listed.
     virtual bool list(const std::wstring& folder, std::vector<Entry>& entries) = 0;
-    virtual bool createFolder(const std::wstring& path) = 0;
+
+    // For making folders (base/FileHandles.h): opens, as itself, the folder
+    // `name` inside the opened folder `parent`, and makes it when nothing is
+    // there; with parent 0, `name` is a drive root ("X:\"). `kind` says what
+    // is there; the node comes only with a Folder.
+    virtual Node makeFolder(Node parent, const std::wstring& name, FileKind& kind) = 0;
 
     // Through what was opened, for removing (base/FileHandles.h):
     // Opens, as itself and for deleting, `name` inside the opened folder
@@ -52,10 +57,14 @@ protected:
 
 FolderOps& systemFolderOps();
 
-// Creates the folder and every missing folder above it. "/" counts as "\";
-// empty parts (doubled, leading, trailing separators) are dropped, so a path
-// whose first part is not a drive is made relative to the current folder.
-// True when the path names an existing folder afterwards.
+// Creates the folder and every missing folder above it, one part at a time
+// from the drive root, each inside the handle of the one above it and never
+// through a link: a link (or a file) anywhere on the path ends the walk, and
+// nothing is made below it. The path is made full against the current
+// folder first; "/" counts as "\", and doubled and trailing separators do
+// not count. True when the walk reached the whole path as a folder; on
+// false GetLastError says why (ERROR_ALREADY_EXISTS: a file in a folder's
+// place, ERROR_ACCESS_DENIED: a link on the way).
 bool createFolderPath(std::wstring_view path, FolderOps& ops = systemFolderOps());
 
 // Deletes the folder with everything in it, as far as it can. The walk opens

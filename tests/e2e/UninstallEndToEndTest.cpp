@@ -79,8 +79,10 @@ struct Uninstall {
 };
 
 // Starts the program the uninstall entry names and answers its boxes.
-Uninstall uninstall(const std::wstring& screenshots, std::function<int(const SeenWindow&)> answer) {
+Uninstall uninstall(const std::wstring& screenshots, std::function<int(const SeenWindow&)> answer,
+                    const std::wstring& arguments = {}) {
     RunOptions options;
+    options.arguments = arguments;
     options.followChildren = true;
     options.timeoutMs = 120000;
     options.screenshotPrefix = screenshots;
@@ -173,15 +175,19 @@ TEST_F(UninstallEndToEnd, LeavesThePrefixAsBeforeTheInstallation) {
     EXPECT_TRUE(processRunningFrom(product));
     EXPECT_EQ(describeChanges(prefixChanges(installed, capturePrefix())), "(none)");
 
-    // Files an interrupted setup kept aside go with the installation.
-    for (const std::wstring& kept : {installFolder() + L"nlu0123456789abcdef.tmp", installFolder() + L"Resource\\nlu1.tmp"}) {
+    // Files an interrupted setup kept aside go with the installation, also
+    // in the user's folder.
+    const std::wstring codecs = specialFolder(CSIDL_APPDATA) + L"\\Nelvo\\codecs\\";
+    for (const std::wstring& kept : {installFolder() + L"nlu0123456789abcdef.tmp", installFolder() + L"Resource\\nlu1.tmp",
+                                     codecs + L"nlu2.tmp"}) {
         writeText(kept, "kept aside");
         SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_HIDDEN);
     }
 
-    const Uninstall done = uninstall(L"uninstall-done", [](const SeenWindow& box) {
-        return box.text.find(L"您确定") == 0 ? IDYES : IDOK;
-    });
+    const std::wstring log = standInFolder() + L"uninstall.log";
+    const Uninstall done = uninstall(
+        L"uninstall-done", [](const SeenWindow& box) { return box.text.find(L"您确定") == 0 ? IDYES : IDOK; },
+        L"/LOG=\"" + log + L"\"");
     ASSERT_TRUE(done.run.finished);
     EXPECT_EQ(done.run.exitCode, 0u);
     EXPECT_EQ(done.captions, (std::vector<std::wstring>{kCaption, kCaption}));
@@ -196,6 +202,13 @@ TEST_F(UninstallEndToEnd, LeavesThePrefixAsBeforeTheInstallation) {
     // The device tool took the driver away.
     const std::string calls = readFileBytes(standInFolder() + L"DevconExe.log");
     EXPECT_NE(calls.find("|remove|nelvo\n"), std::string::npos) << calls;
+    // The user's folder was emptied with the user's rights, as the thread
+    // of the removal carried them: without administrator rights.
+    const std::string written = readFileBytes(log);
+    const size_t user = written.find(" rights the user's, without administrator rights\r\n");
+    EXPECT_NE(user, std::string::npos) << written;
+    EXPECT_NE(written.find(" rights the program's\r\n", user), std::string::npos) << written;
+    EXPECT_EQ(written.find(" rights the user's, an administrator"), std::string::npos) << written;
 }
 
 // The user's own file keeps its folder; nothing is deleted through a folder

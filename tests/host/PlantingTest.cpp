@@ -257,6 +257,7 @@ TEST_F(Planting, NothingPlantedIsLoadedOrStarted) {
     EXPECT_EQ(markers(), std::set<std::wstring>({L"plantedtool.exe.started"})) << "after luarun.exe";
     EXPECT_EQ(readFile(victim + L"\\victim.txt"), "victim");
     EXPECT_TRUE(fileExists(victim + L"\\inner"));
+    EXPECT_FALSE(fileExists(victim + L"\\made")) << "a folder was made through the link";
 }
 
 // The link label's browser: the registered program, never a file of that

@@ -5,6 +5,7 @@
 // for the wizard's message handler.
 
 #include "base/TextConvert.h"
+#include "base/UserRights.h"
 #include "dui/Framework.h"
 #include "dui/UiContext.h"
 #include "host/LuaWork.h"
@@ -343,6 +344,87 @@ TEST_F(WorkerTest, RunsWithoutSuccessAreTakenBack) {
     SetCurrentDirectoryW(tempFolder().c_str());
     clear();
     RemoveDirectoryW(dir.c_str());
+}
+
+DWORD WINAPI undoJournal(void* journal) {
+    static_cast<UndoJournal*>(journal)->undo();
+    return 0;
+}
+
+// The settings file's move into the user's folder (made inside asUser) is
+// taken back with the rights it was made with: while the undo waits for the
+// file, which the product still holds, its thread carries the user's token
+// without Administrators; the file goes back and the user's earlier file
+// takes its place again. A link put at the target's folder after the move
+// moves nothing back from where it leads.
+TEST(UndoJournalUserSide, SettingsMoveGoesBackWithTheUsersRightsAndNeverThroughALink) {
+    const std::wstring dir = tempFolder() + L"nelvo-journal-user", install = dir + L"\\install",
+                       codecs = dir + L"\\codecs", aside = dir + L"\\codecs-aside", victim = L"C:\\nelvo-journal-victim2";
+    const std::wstring source = install + L"\\config_default", target = codecs + L"\\config_default";
+    const auto clear = [&] {
+        test::removeFolderLink(codecs);
+        for (const std::wstring& folder : {install, codecs, aside, victim}) {
+            for (std::wstring file : listing(folder + L"\\")) {
+                if (file.back() == L'*') file.pop_back();
+                SetFileAttributesW((folder + L"\\" + file).c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW((folder + L"\\" + file).c_str());
+            }
+            RemoveDirectoryW(folder.c_str());
+        }
+        RemoveDirectoryW(dir.c_str());
+    };
+    const auto moveAsTheScriptDoes = [&](UndoJournal& journal) {
+        const ActingAsUser user;
+        ASSERT_TRUE(user.acting());
+        size_t change = 0;
+        ASSERT_TRUE(journal.recordMove(source, target, change));
+        ASSERT_TRUE(MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING));
+        journal.made(change);
+    };
+    clear();
+    for (const std::wstring& folder : {dir, install, codecs, victim}) ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    std::ofstream(source.c_str(), std::ios::binary) << "shipped";
+    std::ofstream(target.c_str(), std::ios::binary) << "the user's";
+    std::ofstream((victim + L"\\config_default").c_str(), std::ios::binary) << "victim";
+
+    {
+        UndoJournal journal;
+        moveAsTheScriptDoes(journal);
+        ASSERT_EQ(readFile(target), "shipped");
+        HANDLE held = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        HANDLE thread = CreateThread(nullptr, 0, undoJournal, &journal, 0, nullptr);
+        ASSERT_TRUE(thread);
+        bool asUser = false, asAdministrator = false;
+        while (WaitForSingleObject(thread, 5) == WAIT_TIMEOUT) {
+            HANDLE token = nullptr;
+            if (!OpenThreadToken(thread, TOKEN_QUERY, TRUE, &token)) continue;
+            asUser = true;
+            asAdministrator = asAdministrator || administratorsEnabled(token);
+            CloseHandle(token);
+            if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+            held = INVALID_HANDLE_VALUE;
+        }
+        CloseHandle(thread);
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        EXPECT_TRUE(asUser) << "the undo did not act with the user's token";
+        EXPECT_FALSE(asAdministrator);
+        EXPECT_EQ(readFile(source), "shipped");
+        EXPECT_EQ(readFile(target), "the user's");
+        EXPECT_EQ(listing(codecs + L"\\"), std::vector<std::wstring>{L"config_default"}) << "a kept copy is left";
+    }
+    {
+        UndoJournal journal;
+        moveAsTheScriptDoes(journal);
+        ASSERT_TRUE(MoveFileW(codecs.c_str(), aside.c_str()));
+        ASSERT_TRUE(test::makeFolderLink(codecs, victim));
+        const UndoReport report = journal.undo();
+        EXPECT_EQ(readFile(victim + L"\\config_default"), "victim");
+        EXPECT_EQ(listing(victim + L"\\"), std::vector<std::wstring>{L"config_default"});
+        EXPECT_EQ(GetFileAttributesW(source.c_str()), INVALID_FILE_ATTRIBUTES) << "moved back through the link";
+        EXPECT_FALSE(report.complete());
+    }
+    clear();
 }
 
 } // namespace

@@ -42,17 +42,20 @@ public:
         if (afterList) afterList(f);
         return true;
     }
-    bool createFolder(const std::wstring& path) override {
-        created.push_back(path);
-        const std::wstring p = trim(path);
-        if (p.empty() || has(p)) return false;
-        const size_t slash = p.rfind(L'\\');
-        if (slash != std::wstring::npos) {
-            const DWORD parent = attributes(p.substr(0, slash));
-            if (parent == INVALID_FILE_ATTRIBUTES || !(parent & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    Node makeFolder(Node parent, const std::wstring& name, FileKind& kind) override {
+        const std::wstring p = parent ? opened.at(parent - 1) + L"\\" + name : trim(name);
+        kind = FileKind::Failed;
+        if (!has(p)) {
+            if (!parent) return 0;  // no such drive
+            created.push_back(p);
+            addFolder(p);
         }
-        addFolder(p);
-        return true;
+        kind = (nodes[p] & FILE_ATTRIBUTE_REPARSE_POINT) ? FileKind::Link
+               : (nodes[p] & FILE_ATTRIBUTE_DIRECTORY)   ? FileKind::Folder
+                                                         : FileKind::File;
+        if (kind != FileKind::Folder) return 0;
+        opened.push_back(p);
+        return opened.size();
     }
     // A node is the path it was opened at (the model's handles never move).
     Node open(Node parent, const std::wstring& name, FileKind& kind) override {
@@ -217,21 +220,31 @@ TEST_F(FolderTree, EmptyPathOrAPathThroughALinkTouchesNothing) {
 
 TEST_F(FolderTree, CreatesEachLevelOnce) {
     EXPECT_TRUE(createFolderPath(L"C:/New//Deeper/", fs));
-    EXPECT_EQ(fs.created, (std::vector<std::wstring>{L"C:\\", L"C:\\New\\", L"C:\\New\\Deeper\\"}));
+    EXPECT_EQ(fs.created, (std::vector<std::wstring>{L"C:\\New", L"C:\\New\\Deeper"}));
     EXPECT_TRUE(fs.has(L"C:\\New\\Deeper"));
     fs.created.clear();
     EXPECT_TRUE(createFolderPath(L"C:\\New\\Deeper", fs));
+    EXPECT_TRUE(fs.created.empty());
 }
 
-TEST_F(FolderTree, LeadingSeparatorsAreDropped) {
-    createFolderPath(L"\\\\rel\\x", fs);
-    EXPECT_EQ(fs.created, (std::vector<std::wstring>{L"rel\\", L"rel\\x\\"}));
+// A folder on the way is a link (the user's folder made a junction to a
+// place only administrators may change): nothing is made through it.
+TEST_F(FolderTree, MakesNothingThroughALink) {
+    addJunction(L"C:\\App\\link", L"C:\\Data");
+    const size_t before = fs.nodes.size();
+    EXPECT_FALSE(createFolderPath(L"C:\\App\\link\\new\\deeper", fs));
+    EXPECT_FALSE(fs.has(L"C:\\Data\\new"));
+    EXPECT_FALSE(fs.has(L"C:\\App\\link\\new"));
+    EXPECT_FALSE(createFolderPath(L"C:\\App\\link", fs)) << "a link is no folder made";
+    EXPECT_EQ(fs.nodes.size(), before) << "something was made";
 }
 
 TEST_F(FolderTree, CreateFailsBelowAFileAndForNothing) {
     EXPECT_FALSE(createFolderPath(L"C:\\App\\a.txt\\below", fs));
     EXPECT_FALSE(createFolderPath(L"", fs));
     EXPECT_FALSE(createFolderPath(L"///", fs));
+    EXPECT_FALSE(createFolderPath(L"\\\\server\\share\\x", fs)) << "no drive";
+    EXPECT_TRUE(fs.created.empty());
 }
 
 TEST_F(FolderTree, EmptyOrAbsent) {

@@ -34,6 +34,7 @@ T.eq(moveFile(linked .. "victim.txt", folder .. "\\moved.txt"), false, "moveFile
 T.eq(moveFile(folder .. "\\setup.exe", linked .. "inner\\setup.exe"), false, "moveFile to behind a link")
 removeDirectory(linked .. "inner")
 T.eq(createProtectedDirectory(linked .. "made"), false, "createProtectedDirectory behind a link")
+T.eq(createDirectory(linked .. "made\\deeper"), false, "createDirectory behind a link")
 markRestart()
 T.check(fileExists(folder .. "\\setup.exe"), "the moved file stayed")
 T.eq(fileExists(folder .. "\\copied.txt"), false, "nothing was copied out")

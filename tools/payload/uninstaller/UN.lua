@@ -200,7 +200,8 @@ local function behindLink(relative, wholePath)
 end
 
 -- The things to delete, in the order that empties folders before they are
--- removed: { path, folder?, report? }. A file that cannot be deleted is
+-- removed: { path, folder?, user? }; the user's (those in the user's
+-- application-data folder) are deleted with the user's own rights. A file that cannot be deleted is
 -- reported; a folder that is not empty stays without a word (what is left
 -- in it is the user's, or was reported).
 local function removalList(appData, registered, keepProgram)
@@ -217,9 +218,9 @@ local function removalList(appData, registered, keepProgram)
     end
     if registered then
         if appData then
-            items[#items + 1] = { appData .. '\\Nelvo\\codecs\\config_default', false }
-            items[#items + 1] = { appData .. '\\Nelvo\\codecs', true }
-            items[#items + 1] = { appData .. '\\Nelvo', true }
+            items[#items + 1] = { appData .. '\\Nelvo\\codecs\\config_default', false, true }
+            items[#items + 1] = { appData .. '\\Nelvo\\codecs', true, true }
+            items[#items + 1] = { appData .. '\\Nelvo', true, true }
         end
         local startMenu = getStartMenuFolder()
         if startMenu then
@@ -235,15 +236,28 @@ local function removalList(appData, registered, keepProgram)
     return items
 end
 
--- One pass over the list; returns the files that are still there.
+-- One pass over the list; returns the files that are still there. The
+-- user's items go in one span with the user's rights: a link the user put
+-- in his own folder then reaches only what he could change anyway. Without
+-- those rights they are not touched, and those still there are reported.
 local function removeItems(items)
     local left = {}
-    for _, item in ipairs(items) do
-        local path, folder = item[1], item[2]
-        if folder then
-            removeEmptyDirectory(path)
-        elseif not removeFile(path) and fileExists(path) then
-            left[#left + 1] = path
+    local function pass(user)
+        for _, item in ipairs(items) do
+            local path, folder = item[1], item[2]
+            if (item[3] == true) == user then
+                if folder then
+                    removeEmptyDirectory(path)
+                elseif not removeFile(path) and fileExists(path) then
+                    left[#left + 1] = path
+                end
+            end
+        end
+    end
+    pass(false)
+    if not asUser(function() pass(true) end) then
+        for _, item in ipairs(items) do
+            if item[3] and not item[2] and fileExists(item[1]) then left[#left + 1] = item[1] end
         end
     end
     return left
@@ -281,7 +295,7 @@ local function removeProduct(inPlace)
     for _, entry in ipairs(installTable) do
         if entry[1] == 0 and not behindLink(entry[2], true) then removeKeptFiles(installPath .. entry[2]) end
     end
-    if codecs then removeKeptFiles(codecs) end
+    if codecs then asUser(function() removeKeptFiles(codecs) end) end
 
     -- Deleted until nothing is left or the user gives up.
     local items = removalList(appData, registered, inPlace or handOverResult ~= nil)

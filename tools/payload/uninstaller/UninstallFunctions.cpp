@@ -11,6 +11,7 @@
 #include <lua.h>
 
 #include <optional>
+#include <vector>
 
 namespace nelvo::uninstall {
 namespace {
@@ -100,24 +101,33 @@ void setFunction(lua_State* L, const char* name, lua_CFunction function) {
 // [-0, +1] removeKeptFiles(folder) -> number of files deleted
 // The hidden "nlu*.tmp" files that setup keeps beside the files it replaces
 // while it installs; one left by a run that could not be finished goes with
-// the installation. Links are never followed: a link is not a kept file.
+// the installation. The folder is opened with no link on its way, each file
+// inside its handle as itself, and what the handle shows (a hidden plain
+// file, not what the listing said) decides; the delete goes through it.
 int removeKeptFiles(lua_State* L) {
-    std::wstring folder = argWideText(L, 1);
-    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+    const OpenedFile folder = openWithoutLinks(argWideText(L, 1), FILE_LIST_DIRECTORY | FILE_TRAVERSE);
+    std::vector<FolderEntry> entries;
     int removed = 0;
-    WIN32_FIND_DATAW found{};
-    UniqueFindHandle find(FindFirstFileW((folder + L"nlu*.tmp").c_str(), &found));
-    if (find) {
-        do {
-            const DWORD attributes = found.dwFileAttributes;
-            if ((attributes & FILE_ATTRIBUTE_HIDDEN) &&
-                !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
-                const std::wstring path = folder + found.cFileName;
-                if (attributes & FILE_ATTRIBUTE_READONLY)
-                    SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-                if (DeleteFileW(path.c_str())) ++removed;
+    if (folder.kind == FileKind::Folder && listFolder(folder.handle.get(), entries)) {
+        for (const FolderEntry& entry : entries) {
+            const std::wstring& name = entry.name;
+            if (name.size() < 7 || _wcsnicmp(name.c_str(), L"nlu", 3) != 0 ||
+                _wcsicmp(name.c_str() + name.size() - 4, L".tmp") != 0)
+                continue;
+            const OpenedFile file = openInFolder(folder.handle.get(), name, DELETE | FILE_WRITE_ATTRIBUTES);
+            FILE_BASIC_INFO basic{};
+            if (file.kind != FileKind::File ||
+                !GetFileInformationByHandleEx(file.handle.get(), FileBasicInfo, &basic, sizeof basic) ||
+                !(basic.FileAttributes & FILE_ATTRIBUTE_HIDDEN) || (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                continue;
+            if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) {
+                basic.FileAttributes &= ~FILE_ATTRIBUTE_READONLY;
+                basic.CreationTime.QuadPart = basic.LastAccessTime.QuadPart = 0;
+                basic.LastWriteTime.QuadPart = basic.ChangeTime.QuadPart = 0;
+                SetFileInformationByHandle(file.handle.get(), FileBasicInfo, &basic, sizeof basic);
             }
-        } while (FindNextFileW(find.get(), &found));
+            if (deleteByHandle(file.handle.get())) ++removed;
+        }
     }
     lua_pushinteger(L, removed);
     return 1;

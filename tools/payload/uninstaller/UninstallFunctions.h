@@ -15,7 +15,8 @@
 //                                           restart
 //   removeKeptFiles(folder) -> number       deletes the hidden nlu*.tmp
 //                                           files setup keeps beside what
-//                                           it replaces (never a link)
+//                                           it replaces (never through a
+//                                           link, never a link)
 //   startRemoval() -> boolean               only while the program still runs
 //                                           from the install folder: hands
 //                                           the removal to a copy of the

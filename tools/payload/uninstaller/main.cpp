@@ -73,6 +73,10 @@ void runUninstallScript(const std::string& config, const RemovalStarter* starter
             // After the libraries, so that the system print replaces theirs.
             registerSystemFunctions(L, scriptGuards());
             registerUninstallFunctions(L, starter, handOver);
+            // The removal in the user's folder runs with the user's rights.
+            // Both stages have them: the second runs with the token the
+            // first was elevated with, whose linked token is the user's.
+            registerAsUser(L);
             runConfiguration(L, config);
             ran = runInstallScript(
                 L, std::string_view(reinterpret_cast<const char*>(script.data()), script.size()), "@UN.lua", error);
