@@ -33,3 +33,7 @@ target_include_directories(lua52 SYSTEM PUBLIC ${LUA_SRC_DIR})
 target_compile_definitions(lua52 PUBLIC LUA_COMPAT_ALL)
 # The interpreter runs small scripts: optimised for size.
 target_compile_options(lua52 PRIVATE -w -x c++ -Os)
+if(WIN32)
+  set_source_files_properties(${LUA_SRC_DIR}/liolib.c PROPERTIES
+    COMPILE_OPTIONS "-include;${CMAKE_CURRENT_LIST_DIR}/LuaSystemScanf.h")
+endif()

@@ -9,6 +9,10 @@
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_NO_STDIO
 #define STBI_NO_HDR
+#define STBI_NO_PSD
+#define STBI_NO_TGA
+#define STBI_NO_PIC
+#define STBI_NO_PNM
 #define STBI_NO_LINEAR
 #define STBI_ASSERT(x) ((void)0)
 #include <stb/stb_image.h>

@@ -269,7 +269,13 @@ int main(int argc, char** argv) {
     if (rawEnd != image.size()) return bad("has data after its last section (signed?)");
     auto align = [](uint64_t v, uint64_t to) { return (v + to - 1) / to * to; };
     const uint64_t sectionRva = align(virtualEnd, sectionAlignment);
-    const uint64_t sectionRaw = align(image.size(), fileAlignment);
+    // The resources start on a page boundary of the file whatever the
+    // image's file alignment (a page is a multiple of it), so that a loader
+    // maps them from the file and reads a page only when it is used instead
+    // of reading megabytes at load.
+    constexpr uint64_t kPage = 4096;
+    if (fileAlignment == 0 || kPage % fileAlignment != 0) return bad("has a file alignment that does not divide a page");
+    const uint64_t sectionRaw = align(image.size(), kPage);
 
     const nelvo::ResourceSection section(items, uint32_t(sectionRva));
     const uint64_t rawSize = align(section.size(), fileAlignment);
