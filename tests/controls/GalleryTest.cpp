@@ -10,6 +10,7 @@
 #include "dui/DpiScale.h"
 #include "dui/Panel.h"
 #include "dui/ScaledImageCache.h"
+#include "dui/SkinLookup.h"
 #include "dui/SkinManager.h"
 #include "dui/UiContext.h"
 #include "dui/WindowImpl.h"
@@ -192,6 +193,9 @@ TEST_F(GalleryTest, AtOneAndAHalfAndTwiceTheScaleFromPiecesMadeOnce) {
         test::Surface first(scale.toDevice(units.width()), scale.toDevice(units.height()));
         test::Surface again(first.width(), first.height());
         const uint64_t made = cache.made();
+        // The window's paint starts with its default font selected.
+        SelectObject(first.dc(), findFont(kDefaultFontName));
+        SelectObject(again.dc(), findFont(kDefaultFontName));
         first.setDpi(dpi);
         root.paint(first.dc(), units, units);
         EXPECT_GT(cache.made(), made + 20) << "the skin's images are resampled";
