@@ -175,7 +175,7 @@ bool PackageFileWriter::add(std::u16string name, int in, uint64_t size, Packing 
         error = "the package would pass 4 GiB";
         return false;
     }
-    Member m{std::move(name), uint32_t(end_), uint32_t(size), 0};
+    PackageMember m{std::move(name), uint32_t(end_), uint32_t(size), 0};
 
     // An empty member is stored: its unpacked size of 0 would read as
     // "stored" anyway.
@@ -218,10 +218,7 @@ bool PackageFileWriter::add(std::u16string name, int in, uint64_t size, Packing 
 }
 
 bool PackageFileWriter::finish(std::string& error) {
-    std::vector<uint8_t> tail;
-    for (const Member& m : members_)
-        appendEntry(tail, m.offset, m.packedSize, m.unpackedSize, scrambledNameField(m.name));
-    appendTrailer(tail, uint32_t(end_));
+    const std::vector<uint8_t> tail = packageDirectory(members_, uint32_t(end_));
     if (end_ + tail.size() > kPackageLimit) {
         error = "the package would pass 4 GiB";
         return false;

@@ -19,6 +19,7 @@
 // The same members always give the same bytes.
 
 #include "store/PackageFormat.h"
+#include "tools/lzpack/PackageDirectory.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -68,19 +69,13 @@ public:
     bool finish(std::string& error);
 
 private:
-    struct Member {
-        std::u16string name;
-        uint32_t offset;
-        uint32_t packedSize;
-        uint32_t unpackedSize;
-    };
     bool copyStored(int in, uint64_t size, std::string& error);
     bool probePays(int in, uint64_t size, std::string& error);
 
     int out_;
     Trial trial_;
     uint64_t end_ = 0;  // bytes written so far
-    std::vector<Member> members_;
+    std::vector<PackageMember> members_;
 };
 
 } // namespace nelvo

@@ -16,7 +16,7 @@ bool PackageWriter::add(std::u16string name, std::string_view content, bool comp
     const size_t packedSize = packed ? packed->size() : content.size();
     if (data_.size() + packedSize > UINT32_MAX || content.size() > UINT32_MAX) return false;
 
-    Member m{std::move(name), uint32_t(data_.size()), uint32_t(packedSize), 0};
+    PackageMember m{std::move(name), uint32_t(data_.size()), uint32_t(packedSize), 0};
     if (packed) {
         // An empty member compresses to a few bytes; its unpacked size of 0
         // would read as "stored", so keep it stored instead.
@@ -35,9 +35,8 @@ bool PackageWriter::add(std::u16string name, std::string_view content, bool comp
 
 std::vector<uint8_t> PackageWriter::finish() const {
     std::vector<uint8_t> out = data_;
-    const uint32_t dirOffset = uint32_t(out.size());
-    for (const Member& m : members_) appendEntry(out, m.offset, m.packedSize, m.unpackedSize, scrambledNameField(m.name));
-    appendTrailer(out, dirOffset);
+    const std::vector<uint8_t> directory = packageDirectory(members_, uint32_t(data_.size()));
+    out.insert(out.end(), directory.begin(), directory.end());
     return out;
 }
 

@@ -2,6 +2,8 @@
 // Builds package bytes (layout in store/PackageFormat.h) from named members,
 // in the order they are added.
 
+#include "tools/lzpack/PackageDirectory.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,14 +23,8 @@ public:
     std::vector<uint8_t> finish() const;
 
 private:
-    struct Member {
-        std::u16string name;
-        uint32_t offset;
-        uint32_t packedSize;
-        uint32_t unpackedSize;
-    };
     std::vector<uint8_t> data_;
-    std::vector<Member> members_;
+    std::vector<PackageMember> members_;
 };
 
 } // namespace nelvo
